@@ -1,0 +1,26 @@
+// Orquilo's dialog layer: format-driven modal dialogs on top of Allegro 4's GUI.
+// Start with adime_dialogf; the format language is described in adime_formato.h.
+#pragma once
+
+#include <allegro.h>
+
+// Readies the layer; 0 when ready.  The layer shuts down with allegro_exit().
+int adime_init(void);
+
+// Idle hook: called with the running dialog's objects on every pass of any
+// dialog's loop in which no key is waiting.  Null for none.
+extern void (*adime_callback)(DIALOG *d);
+
+// A modal dialog whose top-left corner (title bar included) is at (x, y), one
+// row per format field, each input field field_w pixels wide, followed by the
+// values that the fields bind.  Adds OK and Cancel: returns 1 for OK (the edited
+// values are copied back) and 2 for Cancel or Esc (nothing is copied).
+int adime_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);
+
+// The same dialog without OK and Cancel: it closes when a %buttonrow callback
+// returns non-zero, and returns the absolute value of that result.
+int adime_lowlevel_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);
+
+// The callback type of a %buttonrow: gets the pressed button's object and its
+// 1-based index in the row; 0 keeps the dialog open.
+typedef int (*adime_buttonrow_callback)(DIALOG *d, int button);

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds Orquilo and runs every test: the normal build (warnings as errors),
+# then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then a short bounded fuzz run of the file reader.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/instala-dependencias.sh
+
+jobs=$(nproc)
+
+echo "== build"
+cmake -S . -B build -DORQ_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure
+
+echo "== sanitizer build (ASan + UBSan)"
+cmake -S . -B build-asan -DORQ_WERROR=ON -DORQ_SANITIZE=ON -DORQ_BENCH=OFF \
+      -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure
+
+if ls fuzz/*.cpp >/dev/null 2>&1; then
+  echo "== fuzz (bounded)"
+  cmake -S . -B build-fuzz -DORQ_FUZZ=ON -DORQ_TESTS=OFF -DORQ_BENCH=OFF \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  for f in build-fuzz/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    mkdir -p build-fuzz/corpus
+    "$f" -max_total_time=60 -timeout=5 -rss_limit_mb=2048 build-fuzz/corpus fuzz/semillas
+  done
+fi
+echo "== all tests passed"

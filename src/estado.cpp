@@ -1,0 +1,55 @@
+// Definitions and initial values of the program-wide state declared in estado.h.
+#include "estado.h"
+
+#include <cstdlib>
+#include <cstring>
+
+float *Li;
+int nptL;
+float maxL;
+char comment[TAM_NOMBRE];
+float al, bl;
+int ch_i, ch_f, ch_c;
+float amplia_y;
+int elog;
+int ch_i0, ch_f0, ch_c0;
+float amplia_y0;
+int pwx, pwy, wx, wy;
+BITMAP *grafica;
+int WHITE, BLUE, BLACK, RED, BACK;
+char filename_esp[TAM_NOMBRE] = "datos.txt";
+char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
+
+void reinicia_estado()
+{
+	std::free(Li);
+	Li = nullptr;
+	nptL = 0;
+	maxL = 0;
+	comment[0] = '\0';
+	al = bl = 0;
+	ch_i = ch_f = ch_c = 0;
+	amplia_y = 0;
+	elog = 0;
+	ch_i0 = ch_f0 = ch_c0 = 0;
+	amplia_y0 = 0;
+	pwx = pwy = wx = wy = 0;
+	grafica = nullptr;
+	WHITE = BLUE = BLACK = RED = BACK = 0;
+	std::strcpy(filename_esp, "datos.txt");
+	std::strcpy(filename_bmp, "espectro.bmp");
+}
+
+void crea_colores()
+{
+	WHITE = makecol24(255, 255, 255);
+	BLUE = makecol24(180, 200, 250);
+	BLACK = makecol24(0, 0, 0);
+	RED = makecol24(255, 0, 0);
+	BACK = makecol24(255, 75, 255);
+}
+
+float longitud_de_onda(double c)
+{
+	return static_cast<float>((c + static_cast<double>(bl)) * static_cast<double>(al));
+}

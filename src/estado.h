@@ -1,0 +1,45 @@
+// The program-wide state: the loaded spectrum, its calibration, the view, what
+// the plot drew last, the screen geometry, the colours and the file names.
+// Every module reads and writes these by name; estado.cpp defines them.
+#pragma once
+
+#include <allegro.h>
+
+constexpr int TAM_NOMBRE = 1000;  // bytes of each file-name buffer and of comment
+
+// Spectrum: Li[1..nptL]; slot 0 is never used.  maxL == 0 means nothing to draw.
+extern float *Li;
+extern int nptL;
+extern float maxL;
+extern char comment[TAM_NOMBRE];
+
+// Calibration: wavelength of channel c is (c + bl) * al; al == 0 is uncalibrated.
+extern float al, bl;
+
+// View window, cursor, vertical scale.
+extern int ch_i, ch_f, ch_c;
+extern float amplia_y;
+extern int elog;
+
+// What the last plot drew (the trailing 0 marks the drawn copy).
+extern int ch_i0, ch_f0, ch_c0;
+extern float amplia_y0;
+
+// Screen geometry, fixed at start-up.
+extern int pwx, pwy, wx, wy;
+extern BITMAP *grafica;
+
+// Colours, made at 24-bit depth.
+extern int WHITE, BLUE, BLACK, RED, BACK;
+
+extern char filename_esp[TAM_NOMBRE];
+extern char filename_bmp[TAM_NOMBRE];
+
+// Puts every variable above back to its initial value (frees Li, forgets grafica).
+void reinicia_estado();
+
+// Makes the five colours; needs the colour depth set to 24 bits.
+void crea_colores();
+
+// Wavelength of channel c under the current calibration.
+float longitud_de_onda(double c);

@@ -1,0 +1,26 @@
+// Start-up, the command menu with its dispatch, the exit command with the help
+// text, and shutdown.
+#pragma once
+
+#include <allegro.h>
+
+// Starts Allegro, opens the window and draws the decoration and the empty graph
+// area.  0 when ready; on failure the message has been shown and the result is
+// the exit status (1).
+int inicializo_graficos();
+
+// Runs the command menu until the exit is confirmed.
+void bucle_menu();
+
+// The button-row callback of the command menu: 1 load, 2 calibrate, 3 save,
+// 4 exit.  0 keeps the menu open; 4 after a confirmed exit.
+int menu_principal(DIALOG *boton, int boton_n);
+
+// The exit dialog with the help text: 4 when the exit is confirmed, else 0.
+int comando_salida();
+
+// The help text, as the exit dialog's format.
+extern const char *const info;
+
+// Releases the samples and shuts Allegro (and the dialog layer) down.
+void termina_programa();

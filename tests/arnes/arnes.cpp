@@ -1,0 +1,272 @@
+// Harness implementation: processes with fork/exec, xdotool for input, Xlib for
+// reading pixels.  See arnes.h.
+#include "arnes.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace arnes {
+
+namespace {
+
+constexpr int ESPERA_SONDEO_MS = 20;
+
+// Runs a command with DISPLAY set and waits for it.
+int ejecuta(const Xvfb &x, const std::vector<std::string> &args)
+{
+	pid_t pid = fork();
+	if (pid == 0) {
+		setenv("DISPLAY", x.display().c_str(), 1);
+		int nulo = open("/dev/null", O_WRONLY);
+		dup2(nulo, 1);
+		std::vector<char *> argv;
+		for (const auto &a : args)
+			argv.push_back(const_cast<char *>(a.c_str()));
+		argv.push_back(nullptr);
+		execvp(argv[0], argv.data());
+		_exit(127);
+	}
+	int estado = 0;
+	waitpid(pid, &estado, 0);
+	return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+}
+
+void termina(int pid)
+{
+	if (pid <= 0)
+		return;
+	kill(pid, SIGTERM);
+	for (int i = 0; i < 100; i++) {
+		if (waitpid(pid, nullptr, WNOHANG) == pid)
+			return;
+		duerme_ms(ESPERA_SONDEO_MS);
+	}
+	kill(pid, SIGKILL);
+	waitpid(pid, nullptr, 0);
+}
+
+// Xlib connection for one call; errors from vanished windows are ignored.
+struct Conexion {
+	Display *d;
+	explicit Conexion(const Xvfb &x) : d(XOpenDisplay(x.display().c_str())) {}
+	~Conexion()
+	{
+		if (d)
+			XCloseDisplay(d);
+	}
+};
+
+int ignora_errores(Display *, XErrorEvent *) { return 0; }
+
+} // namespace
+
+void duerme_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool espera_hasta(const std::function<bool()> &condicion, double segundos)
+{
+	auto fin = std::chrono::steady_clock::now() + std::chrono::duration<double>(segundos);
+	while (!condicion()) {
+		if (std::chrono::steady_clock::now() > fin)
+			return false;
+		duerme_ms(ESPERA_SONDEO_MS);
+	}
+	return true;
+}
+
+Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
+{
+	int tubo[2];
+	if (pipe(tubo) != 0)
+		throw std::runtime_error("pipe");
+	std::string pantalla = std::to_string(ancho) + "x" + std::to_string(alto) + "x24";
+	pid_ = fork();
+	if (pid_ == 0) {
+		close(tubo[0]);
+		int nulo = open("/dev/null", O_WRONLY);
+		dup2(nulo, 1);
+		dup2(nulo, 2);
+		std::string fd = std::to_string(tubo[1]);
+		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pantalla.c_str(),
+		       "-noreset", "-nolisten", "tcp", static_cast<char *>(nullptr));
+		_exit(127);
+	}
+	close(tubo[1]);
+	char buf[32] = {};
+	ssize_t n = read(tubo[0], buf, sizeof buf - 1);
+	close(tubo[0]);
+	if (n <= 0)
+		throw std::runtime_error("Xvfb did not start (is it installed?)");
+	display_ = ":" + std::to_string(std::atoi(buf));
+}
+
+Xvfb::~Xvfb() { termina(pid_); }
+
+void Xvfb::usa_en_este_proceso() const { setenv("DISPLAY", display_.c_str(), 1); }
+
+Proceso::Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
+                 const std::vector<std::string> &args)
+{
+	out_ = carpeta + "/.stdout";
+	err_ = carpeta + "/.stderr";
+	pid_ = fork();
+	if (pid_ == 0) {
+		setenv("DISPLAY", x.display().c_str(), 1);
+		if (chdir(carpeta.c_str()) != 0)
+			_exit(126);
+		int o = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		int e = open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		dup2(o, 1);
+		dup2(e, 2);
+		std::vector<char *> argv{const_cast<char *>(programa.c_str())};
+		for (const auto &a : args)
+			argv.push_back(const_cast<char *>(a.c_str()));
+		argv.push_back(nullptr);
+		execv(programa.c_str(), argv.data());
+		_exit(127);
+	}
+}
+
+Proceso::~Proceso()
+{
+	if (!estado_)
+		termina(pid_);
+}
+
+std::optional<int> Proceso::espera_salida(double segundos)
+{
+	espera_hasta([this] { return !vivo(); }, segundos);
+	return estado_;
+}
+
+bool Proceso::vivo()
+{
+	if (estado_)
+		return false;
+	int estado = 0;
+	if (waitpid(pid_, &estado, WNOHANG) != pid_)
+		return true;
+	estado_ = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
+	return false;
+}
+
+std::string Proceso::salida() const { return lee_fichero(out_); }
+std::string Proceso::errores() const { return lee_fichero(err_); }
+
+std::optional<Ventana> busca_ventana(const Xvfb &x)
+{
+	Conexion c(x);
+	if (!c.d)
+		return std::nullopt;
+	XSetErrorHandler(ignora_errores);
+	Window raiz = DefaultRootWindow(c.d), padre, *hijos = nullptr;
+	unsigned n = 0;
+	std::optional<Ventana> mejor;
+	if (!XQueryTree(c.d, raiz, &raiz, &padre, &hijos, &n))
+		return std::nullopt;
+	for (unsigned i = 0; i < n; i++) {
+		XWindowAttributes a;
+		if (!XGetWindowAttributes(c.d, hijos[i], &a) || a.map_state != IsViewable)
+			continue;
+		if (!mejor || a.width * a.height > mejor->ancho * mejor->alto)
+			mejor = Ventana{hijos[i], a.x, a.y, a.width, a.height};
+	}
+	if (hijos)
+		XFree(hijos);
+	return mejor;
+}
+
+std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos)
+{
+	std::optional<Ventana> v;
+	espera_hasta([&] { return (v = busca_ventana(x)).has_value(); }, segundos);
+	return v;
+}
+
+Imagen captura(const Xvfb &x)
+{
+	Imagen img;
+	auto v = busca_ventana(x);
+	Conexion c(x);
+	if (!v || !c.d)
+		return img;
+	XImage *xi = XGetImage(c.d, v->id, 0, 0, v->ancho, v->alto, AllPlanes, ZPixmap);
+	if (!xi)
+		return img;
+	img.ancho = v->ancho;
+	img.alto = v->alto;
+	img.px.resize(static_cast<size_t>(img.ancho) * img.alto);
+	for (int y = 0; y < img.alto; y++)
+		for (int xx = 0; xx < img.ancho; xx++)
+			img.px[static_cast<size_t>(y) * img.ancho + xx] = XGetPixel(xi, xx, y) & 0xFFFFFF;
+	XDestroyImage(xi);
+	return img;
+}
+
+void baja_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keydown", teclas}); }
+void sube_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keyup", teclas}); }
+
+void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms, int despues_ms)
+{
+	baja_tecla(x, teclas);
+	duerme_ms(pulsar_ms);
+	sube_tecla(x, teclas);
+	duerme_ms(despues_ms);
+}
+
+void escribe(const Xvfb &x, const std::string &texto)
+{
+	ejecuta(x, {"xdotool", "type", "--delay", "60", texto});
+	duerme_ms(200);
+}
+
+void raton_fuera(const Xvfb &x)
+{
+	ejecuta(x, {"xdotool", "mousemove", std::to_string(x.ancho() - 1), std::to_string(x.alto() - 1)});
+}
+
+void clic(const Xvfb &x, int vx, int vy)
+{
+	auto v = busca_ventana(x);
+	int ox = v ? v->x : 0, oy = v ? v->y : 0;
+	ejecuta(x, {"xdotool", "mousemove", std::to_string(ox + vx), std::to_string(oy + vy), "click", "1"});
+	duerme_ms(200);
+}
+
+std::string carpeta_temporal(const std::string &prefijo)
+{
+	std::string plantilla = "/tmp/orq-" + prefijo + "-XXXXXX";
+	std::vector<char> buf(plantilla.begin(), plantilla.end());
+	buf.push_back('\0');
+	if (!mkdtemp(buf.data()))
+		throw std::runtime_error("mkdtemp");
+	return buf.data();
+}
+
+std::string lee_fichero(const std::string &ruta)
+{
+	std::ifstream f(ruta, std::ios::binary);
+	std::stringstream s;
+	s << f.rdbuf();
+	return s.str();
+}
+
+void escribe_fichero(const std::string &ruta, const std::string &contenido)
+{
+	std::ofstream f(ruta, std::ios::binary);
+	f << contenido;
+}
+
+} // namespace arnes

@@ -1,0 +1,97 @@
+// Test harness for everything that needs a display: a private Xvfb, the program
+// under test started inside it, keys pressed with xdotool, and the window's
+// pixels read back through Xlib.  Start with Xvfb and Proceso.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace arnes {
+
+// A virtual X server of the given size at 24 bits, on a free display number;
+// ended when this object goes.  Started with -noreset so that short-lived
+// clients (xdotool) do not reset it.
+class Xvfb {
+public:
+	Xvfb(int ancho, int alto);
+	~Xvfb();
+	Xvfb(const Xvfb &) = delete;
+	Xvfb &operator=(const Xvfb &) = delete;
+	const std::string &display() const { return display_; }
+	int ancho() const { return ancho_; }
+	int alto() const { return alto_; }
+	// Sets DISPLAY in this process, for tests that open Allegro themselves.
+	void usa_en_este_proceso() const;
+
+private:
+	int pid_ = -1;
+	int ancho_, alto_;
+	std::string display_;
+};
+
+// A program started on an Xvfb, in a working folder; killed if still running
+// when this object goes.  Its standard output and error are kept in files.
+class Proceso {
+public:
+	Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
+	        const std::vector<std::string> &args = {});
+	~Proceso();
+	Proceso(const Proceso &) = delete;
+	Proceso &operator=(const Proceso &) = delete;
+	// Exit status once the program ended within the time, else nothing.
+	std::optional<int> espera_salida(double segundos);
+	bool vivo();
+	std::string salida() const;  // what it wrote on standard output
+	std::string errores() const; // what it wrote on standard error
+
+private:
+	int pid_ = -1;
+	std::optional<int> estado_;
+	std::string out_, err_;
+};
+
+// Pixels of a window or screen area, as 0xRRGGBB.
+struct Imagen {
+	int ancho = 0, alto = 0;
+	std::vector<uint32_t> px;
+	uint32_t en(int x, int y) const { return px[static_cast<size_t>(y) * ancho + x]; }
+	bool vacia() const { return px.empty(); }
+};
+
+// Geometry of the program's top-level window (the largest mapped one).
+struct Ventana {
+	unsigned long id = 0;
+	int x = 0, y = 0, ancho = 0, alto = 0;
+};
+std::optional<Ventana> busca_ventana(const Xvfb &x);
+// Waits until a window shows up; its geometry, or nothing after the time.
+std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos = 10);
+// The window's pixels (empty when there is none).
+Imagen captura(const Xvfb &x);
+
+// Presses the xdotool key sequence (for example "Right", "shift+Up", "Escape",
+// "alt+o"): held for `pulsar_ms`, then released and left for `despues_ms`.
+void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms = 40, int despues_ms = 200);
+// Holds keys down (or releases them) without waiting.
+void baja_tecla(const Xvfb &x, const std::string &teclas);
+void sube_tecla(const Xvfb &x, const std::string &teclas);
+// Types text into the focused field.
+void escribe(const Xvfb &x, const std::string &texto);
+// Moves the pointer to the screen's bottom-right corner, out of the window.
+void raton_fuera(const Xvfb &x);
+// Clicks at a point of the window.
+void clic(const Xvfb &x, int vx, int vy);
+
+// Polls `condicion` every 20 ms until it holds or the time runs out.
+bool espera_hasta(const std::function<bool()> &condicion, double segundos);
+void duerme_ms(int ms);
+
+// A fresh empty folder under the build's temporary area.
+std::string carpeta_temporal(const std::string &prefijo);
+std::string lee_fichero(const std::string &ruta);
+void escribe_fichero(const std::string &ruta, const std::string &contenido);
+
+} // namespace arnes
