@@ -1,0 +1,119 @@
+// The load and save commands.  The reader and writer live in fichero.cpp; this
+// module runs their dialogs, commits what was read and writes the picture.
+#include "carga_guarda.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "adime.h"
+#include "disposicion.h"
+#include "estado.h"
+#include "fichero.h"
+#include "pinta.h"
+
+namespace {
+
+constexpr int RESULTADO_OK = 1;
+
+constexpr const char *TITULO_CARGA = "Fichero con datos del espectro: ";
+constexpr int X_CARGA = 70;
+constexpr int Y_CARGA = 10;
+constexpr int ANCHO_CARGA = 300;
+constexpr const char *FORMATO_CARGA = "%filename[1000,,]";
+
+constexpr const char *TITULO_GUARDA = "Fichero para guardar resultados";
+constexpr int X_GUARDA = 100;
+constexpr int Y_GUARDA = 50;
+constexpr int ANCHO_GUARDA = 300;
+constexpr const char *FORMATO_GUARDA = "Guardar imagen %bool[] en fichero %filename[1000,,] "
+                                       "Guardar datos  %bool[] en fichero %filename[1000,,] ";
+
+const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga"};
+
+// A message box with an OK button.
+void avisa(const char *linea1, const char *linea2)
+{
+	alert(linea1, linea2, nullptr, "OK", nullptr, 0, 0);
+}
+
+// The read spectrum replaces the old one, with a fresh view of all of it.
+void adopta(Lectura *l)
+{
+	std::free(Li);
+	Li = l->Li;
+	l->Li = nullptr;
+	nptL = l->nptL;
+	al = l->al;
+	bl = l->bl;
+	maxL = l->maxL;
+	std::memcpy(comment, l->comment, sizeof comment);
+	ch_i0 = ch_i = 1;
+	ch_f0 = ch_f = nptL;
+	ch_c0 = ch_c = (ch_f + ch_i) / 2;
+	amplia_y = 1;
+	amplia_y0 = 0;
+}
+
+void guarda_imagen()
+{
+	if (!extension_de_imagen_valida(filename_bmp)) {
+		avisa("No se guarda la imagen: su nombre debe acabar en .bmp, .pcx o .tga", filename_bmp);
+		return;
+	}
+	show_mouse(nullptr);
+	BITMAP *ventana = create_sub_bitmap(screen, 0, Y_IMAGEN, pwx, pwy - Y_IMAGEN);
+	int error = ventana ? save_bitmap(filename_bmp, ventana, nullptr) : -1;
+	if (ventana)
+		destroy_bitmap(ventana);
+	show_mouse(screen);
+	if (error != 0)
+		avisa("No se pudo escribir la imagen", filename_bmp);
+}
+
+void guarda_datos()
+{
+	int error = escribe_espectro(filename_esp, comment, Li, nptL, al, bl);
+	if (error != 0)
+		avisa(mensaje_error_fichero(error, filename_esp), nullptr);
+}
+
+} // namespace
+
+bool extension_de_imagen_valida(const char *nombre)
+{
+	const char *ext = get_extension(nombre);
+	for (const char *valida : EXTENSIONES_IMAGEN)
+		if (ustricmp(ext, valida) == 0)
+			return true;
+	return false;
+}
+
+int comando_carga()
+{
+	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) != RESULTADO_OK)
+		return 0;
+	Lectura l;
+	int error = lee_espectro(filename_esp, &l);
+	if (error != 0) {
+		avisa(mensaje_error_fichero(error, filename_esp), nullptr);
+		return 0;
+	}
+	adopta(&l);
+	borra_linea_info_2();
+	pinta_L();
+	escribe_titulo();
+	return 0;
+}
+
+int comando_guarda()
+{
+	int imagen = 0, datos = 0;
+	if (adime_dialogf(TITULO_GUARDA, X_GUARDA, Y_GUARDA, ANCHO_GUARDA, FORMATO_GUARDA, &imagen, filename_bmp,
+	                  &datos, filename_esp) != RESULTADO_OK)
+		return 0;
+	if (imagen)
+		guarda_imagen();
+	if (datos)
+		guarda_datos();
+	return 0;
+}

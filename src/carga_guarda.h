@@ -1,0 +1,14 @@
+// The "Leer Datos" and "Guardar" commands: their dialogs, committing a read
+// spectrum to the state, and writing the picture and the data.
+#pragma once
+
+// Asks for a file name and loads it; on any failure the old spectrum stays and
+// a message says why.  Always 0 (the menu stays open).
+int comando_carga();
+
+// Asks what to save and where; writes the picture of the window and/or the
+// data.  Always 0.
+int comando_guarda();
+
+// Whether Allegro's bitmap saver writes this name: bmp, pcx or tga, any case.
+bool extension_de_imagen_valida(const char *nombre);

@@ -1,0 +1,103 @@
+// Keyboard navigation.  navega() holds every rule, in the order they are
+// tried; vigila_escala() only reads the keys and plots.  All arithmetic is on
+// ints, rounded down.
+#include "navega.h"
+
+#include <algorithm>
+
+#include "estado.h"
+#include "pinta.h"
+
+namespace {
+
+constexpr float AMPLIA_MAX = 200;
+constexpr float AMPLIA_MIN = 1;
+constexpr int FACTOR_AMPLIA = 2;
+constexpr int PASOS_POR_VENTANA = 15; // a fast cursor step is this fraction of the window
+constexpr int PASOS_ZOOM = 3;         // zooming moves an edge by this many steps
+constexpr int ANCHO_MIN_ZOOM = 30;    // no zooming in on a window this narrow
+constexpr int SEXTOS = 6;             // the cursor scrolls the window in its outer sixths
+constexpr int DECIMOS_SCROLL = 3;     // scrolling moves the window three tenths of its width
+
+// Zoom in towards the cursor: a cursor right of the middle cuts from the
+// left, one left of it cuts from the right, one near the middle from both.
+void acerca(int paso)
+{
+	if (2 * ch_c >= ch_f + ch_i)
+		ch_i += PASOS_ZOOM * paso;
+	if (2 * ch_c <= ch_f + ch_i)
+		ch_f -= PASOS_ZOOM * paso;
+}
+
+void aleja(int paso)
+{
+	ch_i -= PASOS_ZOOM * paso;
+	ch_f += PASOS_ZOOM * paso;
+	if (ch_i <= 0)
+		ch_i = 1;
+	if (ch_f > nptL)
+		ch_f = nptL;
+}
+
+int desplazamiento() { return DECIMOS_SCROLL * (ch_f - ch_i) / 10; }
+
+void cursor_derecha(int paso)
+{
+	ch_c = std::min(ch_c + paso, nptL);
+	if (SEXTOS * (ch_f - ch_c) > ch_f - ch_i)
+		return;
+	int d = std::min(desplazamiento(), nptL - ch_f);
+	ch_f += d;
+	ch_i += d;
+}
+
+void cursor_izquierda(int paso)
+{
+	ch_c -= paso;
+	if (ch_c <= 0)
+		ch_c = 1;
+	if (SEXTOS * (ch_c - ch_i) > ch_f - ch_i)
+		return;
+	int d = std::min(desplazamiento(), ch_i - 1);
+	ch_f -= d;
+	ch_i -= d;
+}
+
+} // namespace
+
+bool navega(const Teclas &t)
+{
+	int paso = (ch_f - ch_i) / PASOS_POR_VENTANA;
+	if (t.tab) {
+		elog = 1 - elog;
+		amplia_y0 = 0;
+	} else if (t.arriba && t.shift && elog == 0) {
+		amplia_y = std::min(amplia_y * FACTOR_AMPLIA, AMPLIA_MAX);
+	} else if (t.abajo && t.shift && elog == 0) {
+		amplia_y = std::max(amplia_y / FACTOR_AMPLIA, AMPLIA_MIN);
+	} else if (t.arriba && !t.shift && ch_f - ch_i > ANCHO_MIN_ZOOM) {
+		acerca(paso);
+	} else if (t.abajo && !t.shift && ch_f - ch_i < nptL) {
+		aleja(paso);
+	} else if (t.derecha) {
+		cursor_derecha(t.shift ? 1 : paso);
+	} else if (t.izquierda) {
+		cursor_izquierda(t.shift ? 1 : paso);
+	} else {
+		return false;
+	}
+	return true;
+}
+
+void vigila_escala(DIALOG *)
+{
+	Teclas t;
+	t.tab = key[KEY_TAB];
+	t.arriba = key[KEY_UP];
+	t.abajo = key[KEY_DOWN];
+	t.derecha = key[KEY_RIGHT];
+	t.izquierda = key[KEY_LEFT];
+	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+	if (navega(t))
+		pinta_L();
+}

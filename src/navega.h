@@ -1,0 +1,18 @@
+// Keyboard navigation: the dialogs' idle hook polls which keys are down and
+// zooms, scrolls, moves the cursor and changes the vertical scale.
+#pragma once
+
+#include <allegro.h>
+
+// The keys that navigation looks at; shift is either Shift key.
+struct Teclas {
+	bool tab, arriba, abajo, derecha, izquierda, shift;
+};
+
+// Applies the first navigation rule that the keys match to the view.  True
+// when one applied (the view must be plotted, changed or not).
+bool navega(const Teclas &t);
+
+// The idle hook: reads Allegro's key-state array, navigates and plots.  The
+// running dialog is ignored and the keys are left for it too.
+void vigila_escala(DIALOG *d);

@@ -1,0 +1,245 @@
+// The plot: pinta_L and its helpers, the window decoration, the title.
+// Read pinta_L first.  Scales and wavelengths are kept in single precision;
+// every expression built from them is evaluated in double and truncated once.
+#include "pinta.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "curva.h"
+#include "disposicion.h"
+#include "estado.h"
+
+namespace {
+
+constexpr int PAUSA_MS = 100;
+constexpr double MEDIO_ANCHO_CURSOR = 1; // the bar spans one column either side
+constexpr int LARGO_TICK_MAYOR = 15;
+constexpr int LARGO_TICK_MENOR = 3;
+constexpr int MAX_TICKS = 1000; // far above any real scale; stops a spacing that no longer advances
+constexpr int TAM_CAMPO = 256;
+
+struct Escalas {
+	float x;          // pixels per channel
+	float menos_ch_i; // the window's first channel, negated
+	float offset;     // added to a plotted value before scaling
+	float y;          // rows per plotted unit (negative: larger values go up)
+};
+
+struct Longitudes {
+	float ini, fin, cur; // wavelengths of ch_i, ch_f, ch_c
+	float div;           // the decade of the window's span: the major tick spacing
+};
+
+// The info-line fields, and how long each one's last text was: a shorter text
+// is padded to cover it, so no stale digits stay behind.
+enum Campo { CN_INI, CN_CUR, IN_CUR, CN_FIN, LO_INI, LO_CUR, LO_DIV, LO_FIN, N_CAMPOS };
+int largo_previo[N_CAMPOS];
+
+// Truncates a pixel coordinate toward zero, clamped to what the drawing
+// primitives take safely; NaN (a degenerate scale) lands below the area.
+int trunca(double v)
+{
+	if (std::isnan(v) || v > COORD_MAXIMA)
+		return COORD_MAXIMA;
+	if (v < -COORD_MAXIMA)
+		return -COORD_MAXIMA;
+	return static_cast<int>(v);
+}
+
+void invierte_espectro()
+{
+	for (int i = 1; i <= nptL / 2; i++)
+		std::swap(Li[i], Li[nptL + 1 - i]);
+	al = -al;
+	bl = static_cast<float>(-static_cast<double>(bl) - nptL - 1);
+	ch_i = 1;
+	ch_f = nptL;
+	ch_c = nptL - ch_c + 1;
+}
+
+Escalas calcula_escalas()
+{
+	Escalas e;
+	int ancho = ch_f - ch_i;
+	e.x = ancho != 0 ? static_cast<float>(static_cast<double>(wx) / ancho) : 0.0f;
+	e.menos_ch_i = static_cast<float>(-ch_i);
+	if (elog)
+		e.offset = static_cast<float>(-std::log(static_cast<double>(maxL) + 1.0));
+	else
+		e.offset = static_cast<float>(-static_cast<double>(maxL) / amplia_y);
+	e.y = static_cast<float>(wy / static_cast<double>(e.offset));
+	return e;
+}
+
+int columna(const Escalas &e, double canal) { return trunca((canal + e.menos_ch_i) * e.x); }
+
+// The plotted value of a sample; in the log scale a sample of -1 or less has
+// no logarithm and lies on the bottom edge with the zeros.
+float valor_pintado(float s)
+{
+	if (!elog)
+		return s;
+	if (s <= -1)
+		return 0;
+	return static_cast<float>(std::log(static_cast<double>(s) + 1.0));
+}
+
+int fila(const Escalas &e, float s) { return trunca((static_cast<double>(valor_pintado(s)) + e.offset) * e.y); }
+
+// The cursor bar at a channel, in exclusive-or: drawing it twice restores the pixels.
+void barra_cursor(const Escalas &e, int canal)
+{
+	double x = (static_cast<double>(canal) + e.menos_ch_i) * e.x;
+	drawing_mode(DRAW_MODE_XOR, nullptr, 0, 0);
+	rectfill(grafica, trunca(x - MEDIO_ANCHO_CURSOR), 0, trunca(x + MEDIO_ANCHO_CURSOR), wy, BACK);
+	solid_mode();
+}
+
+__attribute__((format(printf, 4, 5))) void escribe_campo(Campo campo, int x, int y, const char *formato, ...)
+{
+	char texto[TAM_CAMPO];
+	va_list args;
+	va_start(args, formato);
+	std::vsnprintf(texto, sizeof texto, formato, args);
+	va_end(args);
+	int largo = static_cast<int>(std::strlen(texto));
+	char relleno[TAM_CAMPO];
+	std::snprintf(relleno, sizeof relleno, "%-*s", largo_previo[campo], texto);
+	textout_ex(screen, font, relleno, x, y, BLACK, BLUE);
+	largo_previo[campo] = largo;
+}
+
+void escribe_linea_1()
+{
+	escribe_campo(CN_INI, X_CAMPO_INICIO, Y_INFO_1, "cn.ini=%-4i", ch_i);
+	escribe_campo(CN_CUR, X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=%-4i", ch_c);
+	escribe_campo(IN_CUR, X_CAMPO_TERCERO, Y_INFO_1, "In.cur=%-8.1f", static_cast<double>(Li[ch_c]));
+	escribe_campo(CN_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=%-4i", ch_f);
+}
+
+Longitudes calcula_longitudes()
+{
+	Longitudes l;
+	l.ini = longitud_de_onda(ch_i);
+	l.fin = longitud_de_onda(ch_f);
+	l.cur = longitud_de_onda(ch_c);
+	double span = static_cast<double>(l.fin) - l.ini;
+	l.div = static_cast<float>(std::pow(10.0, std::floor(std::log10(span))));
+	return l;
+}
+
+void escribe_linea_2(const Longitudes &l)
+{
+	escribe_campo(LO_INI, X_CAMPO_INICIO, Y_INFO_2, "lo.ini=%-8.2f", static_cast<double>(l.ini));
+	escribe_campo(LO_CUR, X_CAMPO_CURSOR, Y_INFO_2, "lo.cur=%-8.2f", static_cast<double>(l.cur));
+	escribe_campo(LO_DIV, X_CAMPO_TERCERO, Y_INFO_2, "lo.div=%-8.2f", l.div / 10.0);
+	escribe_campo(LO_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=%-8.2f", static_cast<double>(l.fin));
+}
+
+// The samples of the window, from ch_i to ch_f - 1 (a one-channel window
+// draws its one sample); when ch_i > 1 the sample left of it feeds the
+// first line.
+void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+{
+	int primero = ch_i > 1 ? ch_i - 1 : ch_i;
+	int ultimo = ch_f > ch_i ? ch_f - 1 : ch_i;
+	std::vector<PuntoCurva> p(static_cast<size_t>(ultimo - primero + 1));
+	for (int c = primero; c <= ultimo; c++)
+		p[c - primero] = {columna(e, c), fila(e, Li[c]), std::isfinite(Li[c]) != 0};
+	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, RED, BACK);
+}
+
+// One series of ticks hanging from the top edge, from `desde` by `paso`
+// (added in single precision) while not past `hasta`.
+void serie_ticks(BITMAP *bmp, const Escalas &e, float desde, float hasta, float paso, int largo)
+{
+	int n = 0;
+	for (float t = desde; t <= hasta && n < MAX_TICKS; t += paso, n++) {
+		int x = columna_de_longitud(t, e.x);
+		line(bmp, x, largo, x, 0, BLACK);
+	}
+}
+
+void dibuja_ticks(BITMAP *bmp, const Escalas &e, const Longitudes &l)
+{
+	float div = l.div;
+	float hi = static_cast<float>(std::floor(static_cast<double>(l.fin) / div) * div);
+	float lo = static_cast<float>(hi - std::floor((static_cast<double>(hi) - l.ini) / div) * div);
+	serie_ticks(bmp, e, lo, hi, div, LARGO_TICK_MAYOR);
+	float div2 = static_cast<float>(div / 10.0);
+	float lo2 = static_cast<float>(lo - std::floor((static_cast<double>(lo) - l.ini) / div2) * div2);
+	float hi2 = static_cast<float>(hi + std::floor((static_cast<double>(l.fin) - hi) / div2) * div2);
+	serie_ticks(bmp, e, lo2, hi2, div2, LARGO_TICK_MENOR);
+}
+
+// Draws samples and ticks off screen and puts them on the graph area at once;
+// straight onto the area if there is no memory for the off-screen copy.
+void redibujo_completo(const Escalas &e)
+{
+	BITMAP *lienzo = create_bitmap(wx, wy);
+	BITMAP *destino = lienzo ? lienzo : grafica;
+	clear_to_color(destino, WHITE);
+	dibuja_muestras(destino, e);
+	if (al != 0)
+		dibuja_ticks(destino, e, calcula_longitudes());
+	if (lienzo) {
+		blit(lienzo, grafica, 0, 0, 0, 0, wx, wy);
+		destroy_bitmap(lienzo);
+	}
+	show_mouse(screen);
+	unscare_mouse();
+	ch_i0 = ch_i;
+	ch_f0 = ch_f;
+	amplia_y0 = amplia_y;
+}
+
+} // namespace
+
+int columna_de_longitud(double t, float escala_x)
+{
+	double canal = t / al - bl - ch_i;
+	return trunca(canal * escala_x);
+}
+
+void dibuja_decoracion()
+{
+	clear_to_color(screen, BLUE);
+	textout_ex(screen, font, CABECERA_1, X_CABECERA, Y_CABECERA_1, BLACK, BLUE);
+	textout_ex(screen, font, CABECERA_2, X_CABECERA, Y_CABECERA_2, BLACK, BLUE);
+	textout_ex(screen, font, CABECERA_3, X_CABECERA, Y_CABECERA_3, BLACK, BLUE);
+	grafica = create_sub_bitmap(screen, X_GRAFICA, Y_GRAFICA, wx, wy);
+	if (grafica)
+		clear_to_color(grafica, WHITE);
+}
+
+void pinta_L()
+{
+	if (maxL == 0)
+		return;
+	if (al < 0)
+		invierte_espectro();
+	Escalas e = calcula_escalas();
+	barra_cursor(e, ch_c0);
+	escribe_linea_1();
+	if (al != 0)
+		escribe_linea_2(calcula_longitudes());
+	if (ch_i != ch_i0 || ch_f != ch_f0 || amplia_y != amplia_y0)
+		redibujo_completo(e);
+	barra_cursor(e, ch_c);
+	ch_c0 = ch_c;
+	rest(PAUSA_MS);
+}
+
+void borra_linea_info_2()
+{
+	rectfill(screen, X_CAMPO_INICIO, Y_INFO_2, pwx, Y_INFO_2 + ALTO_LINEA_INFO, BLUE);
+	for (int c = LO_INI; c <= LO_FIN; c++)
+		largo_previo[c] = 0;
+}
+
+void escribe_titulo() { textout_ex(grafica, font, comment, X_TITULO, Y_TITULO, BLACK, BLUE); }

@@ -1,0 +1,22 @@
+// Everything the program draws on its window outside the dialogs: the fixed
+// decoration, the spectrum plot pinta_L with its cursor, info lines and tick
+// marks, and the loaded file's title.
+#pragma once
+
+// Clears the window to BLUE, prints the header and makes the white graph area.
+void dibuja_decoracion();
+
+// Draws the current view: moves the cursor bar, reprints the info lines and,
+// when the window or the scale changed since the last full redraw, redraws the
+// samples and the tick marks.  Nothing (and no pause) while maxL is 0.
+void pinta_L();
+
+// Blanks info line 2 (a load does it, since an uncalibrated spectrum never
+// reprints it).
+void borra_linea_info_2();
+
+// Prints the title of the loaded file inside the graph area.
+void escribe_titulo();
+
+// Column, inside the graph area, of the tick for wavelength t; exposed for tests.
+int columna_de_longitud(double t, float escala_x);

@@ -1,0 +1,58 @@
+// The two-point calibration arithmetic.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calibra.h"
+#include "estado.h"
+
+TEST(Calibra, DosPuntosDanPendienteYDesplazamiento)
+{
+	reinicia_estado();
+	calibra_dos_puntos(100, 500, 300, 600);
+	EXPECT_EQ(al, 0.5f);
+	EXPECT_EQ(bl, 900.0f);
+	EXPECT_EQ(longitud_de_onda(1), 450.5f);
+	EXPECT_EQ(longitud_de_onda(100), 500.0f);
+	EXPECT_EQ(longitud_de_onda(300), 600.0f);
+}
+
+TEST(Calibra, LongitudesDecrecientesDanPendienteNegativa)
+{
+	reinicia_estado();
+	calibra_dos_puntos(300, 500, 100, 600);
+	EXPECT_EQ(al, -0.5f);
+	EXPECT_EQ(bl, -1300.0f);
+	EXPECT_EQ(longitud_de_onda(300), 500.0f);
+	EXPECT_EQ(longitud_de_onda(100), 600.0f);
+}
+
+TEST(Calibra, BlUsaLaPendienteYaGuardadaEnSimplePrecision)
+{
+	reinicia_estado();
+	calibra_dos_puntos(7, 585.249f, 1234, 703.2f);
+	float esperado_al = static_cast<float>((double(703.2f) - double(585.249f)) / (1234 - 7));
+	EXPECT_EQ(al, esperado_al);
+	EXPECT_EQ(bl, static_cast<float>(double(585.249f) / double(esperado_al) - 7));
+}
+
+TEST(Calibra, MismoCanalConservaLaCalibracion)
+{
+	reinicia_estado();
+	al = 0.25f;
+	bl = 3;
+	calibra_dos_puntos(50, 400, 50, 700);
+	EXPECT_EQ(al, 0.25f);
+	EXPECT_EQ(bl, 3.0f);
+}
+
+TEST(Calibra, MismaLongitudDeOndaDescalibraSinDividirPorCero)
+{
+	reinicia_estado();
+	al = 0.25f;
+	bl = 3;
+	calibra_dos_puntos(50, 400, 80, 400);
+	EXPECT_EQ(al, 0.0f);
+	EXPECT_EQ(bl, 0.0f);
+	EXPECT_TRUE(std::isfinite(bl));
+}
