@@ -47,11 +47,7 @@ void adopta(Lectura *l)
 	bl = l->bl;
 	maxL = l->maxL;
 	std::memcpy(comment, l->comment, sizeof comment);
-	ch_i0 = ch_i = 1;
-	ch_f0 = ch_f = nptL;
-	ch_c0 = ch_c = (ch_f + ch_i) / 2;
-	amplia_y = 1;
-	amplia_y0 = 0;
+	vista_inicial();
 }
 
 void guarda_imagen()

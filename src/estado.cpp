@@ -40,6 +40,15 @@ void reinicia_estado()
 	std::strcpy(filename_bmp, "espectro.bmp");
 }
 
+void vista_inicial()
+{
+	ch_i0 = ch_i = 1;
+	ch_f0 = ch_f = nptL;
+	ch_c0 = ch_c = (ch_f + ch_i) / 2;
+	amplia_y = 1;
+	amplia_y0 = 0;
+}
+
 void crea_colores()
 {
 	WHITE = makecol24(255, 255, 255);

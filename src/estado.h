@@ -38,6 +38,10 @@ extern char filename_bmp[TAM_NOMBRE];
 // Puts every variable above back to its initial value (frees Li, forgets grafica).
 void reinicia_estado();
 
+// The view after a load: the whole spectrum, the cursor in the middle, no
+// amplification, and a full redraw due.  The log scale stays as it was.
+void vista_inicial();
+
 // Makes the five colours; needs the colour depth set to 24 bits.
 void crea_colores();
 

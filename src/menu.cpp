@@ -66,6 +66,9 @@ int inicializo_graficos()
 	calcula_tamano_ventana();
 	if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, pwx, pwy, 0, 0) != 0)
 		return falla(allegro_error);
+	// Let the window system draw the pointer: a pointer drawn into the screen
+	// would be caught by the exclusive-or cursor bar and the saved picture.
+	enable_hardware_cursor();
 	crea_colores();
 	if (adime_init() != 0) {
 		set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
