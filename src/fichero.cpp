@@ -1,0 +1,361 @@
+// Reading the spectrum data file in one pass: the title line of a calibrated
+// file, its header (count, al, bl), then the samples, each number read exactly
+// as scanf's "%f" reads it.  Files are read in blocks through a window that
+// only ever hands the parser whole numbers.  Start at lee_fuente.
+// The writer is in fichero_escribe.cpp.
+#include "fichero.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "numeros.h"
+
+namespace
+{
+
+constexpr size_t TAM_BLOQUE = size_t(1) << 20;
+constexpr size_t CAPACIDAD_INICIAL = 4096;
+constexpr int SIN_LIMITE = INT_MAX - 1; // samples, so that nptL + 1 slots fit an int
+constexpr char COMILLA = '"';
+constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
+constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
+constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
+
+// The bytes at hand [p, fin).  A number starting before seguro ends before
+// fin (seguro is the window's last white space, or fin once final).
+struct Fuente {
+	const char *p = nullptr, *fin = nullptr, *seguro = nullptr;
+	bool final = true; // nothing beyond fin
+	int fd = -1;       // the file, for a window over a block buffer
+	char *buf = nullptr;
+	size_t cap = 0;
+	size_t tope = 0; // the buffer never grows past this (the file's size + 1)
+	int error = FICHERO_BIEN;
+};
+
+// Samples as they arrive: v[1..n], capacity cap slots including slot 0.
+struct Muestras {
+	float *v = nullptr;
+	size_t cap = 0;
+	int n = 0;
+	float max = 0;
+};
+
+enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
+
+const char *ultimo_blanco(const char *p, const char *fin)
+{
+	for (const char *q = fin; q > p; q--)
+		if (es_blanco(q[-1]))
+			return q - 1;
+	return p;
+}
+
+// Lets the window hold a number longer than the buffer, within the file's size.
+bool agranda(Fuente &f)
+{
+	size_t nueva = f.cap * 2 < f.tope ? f.cap * 2 : f.tope;
+	if (nueva <= f.cap) // the file has grown since we measured it
+		nueva = f.cap * 2;
+	auto b = static_cast<char *>(std::realloc(f.buf, nueva));
+	if (!b) {
+		f.error = FICHERO_SIN_MEMORIA;
+		return false;
+	}
+	f.p = b + (f.p - f.buf);
+	f.fin = b + (f.fin - f.buf);
+	f.buf = b;
+	f.cap = nueva;
+	return true;
+}
+
+ssize_t lee_sin_interrupcion(int fd, char *b, size_t n)
+{
+	ssize_t r;
+	do
+		r = read(fd, b, n);
+	while (r < 0 && errno == EINTR);
+	return r;
+}
+
+// Brings more of the file into the window, keeping the unread bytes [p, fin).
+// False when nothing more comes (end of file or an error in f.error).
+bool recarga(Fuente &f)
+{
+	if (f.final || f.error)
+		return false;
+	size_t resto = f.fin - f.p;
+	if (resto == f.cap && !agranda(f))
+		return false;
+	std::memmove(f.buf, f.p, resto);
+	ssize_t n = lee_sin_interrupcion(f.fd, f.buf + resto, f.cap - resto);
+	if (n < 0)
+		f.error = FICHERO_ERROR_LECTURA;
+	f.final = n <= 0;
+	f.p = f.buf;
+	f.fin = f.buf + resto + (n > 0 ? n : 0);
+	f.seguro = f.final ? f.fin : ultimo_blanco(f.p, f.fin);
+	return n > 0;
+}
+
+// Skips white space; true when a whole number (or text) starts at f.p.
+bool hay_numero(Fuente &f)
+{
+	for (;;) {
+		while (f.p < f.fin && es_blanco(*f.p))
+			f.p++;
+		if (f.p < f.seguro)
+			return true;
+		if (!recarga(f))
+			return false;
+	}
+}
+
+void salta_linea(Fuente &f)
+{
+	for (;;) {
+		auto nl = static_cast<const char *>(std::memchr(f.p, '\n', f.fin - f.p));
+		if (nl) {
+			f.p = nl + 1;
+			return;
+		}
+		f.p = f.fin;
+		if (!recarga(f))
+			return;
+	}
+}
+
+// The title is the line without its line end (nor a carriage return before
+// it), cut to what comment holds; the rest of a longer line is skipped.
+void lee_titulo(Fuente &f, char *titulo)
+{
+	while (size_t(f.fin - f.p) <= LARGO_TITULO + 1 && !std::memchr(f.p, '\n', f.fin - f.p) &&
+	       recarga(f)) {
+	}
+	size_t ventana = f.fin - f.p;
+	auto nl = static_cast<const char *>(std::memchr(f.p, '\n', ventana));
+	size_t largo = nl ? size_t(nl - f.p) : ventana;
+	if (largo > 0 && f.p[largo - 1] == '\r')
+		largo--;
+	largo = largo < LARGO_TITULO ? largo : LARGO_TITULO;
+	std::memcpy(titulo, f.p, largo);
+	titulo[largo] = '\0';
+	salta_linea(f);
+}
+
+bool lee_float(Fuente &f, float *x)
+{
+	if (!hay_numero(f))
+		return false;
+	size_t k = lee_float_como_scanf(f.p, f.fin, x);
+	f.p += k;
+	return k > 0;
+}
+
+// The header line: count, al and bl, wherever their line ends fall.
+bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
+{
+	if (!hay_numero(f))
+		return false;
+	size_t k = lee_entero_como_scanf(f.p, f.fin, cuenta);
+	f.p += k;
+	return k > 0 && lee_float(f, al) && lee_float(f, bl);
+}
+
+bool reserva(Muestras &m, size_t cap)
+{
+	auto v = static_cast<float *>(std::realloc(m.v, cap * sizeof(float)));
+	if (!v)
+		return false;
+	m.v = v;
+	m.cap = cap;
+	return true;
+}
+
+// Room for the samples expected, but never more than the input can hold.
+bool reserva_inicial(Fuente &f, Muestras &m, size_t esperadas, size_t cota)
+{
+	if (reserva(m, (esperadas < cota ? esperadas : cota) + 1))
+		return true;
+	f.error = FICHERO_SIN_MEMORIA;
+	return false;
+}
+
+// inf and NaN are kept but never set the scale: maxL is the largest finite sample.
+bool anade(Muestras &m, float x)
+{
+	if (size_t(m.n) + 1 == m.cap && !reserva(m, m.cap * 2))
+		return false;
+	m.v[++m.n] = x;
+	if (x > m.max && x < HUGE_VALF)
+		m.max = x;
+	return true;
+}
+
+Parada lee_muestras(Fuente &f, Muestras &m, int limite)
+{
+	while (m.n < limite) {
+		if (!hay_numero(f))
+			return f.error ? FALLO : FIN_DATOS;
+		float x;
+		size_t k = lee_float_como_scanf(f.p, f.fin, &x);
+		if (k == 0)
+			return ILEGIBLE;
+		f.p += k;
+		if (!anade(m, x)) {
+			f.error = FICHERO_SIN_MEMORIA;
+			return FALLO;
+		}
+	}
+	return LIMITE;
+}
+
+// A calibrated file: title, header, then as many samples as the header counts
+// (all that are there for a count of 0 or below, or one larger than the file).
+void lee_calibrado(Fuente &f, Muestras &m, Lectura &l, size_t cota)
+{
+	lee_titulo(f, l.comment);
+	int cuenta = 0;
+	if (!lee_cabecera(f, &cuenta, &l.al, &l.bl))
+		return;
+	int limite = cuenta > 0 && cuenta < SIN_LIMITE ? cuenta : SIN_LIMITE;
+	if (reserva_inicial(f, m, cuenta > 0 ? size_t(limite) : CAPACIDAD_INICIAL, cota))
+		lee_muestras(f, m, limite);
+}
+
+// Every number of the file; a first line of text is a heading and is skipped.
+void lee_sin_calibrar(Fuente &f, Muestras &m, Lectura &l, size_t cota)
+{
+	std::strcpy(l.comment, TITULO_SIN_CALIBRAR);
+	if (!reserva_inicial(f, m, CAPACIDAD_INICIAL, cota))
+		return;
+	if (lee_muestras(f, m, SIN_LIMITE) == ILEGIBLE && m.n == 0) {
+		salta_linea(f);
+		lee_muestras(f, m, SIN_LIMITE);
+	}
+}
+
+// Hands over the samples, shrunk to fit, or reports why there are none.
+int entrega(Fuente &f, Muestras &m, Lectura &l)
+{
+	int error = f.error ? f.error : m.n == 0 ? FICHERO_SIN_MUESTRAS : FICHERO_BIEN;
+	if (error) {
+		std::free(m.v);
+		l = Lectura();
+		return error;
+	}
+	reserva(m, size_t(m.n) + 1);
+	l.Li = m.v;
+	l.nptL = m.n;
+	l.maxL = m.max;
+	return FICHERO_BIEN;
+}
+
+// cota bounds the samples the input can hold (each needs two bytes but the
+// last), so that no count in a header makes us allocate more.
+int lee_fuente(Fuente &f, size_t cota, Lectura *l)
+{
+	*l = Lectura();
+	if (f.p == f.fin)
+		return f.error ? f.error : FICHERO_VACIO;
+	Muestras m;
+	if (*f.p == COMILLA)
+		lee_calibrado(f, m, *l, cota);
+	else
+		lee_sin_calibrar(f, m, *l, cota);
+	return entrega(f, m, *l);
+}
+
+size_t cota_de(size_t bytes)
+{
+	return bytes / 2 + 1;
+}
+
+} // namespace
+
+int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
+{
+	Fuente f;
+	f.p = datos;
+	f.fin = f.seguro = datos + n;
+	return lee_fuente(f, cota_de(n), l);
+}
+
+int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
+{
+	*l = Lectura();
+	Fuente f;
+	f.fd = open(ruta, O_RDONLY | O_CLOEXEC);
+	struct stat st;
+	if (f.fd < 0 || fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+		if (f.fd >= 0)
+			close(f.fd);
+		return FICHERO_NO_SE_ABRE;
+	}
+	bool regular = S_ISREG(st.st_mode);
+	size_t cota = regular ? cota_de(st.st_size) : CAPACIDAD_INICIAL;
+	f.tope = regular ? size_t(st.st_size) + 1 : SIZE_MAX;
+	f.cap = tam_bloque > 0 ? tam_bloque : 1;
+	f.buf = static_cast<char *>(std::malloc(f.cap));
+	f.p = f.fin = f.seguro = f.buf;
+	f.final = false;
+	if (!f.buf)
+		f.error = FICHERO_SIN_MEMORIA;
+	recarga(f);
+	int r = lee_fuente(f, cota, l);
+	std::free(f.buf);
+	close(f.fd);
+	return r;
+}
+
+int lee_espectro(const char *ruta, Lectura *l)
+{
+	return lee_espectro_en_bloques(ruta, l, TAM_BLOQUE);
+}
+
+void libera_lectura(Lectura *l)
+{
+	std::free(l->Li);
+	*l = Lectura();
+}
+
+const char *mensaje_error_fichero(int error, const char *ruta)
+{
+	static char mensaje[TAM_MENSAJE];
+	const char *formato;
+	switch (error) {
+	case FICHERO_BIEN:
+		formato = "El fichero %s se ha leído bien";
+		break;
+	case FICHERO_NO_SE_ABRE:
+		formato = "No se puede abrir el fichero %s";
+		break;
+	case FICHERO_VACIO:
+		formato = "El fichero %s está vacío";
+		break;
+	case FICHERO_SIN_MUESTRAS:
+		formato = "El fichero %s no contiene ningún dato legible";
+		break;
+	case FICHERO_ERROR_LECTURA:
+		formato = "Error al leer el fichero %s";
+		break;
+	case FICHERO_SIN_MEMORIA:
+		formato = "No hay memoria suficiente para leer el fichero %s";
+		break;
+	case FICHERO_NO_SE_GUARDA:
+		formato = "No se puede guardar el fichero %s";
+		break;
+	default:
+		formato = "Error desconocido con el fichero %s";
+		break;
+	}
+	std::snprintf(mensaje, sizeof mensaje, formato, ruta);
+	return mensaje;
+}

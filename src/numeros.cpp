@@ -1,0 +1,227 @@
+// Number conversion with scanf's exact results, fast.  Plain decimals go
+// through fast_float (correctly rounded, like glibc); anything else (a leading
+// +, hexadecimal, inf, nan, or text where scanf's token and a decimal differ)
+// is measured the way scanf's scanner takes it and converted with strtof.
+// Start at lee_float_como_scanf; mide_float mirrors scanf's scanner.
+#include "numeros.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <string>
+
+#include <fast_float/fast_float.h>
+
+namespace
+{
+
+// Magnitude from which "%f" (six decimals, error at most 0.5e-6) always reads
+// back: half a float step is 2^-20 there, more than the error.
+constexpr float SIN_PERDIDA_DESDE = 16.0f;
+constexpr int NUEVE_CIFRAS = 9;
+constexpr size_t TAM_TOKEN_CORTO = 128;
+
+// The file format is the "C" locale's, whatever locale a library may have set.
+locale_t locale_c()
+{
+	static locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+	return c;
+}
+
+bool es_digito(unsigned char c)
+{
+	return c >= '0' && c <= '9';
+}
+
+bool es_hex(unsigned char c)
+{
+	return es_digito(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+char minuscula(unsigned char c)
+{
+	return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : char(c);
+}
+
+// True when [p, fin) starts with the lower-case word w in any letter case.
+bool coincide(const char *p, const char *fin, const char *w)
+{
+	for (; *w; p++, w++)
+		if (p == fin || minuscula(*p) != *w)
+			return false;
+	return true;
+}
+
+// scanf takes "inf", or "infinity" once it has seen the i after "inf".
+size_t mide_infinito(const char *p, const char *q, const char *fin)
+{
+	if (!coincide(q, fin, "inf"))
+		return 0;
+	q += 3;
+	if (q == fin || minuscula(*q) != 'i')
+		return q - p;
+	return coincide(q, fin, "inity") ? q + 5 - p : 0;
+}
+
+// Digits, one point, an exponent letter after a digit and a sign right after
+// it: character by character, with scanf's own checks at the end.
+size_t mide_cuerpo(const char *p, const char *q, const char *fin, bool signo)
+{
+	bool hex = false, digito = false, punto = false, exponente = false;
+	char letra_exp = 'e';
+	if (q < fin && *q == '0') {
+		q++;
+		if (q < fin && minuscula(*q) == 'x') {
+			hex = true;
+			letra_exp = 'p';
+			q++;
+		} else {
+			digito = true;
+		}
+	}
+	for (; q < fin; q++) {
+		unsigned char c = *q;
+		if (es_digito(c) || (hex && !exponente && es_hex(c)))
+			digito = true;
+		else if (exponente && minuscula(q[-1]) == letra_exp && (c == '-' || c == '+'))
+			continue;
+		else if (digito && !exponente && minuscula(c) == letra_exp)
+			exponente = punto = true;
+		else if (!punto && c == '.')
+			punto = true;
+		else
+			break;
+	}
+	size_t n = q - p;
+	if (n == size_t(signo) + punto || (hex && n == 2 + size_t(signo)))
+		return 0;
+	return n;
+}
+
+// Length of the token that scanf's "%f" takes at p, or 0 for a matching failure.
+size_t mide_float(const char *p, const char *fin)
+{
+	const char *q = p;
+	bool signo = q < fin && (*q == '-' || *q == '+');
+	q += signo;
+	if (q == fin)
+		return 0;
+	char c = minuscula(*q);
+	if (c == 'n')
+		return coincide(q, fin, "nan") ? q + 3 - p : 0;
+	if (c == 'i')
+		return mide_infinito(p, q, fin);
+	return mide_cuerpo(p, q, fin, signo);
+}
+
+// scanf hands its token to strtof and fails only if nothing of it converts.
+bool convierte_token(const char *p, size_t n, float *x)
+{
+	char corto[TAM_TOKEN_CORTO];
+	std::string largo;
+	char *texto = corto;
+	if (n >= sizeof corto) {
+		largo.assign(p, n);
+		texto = &largo[0];
+	} else {
+		std::memcpy(corto, p, n);
+		corto[n] = '\0';
+	}
+	char *final;
+	*x = strtof_l(texto, &final, locale_c());
+	return final != texto;
+}
+
+// The fast path holds only where fast_float and scanf agree on the token: it
+// ends at white space or the end, and in a digit or point (not inf or nan).
+bool lee_decimal(const char *p, const char *fin, float *x, size_t *n)
+{
+	if (p == fin)
+		return false;
+	auto r = fast_float::from_chars(p, fin, *x);
+	if (r.ec != std::errc() || r.ptr == p)
+		return false;
+	unsigned char ultimo = r.ptr[-1];
+	if (!es_digito(ultimo) && ultimo != '.')
+		return false;
+	if (r.ptr != fin && !es_blanco(*r.ptr))
+		return false;
+	*n = r.ptr - p;
+	return true;
+}
+
+bool vuelve_igual(const char *texto, float x)
+{
+	float y = strtof_l(texto, nullptr, locale_c());
+	if (std::isnan(x))
+		return std::isnan(y) && std::signbit(x) == std::signbit(y);
+	return std::memcmp(&x, &y, sizeof x) == 0;
+}
+
+// Restores the thread's locale on leaving: printf's point follows the locale.
+struct EnLocaleC {
+	locale_t previo = uselocale(locale_c());
+	~EnLocaleC() { uselocale(previo); }
+};
+
+} // namespace
+
+size_t lee_float_como_scanf(const char *p, const char *fin, float *x)
+{
+	size_t n;
+	if (lee_decimal(p, fin, x, &n))
+		return n;
+	n = mide_float(p, fin);
+	if (n == 0 || !convierte_token(p, n, x))
+		return 0;
+	return n;
+}
+
+// scanf hands strtol the sign, the leading 0 and the digits of the base (not
+// the x), and fails when there is no digit at all.
+size_t lee_entero_como_scanf(const char *p, const char *fin, int *v)
+{
+	const char *q = p;
+	bool negativo = q < fin && *q == '-';
+	if (q < fin && (*q == '-' || *q == '+'))
+		q++;
+	int base = 10;
+	bool cifra = false;
+	if (q < fin && *q == '0') {
+		cifra = true;
+		base = 8;
+		q++;
+		if (q < fin && minuscula(*q) == 'x') {
+			base = 16;
+			q++;
+		}
+	}
+	long long valor = 0;
+	for (; q < fin; q++) {
+		unsigned char c = *q;
+		int d = es_digito(c) ? c - '0' : (base == 16 && es_hex(c)) ? minuscula(c) - 'a' + 10 : base;
+		if (d >= base)
+			break;
+		cifra = true;
+		if (valor <= INT_MAX)
+			valor = valor * base + d;
+	}
+	if (!cifra)
+		return 0;
+	valor = negativo ? -valor : valor;
+	*v = valor > INT_MAX ? INT_MAX : valor < INT_MIN ? INT_MIN : int(valor);
+	return q - p;
+}
+
+int formatea_sin_perdida(char *buf, float x)
+{
+	EnLocaleC c;
+	int n = std::snprintf(buf, TAM_NUMERO, "%f", x);
+	bool rapido = std::isfinite(x) && (std::fabs(x) >= SIN_PERDIDA_DESDE || x == std::trunc(x));
+	if (!rapido && !vuelve_igual(buf, x))
+		n = std::snprintf(buf, TAM_NUMERO, "%.*g", NUEVE_CIFRAS, x);
+	return n;
+}
