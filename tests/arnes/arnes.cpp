@@ -235,6 +235,13 @@ void escribe(const Xvfb &x, const std::string &texto)
 void raton_fuera(const Xvfb &x)
 {
 	ejecuta(x, {"xdotool", "mousemove", std::to_string(x.ancho() - 1), std::to_string(x.alto() - 1)});
+	auto v = busca_ventana(x);
+	Conexion c(x);
+	if (!v || !c.d)
+		return;
+	XSetErrorHandler(ignora_errores);
+	XSetInputFocus(c.d, v->id, RevertToPointerRoot, CurrentTime);
+	XSync(c.d, False);
 }
 
 void clic(const Xvfb &x, int vx, int vy)

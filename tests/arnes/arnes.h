@@ -80,7 +80,9 @@ void baja_tecla(const Xvfb &x, const std::string &teclas);
 void sube_tecla(const Xvfb &x, const std::string &teclas);
 // Types text into the focused field.
 void escribe(const Xvfb &x, const std::string &texto);
-// Moves the pointer to the screen's bottom-right corner, out of the window.
+// Moves the pointer to the screen's bottom-right corner, out of the window,
+// and gives the window the keyboard focus (with no window manager the focus
+// would otherwise follow the pointer out).
 void raton_fuera(const Xvfb &x);
 // Clicks at a point of the window.
 void clic(const Xvfb &x, int vx, int vy);
