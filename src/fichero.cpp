@@ -86,7 +86,8 @@ ssize_t lee_sin_interrupcion(int fd, char *b, size_t n)
 }
 
 // Brings more of the file into the window, keeping the unread bytes [p, fin).
-// False when nothing more comes (end of file or an error in f.error).
+// False when the window cannot change any more (its end is the file's end, or
+// an error is in f.error).
 bool recarga(Fuente &f)
 {
 	if (f.final || f.error)
@@ -96,13 +97,15 @@ bool recarga(Fuente &f)
 		return false;
 	std::memmove(f.buf, f.p, resto);
 	ssize_t n = lee_sin_interrupcion(f.fd, f.buf + resto, f.cap - resto);
-	if (n < 0)
+	if (n < 0) {
 		f.error = FICHERO_ERROR_LECTURA;
-	f.final = n <= 0;
+		return false;
+	}
+	f.final = n == 0;
 	f.p = f.buf;
-	f.fin = f.buf + resto + (n > 0 ? n : 0);
+	f.fin = f.buf + resto + n;
 	f.seguro = f.final ? f.fin : ultimo_blanco(f.p, f.fin);
-	return n > 0;
+	return n > 0 || resto > 0;
 }
 
 // Skips white space; true when a whole number (or text) starts at f.p.

@@ -29,26 +29,31 @@ inline int cuenta_muestras_referencia(FILE *f)
 inline bool lee_referencia(const char *ruta, LecturaReferencia *r)
 {
 	const int tam_comment = 1000;
-	char comment[tam_comment] = "";
+	char titulo[tam_comment] = "";
 	FILE *f = std::fopen(ruta, "r");
 	if (!f)
 		return false;
 	*r = LecturaReferencia();
-	if (!std::fgets(comment, tam_comment, f))
-		comment[0] = '\0';
-	if (comment[0] == '"' && std::fscanf(f, "%i %f %f", &r->nptL, &r->al, &r->bl) < 1)
+	if (!std::fgets(titulo, tam_comment, f))
+		titulo[0] = '\0';
+	if (titulo[0] == '"' && std::fscanf(f, "%i %f %f", &r->nptL, &r->al, &r->bl) < 1)
 		r->nptL = 0;
 	if (r->nptL == 0) {
 		r->nptL = cuenta_muestras_referencia(f);
 		std::fclose(f);
 		f = std::fopen(ruta, "r");
-		if (!f || !std::fgets(comment, tam_comment, f))
+		if (!f)
 			return false;
 		int descarte;
-		if (comment[0] == '"' && std::fscanf(f, "%i %f %f", &descarte, &r->al, &r->bl) != 3)
-			return false;
-		if (comment[0] != '"')
+		if (titulo[0] == '"') {
+			if (!std::fgets(titulo, tam_comment, f) ||
+			    std::fscanf(f, "%i %f %f", &descarte, &r->al, &r->bl) != 3) {
+				std::fclose(f);
+				return false;
+			}
+		} else {
 			r->nptL++;
+		}
 	}
 	r->Li.assign(r->nptL + 1, 0.0f);
 	for (int i = 1; i <= r->nptL; i++) {
@@ -58,10 +63,10 @@ inline bool lee_referencia(const char *ruta, LecturaReferencia *r)
 			r->maxL = r->Li[i];
 	}
 	std::fclose(f);
-	if (comment[0] == '"')
-		comment[std::strlen(comment) - 1] = '\0';
+	if (titulo[0] == '"')
+		titulo[std::strlen(titulo) - 1] = '\0';
 	else
-		std::strcpy(comment, "\"...\"");
-	r->comment = comment;
+		std::strcpy(titulo, "\"...\"");
+	r->comment = titulo;
 	return true;
 }
