@@ -1,0 +1,62 @@
+// Support for the end-to-end tests: the real program started on its own
+// Xvfb in a scratch folder, and reading text back off its window with the
+// same built-in font that drew it.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "arnes.h"
+
+// Colours of the program's window, as 0xRRGGBB.
+constexpr uint32_t AZUL_FONDO = 0xB4C8FA;
+constexpr uint32_t BLANCO_E2E = 0xFFFFFF;
+constexpr uint32_t NEGRO_E2E = 0x000000;
+
+// One run of orquilo: an Xvfb of the given desktop size, a scratch folder
+// (with the example spectrum as datos.txt unless told otherwise), the program
+// started in it with its window found, the pointer out of it and the menu up.
+class Sesion {
+public:
+	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
+	arnes::Xvfb &x() { return *xvfb_; }
+	arnes::Proceso &programa() { return *proceso_; }
+	const std::string &carpeta() const { return carpeta_; }
+	std::string ruta(const std::string &nombre) const { return carpeta_ + "/" + nombre; }
+	arnes::Imagen captura() { return arnes::captura(*xvfb_); }
+	void tecla(const std::string &t, int pulsar_ms = 40, int despues_ms = 200) { arnes::tecla(*xvfb_, t, pulsar_ms, despues_ms); }
+	void escribe(const std::string &t) { arnes::escribe(*xvfb_, t); }
+	// Waits until the window shows `texto` at (x, y); false after the time.
+	bool espera_texto(int x, int y, const std::string &texto, double segundos = 5);
+	// Text of n character cells at (x, y), '?' where a cell is no character.
+	std::string lee(int x, int y, int n);
+	// Opens the load dialog, puts `nombre` in its field and confirms.
+	void carga(const std::string &nombre);
+	// Opens the save dialog, ticks what is asked (with another picture name if
+	// given) and confirms.
+	void guarda(bool imagen, bool datos, const std::string &nombre_imagen = "");
+	// Clears the focused text field and types `texto` in it.
+	void reemplaza_campo(const std::string &texto);
+	// Waits until `texto` shows anywhere in the window.
+	bool espera_en_pantalla(const std::string &texto, double segundos = 5);
+	// Confirms the exit and waits for the program to end: its exit status.
+	std::optional<int> sal();
+
+private:
+	std::unique_ptr<arnes::Xvfb> xvfb_;
+	std::string carpeta_;
+	std::unique_ptr<arnes::Proceso> proceso_;
+};
+
+// Reads the n characters at (x, y) of an image: black glyphs on the light blue
+// text background, '?' where a cell matches no character.
+std::string lee_texto(const arnes::Imagen &img, int x, int y, int n);
+
+// Where `texto` stands in the image in any two colours; nothing if nowhere.
+std::optional<std::pair<int, int>> busca_texto(const arnes::Imagen &img, const std::string &texto);
+
+// The path of a file of the project or of the shared test data.
+std::string ejemplo();
+std::string datos_prueba(const std::string &nombre);

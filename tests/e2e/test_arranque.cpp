@@ -1,0 +1,62 @@
+// Start-up and exit of the real program: the window sized from the desktop,
+// the header and graph area, the exit dialog with its help text.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "e2e.h"
+
+namespace {
+
+struct Tamano {
+	int escritorio_x, escritorio_y, ventana_x, ventana_y;
+};
+
+void comprueba_ventana(const Tamano &t)
+{
+	Sesion s(t.escritorio_x, t.escritorio_y);
+	arnes::Imagen img = s.captura();
+	ASSERT_EQ(img.ancho, t.ventana_x);
+	ASSERT_EQ(img.alto, t.ventana_y);
+	int wx = t.ventana_x - 10, wy = t.ventana_y - 95;
+	EXPECT_EQ(img.en(5, 90), BLANCO_E2E);
+	EXPECT_EQ(img.en(5 + wx - 1, 90 + wy - 1), BLANCO_E2E);
+	EXPECT_EQ(img.en(4, 90), AZUL_FONDO);
+	EXPECT_EQ(img.en(5 + wx, 90 + wy - 1), AZUL_FONDO);
+	EXPECT_EQ(img.en(5, 89), AZUL_FONDO);
+	EXPECT_EQ(img.en(5, 90 + wy), AZUL_FONDO);
+	EXPECT_EQ(img.en(100, 25), AZUL_FONDO);
+	EXPECT_EQ(lee_texto(img, 5, 15, 7), "Velmora");
+	EXPECT_EQ(lee_texto(img, 5, 35, 5), "Dpto.");
+	EXPECT_EQ(lee_texto(img, 5, 45, 7), "Tarquen");
+	EXPECT_EQ(s.sal(), 0);
+}
+
+} // namespace
+
+TEST(Arranque, VentanaDe824x568EnEscritorioDe1024x768) { comprueba_ventana({1024, 768, 824, 568}); }
+TEST(Arranque, VentanaMinimaEnEscritorioDe800x600) { comprueba_ventana({800, 600, 640, 480}); }
+TEST(Arranque, VentanaDe1400x1000EnEscritorioDe1600x1200) { comprueba_ventana({1600, 1200, 1400, 1000}); }
+
+TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
+{
+	Sesion s;
+	arnes::Imagen antes = s.captura();
+	s.tecla("Escape");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return busca_texto(s.captura(), "Orquilo      Vers. 3.1.2").has_value(); }, 5));
+	EXPECT_TRUE(busca_texto(s.captura(), "Tecla TAB cambia entre escalas lineal y logaritmica.").has_value());
+	s.tecla("Escape");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
+	EXPECT_TRUE(s.programa().vivo());
+	EXPECT_EQ(s.sal(), 0);
+}
+
+TEST(Arranque, SinPantallaTerminaConEstadoUnoYUnMensaje)
+{
+	std::string carpeta = arnes::carpeta_temporal("sin-pantalla");
+	std::string orden = "cd " + carpeta + " && env -u DISPLAY " + ORQ_BINARIO + " >salida 2>&1 </dev/null";
+	int estado = std::system(orden.c_str());
+	ASSERT_TRUE(WIFEXITED(estado));
+	EXPECT_EQ(WEXITSTATUS(estado), 1);
+	EXPECT_EQ(arnes::lee_fichero(carpeta + "/salida"), "Error instalando ALLEGRO\n");
+}
