@@ -4,7 +4,8 @@
 
 #include <allegro.h>
 
-// Readies the layer; 0 when ready.  The layer shuts down with allegro_exit().
+// Readies the layer; 0 when ready, -1 when Allegro is not installed.  The layer
+// shuts down with allegro_exit().  Dialogs need a graphics mode.
 int adime_init(void);
 
 // Idle hook: called with the running dialog's objects on every pass of any
@@ -14,11 +15,15 @@ extern void (*adime_callback)(DIALOG *d);
 // A modal dialog whose top-left corner (title bar included) is at (x, y), one
 // row per format field, each input field field_w pixels wide, followed by the
 // values that the fields bind.  Adds OK and Cancel: returns 1 for OK (the edited
-// values are copied back) and 2 for Cancel or Esc (nothing is copied).
+// values are copied back) and 2 for Cancel or Esc (nothing is copied).  A window
+// that would leave the screen is moved onto it.  -1, with no dialog shown, for a
+// malformed format or when there is no graphics mode.
 int adime_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);
 
 // The same dialog without OK and Cancel: it closes when a %buttonrow callback
-// returns non-zero, and returns the absolute value of that result.
+// returns non-zero, and returns the absolute value of that result (a button
+// whose callback is null closes it with its own index).  Any edited values are
+// copied back when it closes.  Esc does nothing unless a button has it.
 int adime_lowlevel_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);
 
 // The callback type of a %buttonrow: gets the pressed button's object and its

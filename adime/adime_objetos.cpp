@@ -1,0 +1,185 @@
+// Drawing of the dialog's own object kinds; see adime_objetos.h.  Text is drawn
+// with an explicit background so that the program's text mode is never touched.
+#include "adime_objetos.h"
+
+#include <string>
+#include <utility>
+
+#include "adime_disposicion.h"
+#include "adime_formato.h"
+
+namespace adime
+{
+
+namespace
+{
+
+struct Rgb {
+	int r, g, b;
+};
+
+constexpr Rgb RGB_TEXTO{0, 0, 0};
+constexpr Rgb RGB_FONDO{212, 208, 200};
+constexpr Rgb RGB_MEDIO{128, 128, 128};
+constexpr Rgb RGB_BARRA{10, 36, 106};
+constexpr Rgb RGB_TEXTO_BARRA{255, 255, 255};
+constexpr Rgb RGB_EDICION{255, 255, 255};
+constexpr Rgb RGB_BORDE{64, 64, 64};
+
+int color(const Rgb &c)
+{
+	return makecol(c.r, c.g, c.b);
+}
+
+void dibuja_marco(const DIALOG *d)
+{
+	BITMAP *b = gui_get_screen();
+	int x2 = d->x + d->w - 1, y2 = d->y + d->h - 1;
+	rectfill(b, d->x, d->y, x2, y2, d->bg);
+	rect(b, d->x, d->y, x2, y2, d->fg);
+	int barra_y2 = d->y + BORDE + ALTO_BARRA - 1;
+	rectfill(b, d->x + BORDE, d->y + BORDE, x2 - BORDE, barra_y2, d->d1);
+	const char *titulo = static_cast<const char *>(d->dp);
+	textout_ex(b, font, titulo ? titulo : "", d->x + BORDE + MARGEN_TITULO,
+	           d->y + BORDE + (ALTO_BARRA - ALTO_TEXTO) / 2, d->d2, d->d1);
+}
+
+void dibuja_texto(const DIALOG *d)
+{
+	const auto *texto = static_cast<const std::string *>(d->dp);
+	if (!texto)
+		return;
+	BITMAP *b = gui_get_screen();
+	int y = d->y;
+	for (const auto &linea : lineas_de(*texto)) {
+		if (d->d1)
+			textout_right_ex(b, font, linea.c_str(), d->x + d->w, y, d->fg, d->bg);
+		else
+			textout_ex(b, font, linea.c_str(), d->x, y, d->fg, d->bg);
+		y += ALTO_LINEA;
+	}
+}
+
+void vacia(DIALOG *d, char *texto)
+{
+	texto[0] = '\0';
+	d->d2 = 0;
+	d->flags &= ~TEXTO_SELECCIONADO;
+}
+
+// A key that the box used (a cursor move) ends the selection.
+int quita_seleccion_si_usa(DIALOG *d, int r)
+{
+	if ((r & D_USED_CHAR) && (d->flags & TEXTO_SELECCIONADO)) {
+		d->flags &= ~TEXTO_SELECCIONADO;
+		object_message(d, MSG_DRAW, 0);
+	}
+	return r;
+}
+
+int dibuja_edicion(DIALOG *d, bool seleccion)
+{
+	BITMAP *b = gui_get_screen();
+	int x1 = d->x - HUECO_EDICION, y1 = d->y - HUECO_EDICION;
+	int x2 = d->x + d->w - 1 + HUECO_EDICION, y2 = d->y + d->h - 1 + HUECO_EDICION;
+	rectfill(b, x1, y1, x2, y2, d->bg);
+	rect(b, x1, y1, x2, y2, d->fg);
+	if (!seleccion)
+		return d_edit_proc(MSG_DRAW, d, 0);
+	std::swap(d->fg, d->bg);
+	int r = d_edit_proc(MSG_DRAW, d, 0);
+	std::swap(d->fg, d->bg);
+	return r;
+}
+
+// Its tick: a cross inset from the box, two pixels thick.
+constexpr int MARGEN_CRUZ = 2;
+
+void dibuja_casilla(const DIALOG *d)
+{
+	BITMAP *b = gui_get_screen();
+	int x2 = d->x + d->w - 1, y2 = d->y + d->h - 1;
+	rectfill(b, d->x, d->y, x2, y2, d->bg);
+	rect(b, d->x, d->y, x2, y2, d->fg);
+	if (d->flags & D_SELECTED) {
+		for (int grueso = 0; grueso < 2; grueso++) {
+			line(b, d->x + MARGEN_CRUZ + grueso, d->y + MARGEN_CRUZ,
+			     x2 - MARGEN_CRUZ + grueso - 1, y2 - MARGEN_CRUZ, d->fg);
+			line(b, x2 - MARGEN_CRUZ - grueso, d->y + MARGEN_CRUZ,
+			     d->x + MARGEN_CRUZ - grueso + 1, y2 - MARGEN_CRUZ, d->fg);
+		}
+	}
+	int anillo = (d->flags & D_GOTFOCUS) ? d->fg : d->d2;
+	rect(b, d->x - HUECO_FOCO, d->y - HUECO_FOCO, x2 + HUECO_FOCO, y2 + HUECO_FOCO, anillo);
+}
+
+} // namespace
+
+Colores colores_de_dialogo()
+{
+	return Colores{color(RGB_TEXTO),       color(RGB_FONDO),   color(RGB_MEDIO), color(RGB_BARRA),
+	               color(RGB_TEXTO_BARRA), color(RGB_EDICION), color(RGB_BORDE)};
+}
+
+int marco_proc(int msg, DIALOG *d, int)
+{
+	if (msg == MSG_DRAW)
+		dibuja_marco(d);
+	return D_O_K;
+}
+
+int texto_proc(int msg, DIALOG *d, int)
+{
+	if (msg == MSG_DRAW)
+		dibuja_texto(d);
+	return D_O_K;
+}
+
+int casilla_proc(int msg, DIALOG *d, int c)
+{
+	if (msg == MSG_DRAW) {
+		dibuja_casilla(d);
+		return D_O_K;
+	}
+	// Allegro's button without D_EXIT toggles D_SELECTED on its key and click.
+	return d_button_proc(msg, d, c);
+}
+
+int regla_proc(int msg, DIALOG *d, int)
+{
+	if (msg == MSG_DRAW)
+		hline(gui_get_screen(), d->x, d->y + d->h / 2, d->x + d->w - 1, d->fg);
+	return D_O_K;
+}
+
+// While its whole text is selected the box draws in the selection colours and
+// the first character typed replaces the text, as Backspace and Delete erase it.
+int edicion_proc(int msg, DIALOG *d, int c)
+{
+	char *texto = static_cast<char *>(d->dp);
+	bool seleccion = d->flags & TEXTO_SELECCIONADO;
+	switch (msg) {
+	case MSG_DRAW:
+		return dibuja_edicion(d, seleccion && (d->flags & D_GOTFOCUS));
+	case MSG_GOTFOCUS:
+		d->flags |= TEXTO_SELECCIONADO;
+		break;
+	case MSG_CLICK:
+		d->flags &= ~TEXTO_SELECCIONADO;
+		break;
+	case MSG_UCHAR:
+		if (seleccion && c >= ' ')
+			vacia(d, texto);
+		break;
+	case MSG_CHAR:
+		if (seleccion && ((c >> 8) == KEY_BACKSPACE || (c >> 8) == KEY_DEL)) {
+			vacia(d, texto);
+			object_message(d, MSG_DRAW, 0);
+			return D_USED_CHAR;
+		}
+		return quita_seleccion_si_usa(d, d_edit_proc(msg, d, c));
+	}
+	return d_edit_proc(msg, d, c);
+}
+
+} // namespace adime
