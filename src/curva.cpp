@@ -1,19 +1,382 @@
-// Placeholder: the reference drawing serves until the fast renderer lands.
+// The sample curve: the reference drawing, primitive by primitive, and the
+// fast one.  Start with dibuja_curva.
+//
+// With two colours the last primitive to touch a pixel decides it, so going
+// through the primitives backwards and painting only pixels that nothing has
+// painted yet leaves the same picture.  A dense window has thousands of
+// samples per column; backwards, the first few of them cover their column and
+// the rest land on painted rows, so each costs a couple of comparisons
+// against the run of rows known painted in its column.  Within one column's
+// run of samples, the dots are the only thing that reaches the side columns,
+// and in one colour, so their union is painted there in one go.
+//
+// Clamping (see COORD_MAXIMA): a line that keeps one end inside the area
+// keeps its visible pixels when its far end is clamped, for any window of 19
+// channels or more.  Two cases can still shift, both needing a sample more
+// negative than about 1400 × maxL / amplification on a 3000-row area: a line
+// between two clamped samples on opposite sides of the area, and the lines of
+// a spectrum of under 20 samples, whose window is wider per channel.
 #include "curva.h"
+
+#include <allegro/internal/aintern.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+
+// "Painted up to the clip edge": beyond any clamped coordinate and dot radius.
+constexpr int TAPADO = 1 << 30;
+// A column's run of this many samples paints its dots' side columns as one union.
+constexpr int UMBRAL_EN_BLOQUE = 16;
+constexpr int LADO_PUNTO = 2 * RADIO_PUNTO + 1;
+constexpr int BITS = 64;
+
+int acota(int v)
+{
+	return std::clamp(v, -COORD_MAXIMA, COORD_MAXIMA);
+}
+
+// Every row of [lo, hi] is painted; lo > hi when nothing is known.  Rows
+// outside the clip count as painted, so a run reaching the edge goes to ±TAPADO.
+struct Cubierto {
+	int lo, hi;
+};
+
+// The dot as rows [arriba, abajo] around its centre, per column offset.
+struct FormaPunto {
+	int arriba[LADO_PUNTO], abajo[LADO_PUNTO];
+};
+
+// Taken from a dot that Allegro draws, so the two agree by construction.
+FormaPunto mide_punto()
+{
+	FormaPunto f;
+	BITMAP *b = create_bitmap_ex(8, LADO_PUNTO, LADO_PUNTO);
+	clear_to_color(b, 0);
+	circlefill(b, RADIO_PUNTO, RADIO_PUNTO, RADIO_PUNTO, 1);
+	for (int c = 0; c < LADO_PUNTO; c++) {
+		f.arriba[c] = LADO_PUNTO;
+		f.abajo[c] = -LADO_PUNTO;
+		for (int r = 0; r < LADO_PUNTO; r++) {
+			if (getpixel(b, c, r) == 0)
+				continue;
+			f.arriba[c] = std::min(f.arriba[c], r - RADIO_PUNTO);
+			f.abajo[c] = std::max(f.abajo[c], r - RADIO_PUNTO);
+		}
+	}
+	destroy_bitmap(b);
+	return f;
+}
+
+// The painted set of one call, kept between calls to reuse its memory.
+struct Capa {
+	BITMAP *bmp;
+	Recorte r;
+	int alto, palabras; // rows of the clip; words of a column's bits
+	bool directo;       // a 24-bit memory bitmap: write through its rows
+	int color_punto, color_linea;
+	FormaPunto punto;
+	std::vector<uint64_t> bits; // a bit per painted pixel, column by column
+	std::vector<Cubierto> cubierto;
+	// Rows of the dots of the column run being drawn, from row ct - RADIO_PUNTO - 1.
+	std::vector<uint64_t> marcas;
+};
+
+Capa capa;
+const Cubierto TAPADA = {-TAPADO, TAPADO};
+
+void escribe(int x, int y, int color)
+{
+	if (!capa.directo) {
+		putpixel(capa.bmp, x, y, color);
+		return;
+	}
+	unsigned char *d = capa.bmp->line[y] + 3 * x;
+	d[0] = (unsigned char)color;
+	d[1] = (unsigned char)(color >> 8);
+	d[2] = (unsigned char)(color >> 16);
+}
+
+// Paints the bits of m in word w of column ci that were not painted yet.
+void pinta_bits(int ci, int w, uint64_t m, int color)
+{
+	uint64_t *b = &capa.bits[(size_t)ci * capa.palabras + w];
+	uint64_t nuevo = m & ~*b;
+	*b |= m;
+	for (; nuevo; nuevo &= nuevo - 1)
+		escribe(capa.r.cl + ci, capa.r.ct + w * BITS + __builtin_ctzll(nuevo), color);
+}
+
+// Bits a..b (clip rows) that fall in word w.
+uint64_t mascara(int w, int a, int b)
+{
+	int lo = std::max(a - w * BITS, 0), hi = std::min(b - w * BITS, BITS - 1);
+	return (~0ULL << lo) & (~0ULL >> (BITS - 1 - hi));
+}
+
+// First row of the painted run that holds row a.
+int inicio_de_corrida(const uint64_t *b, int a)
+{
+	int w = a / BITS;
+	uint64_t libres = ~b[w] & ((1ULL << (a % BITS)) - 1);
+	while (libres == 0 && w > 0)
+		libres = ~b[--w];
+	if (libres == 0)
+		return 0;
+	return w * BITS + (BITS - 1 - __builtin_clzll(libres)) + 1;
+}
+
+// Last row of the painted run that holds row a.
+int fin_de_corrida(const uint64_t *b, int a)
+{
+	int w = a / BITS;
+	uint64_t libres = ~b[w] & ~((2ULL << (a % BITS)) - 1);
+	while (libres == 0 && w + 1 < capa.palabras)
+		libres = ~b[++w];
+	if (libres == 0)
+		return capa.alto - 1;
+	return std::min(w * BITS + __builtin_ctzll(libres) - 1, capa.alto - 1);
+}
+
+int largo_visible(Cubierto c)
+{
+	return std::min(c.hi, capa.r.cb - 1) - std::max(c.lo, capa.r.ct);
+}
+
+// Clip rows a..b of column ci are painted now: keep the longer painted run.
+void amplia(int ci, int a, int b)
+{
+	const uint64_t *bits = &capa.bits[(size_t)ci * capa.palabras];
+	a = inicio_de_corrida(bits, a);
+	b = fin_de_corrida(bits, b);
+	Cubierto n = {a == 0 ? -TAPADO : capa.r.ct + a, b == capa.alto - 1 ? TAPADO : capa.r.ct + b};
+	Cubierto &c = capa.cubierto[ci];
+	bool se_tocan = n.lo <= c.hi && c.lo <= n.hi;
+	if (c.lo > c.hi || se_tocan || largo_visible(n) >= largo_visible(c))
+		c = n;
+}
+
+// Rows r0..r1 of column ci, where some row may not be painted yet.
+void pinta_tramo_lento(int ci, int r0, int r1, int color)
+{
+	int a = std::max(r0, capa.r.ct) - capa.r.ct, b = std::min(r1, capa.r.cb - 1) - capa.r.ct;
+	if (a > b)
+		return;
+	for (int w = a / BITS; w <= b / BITS; w++)
+		pinta_bits(ci, w, mascara(w, a, b), color);
+	amplia(ci, a, b);
+}
+
+void pinta_tramo(int x, int r0, int r1, int color)
+{
+	if (x < capa.r.cl || x >= capa.r.cr)
+		return;
+	int ci = x - capa.r.cl;
+	const Cubierto &c = capa.cubierto[ci];
+	if (c.lo <= r0 && r1 <= c.hi)
+		return;
+	pinta_tramo_lento(ci, r0, r1, color);
+}
+
+void pinta_tramo_de_linea(void *, int x, int fila0, int fila1)
+{
+	pinta_tramo(x, fila0, fila1, capa.color_linea);
+}
+
+void pinta_linea(const PuntoCurva &a, const PuntoCurva &b)
+{
+	recorre_linea(acota(a.x), acota(a.y), acota(b.x), acota(b.y), capa.r, pinta_tramo_de_linea, nullptr);
+}
+
+// The dot's columns except its centre one.
+void pinta_lados_de_punto(int x, int y)
+{
+	for (int d = -RADIO_PUNTO; d <= RADIO_PUNTO; d++)
+		if (d != 0)
+			pinta_tramo(x + d, y + capa.punto.arriba[d + RADIO_PUNTO],
+			            y + capa.punto.abajo[d + RADIO_PUNTO], capa.color_punto);
+}
+
+void pinta_punto(const PuntoCurva &p)
+{
+	int x = acota(p.x), y = acota(p.y);
+	pinta_tramo(x, y + capa.punto.arriba[RADIO_PUNTO], y + capa.punto.abajo[RADIO_PUNTO],
+	            capa.color_punto);
+	pinta_lados_de_punto(x, y);
+}
+
+// Where a dot at row y (already clamped) is marked.
+int indice_de_marca(int y)
+{
+	int base = capa.r.ct - RADIO_PUNTO - 1, tope = capa.r.cb + RADIO_PUNTO;
+	return std::clamp(y, base, tope) - base;
+}
+
+// 64 marks from bit pos on.
+uint64_t ventana(int pos)
+{
+	int w = pos / BITS, s = pos % BITS;
+	uint64_t v = capa.marcas[w] >> s;
+	return s ? v | capa.marcas[w + 1] << (BITS - s) : v;
+}
+
+// Longest run of set bits in a column, fed word by word from the top.
+struct Corrida {
+	int a = 0, b = -1;   // the longest so far
+	int abierta_en = -1; // start of the run still open
+	void cierra(int fin)
+	{
+		if (fin - abierta_en > b - a) {
+			a = abierta_en;
+			b = fin;
+		}
+		abierta_en = -1;
+	}
+	void agrega(uint64_t u, int base)
+	{
+		for (int pos = 0; pos < BITS;) {
+			uint64_t resto = (abierta_en >= 0 ? ~u : u) >> pos;
+			if (resto == 0)
+				return;
+			int t = __builtin_ctzll(resto);
+			if (abierta_en >= 0)
+				cierra(base + pos + t - 1);
+			else
+				abierta_en = base + pos + t;
+			pos += t;
+		}
+	}
+};
+
+// Column ci gets the union of the marked dots' rows at column offset d.
+void pinta_union(int ci, int d)
+{
+	int e0 = capa.punto.arriba[d + RADIO_PUNTO], e1 = capa.punto.abajo[d + RADIO_PUNTO];
+	int sobra = capa.palabras * BITS - capa.alto;
+	Corrida corrida;
+	for (int w = 0; w < capa.palabras; w++) {
+		uint64_t u = 0;
+		for (int e = e0; e <= e1; e++)
+			u |= ventana(w * BITS + RADIO_PUNTO + 1 - e);
+		if (w == capa.palabras - 1)
+			u &= ~0ULL >> sobra;
+		if (u)
+			pinta_bits(ci, w, u, capa.color_punto);
+		corrida.agrega(u, w * BITS);
+	}
+	if (corrida.abierta_en >= 0)
+		corrida.cierra(capa.alto - 1);
+	if (corrida.a <= corrida.b)
+		amplia(ci, corrida.a, corrida.b);
+}
+
+// The side columns of the dots of samples a+1..b, all in column x; clears their marks.
+void pinta_lados_de_corrida(const PuntoCurva *p, int a, int b, int x)
+{
+	bool alcanza = x >= capa.r.cl - RADIO_PUNTO && x < capa.r.cr + RADIO_PUNTO;
+	if (b - a < UMBRAL_EN_BLOQUE) {
+		for (int k = a + 1; k <= b; k++) {
+			int y = acota(p[k].y);
+			if (alcanza)
+				pinta_lados_de_punto(x, y);
+			capa.marcas[indice_de_marca(y) / BITS] = 0;
+		}
+		return;
+	}
+	for (int d = -RADIO_PUNTO; alcanza && d <= RADIO_PUNTO; d++)
+		if (d != 0 && x + d >= capa.r.cl && x + d < capa.r.cr)
+			pinta_union(x + d - capa.r.cl, d);
+	std::fill(capa.marcas.begin(), capa.marcas.end(), 0);
+}
+
+// The run of samples in column x that ends at b, backwards: its own column
+// one primitive at a time, then its dots' side columns, then the line that
+// enters the run and the run's first dot.  Returns the run's first sample.
+int dibuja_corrida(const PuntoCurva *p, int b, int desde)
+{
+	int x = p[b].x;
+	bool dentro = x >= capa.r.cl && x < capa.r.cr;
+	int ci = dentro ? x - capa.r.cl : 0;
+	const Cubierto *c = dentro ? &capa.cubierto[ci] : &TAPADA;
+	int sube = -capa.punto.arriba[RADIO_PUNTO], baja = capa.punto.abajo[RADIO_PUNTO];
+	int k = b, yk = acota(p[k].y);
+	for (; k > desde && p[k - 1].visible && p[k - 1].x == x; k--) {
+		int yp = acota(p[k - 1].y);
+		int m = indice_de_marca(yk);
+		capa.marcas[m / BITS] |= 1ULL << (m % BITS);
+		int lo = std::min(yp, yk), hi = std::max(yp, yk);
+		if (c->lo > lo || hi > c->hi)
+			pinta_tramo_lento(ci, lo, hi, capa.color_linea);
+		if (c->lo + sube > yk || yk > c->hi - baja)
+			pinta_tramo_lento(ci, yk - sube, yk + baja, capa.color_punto);
+		yk = yp;
+	}
+	pinta_lados_de_corrida(p, k, b, x);
+	if (k > 0 && p[k - 1].visible)
+		pinta_linea(p[k - 1], p[k]);
+	pinta_punto(p[k]);
+	return k;
+}
+
+Recorte recorte_de(BITMAP *bmp)
+{
+	if (bmp->clip)
+		return Recorte{bmp->cl, bmp->ct, bmp->cr, bmp->cb};
+	return Recorte{0, 0, bmp->w, bmp->h};
+}
+
+// Sizes and clears the painted set for bmp; false when the clip is empty.
+bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
+{
+	static const FormaPunto punto = mide_punto();
+	capa.bmp = bmp;
+	capa.r = recorte_de(bmp);
+	int ancho = capa.r.cr - capa.r.cl;
+	capa.alto = capa.r.cb - capa.r.ct;
+	if (ancho <= 0 || capa.alto <= 0)
+		return false;
+	capa.palabras = (capa.alto + BITS - 1) / BITS;
+	capa.directo = is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 24;
+	capa.color_punto = color_punto;
+	capa.color_linea = color_linea;
+	capa.punto = punto;
+	capa.bits.assign((size_t)ancho * capa.palabras, 0);
+	capa.cubierto.assign(ancho, Cubierto{1, 0});
+	capa.marcas.assign(capa.palabras + 2, 0);
+	return true;
+}
+
+} // namespace
 
 void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto,
                              int color_linea)
 {
-	for (int k = desde; k < n; k++) {
+	for (int k = std::max(desde, 0); k < n; k++) {
 		if (!p[k].visible)
 			continue;
-		circlefill(bmp, p[k].x, p[k].y, RADIO_PUNTO, color_punto);
+		circlefill(bmp, acota(p[k].x), acota(p[k].y), RADIO_PUNTO, color_punto);
 		if (k > 0 && p[k - 1].visible)
-			line(bmp, p[k - 1].x, p[k - 1].y, p[k].x, p[k].y, color_linea);
+			line(bmp, acota(p[k - 1].x), acota(p[k - 1].y), acota(p[k].x), acota(p[k].y),
+			     color_linea);
 	}
 }
 
 void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
 {
-	dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
+	if (bmp == nullptr || p == nullptr || n <= 0)
+		return;
+	// Backwards painting needs each pixel to take the colour of the last primitive.
+	if (_drawing_mode != DRAW_MODE_SOLID) {
+		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
+		return;
+	}
+	if (!prepara_capa(bmp, color_punto, color_linea))
+		return;
+	desde = std::max(desde, 0);
+	for (int k = n - 1; k >= desde; k--)
+		if (p[k].visible)
+			k = dibuja_corrida(p, k, desde);
 }
