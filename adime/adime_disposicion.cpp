@@ -67,24 +67,27 @@ class Disponedor
 
 	int x_campo() const { return BORDE + MARGEN + columna_ + (columna_ > 0 ? SEPARACION_ETIQUETA : 0); }
 
-	// Buttons of a row share the field width equally, unless a label needs more.
-	int ancho_boton_de_fila(const Campo &c) const
+	int ancho_minimo_boton(const Campo &c) const
 	{
-		int n = static_cast<int>(c.botones.size());
 		int minimo = 0;
 		for (const auto &b : c.botones)
 			minimo = std::max(minimo, mide(sin_ampersand(b.texto)) + 2 * RELLENO_BOTON);
-		int reparto = n > 0 ? (p_.ancho_campo - (n - 1) * SEPARACION_BOTONES) / n : 0;
-		return std::max(minimo, reparto);
+		return minimo;
+	}
+
+	// The field width, unless the widest label needs more for every button.
+	int ancho_fila_botones(const Campo &c) const
+	{
+		int n = static_cast<int>(c.botones.size());
+		int huecos = std::max(0, n - 1) * SEPARACION_BOTONES;
+		return std::max(p_.ancho_campo, n * ancho_minimo_boton(c) + huecos);
 	}
 
 	int ancho_de_campo(const Campo &c) const
 	{
 		switch (c.tipo) {
-		case TipoCampo::fila_botones: {
-			int n = static_cast<int>(c.botones.size());
-			return n * ancho_boton_de_fila(c) + std::max(0, n - 1) * SEPARACION_BOTONES;
-		}
+		case TipoCampo::fila_botones:
+			return ancho_fila_botones(c);
 		case TipoCampo::casilla:
 			return LADO_CASILLA;
 		case TipoCampo::fichero:
@@ -159,12 +162,16 @@ class Disponedor
 		return std::max(f.campo.abajo(), f.etiqueta.abajo());
 	}
 
+	// The buttons share the row equally, the odd pixels going to the first ones.
 	void pon_botones(const Campo &c, FilaDispuesta &f) const
 	{
-		int ancho = ancho_boton_de_fila(c);
-		for (size_t i = 0; i < c.botones.size(); i++) {
-			int x = f.campo.x + static_cast<int>(i) * (ancho + SEPARACION_BOTONES);
+		int n = static_cast<int>(c.botones.size());
+		int libre = f.campo.w - std::max(0, n - 1) * SEPARACION_BOTONES;
+		int x = f.campo.x;
+		for (int i = 0; i < n; i++) {
+			int ancho = libre / n + (i < libre % n ? 1 : 0);
 			f.botones.push_back(Rect{x, f.campo.y, ancho, ALTO_BOTON});
+			x += ancho + SEPARACION_BOTONES;
 		}
 	}
 

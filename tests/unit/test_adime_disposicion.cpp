@@ -1,0 +1,183 @@
+// Dialog geometry, measured with the built-in font's 8 pixels per character:
+// placement, rows, labels, the command menu's height, windows that do not fit.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "adime_disposicion.h"
+
+using adime::Disposicion;
+using adime::Rect;
+
+namespace
+{
+
+constexpr int PIXELES_POR_CARACTER = 8;
+
+Disposicion dispone(const char *formato, const std::string &titulo, int x, int y, int ancho_campo,
+                    bool ok_cancelar, int ancho_pantalla = 1024, int alto_pantalla = 768)
+{
+	std::vector<adime::Campo> campos;
+	std::string error;
+	EXPECT_TRUE(adime::analiza_formato(formato, campos, error)) << error;
+	adime::Peticion p;
+	p.titulo = titulo;
+	p.x = x;
+	p.y = y;
+	p.ancho_campo = ancho_campo;
+	p.ok_cancelar = ok_cancelar;
+	p.ancho_pantalla = ancho_pantalla;
+	p.alto_pantalla = alto_pantalla;
+	p.ancho_texto = [](const std::string &s) {
+		return static_cast<int>(s.size()) * PIXELES_POR_CARACTER;
+	};
+	return adime::dispone(campos, p);
+}
+
+bool dentro(const Rect &r, const Rect &marco)
+{
+	return r.x >= marco.x && r.y >= marco.y && r.derecha() <= marco.derecha() &&
+	       r.abajo() <= marco.abajo();
+}
+
+bool se_solapan(const Rect &a, const Rect &b)
+{
+	return a.x < b.derecha() && b.x < a.derecha() && a.y < b.abajo() && b.y < a.abajo();
+}
+
+const char *const MENU = "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]";
+const char *const GUARDAR = "Guardar imagen %bool[] en fichero %filename[1000,,] Guardar datos  %bool[] en "
+                            "fichero %filename[1000,,] ";
+
+} // namespace
+
+TEST(AdimeDisposicion, LaEsquinaDeLaVentanaConSuBarraEstaDondeSePide)
+{
+	Disposicion d = dispone("Longitud de onda=%float[0,]", "Poner cursor en primer punto de calibracion ",
+	                        125, 10, 125, true);
+	EXPECT_EQ(d.ventana.x, 125);
+	EXPECT_EQ(d.ventana.y, 10);
+	EXPECT_EQ(d.barra.y, d.ventana.y + adime::BORDE);
+	EXPECT_GE(d.barra.w, 44 * PIXELES_POR_CARACTER); // the whole title fits its bar
+	ASSERT_EQ(d.filas.size(), 1u);
+	EXPECT_EQ(d.filas[0].campo.w, 125);
+	EXPECT_GE(d.filas[0].campo.y, d.barra.abajo());
+}
+
+TEST(AdimeDisposicion, ElMenuQuedaEncimaDeLaFila60InclusoDesplazadoParaCaber)
+{
+	for (int ancho : {1720, 824, 640}) {
+		Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, ancho, 480);
+		EXPECT_LE(d.ventana.abajo(), 60) << ancho;
+		EXPECT_EQ(d.ventana.y, 5);
+		EXPECT_GE(d.ventana.x, 0);
+		ASSERT_EQ(d.filas[0].botones.size(), 4u);
+		for (const auto &b : d.filas[0].botones)
+			EXPECT_LE(b.derecha(), std::max(ancho, d.ventana.w)) << ancho;
+	}
+	EXPECT_EQ(dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000).ventana.x, 175);
+}
+
+TEST(AdimeDisposicion, LosBotonesDeUnaFilaSeRepartenElAnchoDelCampoEnOrden)
+{
+	Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000);
+	const auto &b = d.filas[0].botones;
+	int total = b.back().derecha() - b.front().x;
+	EXPECT_EQ(total, 650);
+	for (size_t i = 1; i < b.size(); i++) {
+		EXPECT_LE(std::abs(b[i].w - b[0].w), 1);
+		EXPECT_GT(b[i].x, b[i - 1].derecha());
+		EXPECT_EQ(b[i].y, b[0].y);
+	}
+}
+
+TEST(AdimeDisposicion, UnaFilaEstrechaEnsanchaSusBotonesHastaSusTextos)
+{
+	Disposicion d = dispone("%buttonrow[Un texto bastante largo,B]", "T", 0, 0, 20, false);
+	for (const auto &b : d.filas[0].botones)
+		EXPECT_GE(b.w, 23 * PIXELES_POR_CARACTER);
+}
+
+TEST(AdimeDisposicion, LasEtiquetasSeAlineanALaDerechaJuntoASusCampos)
+{
+	Disposicion d = dispone(GUARDAR, "Fichero para guardar resultados", 100, 50, 300, true);
+	ASSERT_EQ(d.filas.size(), 4u);
+	for (size_t i = 0; i < d.filas.size(); i++) {
+		const auto &f = d.filas[i];
+		EXPECT_FALSE(f.bloque);
+		EXPECT_EQ(f.etiqueta.derecha(), d.filas[0].etiqueta.derecha()) << i;
+		EXPECT_LT(f.etiqueta.derecha(), f.campo.x) << i;
+		EXPECT_EQ(f.campo.x, d.filas[0].campo.x) << i;
+		if (i > 0) {
+			EXPECT_GE(f.campo.y, d.filas[i - 1].campo.abajo()) << i;
+		}
+	}
+	// A file name is an edit box and its "..." button, together the field width.
+	EXPECT_EQ(d.filas[1].examinar.derecha() - d.filas[1].campo.x, 300);
+	EXPECT_GT(d.filas[1].examinar.x, d.filas[1].campo.derecha());
+	EXPECT_EQ(d.filas[1].campo.w, d.filas[3].campo.w);
+}
+
+TEST(AdimeDisposicion, OkYCancelarVanDebajoDeLosCamposSinSolaparse)
+{
+	Disposicion d = dispone(GUARDAR, "Fichero para guardar resultados", 100, 50, 300, true);
+	ASSERT_TRUE(d.con_ok_cancelar);
+	for (const auto &f : d.filas) {
+		EXPECT_GE(d.ok.y, f.campo.abajo());
+		EXPECT_GE(d.ok.y, f.examinar.abajo());
+	}
+	EXPECT_EQ(d.ok.y, d.cancelar.y);
+	EXPECT_LT(d.ok.derecha(), d.cancelar.x);
+	EXPECT_TRUE(dentro(d.ok, d.ventana));
+	EXPECT_TRUE(dentro(d.cancelar, d.ventana));
+}
+
+TEST(AdimeDisposicion, LosBloquesDeTextoOcupanUnaLineaPorSaltoYLaReglaCruzaElDialogo)
+{
+	Disposicion d = dispone("Titulo   %nothing[]%line[]uno\ndos\n\ncuatro%nothing[]%line[]", "Ayuda", 20,
+	                        10, 200, true);
+	ASSERT_EQ(d.filas.size(), 4u);
+	EXPECT_TRUE(d.filas[0].bloque);
+	EXPECT_EQ(d.filas[0].etiqueta.h, adime::ALTO_LINEA);
+	EXPECT_EQ(d.filas[2].etiqueta.h, 4 * adime::ALTO_LINEA);
+	EXPECT_EQ(d.filas[0].etiqueta.x, d.ventana.x + adime::BORDE + adime::MARGEN);
+	EXPECT_EQ(d.filas[1].campo.w, d.ventana.w - 2 * (adime::BORDE + adime::MARGEN));
+	EXPECT_GE(d.filas[2].etiqueta.y, d.filas[1].campo.abajo());
+}
+
+TEST(AdimeDisposicion, UnTextoDe120CaracteresEnsanchaLaVentana)
+{
+	std::string formato = std::string(120, 'a') + "\nb%nothing[]%line[]";
+	Disposicion d = dispone(formato.c_str(), "T", 20, 10, 200, true, 1720, 1000);
+	EXPECT_GE(d.ventana.w, 120 * PIXELES_POR_CARACTER);
+	EXPECT_EQ(d.ventana.x, 20);
+}
+
+TEST(AdimeDisposicion, UnaVentanaQueNoCabeSeMueveDentroYSusBotonesSeVen)
+{
+	Disposicion d = dispone("x%float[]", "Un titulo", 600, 470, 100, true, 640, 480);
+	EXPECT_LE(d.ventana.derecha(), 640);
+	EXPECT_LE(d.ventana.abajo(), 480);
+	EXPECT_TRUE(dentro(d.ok, d.ventana));
+
+	std::string enorme;
+	for (int i = 0; i < 80; i++)
+		enorme += std::string(150, 'x') + "\n";
+	enorme += "%nothing[]%line[]Valor %float[,]";
+	d = dispone(enorme.c_str(), "Enorme", 20, 10, 200, true, 640, 480);
+	EXPECT_EQ(d.ventana.x, 0);
+	EXPECT_EQ(d.ventana.y, 0);
+	Rect pantalla{0, 0, 640, 480};
+	EXPECT_TRUE(dentro(d.ok, pantalla));
+	EXPECT_TRUE(dentro(d.cancelar, pantalla));
+	EXPECT_FALSE(se_solapan(d.ok, d.cancelar));
+}
+
+TEST(AdimeDisposicion, LosAmpersandsNoOcupanSitio)
+{
+	EXPECT_EQ(adime::sin_ampersand("&Leer Datos"), "Leer Datos");
+	EXPECT_EQ(adime::sin_ampersand("A && B"), "A & B");
+	EXPECT_EQ(adime::sin_ampersand("Fin&"), "Fin");
+	EXPECT_EQ(adime::sin_ampersand("Salida+Help"), "Salida+Help");
+}
