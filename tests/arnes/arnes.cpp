@@ -18,11 +18,9 @@
 #include <stdexcept>
 #include <thread>
 
-namespace arnes
-{
+namespace arnes {
 
-namespace
-{
+namespace {
 
 constexpr int ESPERA_SONDEO_MS = 20;
 
@@ -71,17 +69,11 @@ struct Conexion {
 	}
 };
 
-int ignora_errores(Display *, XErrorEvent *)
-{
-	return 0;
-}
+int ignora_errores(Display *, XErrorEvent *) { return 0; }
 
 } // namespace
 
-void duerme_ms(int ms)
-{
-	std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void duerme_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 bool espera_hasta(const std::function<bool()> &condicion, double segundos)
 {
@@ -107,8 +99,8 @@ Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
 		dup2(nulo, 1);
 		dup2(nulo, 2);
 		std::string fd = std::to_string(tubo[1]);
-		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pantalla.c_str(), "-noreset",
-		       "-nolisten", "tcp", static_cast<char *>(nullptr));
+		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pantalla.c_str(),
+		       "-noreset", "-nolisten", "tcp", static_cast<char *>(nullptr));
 		_exit(127);
 	}
 	close(tubo[1]);
@@ -120,15 +112,9 @@ Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
 	display_ = ":" + std::to_string(std::atoi(buf));
 }
 
-Xvfb::~Xvfb()
-{
-	termina(pid_);
-}
+Xvfb::~Xvfb() { termina(pid_); }
 
-void Xvfb::usa_en_este_proceso() const
-{
-	setenv("DISPLAY", display_.c_str(), 1);
-}
+void Xvfb::usa_en_este_proceso() const { setenv("DISPLAY", display_.c_str(), 1); }
 
 Proceso::Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
                  const std::vector<std::string> &args)
@@ -176,14 +162,8 @@ bool Proceso::vivo()
 	return false;
 }
 
-std::string Proceso::salida() const
-{
-	return lee_fichero(out_);
-}
-std::string Proceso::errores() const
-{
-	return lee_fichero(err_);
-}
+std::string Proceso::salida() const { return lee_fichero(out_); }
+std::string Proceso::errores() const { return lee_fichero(err_); }
 
 std::optional<Ventana> busca_ventana(const Xvfb &x)
 {
@@ -235,14 +215,8 @@ Imagen captura(const Xvfb &x)
 	return img;
 }
 
-void baja_tecla(const Xvfb &x, const std::string &teclas)
-{
-	ejecuta(x, {"xdotool", "keydown", teclas});
-}
-void sube_tecla(const Xvfb &x, const std::string &teclas)
-{
-	ejecuta(x, {"xdotool", "keyup", teclas});
-}
+void baja_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keydown", teclas}); }
+void sube_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keyup", teclas}); }
 
 void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms, int despues_ms)
 {
@@ -300,18 +274,6 @@ void escribe_fichero(const std::string &ruta, const std::string &contenido)
 {
 	std::ofstream f(ruta, std::ios::binary);
 	f << contenido;
-}
-
-bool enfoca(const Xvfb &x)
-{
-	auto v = busca_ventana(x);
-	Conexion c(x);
-	if (!v || !c.d)
-		return false;
-	XSetErrorHandler(ignora_errores);
-	XSetInputFocus(c.d, v->id, RevertToPointerRoot, CurrentTime);
-	XSync(c.d, False);
-	return true;
 }
 
 bool espera_salida_con(const Proceso &p, const std::string &texto, double segundos)

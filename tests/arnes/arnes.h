@@ -9,15 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace arnes
-{
+namespace arnes {
 
 // A virtual X server of the given size at 24 bits, on a free display number;
 // ended when this object goes.  Started with -noreset so that short-lived
 // clients (xdotool) do not reset it.
-class Xvfb
-{
-      public:
+class Xvfb {
+public:
 	Xvfb(int ancho, int alto);
 	~Xvfb();
 	Xvfb(const Xvfb &) = delete;
@@ -28,7 +26,7 @@ class Xvfb
 	// Sets DISPLAY in this process, for tests that open Allegro themselves.
 	void usa_en_este_proceso() const;
 
-      private:
+private:
 	int pid_ = -1;
 	int ancho_, alto_;
 	std::string display_;
@@ -36,9 +34,8 @@ class Xvfb
 
 // A program started on an Xvfb, in a working folder; killed if still running
 // when this object goes.  Its standard output and error are kept in files.
-class Proceso
-{
-      public:
+class Proceso {
+public:
 	Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
 	        const std::vector<std::string> &args = {});
 	~Proceso();
@@ -50,7 +47,7 @@ class Proceso
 	std::string salida() const;  // what it wrote on standard output
 	std::string errores() const; // what it wrote on standard error
 
-      private:
+private:
 	int pid_ = -1;
 	std::optional<int> estado_;
 	std::string out_, err_;
@@ -98,11 +95,6 @@ void duerme_ms(int ms);
 std::string carpeta_temporal(const std::string &prefijo);
 std::string lee_fichero(const std::string &ruta);
 void escribe_fichero(const std::string &ruta, const std::string &contenido);
-
-// Gives the program's window the keyboard focus.  With no window manager the
-// keys otherwise go to whatever lies under the pointer, so a test that keeps
-// the pointer out of the window calls this before pressing keys.
-bool enfoca(const Xvfb &x);
 
 // Waits until the program has written `texto` on its standard output.
 bool espera_salida_con(const Proceso &p, const std::string &texto, double segundos = 10);
