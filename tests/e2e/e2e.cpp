@@ -135,8 +135,12 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 	if (con_ejemplo)
 		arnes::escribe_fichero(ruta("datos.txt"), arnes::lee_fichero(ejemplo()));
 	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_);
-	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE))
-		throw std::runtime_error("the program opened no window");
+	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE)) {
+		bool vivo = proceso_->vivo();
+		throw std::runtime_error(std::string("the program opened no window; ") +
+		                         (vivo ? "still running" : "it ended") + "; stdout: " + proceso_->salida() +
+		                         "; stderr: " + proceso_->errores());
+	}
 	arnes::raton_fuera(*xvfb_);
 	if (!espera_en_pantalla("eer Datos", ESPERA_ARRANQUE))
 		throw std::runtime_error("the command menu did not show");
