@@ -6,6 +6,7 @@
 #include "numeros.h"
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,19 @@ namespace
 constexpr float SIN_PERDIDA_DESDE = 16.0f;
 constexpr int NUEVE_CIFRAS = 9;
 constexpr size_t TAM_TOKEN_CORTO = 128;
+
+// The plain form: at most 19 digits keep the mantissa in 64 bits, below 2^53
+// it is an exact double, and so is 10^19 (powers of ten are up to 10^22).
+constexpr int MAX_CIFRAS_SIMPLE = 19;
+constexpr uint64_t MAX_MANTISA_EXACTA = uint64_t(1) << 53;
+// A double halfway between two floats has its 29 bits below the float's
+// significand set to exactly 1 followed by zeros.
+constexpr uint64_t BITS_BAJO_FLOAT = (uint64_t(1) << 29) - 1;
+constexpr uint64_t PUNTO_MEDIO = uint64_t(1) << 28;
+constexpr uint64_t POTENCIAS_ENTERAS[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+constexpr double POTENCIAS_DE_10[MAX_CIFRAS_SIMPLE + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                           1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                           1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
 
 // The file format is the "C" locale's, whatever locale a library may have set.
 locale_t locale_c()
@@ -135,6 +149,71 @@ bool convierte_token(const char *p, size_t n, float *x)
 	return final != texto;
 }
 
+constexpr uint64_t UNOS = 0x0101010101010101;
+constexpr uint64_t ALTOS = 0x8080808080808080;
+constexpr int BYTES_BLOQUE = 8;
+
+// Value of eight digit bytes (0..9 each, first digit in the lowest byte).
+uint64_t valor_de_ocho(uint64_t v)
+{
+	const uint64_t mascara = 0x000000FF000000FF, mul1 = 0x000F424000000064, mul2 = 0x0000271000000001;
+	v = v * 10 + (v >> 8);
+	return (((v & mascara) * mul1) + (((v >> 16) & mascara) * mul2)) >> 32;
+}
+
+// Reads a run of digits into *w eight at a time where the window allows.
+const char *lee_cifras(const char *q, const char *fin, uint64_t *w)
+{
+	while (fin - q >= BYTES_BLOQUE) {
+		uint64_t v;
+		std::memcpy(&v, q, sizeof v);
+		v ^= '0' * UNOS; // digits become 0..9
+		uint64_t no_cifra = ((v + (0x80 - 10) * UNOS) | v) & ALTOS;
+		int n = no_cifra ? __builtin_ctzll(no_cifra) / BYTES_BLOQUE : BYTES_BLOQUE;
+		if (n == 0)
+			return q;
+		uint64_t cifras = n == BYTES_BLOQUE ? v : v << (BYTES_BLOQUE * (BYTES_BLOQUE - n));
+		*w = *w * POTENCIAS_ENTERAS[n] + valor_de_ocho(cifras);
+		q += n;
+		if (n < BYTES_BLOQUE)
+			return q;
+	}
+	for (; q < fin && es_digito(*q); q++)
+		*w = *w * 10 + unsigned(*q - '0');
+	return q;
+}
+
+// The form the writer uses, [-]digits[.digits] then white space, divided once
+// in double precision: both operands are exact, so the double is the decimal
+// correctly rounded, and it rounds to the same float as the decimal unless it
+// fell exactly on a point halfway between two floats (then fast_float decides).
+bool lee_simple(const char *p, const char *fin, float *x, size_t *n)
+{
+	bool negativo = p < fin && *p == '-';
+	const char *q = p + negativo;
+	uint64_t w = 0;
+	const char *entera = q;
+	q = lee_cifras(q, fin, &w);
+	int cifras = int(q - entera), decimales = 0;
+	if (q < fin && *q == '.') {
+		const char *fraccion = ++q;
+		q = lee_cifras(q, fin, &w);
+		decimales = int(q - fraccion);
+	}
+	cifras += decimales;
+	if (cifras == 0 || cifras > MAX_CIFRAS_SIMPLE || w > MAX_MANTISA_EXACTA ||
+	    (q < fin && !es_blanco(*q)))
+		return false;
+	double d = double(w) / POTENCIAS_DE_10[decimales];
+	uint64_t bits;
+	std::memcpy(&bits, &d, sizeof bits);
+	if ((bits & BITS_BAJO_FLOAT) == PUNTO_MEDIO)
+		return false;
+	*x = negativo ? -float(d) : float(d);
+	*n = size_t(q - p);
+	return true;
+}
+
 // The fast path holds only where fast_float and scanf agree on the token: it
 // ends at white space or the end, and in a digit or point (not inf or nan).
 bool lee_decimal(const char *p, const char *fin, float *x, size_t *n)
@@ -172,7 +251,7 @@ struct EnLocaleC {
 size_t lee_float_como_scanf(const char *p, const char *fin, float *x)
 {
 	size_t n;
-	if (lee_decimal(p, fin, x, &n))
+	if (lee_simple(p, fin, x, &n) || lee_decimal(p, fin, x, &n))
 		return n;
 	n = mide_float(p, fin);
 	if (n == 0 || !convierte_token(p, n, x))

@@ -100,6 +100,29 @@ TEST(NumerosFloat, TextosAlAzarComoScanf)
 	}
 }
 
+// Plain decimals of every length, the writer's form among them, and ties
+// between two floats written out in full.
+TEST(NumerosFloat, DecimalesAlAzarComoScanf)
+{
+	std::mt19937 azar(4242);
+	for (int i = 0; i < 300000; i++) {
+		std::string s = azar() % 4 ? "" : "-";
+		int enteras = azar() % 14, decimales = azar() % 12;
+		for (int k = 0; k < enteras; k++)
+			s += char('0' + azar() % 10);
+		if (decimales || azar() % 2)
+			s += '.';
+		for (int k = 0; k < decimales; k++)
+			s += char('0' + azar() % 10);
+		compara(s);
+		compara(s + "\n");
+	}
+	for (uint32_t m = (1u << 24) - 40; m < (1u << 24) + 4000; m++) {
+		compara(std::to_string(m) + ".5");
+		compara(std::to_string(m));
+	}
+}
+
 TEST(NumerosFloat, ElFinDelTextoCuentaComoFinDeFichero)
 {
 	// Without the final byte the same text is a shorter number.
