@@ -123,6 +123,23 @@ TEST(NumerosFloat, DecimalesAlAzarComoScanf)
 	}
 }
 
+// Decimals a hair off a point halfway between two floats: their nearest
+// double is that point, and only the decimal's side of it decides the float.
+TEST(NumerosFloat, CercaDelPuntoMedioEntreDosFloats)
+{
+	std::mt19937 azar(31);
+	std::uniform_real_distribution<float> valor(0.1f, 1.0f);
+	char buf[64];
+	for (int i = 0; i < 100000; i++) {
+		float f = valor(azar);
+		double medio = (double(f) + double(std::nextafterf(f, 2.0f))) / 2;
+		for (int decimales : {15, 16}) {
+			std::snprintf(buf, sizeof buf, "%.*f", decimales, medio);
+			compara(buf);
+		}
+	}
+}
+
 TEST(NumerosFloat, ElFinDelTextoCuentaComoFinDeFichero)
 {
 	// Without the final byte the same text is a shorter number.
