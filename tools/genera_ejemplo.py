@@ -15,7 +15,7 @@ import random
 CANALES = 1500
 AL = 0.1      # nm per channel
 BL = 5699.0   # channel offset
-SIGMA_NM = 0.12
+SIGMA_NM = 0.25
 FONDO = 40.0
 
 # (wavelength in nm, peak counts above the background)

@@ -1,0 +1,107 @@
+// Plot benchmark on a private Xvfb: a cursor step in a window of 10^3 and of
+// 10^6 samples (no sample may be redrawn, so both should cost the same), and
+// opening a file of 10^6 samples up to seeing it drawn.  Every plot ends in
+// a 100 ms pause; the pause alone is measured too and taken off.
+#include <allegro.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "arnes.h"
+#include "estado.h"
+#include "fichero.h"
+#include "menu.h"
+#include "pinta.h"
+
+namespace {
+
+constexpr int PASOS = 20;
+constexpr int PAUSA_MS = 100;
+
+double ahora_ms()
+{
+	using namespace std::chrono;
+	return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A spectrum of n samples with lines and noise, put in the state as a load would.
+void espectro(int n)
+{
+	std::free(Li);
+	Li = static_cast<float *>(std::malloc((n + 1) * sizeof(float)));
+	maxL = 0;
+	for (int c = 1; c <= n; c++) {
+		Li[c] = static_cast<float>(50 + 40 * std::sin(c * 0.01) + 900 * (c % 997 == 0) + (c * 7919 % 13));
+		maxL = std::max(maxL, Li[c]);
+	}
+	nptL = n;
+	al = bl = 0;
+	vista_inicial();
+}
+
+double pausa_sola_ms()
+{
+	double t = ahora_ms();
+	for (int i = 0; i < PASOS; i++)
+		rest(PAUSA_MS);
+	return (ahora_ms() - t) / PASOS;
+}
+
+// Mean cost of one cursor step, beyond the pause.
+double paso_de_cursor_ms(int n, double pausa)
+{
+	espectro(n);
+	pinta_L();
+	double t = ahora_ms();
+	for (int i = 0; i < PASOS; i++) {
+		ch_c += (i % 2) ? -1 : 1;
+		pinta_L();
+	}
+	return (ahora_ms() - t) / PASOS - pausa;
+}
+
+// Reading a file of n samples and drawing it, beyond the pause.
+double abrir_ms(int n, double pausa)
+{
+	espectro(n);
+	std::string ruta = "/tmp/orquilo-bench-pinta.txt";
+	escribe_espectro(ruta.c_str(), "\"bench\"", Li, nptL, 0, 0);
+	double t = ahora_ms();
+	Lectura l;
+	if (lee_espectro(ruta.c_str(), &l) != 0)
+		return -1;
+	std::free(Li);
+	Li = l.Li;
+	nptL = l.nptL;
+	maxL = l.maxL;
+	vista_inicial();
+	borra_linea_info_2();
+	pinta_L();
+	escribe_titulo();
+	double ms = ahora_ms() - t - pausa;
+	std::remove(ruta.c_str());
+	return ms;
+}
+
+} // namespace
+
+int main()
+{
+	arnes::Xvfb x(1224, 868); // a window of 1024x668
+	x.usa_en_este_proceso();
+	reinicia_estado();
+	if (inicializo_graficos() != 0)
+		return 1;
+	double pausa = pausa_sola_ms();
+	std::printf("pause alone: %.2f ms (taken off below)\n", pausa);
+	double mil = paso_de_cursor_ms(1000, pausa), millon = paso_de_cursor_ms(1000000, pausa);
+	std::printf("cursor step, 10^3 samples: %.3f ms\n", mil);
+	std::printf("cursor step, 10^6 samples: %.3f ms  (ratio to 10^3: %.2f)\n", millon, millon / mil);
+	std::printf("open and draw 10^6 samples: %.1f ms  (goal: under 50 ms)\n", abrir_ms(1000000, pausa));
+	termina_programa();
+	return 0;
+}
