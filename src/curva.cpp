@@ -24,15 +24,21 @@
 #include <cstdint>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 
 // "Painted up to the clip edge": beyond any clamped coordinate and dot radius.
 constexpr int TAPADO = 1 << 30;
 // A column's run of this many samples paints its dots' side columns as one union.
-constexpr int UMBRAL_EN_BLOQUE = 16;
+constexpr int UMBRAL_EN_BLOQUE = 8;
 constexpr int LADO_PUNTO = 2 * RADIO_PUNTO + 1;
 constexpr int BITS = 64;
+// A marked row: the top bit of a byte, which SSE2 gathers sixteen at a time.
+constexpr unsigned char MARCA = 0x80;
 
 int acota(int v)
 {
@@ -74,15 +80,20 @@ FormaPunto mide_punto()
 // The painted set of one call, kept between calls to reuse its memory.
 struct Capa {
 	BITMAP *bmp;
+	unsigned char **filas; // the bitmap's rows, when directo
 	Recorte r;
 	int alto, palabras; // rows of the clip; words of a column's bits
 	bool directo;       // a 24-bit memory bitmap: write through its rows
 	int color_punto, color_linea;
 	FormaPunto punto;
+	// A column run's rows are clamped to [base, tope]: beyond them a dot misses the clip.
+	int base, tope;
 	std::vector<uint64_t> bits; // a bit per painted pixel, column by column
 	std::vector<Cubierto> cubierto;
-	// Rows of the dots of the column run being drawn, from row ct - RADIO_PUNTO - 1.
-	std::vector<uint64_t> marcas;
+	// Rows (from base) that hold a dot of the column run being drawn: a byte
+	// each while the run is read, then packed to bits for its side columns.
+	std::vector<unsigned char> marcas;
+	std::vector<uint64_t> marcas_bits;
 };
 
 Capa capa;
@@ -94,7 +105,7 @@ void escribe(int x, int y, int color)
 		putpixel(capa.bmp, x, y, color);
 		return;
 	}
-	unsigned char *d = capa.bmp->line[y] + 3 * x;
+	unsigned char *d = capa.filas[y] + 3 * x;
 	d[0] = (unsigned char)color;
 	d[1] = (unsigned char)(color >> 8);
 	d[2] = (unsigned char)(color >> 16);
@@ -146,17 +157,29 @@ int largo_visible(Cubierto c)
 	return std::min(c.hi, capa.r.cb - 1) - std::max(c.lo, capa.r.ct);
 }
 
-// Clip rows a..b of column ci are painted now: keep the longer painted run.
+// Clip rows a..b as rows known painted, the clip edge standing for all beyond.
+Cubierto cubierto_de(int a, int b)
+{
+	return Cubierto{a == 0 ? -TAPADO : capa.r.ct + a, b == capa.alto - 1 ? TAPADO : capa.r.ct + b};
+}
+
+// Clip rows a..b of column ci are painted now: grow the known run with them,
+// or take them if they are longer.  Cheap: no search of the bits.
 void amplia(int ci, int a, int b)
 {
-	const uint64_t *bits = &capa.bits[(size_t)ci * capa.palabras];
-	a = inicio_de_corrida(bits, a);
-	b = fin_de_corrida(bits, b);
-	Cubierto n = {a == 0 ? -TAPADO : capa.r.ct + a, b == capa.alto - 1 ? TAPADO : capa.r.ct + b};
+	Cubierto n = cubierto_de(a, b);
 	Cubierto &c = capa.cubierto[ci];
-	bool se_tocan = n.lo <= c.hi && c.lo <= n.hi;
-	if (c.lo > c.hi || se_tocan || largo_visible(n) >= largo_visible(c))
+	if (c.lo <= c.hi && n.lo <= c.hi + 1 && c.lo - 1 <= n.hi)
+		c = Cubierto{std::min(c.lo, n.lo), std::max(c.hi, n.hi)};
+	else if (c.lo > c.hi || largo_visible(n) > largo_visible(c))
 		c = n;
+}
+
+// The same, searching the bits for the whole painted run around a..b.
+void amplia_hasta_huecos(int ci, int a, int b)
+{
+	const uint64_t *bits = &capa.bits[(size_t)ci * capa.palabras];
+	amplia(ci, inicio_de_corrida(bits, a), fin_de_corrida(bits, b));
 }
 
 // Rows r0..r1 of column ci, where some row may not be painted yet.
@@ -172,7 +195,7 @@ void pinta_tramo_lento(int ci, int r0, int r1, int color)
 
 void pinta_tramo(int x, int r0, int r1, int color)
 {
-	if (x < capa.r.cl || x >= capa.r.cr)
+	if (x < capa.r.cl || x >= capa.r.cr || r1 < capa.r.ct || r0 >= capa.r.cb)
 		return;
 	int ci = x - capa.r.cl;
 	const Cubierto &c = capa.cubierto[ci];
@@ -208,23 +231,40 @@ void pinta_punto(const PuntoCurva &p)
 	pinta_lados_de_punto(x, y);
 }
 
-// Where a dot at row y (already clamped) is marked.
-int indice_de_marca(int y)
+// Marks from index i0 to i1 (inclusive), as indices into capa.marcas.
+struct Marcadas {
+	int i0, i1;
+};
+
+// Packs the byte marks of words w0..w1 into capa.marcas_bits.
+void empaca_marcas(int w0, int w1)
 {
-	int base = capa.r.ct - RADIO_PUNTO - 1, tope = capa.r.cb + RADIO_PUNTO;
-	return std::clamp(y, base, tope) - base;
+	for (int w = w0; w <= w1; w++) {
+		const unsigned char *m = &capa.marcas[(size_t)w * BITS];
+		uint64_t v = 0;
+#ifdef __SSE2__
+		for (int i = 0; i < BITS; i += 16) {
+			__m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m + i));
+			v |= (uint64_t)(unsigned)_mm_movemask_epi8(bytes) << i;
+		}
+#else
+		for (int i = 0; i < BITS; i++)
+			v |= (uint64_t)(m[i] != 0) << i;
+#endif
+		capa.marcas_bits[w] = v;
+	}
 }
 
-// 64 marks from bit pos on.
+// 64 packed marks from bit pos on.
 uint64_t ventana(int pos)
 {
 	int w = pos / BITS, s = pos % BITS;
-	uint64_t v = capa.marcas[w] >> s;
-	return s ? v | capa.marcas[w + 1] << (BITS - s) : v;
+	uint64_t v = capa.marcas_bits[w] >> s;
+	return s ? v | capa.marcas_bits[w + 1] << (BITS - s) : v;
 }
 
 // Longest run of set bits in a column, fed word by word from the top.
-struct Corrida {
+struct MasLarga {
 	int a = 0, b = -1;   // the longest so far
 	int abierta_en = -1; // start of the run still open
 	void cierra(int fin)
@@ -251,45 +291,111 @@ struct Corrida {
 	}
 };
 
-// Column ci gets the union of the marked dots' rows at column offset d.
-void pinta_union(int ci, int d)
+// Column ci gets the union of the marked dots' rows at column offset d,
+// over clip words w0..w1.
+void pinta_union(int ci, int d, int w0, int w1)
 {
 	int e0 = capa.punto.arriba[d + RADIO_PUNTO], e1 = capa.punto.abajo[d + RADIO_PUNTO];
 	int sobra = capa.palabras * BITS - capa.alto;
-	Corrida corrida;
-	for (int w = 0; w < capa.palabras; w++) {
+	MasLarga larga;
+	for (int w = w0; w <= w1; w++) {
 		uint64_t u = 0;
 		for (int e = e0; e <= e1; e++)
-			u |= ventana(w * BITS + RADIO_PUNTO + 1 - e);
+			u |= ventana(w * BITS + capa.r.ct - capa.base - e);
 		if (w == capa.palabras - 1)
 			u &= ~0ULL >> sobra;
 		if (u)
 			pinta_bits(ci, w, u, capa.color_punto);
-		corrida.agrega(u, w * BITS);
+		larga.agrega(u, w * BITS);
 	}
-	if (corrida.abierta_en >= 0)
-		corrida.cierra(capa.alto - 1);
-	if (corrida.a <= corrida.b)
-		amplia(ci, corrida.a, corrida.b);
+	if (larga.abierta_en >= 0)
+		larga.cierra(std::min(w1 * BITS + BITS - 1, capa.alto - 1));
+	if (larga.a <= larga.b)
+		amplia_hasta_huecos(ci, larga.a, larga.b);
+}
+
+// The side columns of many dots in column x at once, from their marks.
+void pinta_lados_en_bloque(int x, Marcadas m)
+{
+	// Clip rows that a mark can reach, and the words that hold them.
+	int margen = capa.r.ct - capa.base;
+	int a = std::max(m.i0 - margen - RADIO_PUNTO, 0),
+	    b = std::min(m.i1 - margen + RADIO_PUNTO, capa.alto - 1);
+	if (a > b)
+		return;
+	int w0 = a / BITS, w1 = b / BITS;
+	empaca_marcas(w0, w1 + 1);
+	for (int d = -RADIO_PUNTO; d <= RADIO_PUNTO; d++)
+		if (d != 0 && x + d >= capa.r.cl && x + d < capa.r.cr)
+			pinta_union(x + d - capa.r.cl, d, w0, w1);
+	std::fill(capa.marcas_bits.begin() + w0, capa.marcas_bits.begin() + w1 + 2, 0);
 }
 
 // The side columns of the dots of samples a+1..b, all in column x; clears their marks.
-void pinta_lados_de_corrida(const PuntoCurva *p, int a, int b, int x)
+void pinta_lados_de_corrida(const PuntoCurva *p, int a, int b, int x, Marcadas m)
 {
 	bool alcanza = x >= capa.r.cl - RADIO_PUNTO && x < capa.r.cr + RADIO_PUNTO;
-	if (b - a < UMBRAL_EN_BLOQUE) {
-		for (int k = a + 1; k <= b; k++) {
-			int y = acota(p[k].y);
-			if (alcanza)
-				pinta_lados_de_punto(x, y);
-			capa.marcas[indice_de_marca(y) / BITS] = 0;
+	if (b - a >= UMBRAL_EN_BLOQUE && alcanza)
+		pinta_lados_en_bloque(x, m);
+	else if (alcanza)
+		for (int k = a + 1; k <= b; k++)
+			pinta_lados_de_punto(x, acota(p[k].y));
+	std::fill(capa.marcas.begin() + m.i0, capa.marcas.begin() + m.i1 + 1, 0);
+}
+
+// Paints rows r0..r1 of column ci unless known painted or outside the clip.
+void tramo_de_columna(int ci, int r0, int r1, int color)
+{
+	const Cubierto &c = capa.cubierto[ci];
+	if ((c.lo > r0 || r1 > c.hi) && r1 >= capa.r.ct && r0 < capa.r.cb)
+		pinta_tramo_lento(ci, r0, r1, color);
+}
+
+// Line k (from row yp) then dot k (at row yk) in column ci, where the hot
+// loop could not tell them hidden; the column's known run after them.
+Cubierto linea_y_punto(int ci, int yp, int yk)
+{
+	tramo_de_columna(ci, std::min(yp, yk), std::max(yp, yk), capa.color_linea);
+	tramo_de_columna(ci, yk + capa.punto.arriba[RADIO_PUNTO], yk + capa.punto.abajo[RADIO_PUNTO],
+	                 capa.color_punto);
+	return capa.cubierto[ci];
+}
+
+// The hot loop: column x's own lines and dots of the run that ends at b,
+// backwards, marking the dots' rows for the side columns.  Rows are clamped
+// to [base, tope], which changes nothing inside the clip, and counted from
+// base.  Returns the run's first sample.
+int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
+{
+	const int x = p[b].x, base = capa.base, ultima = capa.tope - base;
+	const int sube = -capa.punto.arriba[RADIO_PUNTO], baja = capa.punto.abajo[RADIO_PUNTO];
+	bool dentro = x >= capa.r.cl && x < capa.r.cr;
+	int ci = dentro ? x - capa.r.cl : 0;
+	Cubierto c = dentro ? capa.cubierto[ci] : TAPADA;
+	int clo = c.lo - base, chi = c.hi - base, fila_ct = capa.r.ct - base, fila_cb = capa.r.cb - base;
+	unsigned char *marcas = capa.marcas.data();
+	int yk = std::clamp(p[b].y - base, 0, ultima), mn = yk, mx = yk;
+	const PuntoCurva *q = p + b - 1, *fin = p + desde - 1;
+	for (; q != fin; --q) {
+		if (!q->visible | (q->x != x))
+			break;
+		int yp = std::clamp(q->y, base, capa.tope) - base;
+		marcas[yk] = MARCA;
+		// Branch-free order: whether yp or yk is higher is a coin toss.
+		int d = yp - yk, signo = d >> 31;
+		int lo = yk + (d & signo), hi = yp - (d & signo);
+		mn = std::min(mn, lo);
+		mx = std::max(mx, hi);
+		int a = std::min(lo, yk - sube), z = std::max(hi, yk + baja);
+		if ((a < clo || z > chi) && z >= fila_ct && a < fila_cb) {
+			c = linea_y_punto(ci, yp + base, yk + base);
+			clo = c.lo - base;
+			chi = c.hi - base;
 		}
-		return;
+		yk = yp;
 	}
-	for (int d = -RADIO_PUNTO; alcanza && d <= RADIO_PUNTO; d++)
-		if (d != 0 && x + d >= capa.r.cl && x + d < capa.r.cr)
-			pinta_union(x + d - capa.r.cl, d);
-	std::fill(capa.marcas.begin(), capa.marcas.end(), 0);
+	*m = Marcadas{mn, mx};
+	return (int)(q - p) + 1;
 }
 
 // The run of samples in column x that ends at b, backwards: its own column
@@ -297,28 +403,13 @@ void pinta_lados_de_corrida(const PuntoCurva *p, int a, int b, int x)
 // enters the run and the run's first dot.  Returns the run's first sample.
 int dibuja_corrida(const PuntoCurva *p, int b, int desde)
 {
-	int x = p[b].x;
-	bool dentro = x >= capa.r.cl && x < capa.r.cr;
-	int ci = dentro ? x - capa.r.cl : 0;
-	const Cubierto *c = dentro ? &capa.cubierto[ci] : &TAPADA;
-	int sube = -capa.punto.arriba[RADIO_PUNTO], baja = capa.punto.abajo[RADIO_PUNTO];
-	int k = b, yk = acota(p[k].y);
-	for (; k > desde && p[k - 1].visible && p[k - 1].x == x; k--) {
-		int yp = acota(p[k - 1].y);
-		int m = indice_de_marca(yk);
-		capa.marcas[m / BITS] |= 1ULL << (m % BITS);
-		int lo = std::min(yp, yk), hi = std::max(yp, yk);
-		if (c->lo > lo || hi > c->hi)
-			pinta_tramo_lento(ci, lo, hi, capa.color_linea);
-		if (c->lo + sube > yk || yk > c->hi - baja)
-			pinta_tramo_lento(ci, yk - sube, yk + baja, capa.color_punto);
-		yk = yp;
-	}
-	pinta_lados_de_corrida(p, k, b, x);
-	if (k > 0 && p[k - 1].visible)
-		pinta_linea(p[k - 1], p[k]);
-	pinta_punto(p[k]);
-	return k;
+	Marcadas m;
+	int a = recorre_columna(p, b, desde, &m);
+	pinta_lados_de_corrida(p, a, b, p[b].x, m);
+	if (a > 0 && p[a - 1].visible)
+		pinta_linea(p[a - 1], p[a]);
+	pinta_punto(p[a]);
+	return a;
 }
 
 Recorte recorte_de(BITMAP *bmp)
@@ -340,12 +431,17 @@ bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 		return false;
 	capa.palabras = (capa.alto + BITS - 1) / BITS;
 	capa.directo = is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 24;
+	capa.filas = bmp->line;
 	capa.color_punto = color_punto;
 	capa.color_linea = color_linea;
 	capa.punto = punto;
+	capa.base = capa.r.ct - RADIO_PUNTO - 1;
+	capa.tope = capa.r.cb + RADIO_PUNTO;
 	capa.bits.assign((size_t)ancho * capa.palabras, 0);
 	capa.cubierto.assign(ancho, Cubierto{1, 0});
-	capa.marcas.assign(capa.palabras + 2, 0);
+	// Marks run from base to tope; packing reads whole words, two past the clip.
+	capa.marcas.assign((size_t)(capa.palabras + 3) * BITS, 0);
+	capa.marcas_bits.assign(capa.palabras + 3, 0);
 	return true;
 }
 
