@@ -5,15 +5,20 @@
 // The writer is in fichero_escribe.cpp.
 #include "fichero.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "numeros.h"
 
@@ -27,13 +32,18 @@ constexpr char COMILLA = '"';
 constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
+constexpr int BYTES_MASCARA = 64;
+constexpr int BYTES_SSE = 16;
+constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
+constexpr size_t NUMEROS_POR_BLOQUE = BYTES_MASCARA / 2 + 1; // each needs a white space after it
 
 // The bytes at hand [p, fin).  A number starting before seguro ends before
 // fin (seguro is the window's last white space, or fin once final).
 struct Fuente {
 	const char *p = nullptr, *fin = nullptr, *seguro = nullptr;
-	bool final = true; // nothing beyond fin
-	int fd = -1;       // the file, for a window over a block buffer
+	const char *inicio = nullptr; // the first byte at hand, read or not
+	bool final = true;            // nothing beyond fin
+	int fd = -1;                  // the file, for a window over a block buffer
 	char *buf = nullptr;
 	size_t cap = 0;
 	size_t tope = 0; // the buffer never grows past this (the file's size + 1)
@@ -70,6 +80,7 @@ bool agranda(Fuente &f)
 		return false;
 	}
 	f.p = b + (f.p - f.buf);
+	f.inicio = b;
 	f.fin = b + (f.fin - f.buf);
 	f.buf = b;
 	f.cap = nueva;
@@ -202,9 +213,87 @@ bool anade(Muestras &m, float x)
 	return true;
 }
 
+// Bit i set when p[i] is white space, for 64 bytes.
+uint64_t mascara_blancos(const char *p)
+{
+	uint64_t r = 0;
+#ifdef __SSE2__
+	const __m128i espacio = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'),
+	              tramo = _mm_set1_epi8('\r' - '\t');
+	for (int i = 0; i < BYTES_MASCARA; i += BYTES_SSE) {
+		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+		__m128i control = _mm_subs_epu8(_mm_sub_epi8(b, tab), tramo); // 0 for \t..\r
+		__m128i blanco =
+		    _mm_or_si128(_mm_cmpeq_epi8(b, espacio), _mm_cmpeq_epi8(control, _mm_setzero_si128()));
+		r |= uint64_t(unsigned(_mm_movemask_epi8(blanco))) << i;
+	}
+#else
+	for (int i = 0; i < BYTES_MASCARA; i++)
+		r |= uint64_t(es_blanco(p[i])) << i;
+#endif
+	return r;
+}
+
+// Room for a block's numbers, growing geometrically but never past the count.
+bool hay_sitio(Muestras &m, int limite)
+{
+	size_t necesario = std::min(size_t(m.n) + NUMEROS_POR_BLOQUE, size_t(limite)) + 1;
+	return necesario <= m.cap || reserva(m, std::max(m.cap * 2, necesario));
+}
+
+// Converts the numbers that start at the bits of inicios (each ends at the
+// next white space in blancos).  Returns where the first number that is not
+// plain starts, or nullptr when all were read; *fin_ultimo gets the end of
+// the last one read.
+const char *convierte_bloque(const Fuente &f, Muestras &m, const char *p, uint64_t blancos, uint64_t inicios,
+                             int limite, const char **fin_ultimo)
+{
+	for (; inicios && m.n < limite; inicios &= inicios - 1) {
+		int s = __builtin_ctzll(inicios);
+		const char *q = p + s, *e = p + __builtin_ctzll(blancos & (~uint64_t(1) << s));
+		float x;
+		bool corto = e - f.inicio >= BYTES_CORTO && lee_float_corto(q, e, &x);
+		if (!corto && lee_float_simple(q, f.fin, &x) == 0)
+			return q;
+		m.v[++m.n] = x;
+		if (x > m.max && x < HUGE_VALF)
+			m.max = x;
+		*fin_ultimo = e;
+	}
+	return nullptr;
+}
+
+// Plain numbers, 64 bytes at a time: the white-space mask tells where every
+// number of the block starts before any is converted, so the conversions
+// overlap instead of waiting for each other.  Stops at the first number that
+// is not plain, or near the window's end, leaving f.p at a number's start.
+void lee_rapido(Fuente &f, Muestras &m, int limite)
+{
+	const char *p = f.p, *fin_ultimo = p;
+	while (m.n < limite && f.fin - p >= BYTES_MASCARA) {
+		uint64_t blancos = mascara_blancos(p);
+		if (blancos == 0 || !hay_sitio(m, limite))
+			break;
+		int ultimo = BYTES_MASCARA - 1 - __builtin_clzll(blancos);
+		uint64_t inicios = ~blancos & ((blancos << 1) | 1) & ((uint64_t(1) << ultimo) - 1);
+		const char *distinto = convierte_bloque(f, m, p, blancos, inicios, limite, &fin_ultimo);
+		if (distinto) {
+			f.p = distinto;
+			return;
+		}
+		p += ultimo + 1;
+	}
+	f.p = m.n == limite ? fin_ultimo : p;
+}
+
 Parada lee_muestras(Fuente &f, Muestras &m, int limite)
 {
 	while (m.n < limite) {
+		if (!hay_numero(f))
+			return f.error ? FALLO : FIN_DATOS;
+		lee_rapido(f, m, limite);
+		if (m.n == limite)
+			return LIMITE;
 		if (!hay_numero(f))
 			return f.error ? FALLO : FIN_DATOS;
 		float x;
@@ -286,7 +375,7 @@ size_t cota_de(size_t bytes)
 int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
 {
 	Fuente f;
-	f.p = datos;
+	f.p = f.inicio = datos;
 	f.fin = f.seguro = datos + n;
 	return lee_fuente(f, cota_de(n), l);
 }
@@ -307,7 +396,7 @@ int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
 	f.tope = regular ? size_t(st.st_size) + 1 : SIZE_MAX;
 	f.cap = tam_bloque > 0 ? tam_bloque : 1;
 	f.buf = static_cast<char *>(std::malloc(f.cap));
-	f.p = f.fin = f.seguro = f.buf;
+	f.p = f.fin = f.seguro = f.inicio = f.buf;
 	f.final = false;
 	if (!f.buf)
 		f.error = FICHERO_SIN_MEMORIA;

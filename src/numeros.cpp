@@ -25,18 +25,22 @@ constexpr float SIN_PERDIDA_DESDE = 16.0f;
 constexpr int NUEVE_CIFRAS = 9;
 constexpr size_t TAM_TOKEN_CORTO = 128;
 
-// The plain form: at most 19 digits keep the mantissa in 64 bits, below 2^53
-// it is an exact double, and so is 10^19 (powers of ten are up to 10^22).
+// The plain form: at most 19 digits keep the mantissa in 64 bits, and below
+// 2^53 it is an exact double.
 constexpr int MAX_CIFRAS_SIMPLE = 19;
 constexpr uint64_t MAX_MANTISA_EXACTA = uint64_t(1) << 53;
 // A double halfway between two floats has its 29 bits below the float's
 // significand set to exactly 1 followed by zeros.
 constexpr uint64_t BITS_BAJO_FLOAT = (uint64_t(1) << 29) - 1;
 constexpr uint64_t PUNTO_MEDIO = uint64_t(1) << 28;
+// Mantissa times the double nearest 10^-k is within 2.01 units in the last
+// place of the exact decimal; keeping 4 units from any halfway point leaves
+// the decimal and the double on the same side of every one of them.
+constexpr uint64_t HOLGURA_PUNTO_MEDIO = 4;
 constexpr uint64_t POTENCIAS_ENTERAS[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-constexpr double POTENCIAS_DE_10[MAX_CIFRAS_SIMPLE + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
-                                                           1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
-                                                           1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+constexpr double INVERSAS_DE_10[MAX_CIFRAS_SIMPLE + 1] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,
+                                                          1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
+                                                          1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19};
 
 // The file format is the "C" locale's, whatever locale a library may have set.
 locale_t locale_c()
@@ -152,6 +156,7 @@ bool convierte_token(const char *p, size_t n, float *x)
 constexpr uint64_t UNOS = 0x0101010101010101;
 constexpr uint64_t ALTOS = 0x8080808080808080;
 constexpr int BYTES_BLOQUE = 8;
+constexpr int BITS_BYTE = 8;
 
 // Value of eight digit bytes (0..9 each, first digit in the lowest byte).
 uint64_t valor_de_ocho(uint64_t v)
@@ -159,6 +164,33 @@ uint64_t valor_de_ocho(uint64_t v)
 	const uint64_t mascara = 0x000000FF000000FF, mul1 = 0x000F424000000064, mul2 = 0x0000271000000001;
 	v = v * 10 + (v >> 8);
 	return (((v & mascara) * mul1) + (((v >> 16) & mascara) * mul2)) >> 32;
+}
+
+// A double within a few units of the decimal rounds to the decimal's float
+// unless a point halfway between two floats lies that close; then the caller
+// falls back to a slower exact conversion.
+bool redondea(uint64_t w, int decimales, bool negativo, float *x)
+{
+	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
+	uint64_t bits;
+	std::memcpy(&bits, &d, sizeof bits);
+	if ((bits & BITS_BAJO_FLOAT) - (PUNTO_MEDIO - HOLGURA_PUNTO_MEDIO) <= 2 * HOLGURA_PUNTO_MEDIO)
+		return false;
+	*x = negativo ? -float(d) : float(d);
+	return true;
+}
+
+// High bit of each byte of v equal to c (exact: no carry crosses bytes).
+uint64_t bytes_iguales(uint64_t v, unsigned char c)
+{
+	const uint64_t bajos = 0x7F * UNOS;
+	uint64_t t = v ^ (c * UNOS);
+	return ~(((t & bajos) + bajos) | t | bajos);
+}
+
+bool solo_cifras(uint64_t v)
+{
+	return (((v + (0x80 - 10) * UNOS) | v) & ALTOS) == 0;
 }
 
 // Reads a run of digits into *w eight at a time where the window allows.
@@ -204,12 +236,8 @@ bool lee_simple(const char *p, const char *fin, float *x, size_t *n)
 	if (cifras == 0 || cifras > MAX_CIFRAS_SIMPLE || w > MAX_MANTISA_EXACTA ||
 	    (q < fin && !es_blanco(*q)))
 		return false;
-	double d = double(w) / POTENCIAS_DE_10[decimales];
-	uint64_t bits;
-	std::memcpy(&bits, &d, sizeof bits);
-	if ((bits & BITS_BAJO_FLOAT) == PUNTO_MEDIO)
+	if (!redondea(w, decimales, negativo, x))
 		return false;
-	*x = negativo ? -float(d) : float(d);
 	*n = size_t(q - p);
 	return true;
 }
@@ -247,6 +275,48 @@ struct EnLocaleC {
 };
 
 } // namespace
+
+// The top n of eight bytes (the last n in memory order).
+uint64_t arriba(long n)
+{
+	return n >= BYTES_BLOQUE ? ~uint64_t(0) : n <= 0 ? 0 : ~uint64_t(0) << BITS_BYTE * (BYTES_BLOQUE - n);
+}
+
+// The n bytes that end at p + 8 as digit values (a digit becomes 0..9), the
+// bytes before them as zeros.
+uint64_t ocho_bytes(const char *p, long n)
+{
+	uint64_t v;
+	std::memcpy(&v, p, sizeof v);
+	return (v ^ '0' * UNOS) & arriba(n);
+}
+
+bool lee_float_corto(const char *q, const char *e, float *x)
+{
+	bool negativo = *q == '-';
+	q += negativo;
+	long largo = e - q;
+	uint64_t final = ocho_bytes(e - BYTES_BLOQUE, largo);
+	uint64_t puntos = bytes_iguales(final, '.' ^ '0') & arriba(largo);
+	if (puntos == 0 || (puntos & (puntos - 1)))
+		return false; // no point, or two: lee_float_simple decides
+	int punto = __builtin_ctzll(puntos) / BITS_BYTE;
+	int decimales = BYTES_BLOQUE - 1 - punto;
+	long enteras = largo - decimales - 1;
+	uint64_t fraccion = final & arriba(decimales);
+	uint64_t entera = ocho_bytes(e - decimales - 1 - BYTES_BLOQUE, enteras);
+	if (enteras > BYTES_BLOQUE || enteras + decimales == 0 || !solo_cifras(fraccion) ||
+	    !solo_cifras(entera))
+		return false;
+	uint64_t w = valor_de_ocho(entera) * POTENCIAS_ENTERAS[decimales] + valor_de_ocho(fraccion);
+	return redondea(w, decimales, negativo, x);
+}
+
+size_t lee_float_simple(const char *p, const char *fin, float *x)
+{
+	size_t n;
+	return lee_simple(p, fin, x, &n) ? n : 0;
+}
 
 size_t lee_float_como_scanf(const char *p, const char *fin, float *x)
 {

@@ -22,6 +22,17 @@ inline bool es_blanco(unsigned char c)
 // boundary depends on whether more characters follow.
 size_t lee_float_como_scanf(const char *p, const char *fin, float *x);
 
+// The same, but only for the plain form [-]digits[.digits] (at most 19
+// digits) followed by white space or fin; 0 for anything else, which
+// lee_float_como_scanf then reads.  The reader's fast path.
+size_t lee_float_simple(const char *p, const char *fin, float *x);
+
+// The same for a plain number known to fill exactly [q, e), e being white
+// space or the end, with a point among its last 8 characters and at most 8
+// digits before it; the 16 bytes before e must be readable.  False for
+// anything else (lee_float_simple then reads it).  The writer's form.
+bool lee_float_corto(const char *q, const char *e, float *x);
+
 // The same for "%i" (a leading 0 means octal, 0x hexadecimal).  Values beyond
 // the range of int saturate at INT_MAX or INT_MIN.
 size_t lee_entero_como_scanf(const char *p, const char *fin, int *v);
