@@ -3,7 +3,8 @@
 // window and prints what came back, one "name=value" line per fact, flushed at
 // once.  The idle hook announces each dialog it sees ("abierto=<name> ventana=..
 // ok=.. cancelar=.."), so a test knows when to press keys and where things are.
-// Scenarios: real, guardar, cargar, casilla, menu, salida, enorme, fondo.
+// Scenarios: real, guardar, cargar, casilla, menu, salida, enorme, fondo,
+// malformado.
 #include <allegro.h>
 
 #include <cstdio>
@@ -210,6 +211,14 @@ int escenario_fondo()
 	return 0;
 }
 
+int escenario_malformado()
+{
+	float v = 3;
+	int r = adime_dialogf("Mal", 0, 0, 100, "Valor %real[] %float[0,]", &v);
+	linea("resultado=" + std::to_string(r) + " valor=" + flotante(v));
+	return 0;
+}
+
 int ejecuta(const std::string &escenario, float valor)
 {
 	if (escenario == "real")
@@ -228,6 +237,8 @@ int ejecuta(const std::string &escenario, float valor)
 		return escenario_enorme();
 	if (escenario == "fondo")
 		return escenario_fondo();
+	if (escenario == "malformado")
+		return escenario_malformado();
 	linea("escenario desconocido: " + escenario);
 	return 2;
 }

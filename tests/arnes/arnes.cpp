@@ -281,4 +281,16 @@ bool espera_salida_con(const Proceso &p, const std::string &texto, double segund
 	return espera_hasta([&] { return p.salida().find(texto) != std::string::npos; }, segundos);
 }
 
+void clic_sostenido(const Xvfb &x, int vx, int vy, int pulsar_ms)
+{
+	auto v = busca_ventana(x);
+	int ox = v ? v->x : 0, oy = v ? v->y : 0;
+	ejecuta(x, {"xdotool", "mousemove", std::to_string(ox + vx), std::to_string(oy + vy)});
+	duerme_ms(pulsar_ms);
+	ejecuta(x, {"xdotool", "mousedown", "1"});
+	duerme_ms(pulsar_ms);
+	ejecuta(x, {"xdotool", "mouseup", "1"});
+	duerme_ms(200);
+}
+
 } // namespace arnes

@@ -99,4 +99,8 @@ void escribe_fichero(const std::string &ruta, const std::string &contenido);
 // Waits until the program has written `texto` on its standard output.
 bool espera_salida_con(const Proceso &p, const std::string &texto, double segundos = 10);
 
+// Clicks at a point of the window holding the button down for `pulsar_ms`:
+// Allegro polls the mouse, so an instant click can pass unseen.
+void clic_sostenido(const Xvfb &x, int vx, int vy, int pulsar_ms = 80);
+
 } // namespace arnes
