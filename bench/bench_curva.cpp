@@ -20,15 +20,14 @@ namespace
 constexpr int REPETICIONES_MAX = 15;
 constexpr double PRESUPUESTO_MS = 1500; // per measurement, to keep the run short
 
+// A graph area and its vertical amplification.
 struct Caso {
 	int ancho, alto;
 	double amplia;
-	const char *nombre;
 };
 
-// A spectrum of n samples (noise over a wandering baseline, a few peaks)
-// mapped to an area of ancho × alto as the plot maps a full window.
-std::vector<PuntoCurva> curva(int n, const Caso &c)
+// A spectrum of n samples: noise over a wandering baseline, a few peaks.
+std::vector<float> espectro(int n)
 {
 	std::mt19937 g(n);
 	std::normal_distribution<float> ruido(0, 1);
@@ -44,12 +43,20 @@ std::vector<PuntoCurva> curva(int n, const Caso &c)
 			if (centro + d >= 1 && centro + d <= n)
 				li[centro + d] += 400.0f * std::exp(-d * d / 50.0f);
 	}
+	return li;
+}
+
+// Channels ch_i..ch_f - 1 mapped to the area as the plot maps them, with the
+// channel before ch_i first when there is one (then desde = 1).
+std::vector<PuntoCurva> curva(const std::vector<float> &li, int ch_i, int ch_f, const Caso &c, int *desde)
+{
 	float maxl = *std::max_element(li.begin() + 1, li.end());
-	float escala_x = (float)c.ancho / (n - 1);
+	float escala_x = (float)c.ancho / (ch_f - ch_i);
 	float offset = (float)(-maxl / c.amplia), escala_y = c.alto / offset;
+	*desde = ch_i > 1 ? 1 : 0;
 	std::vector<PuntoCurva> p;
-	for (int k = 1; k < n; k++)
-		p.push_back(PuntoCurva{(int)((k - 1) * (double)escala_x),
+	for (int k = ch_i - *desde; k < ch_f; k++)
+		p.push_back(PuntoCurva{(int)((k - ch_i) * (double)escala_x),
 		                       (int)((li[k] + (double)offset) * escala_y), true});
 	return p;
 }
@@ -57,13 +64,13 @@ std::vector<PuntoCurva> curva(int n, const Caso &c)
 using Dibujo = void (*)(BITMAP *, const PuntoCurva *, int, int, int, int);
 
 // Best time of a few redraws, each on a freshly cleared area.
-double mide(Dibujo f, BITMAP *b, const std::vector<PuntoCurva> &p)
+double mide(Dibujo f, BITMAP *b, const std::vector<PuntoCurva> &p, int desde)
 {
 	double mejor = 1e30, gastado = 0;
 	for (int r = 0; r < REPETICIONES_MAX && gastado < PRESUPUESTO_MS; r++) {
 		clear_to_color(b, makecol24(255, 255, 255));
 		auto t0 = std::chrono::steady_clock::now();
-		f(b, p.data(), (int)p.size(), 0, makecol24(255, 0, 0), makecol24(255, 0, 255));
+		f(b, p.data(), (int)p.size(), desde, makecol24(255, 0, 0), makecol24(255, 0, 255));
 		double ms =
 		    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 		mejor = std::min(mejor, ms);
@@ -81,18 +88,42 @@ bool iguales(BITMAP *a, BITMAP *b)
 	return true;
 }
 
-void mide_caso(const Caso &c)
+// One line of the table: both drawings of one window, timed and compared.
+void mide_ventana(const Caso &c, const std::vector<float> &li, int ch_i, int ch_f, BITMAP *ref, BITMAP *rap)
 {
-	std::printf("%s, %d x %d, amplification %g\n", c.nombre, c.ancho, c.alto, c.amplia);
+	int desde;
+	std::vector<PuntoCurva> p = curva(li, ch_i, ch_f, c, &desde);
+	double t_ref = mide(dibuja_curva_referencia, ref, p, desde);
+	double t_rap = mide(dibuja_curva, rap, p, desde);
+	std::printf("%10d %14.3f %10.3f %8.1f %s\n", ch_f - ch_i, t_ref, t_rap, t_ref / t_rap,
+	            iguales(ref, rap) ? "identical" : "DIFFER");
+}
+
+void cabecera(const Caso &c, const char *que)
+{
+	std::printf("%s, %d x %d, amplification %g\n", que, c.ancho, c.alto, c.amplia);
 	std::printf("%10s %14s %10s %8s %s\n", "samples", "reference ms", "fast ms", "ratio", "pixels");
+}
+
+// Full windows of spectra of 10^4 to 10^7 samples.
+void mide_completas(const Caso &c)
+{
+	cabecera(c, "full window");
 	BITMAP *ref = create_bitmap_ex(24, c.ancho, c.alto), *rap = create_bitmap_ex(24, c.ancho, c.alto);
-	for (int n : {10000, 100000, 1000000, 10000000}) {
-		std::vector<PuntoCurva> p = curva(n, c);
-		double t_ref = mide(dibuja_curva_referencia, ref, p);
-		double t_rap = mide(dibuja_curva, rap, p);
-		std::printf("%10d %14.3f %10.3f %8.1f %s\n", n, t_ref, t_rap, t_ref / t_rap,
-		            iguales(ref, rap) ? "identical" : "DIFFER");
-	}
+	for (int n : {10000, 100000, 1000000, 10000000})
+		mide_ventana(c, espectro(n), 1, n, ref, rap);
+	destroy_bitmap(ref);
+	destroy_bitmap(rap);
+}
+
+// Zoomed windows into a spectrum of 10^6 samples, entering from the left.
+void mide_ampliadas(const Caso &c)
+{
+	cabecera(c, "zoomed window");
+	BITMAP *ref = create_bitmap_ex(24, c.ancho, c.alto), *rap = create_bitmap_ex(24, c.ancho, c.alto);
+	std::vector<float> li = espectro(1000000);
+	for (int ancho : {19, 100, 1000, 10000})
+		mide_ventana(c, li, 500000, 500000 + ancho, ref, rap);
 	destroy_bitmap(ref);
 	destroy_bitmap(rap);
 }
@@ -104,9 +135,10 @@ int main()
 	if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
 		return 1;
 	set_color_depth(24);
-	const Caso casos[] = {
-	    {1014, 700, 1, "full window"}, {814, 473, 1, "full window"}, {1014, 700, 200, "amplified"}};
-	for (const Caso &c : casos)
-		mide_caso(c);
+	mide_completas(Caso{1014, 700, 1});
+	mide_completas(Caso{814, 473, 1});
+	mide_completas(Caso{1014, 700, 200});
+	mide_ampliadas(Caso{1014, 700, 1});
+	mide_ampliadas(Caso{1014, 700, 50});
 	return 0;
 }

@@ -82,14 +82,19 @@ struct Capa {
 	BITMAP *bmp;
 	unsigned char **filas; // the bitmap's rows, when directo
 	Recorte r;
-	int alto, palabras; // rows of the clip; words of a column's bits
-	bool directo;       // a 24-bit memory bitmap: write through its rows
+	int alto, palabras = 0; // rows of the clip; words of a column's bits
+	bool directo;           // a 24-bit memory bitmap: write through its rows
 	int color_punto, color_linea;
 	FormaPunto punto;
 	// A column run's rows are clamped to [base, tope]: beyond them a dot misses the clip.
 	int base, tope;
+	int ancho = 0;
 	std::vector<uint64_t> bits; // a bit per painted pixel, column by column
 	std::vector<Cubierto> cubierto;
+	// A column is cleared when first used in a call: a small window then
+	// costs no clearing of the whole area.
+	std::vector<uint32_t> sello;
+	uint32_t sello_actual = 0;
 	// Rows (from base) that hold a dot of the column run being drawn: a byte
 	// each while the run is read, then packed to bits for its side columns.
 	std::vector<unsigned char> marcas;
@@ -98,6 +103,18 @@ struct Capa {
 
 Capa capa;
 const Cubierto TAPADA = {-TAPADO, TAPADO};
+const Cubierto NADA = {1, 0};
+
+// Column ci's known run, clearing the column if this call has not used it yet.
+const Cubierto &columna(int ci)
+{
+	if (capa.sello[ci] != capa.sello_actual) {
+		capa.sello[ci] = capa.sello_actual;
+		std::fill_n(&capa.bits[(size_t)ci * capa.palabras], capa.palabras, 0);
+		capa.cubierto[ci] = NADA;
+	}
+	return capa.cubierto[ci];
+}
 
 void escribe(int x, int y, int color)
 {
@@ -198,7 +215,7 @@ void pinta_tramo(int x, int r0, int r1, int color)
 	if (x < capa.r.cl || x >= capa.r.cr || r1 < capa.r.ct || r0 >= capa.r.cb)
 		return;
 	int ci = x - capa.r.cl;
-	const Cubierto &c = capa.cubierto[ci];
+	const Cubierto &c = columna(ci);
 	if (c.lo <= r0 && r1 <= c.hi)
 		return;
 	pinta_tramo_lento(ci, r0, r1, color);
@@ -297,6 +314,7 @@ void pinta_union(int ci, int d, int w0, int w1)
 {
 	int e0 = capa.punto.arriba[d + RADIO_PUNTO], e1 = capa.punto.abajo[d + RADIO_PUNTO];
 	int sobra = capa.palabras * BITS - capa.alto;
+	columna(ci);
 	MasLarga larga;
 	for (int w = w0; w <= w1; w++) {
 		uint64_t u = 0;
@@ -367,19 +385,20 @@ Cubierto linea_y_punto(int ci, int yp, int yk)
 // base.  Returns the run's first sample.
 int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
 {
-	const int x = p[b].x, base = capa.base, ultima = capa.tope - base;
+	const int x = p[b].x, base = capa.base;
 	const int sube = -capa.punto.arriba[RADIO_PUNTO], baja = capa.punto.abajo[RADIO_PUNTO];
 	bool dentro = x >= capa.r.cl && x < capa.r.cr;
 	int ci = dentro ? x - capa.r.cl : 0;
-	Cubierto c = dentro ? capa.cubierto[ci] : TAPADA;
+	Cubierto c = dentro ? columna(ci) : TAPADA;
 	int clo = c.lo - base, chi = c.hi - base, fila_ct = capa.r.ct - base, fila_cb = capa.r.cb - base;
 	unsigned char *marcas = capa.marcas.data();
-	int yk = std::clamp(p[b].y - base, 0, ultima), mn = yk, mx = yk;
-	const PuntoCurva *q = p + b - 1, *fin = p + desde - 1;
-	for (; q != fin; --q) {
-		if (!q->visible | (q->x != x))
+	int yk = std::clamp(p[b].y, base, capa.tope) - base, mn = yk, mx = yk;
+	int k = b;
+	for (; k > desde; k--) {
+		const PuntoCurva &q = p[k - 1];
+		if (!q.visible | (q.x != x))
 			break;
-		int yp = std::clamp(q->y, base, capa.tope) - base;
+		int yp = std::clamp(q.y, base, capa.tope) - base;
 		marcas[yk] = MARCA;
 		// Branch-free order: whether yp or yk is higher is a coin toss.
 		int d = yp - yk, signo = d >> 31;
@@ -395,7 +414,7 @@ int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
 		yk = yp;
 	}
 	*m = Marcadas{mn, mx};
-	return (int)(q - p) + 1;
+	return k;
 }
 
 // The run of samples in column x that ends at b, backwards: its own column
@@ -419,17 +438,32 @@ Recorte recorte_de(BITMAP *bmp)
 	return Recorte{0, 0, bmp->w, bmp->h};
 }
 
-// Sizes and clears the painted set for bmp; false when the clip is empty.
+// Sizes the painted set for bmp, whose columns start as unused; false when
+// the clip is empty.  The marks are left clear by every call.
 bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 {
 	static const FormaPunto punto = mide_punto();
 	capa.bmp = bmp;
 	capa.r = recorte_de(bmp);
-	int ancho = capa.r.cr - capa.r.cl;
-	capa.alto = capa.r.cb - capa.r.ct;
-	if (ancho <= 0 || capa.alto <= 0)
+	int ancho = capa.r.cr - capa.r.cl, alto = capa.r.cb - capa.r.ct;
+	if (ancho <= 0 || alto <= 0)
 		return false;
-	capa.palabras = (capa.alto + BITS - 1) / BITS;
+	int palabras = (alto + BITS - 1) / BITS;
+	if (ancho != capa.ancho || palabras != capa.palabras) {
+		capa.ancho = ancho;
+		capa.palabras = palabras;
+		capa.bits.assign((size_t)ancho * palabras, 0);
+		capa.cubierto.assign(ancho, NADA);
+		capa.sello.assign(ancho, 0);
+		// Marks run from base to tope; packing reads whole words, two past the clip.
+		capa.marcas.assign((size_t)(palabras + 3) * BITS, 0);
+		capa.marcas_bits.assign(palabras + 3, 0);
+	}
+	if (++capa.sello_actual == 0) {
+		std::fill(capa.sello.begin(), capa.sello.end(), 0);
+		capa.sello_actual = 1;
+	}
+	capa.alto = alto;
 	capa.directo = is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 24;
 	capa.filas = bmp->line;
 	capa.color_punto = color_punto;
@@ -437,11 +471,6 @@ bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 	capa.punto = punto;
 	capa.base = capa.r.ct - RADIO_PUNTO - 1;
 	capa.tope = capa.r.cb + RADIO_PUNTO;
-	capa.bits.assign((size_t)ancho * capa.palabras, 0);
-	capa.cubierto.assign(ancho, Cubierto{1, 0});
-	// Marks run from base to tope; packing reads whole words, two past the clip.
-	capa.marcas.assign((size_t)(capa.palabras + 3) * BITS, 0);
-	capa.marcas_bits.assign(capa.palabras + 3, 0);
 	return true;
 }
 
