@@ -61,5 +61,5 @@ using FuncionTramo = void (*)(void *datos, int x, int fila0, int fila1);
 // Walks the pixels that Allegro's do_line visits from (x1, y1) to (x2, y2),
 // cut to r, as one run of rows per column, in order of column from x1's side.
 // The cost grows with the columns the line crosses inside r, not with its
-// length.  Coordinates must lie within ±COORD_MAXIMA.
+// length.  Exact for coordinates within ±2^29.
 void recorre_linea(int x1, int y1, int x2, int y2, const Recorte &r, FuncionTramo f, void *datos);

@@ -387,3 +387,60 @@ TEST(RecorreLinea, LineasLargasSoloCuestanSuParteVisible)
 	compara_linea(b, 25, COORD_MAXIMA, 26, -COORD_MAXIMA, r);
 	destroy_bitmap(b);
 }
+
+namespace
+{
+
+void junta(void *datos, int x, int fila0, int fila1)
+{
+	auto *s = static_cast<std::set<std::pair<int, int>> *>(datos);
+	for (int y = fila0; y <= fila1; y++)
+		s->insert({x, y});
+}
+
+std::set<std::pair<int, int>> pixeles_de_linea(int x1, int y1, int x2, int y2, const Recorte &r)
+{
+	std::set<std::pair<int, int>> s;
+	recorre_linea(x1, y1, x2, y2, r, junta, &s);
+	return s;
+}
+
+} // namespace
+
+TEST(RecorreLinea, AcotarElExtremoLejanoNoMueveLoVisible)
+{
+	// The largest area in use and the widest step between samples of a
+	// zoomed window (19 channels): a line from inside to a sample beyond
+	// COORD_MAXIMA shows the same pixels once that sample is clamped.
+	const Recorte area{0, 0, 4000, 3000};
+	const int paso_max = 4000 / 19;
+	std::mt19937 g(8);
+	for (int vuelta = 0; vuelta < 300; vuelta++) {
+		int x0 = (int)(g() % 4000), y0 = (int)(g() % 3000);
+		int x1 = x0 + (int)(g() % (2 * paso_max + 1)) - paso_max;
+		long long lejos = COORD_MAXIMA + 1 + (long long)(g() % (8LL * COORD_MAXIMA));
+		int y1 = (int)(vuelta % 2 ? lejos : -lejos),
+		    acotado = vuelta % 2 ? COORD_MAXIMA : -COORD_MAXIMA;
+		bool hacia_fuera = vuelta % 4 < 2;
+		auto a = hacia_fuera ? pixeles_de_linea(x0, y0, x1, y1, area)
+		                     : pixeles_de_linea(x1, y1, x0, y0, area);
+		auto b = hacia_fuera ? pixeles_de_linea(x0, y0, x1, acotado, area)
+		                     : pixeles_de_linea(x1, acotado, x0, y0, area);
+		EXPECT_EQ(a, b) << x0 << "," << y0 << " -> " << x1 << "," << y1;
+	}
+}
+
+TEST(Curva, CadaLlamadaEmpiezaDeCero)
+{
+	// The painted set is kept between calls: nothing of one curve may hide
+	// part of the next, whatever the sizes in between.
+	Comparaciones c;
+	const int tamanos[][2] = {{300, 200}, {300, 200}, {500, 100}, {300, 200}, {64, 64}, {300, 200}};
+	int vuelta = 0;
+	for (auto t : tamanos) {
+		std::vector<float> li = espectro(30000, 100 + vuelta);
+		int desde;
+		std::vector<PuntoCurva> p = mapea(li, Vista{1, 30000, 1.5}, t[0], t[1], &desde);
+		c.espera(compara(p, desde, t[0], t[1]), "call " + std::to_string(vuelta++));
+	}
+}
