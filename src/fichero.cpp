@@ -60,12 +60,13 @@ struct Muestras {
 
 enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
 
-const char *ultimo_blanco(const char *p, const char *fin)
+// The last white space in [desde, fin), or nada when there is none.
+const char *ultimo_blanco(const char *desde, const char *fin, const char *nada)
 {
-	for (const char *q = fin; q > p; q--)
+	for (const char *q = fin; q > desde; q--)
 		if (es_blanco(q[-1]))
 			return q - 1;
-	return p;
+	return nada;
 }
 
 // Lets the window hold a number longer than the buffer, within the file's size.
@@ -115,7 +116,9 @@ bool recarga(Fuente &f)
 	f.final = n == 0;
 	f.p = f.buf;
 	f.fin = f.buf + resto + n;
-	f.seguro = f.final ? f.fin : ultimo_blanco(f.p, f.fin);
+	// Only the new bytes are searched, so that a long number is not searched
+	// again at every read; without white space among them nothing is safe.
+	f.seguro = f.final ? f.fin : ultimo_blanco(f.buf + resto, f.fin, f.p);
 	return n > 0 || resto > 0;
 }
 
@@ -203,13 +206,18 @@ bool reserva_inicial(Fuente &f, Muestras &m, size_t esperadas, size_t cota)
 }
 
 // inf and NaN are kept but never set the scale: maxL is the largest finite sample.
+void guarda(Muestras &m, float x)
+{
+	m.v[++m.n] = x;
+	if (x > m.max && x < HUGE_VALF)
+		m.max = x;
+}
+
 bool anade(Muestras &m, float x)
 {
 	if (size_t(m.n) + 1 == m.cap && !reserva(m, m.cap * 2))
 		return false;
-	m.v[++m.n] = x;
-	if (x > m.max && x < HUGE_VALF)
-		m.max = x;
+	guarda(m, x);
 	return true;
 }
 
@@ -255,9 +263,7 @@ const char *convierte_bloque(const Fuente &f, Muestras &m, const char *p, uint64
 		bool corto = e - f.inicio >= BYTES_CORTO && lee_float_corto(q, e, &x);
 		if (!corto && lee_float_simple(q, f.fin, &x) == 0)
 			return q;
-		m.v[++m.n] = x;
-		if (x > m.max && x < HUGE_VALF)
-			m.max = x;
+		guarda(m, x);
 		*fin_ultimo = e;
 	}
 	return nullptr;

@@ -1,7 +1,9 @@
-// Number conversion with scanf's exact results, fast.  Plain decimals go
-// through fast_float (correctly rounded, like glibc); anything else (a leading
-// +, hexadecimal, inf, nan, or text where scanf's token and a decimal differ)
-// is measured the way scanf's scanner takes it and converted with strtof.
+// Number conversion with scanf's exact results, fast.  Four tiers, each taking
+// only what it converts exactly like glibc: the writer's short form eight bytes
+// at a time (lee_float_corto), other plain decimals of up to 19 digits
+// (lee_simple), any decimal through fast_float (lee_decimal), and the rest (a
+// leading +, hexadecimal, inf, nan, or text where scanf's token and a decimal
+// differ) measured the way scanf's scanner takes it and converted with strtof.
 // Start at lee_float_como_scanf; mide_float mirrors scanf's scanner.
 #include "numeros.h"
 
@@ -41,6 +43,12 @@ constexpr uint64_t POTENCIAS_ENTERAS[9] = {1, 10, 100, 1000, 10000, 100000, 1000
 constexpr double INVERSAS_DE_10[MAX_CIFRAS_SIMPLE + 1] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,
                                                           1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
                                                           1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19};
+
+// Eight bytes in one 64-bit word.
+constexpr uint64_t UNOS = 0x0101010101010101;
+constexpr uint64_t ALTOS = 0x8080808080808080;
+constexpr int BYTES_BLOQUE = 8;
+constexpr int BITS_BYTE = 8;
 
 // The file format is the "C" locale's, whatever locale a library may have set.
 locale_t locale_c()
@@ -153,11 +161,6 @@ bool convierte_token(const char *p, size_t n, float *x)
 	return final != texto;
 }
 
-constexpr uint64_t UNOS = 0x0101010101010101;
-constexpr uint64_t ALTOS = 0x8080808080808080;
-constexpr int BYTES_BLOQUE = 8;
-constexpr int BITS_BYTE = 8;
-
 // Value of eight digit bytes (0..9 each, first digit in the lowest byte).
 uint64_t valor_de_ocho(uint64_t v)
 {
@@ -188,9 +191,15 @@ uint64_t bytes_iguales(uint64_t v, unsigned char c)
 	return ~(((t & bajos) + bajos) | t | bajos);
 }
 
+// High bit of each byte of v (digits already turned into 0..9) that is no digit.
+uint64_t no_cifras(uint64_t v)
+{
+	return ((v + (0x80 - 10) * UNOS) | v) & ALTOS;
+}
+
 bool solo_cifras(uint64_t v)
 {
-	return (((v + (0x80 - 10) * UNOS) | v) & ALTOS) == 0;
+	return no_cifras(v) == 0;
 }
 
 // Reads a run of digits into *w eight at a time where the window allows.
@@ -200,7 +209,7 @@ const char *lee_cifras(const char *q, const char *fin, uint64_t *w)
 		uint64_t v;
 		std::memcpy(&v, q, sizeof v);
 		v ^= '0' * UNOS; // digits become 0..9
-		uint64_t no_cifra = ((v + (0x80 - 10) * UNOS) | v) & ALTOS;
+		uint64_t no_cifra = no_cifras(v);
 		int n = no_cifra ? __builtin_ctzll(no_cifra) / BYTES_BLOQUE : BYTES_BLOQUE;
 		if (n == 0)
 			return q;
@@ -215,10 +224,7 @@ const char *lee_cifras(const char *q, const char *fin, uint64_t *w)
 	return q;
 }
 
-// The form the writer uses, [-]digits[.digits] then white space, divided once
-// in double precision: both operands are exact, so the double is the decimal
-// correctly rounded, and it rounds to the same float as the decimal unless it
-// fell exactly on a point halfway between two floats (then fast_float decides).
+// [-]digits[.digits] then white space or the end, at most 19 digits.
 bool lee_simple(const char *p, const char *fin, float *x, size_t *n)
 {
 	bool negativo = p < fin && *p == '-';
@@ -291,13 +297,15 @@ uint64_t ocho_bytes(const char *p, long n)
 	return (v ^ '0' * UNOS) & arriba(n);
 }
 
+// The point is found in the last eight bytes; the digits on each side of it
+// are read backwards from it in one word each, with no loop.
 bool lee_float_corto(const char *q, const char *e, float *x)
 {
 	bool negativo = *q == '-';
 	q += negativo;
 	long largo = e - q;
 	uint64_t final = ocho_bytes(e - BYTES_BLOQUE, largo);
-	uint64_t puntos = bytes_iguales(final, '.' ^ '0') & arriba(largo);
+	uint64_t puntos = bytes_iguales(final, '.' ^ '0');
 	if (puntos == 0 || (puntos & (puntos - 1)))
 		return false; // no point, or two: lee_float_simple decides
 	int punto = __builtin_ctzll(puntos) / BITS_BYTE;
