@@ -219,7 +219,14 @@ class Disponedor
 
 Disposicion dispone(const std::vector<Campo> &campos, const Peticion &p)
 {
-	return Disponedor(campos, p).dispone();
+	Disposicion d = Disponedor(campos, p).dispone();
+	int sobra = d.ventana.w - (p.ancho_pantalla - std::max(p.x, 0));
+	if (sobra <= 0 || p.ancho_campo <= 0)
+		return d;
+	// Narrower fields first, so that the window can stay where it was asked.
+	Peticion estrecha = p;
+	estrecha.ancho_campo = std::max(0, p.ancho_campo - sobra);
+	return Disponedor(campos, estrecha).dispone();
 }
 
 std::string sin_ampersand(const std::string &texto)

@@ -67,8 +67,10 @@ extern const char *const TEXTO_OK;
 extern const char *const TEXTO_CANCELAR;
 extern const char *const TEXTO_EXAMINAR;
 
-// The window at (x, y), moved only as far as needed to keep it on the screen
-// (to the top-left corner when it is larger than the screen).
+// The window at (x, y).  One that would cross the screen's right edge gets
+// narrower fields (down to what their contents need); if it still does not
+// fit it is moved only as far as needed to keep it on the screen (to the
+// top-left corner when it is larger than the screen).
 Disposicion dispone(const std::vector<Campo> &campos, const Peticion &p);
 
 // A button text as shown: "&&" is one ampersand, a lone '&' is not drawn.

@@ -423,16 +423,18 @@ TEST_F(Dialogos, ElMenuEmpiezaEnSuEsquinaYTerminaEncimaDeLaFila60)
 	termina();
 }
 
-TEST_F(Dialogos, EnUnaVentanaEstrechaElMenuSeCorreParaCaberSinBajar)
+TEST_F(Dialogos, EnUnaVentanaEstrechaElMenuEstrechaSusBotonesSinMoverse)
 {
-	ASSERT_TRUE(abre("menu", {"pantalla=824x568"}));
-	adime::Rect v = rect_de(dato("ventana"));
-	EXPECT_GE(v.x, 0);
-	EXPECT_LE(v.derecha(), 824);
-	EXPECT_EQ(v.y, 5);
-	EXPECT_LE(v.abajo(), 60);
-	tecla("Escape");
-	termina();
+	for (const char *pantalla : {"pantalla=824x568", "pantalla=640x480"}) {
+		ASSERT_TRUE(abre("menu", {pantalla}));
+		adime::Rect v = rect_de(dato("ventana"));
+		EXPECT_EQ(v.x, 175) << pantalla;
+		EXPECT_EQ(v.y, 5);
+		EXPECT_LE(v.derecha(), arnes::captura(x()).ancho) << pantalla;
+		EXPECT_LE(v.abajo(), 60);
+		tecla("Escape");
+		termina();
+	}
 }
 
 TEST_F(Dialogos, UnDialogoMayorQueLaPantallaSigueUsable)

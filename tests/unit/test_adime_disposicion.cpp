@@ -65,18 +65,30 @@ TEST(AdimeDisposicion, LaEsquinaDeLaVentanaConSuBarraEstaDondeSePide)
 	EXPECT_GE(d.filas[0].campo.y, d.barra.abajo());
 }
 
-TEST(AdimeDisposicion, ElMenuQuedaEncimaDeLaFila60InclusoDesplazadoParaCaber)
+TEST(AdimeDisposicion, ElMenuQuedaEnSuEsquinaYEncimaDeLaFila60EnCualquierVentana)
 {
 	for (int ancho : {1720, 824, 640}) {
 		Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, ancho, 480);
-		EXPECT_LE(d.ventana.abajo(), 60) << ancho;
+		EXPECT_EQ(d.ventana.x, 175) << ancho;
 		EXPECT_EQ(d.ventana.y, 5);
-		EXPECT_GE(d.ventana.x, 0);
+		EXPECT_LE(d.ventana.abajo(), 60) << ancho;
+		EXPECT_LE(d.ventana.derecha(), ancho);
 		ASSERT_EQ(d.filas[0].botones.size(), 4u);
-		for (const auto &b : d.filas[0].botones)
-			EXPECT_LE(b.derecha(), std::max(ancho, d.ventana.w)) << ancho;
+		// Narrowed rows still hold every label.
+		EXPECT_GE(d.filas[0].botones[0].w, 10 * PIXELES_POR_CARACTER);
 	}
-	EXPECT_EQ(dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000).ventana.x, 175);
+	EXPECT_EQ(dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000).filas[0].campo.w, 650);
+}
+
+TEST(AdimeDisposicion, LoQueNoSePuedeEstrecharSeDesplazaDentroDeLaPantalla)
+{
+	Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, 500, 480);
+	EXPECT_LT(d.ventana.x, 175);
+	EXPECT_LE(d.ventana.derecha(), 500);
+	std::string titulo(70, 't');
+	d = dispone("x%float[]", titulo, 300, 10, 100, true, 640, 480);
+	EXPECT_EQ(d.ventana.derecha(), 640);
+	EXPECT_GE(d.filas[0].campo.w, adime::ANCHO_MINIMO_EDICION);
 }
 
 TEST(AdimeDisposicion, LosBotonesDeUnaFilaSeRepartenElAnchoDelCampoEnOrden)
