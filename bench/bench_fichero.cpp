@@ -16,7 +16,7 @@ namespace
 {
 
 constexpr int TAMANOS[] = {100000, 1000000, 10000000};
-constexpr int REPETICIONES = 3;
+constexpr int REPETICIONES = 5;
 constexpr float INTENSIDAD_MAXIMA = 60000;
 
 double segundos_desde(std::chrono::steady_clock::time_point t0)

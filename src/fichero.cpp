@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __SSE2__
@@ -32,6 +33,7 @@ constexpr char COMILLA = '"';
 constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
+constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 constexpr int BYTES_MASCARA = 64;
 constexpr int BYTES_SSE = 16;
 constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
@@ -186,11 +188,22 @@ bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
 	return k > 0 && lee_float(f, al) && lee_float(f, bl);
 }
 
+// Large arrays ask for huge pages: thousands fewer page faults while filling.
+void pide_paginas_grandes(void *v, size_t bytes)
+{
+	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
+	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
+	if (fin > ini)
+		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
+}
+
 bool reserva(Muestras &m, size_t cap)
 {
 	auto v = static_cast<float *>(std::realloc(m.v, cap * sizeof(float)));
 	if (!v)
 		return false;
+	if (cap > m.cap)
+		pide_paginas_grandes(v, cap * sizeof(float));
 	m.v = v;
 	m.cap = cap;
 	return true;
