@@ -26,22 +26,21 @@ struct Caso {
 	double amplia;
 };
 
-// A spectrum of n samples: noise over a wandering baseline, a few peaks.
+// A spectrum of n samples: counting noise over a slow baseline, with a few
+// narrow lines on it.
 std::vector<float> espectro(int n)
 {
 	std::mt19937 g(n);
-	std::normal_distribution<float> ruido(0, 1);
+	std::uniform_real_distribution<double> sitio(1, n);
+	std::vector<double> centros(8);
+	for (double &c : centros)
+		c = sitio(g);
 	std::vector<float> li(n + 1, 0);
-	float base = 20;
 	for (int k = 1; k <= n; k++) {
-		base = std::max(0.0f, base + ruido(g));
-		li[k] = base + 8 * ruido(g);
-	}
-	for (int pico = 0; pico < 6; pico++) {
-		int centro = 1 + (int)(g() % n);
-		for (int d = -30; d <= 30; d++)
-			if (centro + d >= 1 && centro + d <= n)
-				li[centro + d] += 400.0f * std::exp(-d * d / 50.0f);
+		double v = 40 + 25 * std::sin(6.0 * k / n);
+		for (double c : centros)
+			v += 500 / (1 + (k - c) * (k - c) / 16);
+		li[k] = (float)std::max(0.0, v + std::sqrt(v) * std::normal_distribution<double>(0, 1)(g));
 	}
 	return li;
 }
@@ -137,8 +136,8 @@ int main()
 	set_color_depth(24);
 	mide_completas(Caso{1014, 700, 1});
 	mide_completas(Caso{814, 473, 1});
-	mide_completas(Caso{1014, 700, 200});
+	mide_completas(Caso{1014, 700, 20});
 	mide_ampliadas(Caso{1014, 700, 1});
-	mide_ampliadas(Caso{1014, 700, 50});
+	mide_ampliadas(Caso{1014, 700, 20});
 	return 0;
 }
