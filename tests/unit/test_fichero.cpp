@@ -3,11 +3,15 @@
 // two-pass fscanf reader on well-formed files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "fichero.h"
@@ -217,6 +221,31 @@ TEST(FicheroFallos, CuentaMayorQueLasMuestrasONegativa)
 	EXPECT_EQ(negativa.v(), (std::vector<float>{1, 2, 3, 4}));
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
+// With the address space capped a little above what the process uses, a
+// reader that trusted the count (8 GB of samples) would fail to allocate.
+TEST(FicheroFallos, CuentaEnormeNoReservaMasDeLoQueCabe)
+{
+	long paginas = 0;
+	FILE *statm = std::fopen("/proc/self/statm", "r");
+	ASSERT_NE(statm, nullptr);
+	ASSERT_EQ(std::fscanf(statm, "%ld", &paginas), 1);
+	std::fclose(statm);
+	struct rlimit antes, tope;
+	getrlimit(RLIMIT_AS, &antes);
+	tope = antes;
+	tope.rlim_cur = rlim_t(paginas) * sysconf(_SC_PAGESIZE) + (rlim_t(256) << 20);
+	const std::string texto = "\"t\"\n2000000000 1 0\n1 2 3\n";
+	Lectura l;
+	setrlimit(RLIMIT_AS, &tope);
+	int r = lee_espectro_memoria(texto.data(), texto.size(), &l);
+	setrlimit(RLIMIT_AS, &antes);
+	ASSERT_EQ(r, FICHERO_BIEN);
+	EXPECT_EQ(muestras(l), (std::vector<float>{1, 2, 3}));
+	libera_lectura(&l);
+}
+#endif
+
 TEST(FicheroFallos, MuestraIlegibleParaLaCarga)
 {
 	Leido r("1\n2\nx\n3\n");
@@ -306,6 +335,36 @@ TEST(FicheroBloques, NumeroMasLargoQueElBloque)
 	ASSERT_EQ(l.nptL, 3);
 	EXPECT_TRUE(mismos_bits(l.Li[2], std::strtof(largo.c_str(), nullptr)));
 	EXPECT_EQ(l.Li[3], 8);
+	libera_lectura(&l);
+}
+
+// A pipe has no size to bound the samples by, and its reads come in pieces.
+TEST(FicheroBloques, DesdeUnaTuberia)
+{
+	CarpetaTemporal dir;
+	std::string ruta = dir / "tuberia";
+	ASSERT_EQ(mkfifo(ruta.c_str(), 0600), 0);
+	std::string texto = "\"tubo\"\n999999999 0.5 1\n";
+	for (int i = 0; i < 20000; i++)
+		texto += std::to_string(i) + ".25\n";
+	std::thread escritor([&] {
+		FILE *f = std::fopen(ruta.c_str(), "w");
+		for (size_t i = 0; f && i < texto.size(); i += 777) {
+			std::fwrite(texto.data() + i, 1, std::min<size_t>(777, texto.size() - i), f);
+			std::fflush(f);
+		}
+		if (f)
+			std::fclose(f);
+	});
+	Lectura l;
+	int r = lee_espectro(ruta.c_str(), &l);
+	escritor.join();
+	ASSERT_EQ(r, FICHERO_BIEN);
+	ASSERT_EQ(l.nptL, 20000);
+	EXPECT_STREQ(l.comment, "\"tubo\"");
+	EXPECT_EQ(l.Li[1], 0.25f);
+	EXPECT_EQ(l.Li[20000], 19999.25f);
+	EXPECT_EQ(l.maxL, 19999.25f);
 	libera_lectura(&l);
 }
 
