@@ -12,10 +12,12 @@
 //
 // Clamping (see COORD_MAXIMA): a line that keeps one end inside the area
 // keeps its visible pixels when its far end is clamped, for any window of 19
-// channels or more.  Two cases can still shift, both needing a sample more
-// negative than about 1400 × maxL / amplification on a 3000-row area: a line
-// between two clamped samples on opposite sides of the area, and the lines of
-// a spectrum of under 20 samples, whose window is wider per channel.
+// channels or more.  Two cases can still shift by a column or more, both
+// needing a sample more negative than about 1400 × maxL / amplification on a
+// 3000-row area (6000 × on 700 rows), the only samples ever clamped: a line
+// that crosses the whole area from a sample far above to such a sample (its
+// slope changes), and the lines of a spectrum of under 20 samples, whose
+// window is wider per channel.
 #include "curva.h"
 
 #include <allegro/internal/aintern.h>
@@ -56,11 +58,14 @@ struct FormaPunto {
 	int arriba[LADO_PUNTO], abajo[LADO_PUNTO];
 };
 
-// Taken from a dot that Allegro draws, so the two agree by construction.
-FormaPunto mide_punto()
+// Taken from a dot that Allegro draws, so the two agree by construction;
+// false when there is no memory for it.
+bool mide_punto(FormaPunto *forma)
 {
-	FormaPunto f;
+	FormaPunto &f = *forma;
 	BITMAP *b = create_bitmap_ex(8, LADO_PUNTO, LADO_PUNTO);
+	if (b == nullptr)
+		return false;
 	clear_to_color(b, 0);
 	circlefill(b, RADIO_PUNTO, RADIO_PUNTO, RADIO_PUNTO, 1);
 	for (int c = 0; c < LADO_PUNTO; c++) {
@@ -74,7 +79,7 @@ FormaPunto mide_punto()
 		}
 	}
 	destroy_bitmap(b);
-	return f;
+	return true;
 }
 
 // The painted set of one call, kept between calls to reuse its memory.
@@ -438,11 +443,19 @@ Recorte recorte_de(BITMAP *bmp)
 	return Recorte{0, 0, bmp->w, bmp->h};
 }
 
+// The dot's shape, measured once.
+bool conoce_el_punto()
+{
+	static bool medido = false;
+	if (!medido)
+		medido = mide_punto(&capa.punto);
+	return medido;
+}
+
 // Sizes the painted set for bmp, whose columns start as unused; false when
 // the clip is empty.  The marks are left clear by every call.
 bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 {
-	static const FormaPunto punto = mide_punto();
 	capa.bmp = bmp;
 	capa.r = recorte_de(bmp);
 	int ancho = capa.r.cr - capa.r.cl, alto = capa.r.cb - capa.r.ct;
@@ -468,7 +481,6 @@ bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 	capa.filas = bmp->line;
 	capa.color_punto = color_punto;
 	capa.color_linea = color_linea;
-	capa.punto = punto;
 	capa.base = capa.r.ct - RADIO_PUNTO - 1;
 	capa.tope = capa.r.cb + RADIO_PUNTO;
 	return true;
@@ -494,7 +506,7 @@ void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
 	// Backwards painting needs each pixel to take the colour of the last primitive.
-	if (_drawing_mode != DRAW_MODE_SOLID) {
+	if (_drawing_mode != DRAW_MODE_SOLID || !conoce_el_punto()) {
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 		return;
 	}
