@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -207,6 +208,39 @@ TEST(Curva, VentanaAmpliadaEntraDesdeLaIzquierda)
 		for (double amplia : {1.0, 50.0})
 			c.espera(compara_vista(200000, Vista{1001, 1001 + ancho_v, amplia}, ancho_v),
 			         std::to_string(ancho_v) + " channels");
+}
+
+// A real detector spectrum, one count a line; slot 0 unused.
+std::vector<float> lee_espectro(const char *ruta)
+{
+	std::vector<float> li(1, 0);
+	FILE *f = std::fopen(ruta, "r");
+	if (f == nullptr)
+		return li;
+	float v;
+	while (std::fscanf(f, "%f", &v) == 1)
+		li.push_back(v);
+	std::fclose(f);
+	return li;
+}
+
+TEST(Curva, EspectroRealEnVariasVistas)
+{
+	std::vector<float> li = lee_espectro(ORQ_DATOS_PRUEBA "/real/hpge-pottery-16384.txt");
+	ASSERT_EQ(li.size(), 16385u);
+	std::vector<float> ln(li.size(), 0);
+	for (size_t c = 1; c < li.size(); c++)
+		ln[c] = std::log(li[c] + 1);
+	// Whole, amplified, logarithmic, and zoomed on the 511 keV line.
+	const Vista vistas[] = {{1, 16384}, {1, 16384, 8}, {1, 16384, 200}, {2790, 2809, 4}, {2700, 3000, 1}};
+	Comparaciones c;
+	for (const Vista &v : vistas) {
+		for (const std::vector<float> *datos : {&li, &ln}) {
+			int desde;
+			std::vector<PuntoCurva> p = mapea(*datos, v, ANCHO_AREA, ALTO_AREA, &desde);
+			c.espera(compara(p, desde), std::to_string(v.ch_i) + ".." + std::to_string(v.ch_f));
+		}
+	}
 }
 
 TEST(Curva, PuntosInvisiblesNiSeDibujanNiSeUnen)
