@@ -17,7 +17,7 @@
 namespace
 {
 
-constexpr int REPETICIONES_MAX = 15;
+constexpr int REPETICIONES_MAX = 40;
 constexpr double PRESUPUESTO_MS = 1500; // per measurement, to keep the run short
 
 // A graph area and its vertical amplification.
