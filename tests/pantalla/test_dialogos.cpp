@@ -74,8 +74,10 @@ class Dialogos : public testing::Test
 		todos.insert(todos.end(), args.begin(), args.end());
 		p_ = std::make_unique<arnes::Proceso>(x(), ORQ_ADIME_PRUEBA,
 		                                      arnes::carpeta_temporal("dialogos"), todos);
-		if (!arnes::espera_ventana(x(), ESPERA))
+		if (!arnes::espera_ventana(x(), ESPERA)) {
+			ADD_FAILURE() << "no window; the program said:\n" << p_->salida() << p_->errores();
 			return false;
+		}
 		arnes::raton_fuera(x());
 		return true;
 	}
@@ -384,6 +386,35 @@ TEST_F(Dialogos, IzquierdaYDerechaMuevenElCursorSinSacarElFoco)
 	tecla("Return");
 	termina();
 	EXPECT_EQ(dato("fichero"), "abc");
+}
+
+TEST_F(Dialogos, ElBotonDeTresPuntosAbreElSelectorYSuEleccionPasaAlCampo)
+{
+	ASSERT_TRUE(abre("cargar"));
+	adime::Rect v = rect_de(dato("ventana"));
+	arnes::Imagen antes = captura_estable();
+	tecla("Tab");
+	tecla("Return");
+	ASSERT_TRUE(arnes::espera_hasta(
+	    [&] { return arnes::captura(x()).en(320, 300) != antes.en(320, 300); }, ESPERA))
+	    << "the file selector never showed";
+	for (int i = 0; i < 9; i++) // "datos.txt" ends the selector's path
+		tecla("BackSpace");
+	escribe("elegido.txt");
+	tecla("Return");
+	arnes::Imagen despues = captura_estable();
+	for (int y = 0; y < antes.alto; y++)
+		for (int xx = 0; xx < antes.ancho; xx++)
+			if (xx < v.x || xx >= v.derecha() || y < v.y || y >= v.abajo()) {
+				ASSERT_EQ(despues.en(xx, y), antes.en(xx, y)) << xx << "," << y;
+			}
+	EXPECT_TRUE(p_->vivo());
+	tecla("alt+o");
+	termina();
+	EXPECT_EQ(dato("resultado"), "1");
+	std::string fichero = dato("fichero");
+	EXPECT_EQ(fichero.substr(fichero.rfind('/') + 1), "elegido.txt");
+	EXPECT_EQ(fichero.front(), '/');
 }
 
 TEST_F(Dialogos, ElDialogoDeGuardarRecorreSusCamposEnOrden)
