@@ -1,8 +1,9 @@
 // Reading the spectrum data file in one pass: the title line of a calibrated
 // file, its header (count, al, bl), then the samples, each number read exactly
 // as scanf's "%f" reads it.  Files are read in blocks through a window that
-// only ever hands the parser whole numbers.  Start at lee_fuente.
-// The writer is in fichero_escribe.cpp.
+// only ever hands the parser whole numbers; a large file's samples are read in
+// two halves at once, the second joining only where the first ran to its end.
+// Start at lee_fuente.  The writer is in fichero_escribe.cpp.
 #include "fichero.h"
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -35,6 +38,8 @@ constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
 constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 constexpr int BYTES_MASCARA = 64;
+constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
+constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr int BYTES_SSE = 16;
 constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
 constexpr size_t NUMEROS_POR_BLOQUE = BYTES_MASCARA / 2 + 1; // each needs a white space after it
@@ -48,7 +53,11 @@ struct Fuente {
 	int fd = -1;                  // the file, for a window over a block buffer
 	char *buf = nullptr;
 	size_t cap = 0;
-	size_t tope = 0; // the buffer never grows past this (the file's size + 1)
+	size_t tope = 0;      // the buffer never grows past this (the file's size + 1)
+	bool regular = false; // a regular file, read at explicit offsets
+	off_t leido = 0;      // the file offset of fin
+	off_t hasta = -1;     // where this window's part of the file ends (-1: at its end)
+	off_t tamano = 0;
 	int error = FICHERO_BIEN;
 };
 
@@ -90,12 +99,17 @@ bool agranda(Fuente &f)
 	return true;
 }
 
-ssize_t lee_sin_interrupcion(int fd, char *b, size_t n)
+// Reads the next bytes of the window's part of the file.
+ssize_t lee_sin_interrupcion(Fuente &f, char *b, size_t n)
 {
-	ssize_t r;
-	do
-		r = read(fd, b, n);
-	while (r < 0 && errno == EINTR);
+	if (f.hasta >= 0 && off_t(n) > f.hasta - f.leido)
+		n = size_t(f.hasta - f.leido);
+	ssize_t r = 0;
+	while (n > 0 && (r = f.regular ? pread(f.fd, b, n, f.leido) : read(f.fd, b, n)) < 0 &&
+	       errno == EINTR) {
+	}
+	if (r > 0)
+		f.leido += r;
 	return r;
 }
 
@@ -110,7 +124,7 @@ bool recarga(Fuente &f)
 	if (resto == f.cap && !agranda(f))
 		return false;
 	std::memmove(f.buf, f.p, resto);
-	ssize_t n = lee_sin_interrupcion(f.fd, f.buf + resto, f.cap - resto);
+	ssize_t n = lee_sin_interrupcion(f, f.buf + resto, f.cap - resto);
 	if (n < 0) {
 		f.error = FICHERO_ERROR_LECTURA;
 		return false;
@@ -305,7 +319,7 @@ void lee_rapido(Fuente &f, Muestras &m, int limite)
 	f.p = m.n == limite ? fin_ultimo : p;
 }
 
-Parada lee_muestras(Fuente &f, Muestras &m, int limite)
+Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 {
 	while (m.n < limite) {
 		if (!hay_numero(f))
@@ -326,6 +340,100 @@ Parada lee_muestras(Fuente &f, Muestras &m, int limite)
 		}
 	}
 	return LIMITE;
+}
+
+// Opens a window over the file from offset desde, in blocks of tam_bloque.
+void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
+{
+	f.fd = fd;
+	f.regular = S_ISREG(st.st_mode);
+	f.tamano = f.regular ? st.st_size : 0;
+	f.tope = f.regular ? size_t(st.st_size) + 1 : SIZE_MAX;
+	f.leido = desde;
+	f.cap = tam_bloque > 0 ? tam_bloque : 1;
+	f.buf = static_cast<char *>(std::malloc(f.cap));
+	f.p = f.fin = f.seguro = f.inicio = f.buf;
+	f.final = false;
+	if (!f.buf)
+		f.error = FICHERO_SIN_MEMORIA;
+	recarga(f);
+}
+
+// Where a second thread can take over: just after a white space near the
+// middle of what is left of a large regular file (0 when not worth it).
+off_t punto_de_corte(const Fuente &f)
+{
+	off_t desde = f.leido - (f.fin - f.p);
+	if (!f.regular || f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
+		return 0;
+	char trozo[TAM_BUSQUEDA_CORTE];
+	off_t mitad = desde + (f.tamano - desde) / 2;
+	ssize_t n = pread(f.fd, trozo, sizeof trozo, mitad);
+	for (ssize_t i = 0; i < n; i++)
+		if (es_blanco(trozo[i]))
+			return mitad + i + 1;
+	return 0;
+}
+
+// The second half joins the first only if the first ran to its end: then the
+// reading simply goes on there, as it would have without the cut.
+Parada junta(Fuente &f, Muestras &m, Parada primera, Fuente &g, Muestras &s, Parada segunda, int limite)
+{
+	if (primera != FIN_DATOS || f.error)
+		return primera;
+	if (g.error) {
+		f.error = g.error;
+		return FALLO;
+	}
+	int n = std::min(s.n, limite - m.n);
+	if (!reserva(m, size_t(m.n) + n + 1)) {
+		f.error = FICHERO_SIN_MEMORIA;
+		return FALLO;
+	}
+	for (int i = 1; i <= n; i++)
+		guarda(m, s.v[i]);
+	return n < s.n ? LIMITE : segunda;
+}
+
+// Reads the rest of a large file in two halves at once, one in another thread.
+Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t tam_bloque)
+{
+	Fuente g;
+	Muestras s;
+	struct stat st;
+	if (fstat(f.fd, &st) != 0 || !reserva(s, CAPACIDAD_INICIAL))
+		return lee_muestras_en_serie(f, m, limite);
+	abre_ventana(g, f.fd, st, tam_bloque, corte);
+	f.hasta = corte;
+	Parada segunda = FALLO;
+	try {
+		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
+		Parada primera = lee_muestras_en_serie(f, m, limite);
+		hilo.join();
+		primera = junta(f, m, primera, g, s, segunda, limite);
+		f.hasta = -1;
+		std::free(g.buf);
+		std::free(s.v);
+		return primera;
+	} catch (const std::system_error &) { // no thread: read on here, as one part
+		f.hasta = -1;
+		std::free(g.buf);
+		std::free(s.v);
+		return lee_muestras_en_serie(f, m, limite);
+	}
+}
+
+// The first sample alone (a heading is decided on it), then the rest, in two
+// halves at once when the file is large.
+Parada lee_muestras(Fuente &f, Muestras &m, int limite)
+{
+	Parada p = lee_muestras_en_serie(f, m, std::min(m.n + 1, limite));
+	if (p != LIMITE || m.n == limite)
+		return p;
+	off_t corte = punto_de_corte(f);
+	if (corte == 0)
+		return lee_muestras_en_serie(f, m, limite);
+	return lee_en_dos_hilos(f, m, limite, corte, f.cap);
 }
 
 // A calibrated file: title, header, then as many samples as the header counts
@@ -410,16 +518,8 @@ int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
 			close(f.fd);
 		return FICHERO_NO_SE_ABRE;
 	}
-	bool regular = S_ISREG(st.st_mode);
-	size_t cota = regular ? cota_de(st.st_size) : CAPACIDAD_INICIAL;
-	f.tope = regular ? size_t(st.st_size) + 1 : SIZE_MAX;
-	f.cap = tam_bloque > 0 ? tam_bloque : 1;
-	f.buf = static_cast<char *>(std::malloc(f.cap));
-	f.p = f.fin = f.seguro = f.inicio = f.buf;
-	f.final = false;
-	if (!f.buf)
-		f.error = FICHERO_SIN_MEMORIA;
-	recarga(f);
+	size_t cota = S_ISREG(st.st_mode) ? cota_de(st.st_size) : CAPACIDAD_INICIAL;
+	abre_ventana(f, f.fd, st, tam_bloque, 0);
 	int r = lee_fuente(f, cota, l);
 	std::free(f.buf);
 	close(f.fd);
