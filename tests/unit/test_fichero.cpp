@@ -324,6 +324,44 @@ TEST(FicheroBloques, NumerosPartidosEntreBloques)
 	libera_lectura(&entera);
 }
 
+namespace
+{
+
+// Small blocks make even a small file large enough to be read in two halves.
+void espera_igual_en_bloques_que_en_memoria(const CarpetaTemporal &dir, const std::string &bytes)
+{
+	std::string ruta = dir / "partido.txt";
+	escribe_bytes(ruta, bytes);
+	Lectura a, b;
+	int ra = lee_espectro_memoria(bytes.data(), bytes.size(), &a);
+	int rb = lee_espectro_en_bloques(ruta.c_str(), &b, 16);
+	ASSERT_EQ(ra, rb);
+	ASSERT_EQ(a.nptL, b.nptL);
+	EXPECT_TRUE(mismos_bits(a.maxL, b.maxL));
+	EXPECT_EQ(muestras(a), muestras(b));
+	libera_lectura(&a);
+	libera_lectura(&b);
+}
+
+} // namespace
+
+// Where the count ends, or a sample can't be read, in either half, the two
+// halves give what one pass gives.
+TEST(FicheroBloques, DosMitadesComoUnaPasada)
+{
+	CarpetaTemporal dir;
+	const int n = 400;
+	std::string numeros;
+	for (int i = 1; i <= n; i++)
+		numeros += std::to_string(i * 3) + (i % 7 ? ".5\n" : "\n");
+	for (int cuenta : {1, 150, 199, 200, 201, 250, 399, 400, 500})
+		espera_igual_en_bloques_que_en_memoria(dir, "\"t\"\n" + std::to_string(cuenta) + " 1 0\n" +
+		                                                numeros);
+	for (size_t sitio = 0; sitio < numeros.size(); sitio += 97)
+		espera_igual_en_bloques_que_en_memoria(dir, numeros.substr(0, sitio) + " x " +
+		                                                numeros.substr(sitio));
+}
+
 TEST(FicheroBloques, NumeroMasLargoQueElBloque)
 {
 	CarpetaTemporal dir;
