@@ -390,9 +390,15 @@ Parada junta(Fuente &f, Muestras &m, Parada primera, Fuente &g, Muestras &s, Par
 		f.error = FICHERO_SIN_MEMORIA;
 		return FALLO;
 	}
-	for (int i = 1; i <= n; i++)
-		guarda(m, s.v[i]);
-	return n < s.n ? LIMITE : segunda;
+	if (n < s.n) { // the count ends inside the second half
+		for (int i = 1; i <= n; i++)
+			guarda(m, s.v[i]);
+		return LIMITE;
+	}
+	std::memcpy(m.v + m.n + 1, s.v + 1, size_t(n) * sizeof(float));
+	m.n += n;
+	m.max = std::max(m.max, s.max);
+	return segunda;
 }
 
 // Reads the rest of a large file in two halves at once, one in another thread.
