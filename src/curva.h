@@ -19,9 +19,16 @@ struct PuntoCurva {
 // `desde` to n - 1, in order: a filled circle of RADIO_PUNTO in color_punto
 // at p[k]; then, if k > 0, a line in color_linea from p[k - 1] to p[k] (both
 // visible).  With desde = 1, p[0] only feeds the first line (the sample left
-// of the window).  Coordinates beyond ±COORD_MAXIMA are clamped to it.  In a
-// drawing mode other than solid it falls back to the reference.
+// of the window).  Coordinates beyond ±COORD_MAXIMA are clamped to it.
+// Draws with dibuja_curva_rapida, or primitive by primitive when the curve
+// touches so few pixels that this is cheaper.
 void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea);
+
+// The same picture, always painted backwards over the columns: each pixel
+// once, and the hidden part of a dense curve skipped.  Pixel-identical to the
+// reference; in a drawing mode other than solid it draws the reference.
+void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto,
+                         int color_linea);
 
 // The same picture drawn primitive by primitive: the reference for tests and
 // benchmarks.  It clamps coordinates like dibuja_curva, so the two agree for

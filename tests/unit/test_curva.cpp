@@ -1,5 +1,6 @@
-// The fast curve drawing leaves exactly the picture of drawing every dot and
-// line in order, and recorre_linea walks exactly do_line's pixels.  Memory
+// The backwards painting of the curve leaves exactly the picture of drawing
+// every dot and line in order, and recorre_linea walks exactly do_line's
+// pixels.  Memory
 // bitmaps need Allegro but no display; the environment below starts it.
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ Diferencia compara(const std::vector<PuntoCurva> &p, int desde, int ancho = ANCH
 	}
 	int n = (int)p.size();
 	dibuja_curva_referencia(ref, p.data(), n, desde, color_punto(), color_linea());
-	dibuja_curva(rap, p.data(), n, desde, color_punto(), color_linea());
+	dibuja_curva_rapida(rap, p.data(), n, desde, color_punto(), color_linea());
 	Diferencia d{pixeles_distintos(ref, rap), ancho * alto - pixeles_de_color(ref, color_fondo())};
 	destroy_bitmap(ref);
 	destroy_bitmap(rap);
@@ -259,7 +260,7 @@ TEST(Curva, PuntosInvisiblesNiSeDibujanNiSeUnen)
 	// No line may reach an invisible point.
 	std::vector<PuntoCurva> p = {{10, 10, true}, {300, 200, false}, {50, 100, true}};
 	BITMAP *b = lienzo(400, 300);
-	dibuja_curva(b, p.data(), 3, 0, color_punto(), color_linea());
+	dibuja_curva_rapida(b, p.data(), 3, 0, color_punto(), color_linea());
 	EXPECT_EQ(pixeles_de_color(b, color_linea()), 0);
 	EXPECT_EQ(getpixel(b, 300, 200), color_fondo());
 	EXPECT_EQ(getpixel(b, 50, 100), color_punto());
@@ -316,8 +317,8 @@ TEST(Curva, CasosPequenos)
 	std::vector<PuntoCurva> dos = {{-30, 2, true}, {10, 15, true}};
 	c.espera(compara(dos, 1, 20, 20), "one point with desde = 1");
 	BITMAP *b = lienzo(20, 20);
-	dibuja_curva(b, uno.data(), 1, 1, color_punto(), color_linea()); // desde past the end
-	dibuja_curva(b, uno.data(), 0, 0, color_punto(), color_linea());
+	dibuja_curva_rapida(b, uno.data(), 1, 1, color_punto(), color_linea()); // desde past the end
+	dibuja_curva_rapida(b, uno.data(), 0, 0, color_punto(), color_linea());
 	EXPECT_EQ(pixeles_de_color(b, color_fondo()), 400);
 	destroy_bitmap(b);
 }
@@ -344,7 +345,7 @@ TEST(Curva, SubBitmapDeUnBitmapEnMemoria)
 	BITMAP *ref = create_sub_bitmap(padre_ref, 60, 70, 300, 200);
 	BITMAP *rap = create_sub_bitmap(padre_rap, 60, 70, 300, 200);
 	dibuja_curva_referencia(ref, p.data(), (int)p.size(), desde, color_punto(), color_linea());
-	dibuja_curva(rap, p.data(), (int)p.size(), desde, color_punto(), color_linea());
+	dibuja_curva_rapida(rap, p.data(), (int)p.size(), desde, color_punto(), color_linea());
 	// Over the whole parent: the fast drawing must not stray outside the sub-bitmap either.
 	EXPECT_EQ(pixeles_distintos(padre_ref, padre_rap), 0);
 	EXPECT_GT(400 * 300 - pixeles_de_color(padre_rap, color_fondo()), 0);
@@ -476,5 +477,26 @@ TEST(Curva, CadaLlamadaEmpiezaDeCero)
 		int desde;
 		std::vector<PuntoCurva> p = mapea(li, Vista{1, 30000, 1.5}, t[0], t[1], &desde);
 		c.espera(compara(p, desde, t[0], t[1]), "call " + std::to_string(vuelta++));
+	}
+}
+
+TEST(Curva, DibujaCurvaEligeSinCambiarNada)
+{
+	// Few short primitives go one by one, many or long ones backwards: the
+	// same picture either way, from a 19-channel window to a dense one.
+	Comparaciones c;
+	std::vector<float> li = espectro(200000, 12);
+	const Vista vistas[] = {{5000, 5019}, {5000, 5019, 50}, {5000, 6000}, {1, 200000}};
+	for (const Vista &v : vistas) {
+		int desde;
+		std::vector<PuntoCurva> p = mapea(li, v, ANCHO_AREA, ALTO_AREA, &desde);
+		BITMAP *ref = lienzo(ANCHO_AREA, ALTO_AREA), *otro = lienzo(ANCHO_AREA, ALTO_AREA);
+		dibuja_curva_referencia(ref, p.data(), (int)p.size(), desde, color_punto(), color_linea());
+		dibuja_curva(otro, p.data(), (int)p.size(), desde, color_punto(), color_linea());
+		int fondo = pixeles_de_color(ref, color_fondo());
+		c.espera(Diferencia{pixeles_distintos(ref, otro), ANCHO_AREA * ALTO_AREA - fondo},
+		         std::to_string(v.ch_f - v.ch_i) + " channels");
+		destroy_bitmap(ref);
+		destroy_bitmap(otro);
 	}
 }
