@@ -17,7 +17,8 @@
 #include "menu.h"
 #include "pinta.h"
 
-namespace {
+namespace
+{
 
 constexpr int PASOS = 20;
 constexpr int PAUSA_MS = 100;
@@ -35,7 +36,8 @@ void espectro(int n)
 	Li = static_cast<float *>(std::malloc((n + 1) * sizeof(float)));
 	maxL = 0;
 	for (int c = 1; c <= n; c++) {
-		Li[c] = static_cast<float>(50 + 40 * std::sin(c * 0.01) + 900 * (c % 997 == 0) + (c * 7919 % 13));
+		Li[c] =
+		    static_cast<float>(50 + 40 * std::sin(c * 0.01) + 900 * (c % 997 == 0) + (c * 7919 % 13));
 		maxL = std::max(maxL, Li[c]);
 	}
 	nptL = n;

@@ -8,7 +8,8 @@
 #include "navega.h"
 #include "pinta.h"
 
-namespace {
+namespace
+{
 
 constexpr int X_DIALOGO = 125;
 constexpr int Y_DIALOGO = 10;

@@ -11,7 +11,8 @@
 #include "fichero.h"
 #include "pinta.h"
 
-namespace {
+namespace
+{
 
 constexpr int RESULTADO_OK = 1;
 
@@ -86,7 +87,8 @@ bool extension_de_imagen_valida(const char *nombre)
 
 int comando_carga()
 {
-	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) != RESULTADO_OK)
+	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) !=
+	    RESULTADO_OK)
 		return 0;
 	Lectura l;
 	int error = lee_espectro(filename_esp, &l);
@@ -104,8 +106,8 @@ int comando_carga()
 int comando_guarda()
 {
 	int imagen = 0, datos = 0;
-	if (adime_dialogf(TITULO_GUARDA, X_GUARDA, Y_GUARDA, ANCHO_GUARDA, FORMATO_GUARDA, &imagen, filename_bmp,
-	                  &datos, filename_esp) != RESULTADO_OK)
+	if (adime_dialogf(TITULO_GUARDA, X_GUARDA, Y_GUARDA, ANCHO_GUARDA, FORMATO_GUARDA, &imagen,
+	                  filename_bmp, &datos, filename_esp) != RESULTADO_OK)
 		return 0;
 	if (imagen)
 		guarda_imagen();

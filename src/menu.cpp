@@ -14,7 +14,8 @@
 #include "navega.h"
 #include "pinta.h"
 
-namespace {
+namespace
+{
 
 constexpr int FALLO = 1;
 
@@ -126,30 +127,30 @@ void termina_programa()
 
 // The help text: three blocks, each closed by an entry with no field and a rule.
 const char *const info =
-	"Orquilo      Vers. 3.1.2   "
-	"%nothing[]%line[]"
-	"Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
-	"Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
-	"Tecla TAB cambia entre escalas lineal y logaritmica. \n"
-	"\n"
-	"Abreviaturas que aparecen en la parte superior de la ventana:\n"
-	"  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
-	"longitudes de onda.\n"
-	"  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.\n"
-	"  In.cur: intensidad del canal en que se encuentra el cursor.\n"
-	"  lo.div: intervalo de longitudes de onda por cada division menor de la escala.\n"
-	"\n"
-	"Al elegir 'Guardar' marque las opciones que desee grabar\n"
-	"\n"
-	"El formato de entrada es una secuencia de numeros en un fichero ASCII. \n"
-	"Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto arbitrario "
-	"entre \"\")\n"
-	"\n"
-	"(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)"
-	"%nothing[]%line[]"
-	"Orquilo: Velmora, Dpto. Tarquen\n"
-	"\n"
-	"Hecho con Allegro 4 y su capa de dialogos propia (adime/)\n"
-	"Manual de Allegro 4: /usr/share/doc/allegro4-doc\n"
-	"Uso, formato y pruebas: README.md del proyecto\n"
-	"%nothing[]%line[]";
+    "Orquilo      Vers. 3.1.2   "
+    "%nothing[]%line[]"
+    "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
+    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
+    "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
+    "\n"
+    "Abreviaturas que aparecen en la parte superior de la ventana:\n"
+    "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
+    "longitudes de onda.\n"
+    "  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.\n"
+    "  In.cur: intensidad del canal en que se encuentra el cursor.\n"
+    "  lo.div: intervalo de longitudes de onda por cada division menor de la escala.\n"
+    "\n"
+    "Al elegir 'Guardar' marque las opciones que desee grabar\n"
+    "\n"
+    "El formato de entrada es una secuencia de numeros en un fichero ASCII. \n"
+    "Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto arbitrario "
+    "entre \"\")\n"
+    "\n"
+    "(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)"
+    "%nothing[]%line[]"
+    "Orquilo: Velmora, Dpto. Tarquen\n"
+    "\n"
+    "Hecho con Allegro 4 y su capa de dialogos propia (adime/)\n"
+    "Manual de Allegro 4: /usr/share/doc/allegro4-doc\n"
+    "Uso, formato y pruebas: README.md del proyecto\n"
+    "%nothing[]%line[]";

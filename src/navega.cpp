@@ -8,7 +8,8 @@
 #include "estado.h"
 #include "pinta.h"
 
-namespace {
+namespace
+{
 
 constexpr float AMPLIA_MAX = 200;
 constexpr float AMPLIA_MIN = 1;
@@ -39,7 +40,10 @@ void aleja(int paso)
 		ch_f = nptL;
 }
 
-int desplazamiento() { return DECIMOS_SCROLL * (ch_f - ch_i) / 10; }
+int desplazamiento()
+{
+	return DECIMOS_SCROLL * (ch_f - ch_i) / 10;
+}
 
 void cursor_derecha(int paso)
 {

@@ -14,7 +14,8 @@
 #include "disposicion.h"
 #include "estado.h"
 
-namespace {
+namespace
+{
 
 constexpr int PAUSA_MS = 100;
 constexpr double MEDIO_ANCHO_CURSOR = 1; // the bar spans one column either side
@@ -76,7 +77,10 @@ Escalas calcula_escalas()
 	return e;
 }
 
-int columna(const Escalas &e, double canal) { return trunca((canal + e.menos_ch_i) * e.x); }
+int columna(const Escalas &e, double canal)
+{
+	return trunca((canal + e.menos_ch_i) * e.x);
+}
 
 // The plotted value of a sample; in the log scale a sample of -1 or less has
 // no logarithm and lies on the bottom edge with the zeros.
@@ -89,7 +93,10 @@ float valor_pintado(float s)
 	return static_cast<float>(std::log(static_cast<double>(s) + 1.0));
 }
 
-int fila(const Escalas &e, float s) { return trunca((static_cast<double>(valor_pintado(s)) + e.offset) * e.y); }
+int fila(const Escalas &e, float s)
+{
+	return trunca((static_cast<double>(valor_pintado(s)) + e.offset) * e.y);
+}
 
 // The cursor bar at a channel, in exclusive-or: drawing it twice restores the pixels.
 void barra_cursor(const Escalas &e, int canal)
@@ -242,4 +249,7 @@ void borra_linea_info_2()
 		largo_previo[c] = 0;
 }
 
-void escribe_titulo() { textout_ex(grafica, font, comment, X_TITULO, Y_TITULO, BLACK, BLUE); }
+void escribe_titulo()
+{
+	textout_ex(grafica, font, comment, X_TITULO, Y_TITULO, BLACK, BLUE);
+}

@@ -10,7 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int CELDA = 8;
 constexpr int PRIMER_CARACTER = 32;
@@ -125,8 +126,14 @@ std::optional<std::pair<int, int>> busca_texto(const arnes::Imagen &img, const s
 	return std::nullopt;
 }
 
-std::string ejemplo() { return std::string(ORQ_FUENTE) + "/ejemplo/datos.txt"; }
-std::string datos_prueba(const std::string &nombre) { return std::string(ORQ_DATOS_PRUEBA) + "/" + nombre; }
+std::string ejemplo()
+{
+	return std::string(ORQ_FUENTE) + "/ejemplo/datos.txt";
+}
+std::string datos_prueba(const std::string &nombre)
+{
+	return std::string(ORQ_DATOS_PRUEBA) + "/" + nombre;
+}
 
 Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 {
@@ -137,9 +144,9 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_);
 	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE)) {
 		bool vivo = proceso_->vivo();
-		throw std::runtime_error(std::string("the program opened no window; ") +
-		                         (vivo ? "still running" : "it ended") + "; stdout: " + proceso_->salida() +
-		                         "; stderr: " + proceso_->errores());
+		throw std::runtime_error(
+		    std::string("the program opened no window; ") + (vivo ? "still running" : "it ended") +
+		    "; stdout: " + proceso_->salida() + "; stderr: " + proceso_->errores());
 	}
 	arnes::raton_fuera(*xvfb_);
 	if (!espera_en_pantalla("eer Datos", ESPERA_ARRANQUE))
@@ -152,7 +159,10 @@ bool Sesion::espera_texto(int x, int y, const std::string &texto, double segundo
 	                           segundos);
 }
 
-std::string Sesion::lee(int x, int y, int n) { return lee_texto(captura(), x, y, n); }
+std::string Sesion::lee(int x, int y, int n)
+{
+	return lee_texto(captura(), x, y, n);
+}
 
 void Sesion::carga(const std::string &nombre)
 {

@@ -18,15 +18,19 @@ constexpr uint32_t NEGRO_E2E = 0x000000;
 // One run of orquilo: an Xvfb of the given desktop size, a scratch folder
 // (with the example spectrum as datos.txt unless told otherwise), the program
 // started in it with its window found, the pointer out of it and the menu up.
-class Sesion {
-public:
+class Sesion
+{
+      public:
 	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
 	arnes::Xvfb &x() { return *xvfb_; }
 	arnes::Proceso &programa() { return *proceso_; }
 	const std::string &carpeta() const { return carpeta_; }
 	std::string ruta(const std::string &nombre) const { return carpeta_ + "/" + nombre; }
 	arnes::Imagen captura() { return arnes::captura(*xvfb_); }
-	void tecla(const std::string &t, int pulsar_ms = 40, int despues_ms = 200) { arnes::tecla(*xvfb_, t, pulsar_ms, despues_ms); }
+	void tecla(const std::string &t, int pulsar_ms = 40, int despues_ms = 200)
+	{
+		arnes::tecla(*xvfb_, t, pulsar_ms, despues_ms);
+	}
 	void escribe(const std::string &t) { arnes::escribe(*xvfb_, t); }
 	// Waits until the window shows `texto` at (x, y); false after the time.
 	bool espera_texto(int x, int y, const std::string &texto, double segundos = 5);
@@ -44,7 +48,7 @@ public:
 	// Confirms the exit and waits for the program to end: its exit status.
 	std::optional<int> sal();
 
-private:
+      private:
 	std::unique_ptr<arnes::Xvfb> xvfb_;
 	std::string carpeta_;
 	std::unique_ptr<arnes::Proceso> proceso_;

@@ -6,7 +6,8 @@
 
 #include "e2e.h"
 
-namespace {
+namespace
+{
 
 struct Tamano {
 	int escritorio_x, escritorio_y, ventana_x, ventana_y;
@@ -34,17 +35,28 @@ void comprueba_ventana(const Tamano &t)
 
 } // namespace
 
-TEST(Arranque, VentanaDe824x568EnEscritorioDe1024x768) { comprueba_ventana({1024, 768, 824, 568}); }
-TEST(Arranque, VentanaMinimaEnEscritorioDe800x600) { comprueba_ventana({800, 600, 640, 480}); }
-TEST(Arranque, VentanaDe1400x1000EnEscritorioDe1600x1200) { comprueba_ventana({1600, 1200, 1400, 1000}); }
+TEST(Arranque, VentanaDe824x568EnEscritorioDe1024x768)
+{
+	comprueba_ventana({1024, 768, 824, 568});
+}
+TEST(Arranque, VentanaMinimaEnEscritorioDe800x600)
+{
+	comprueba_ventana({800, 600, 640, 480});
+}
+TEST(Arranque, VentanaDe1400x1000EnEscritorioDe1600x1200)
+{
+	comprueba_ventana({1600, 1200, 1400, 1000});
+}
 
 TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 {
 	Sesion s;
 	arnes::Imagen antes = s.captura();
 	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return busca_texto(s.captura(), "Orquilo      Vers. 3.1.2").has_value(); }, 5));
-	EXPECT_TRUE(busca_texto(s.captura(), "Tecla TAB cambia entre escalas lineal y logaritmica.").has_value());
+	ASSERT_TRUE(arnes::espera_hasta(
+	    [&] { return busca_texto(s.captura(), "Orquilo      Vers. 3.1.2").has_value(); }, 5));
+	EXPECT_TRUE(
+	    busca_texto(s.captura(), "Tecla TAB cambia entre escalas lineal y logaritmica.").has_value());
 	s.tecla("Escape");
 	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
 	EXPECT_TRUE(s.programa().vivo());
@@ -54,7 +66,8 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 TEST(Arranque, SinPantallaTerminaConEstadoUnoYUnMensaje)
 {
 	std::string carpeta = arnes::carpeta_temporal("sin-pantalla");
-	std::string orden = "cd " + carpeta + " && env -u DISPLAY " + ORQ_BINARIO + " >salida 2>&1 </dev/null";
+	std::string orden =
+	    "cd " + carpeta + " && env -u DISPLAY " + ORQ_BINARIO + " >salida 2>&1 </dev/null";
 	int estado = std::system(orden.c_str());
 	ASSERT_TRUE(WIFEXITED(estado));
 	EXPECT_EQ(WEXITSTATUS(estado), 1);

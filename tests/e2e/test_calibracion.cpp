@@ -9,7 +9,8 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace {
+namespace
+{
 
 constexpr int PWX = 824; // the window on a 1024x768 desktop
 
@@ -23,12 +24,14 @@ std::string lo_ini_esperado(int c1, float l1, int c2, float l2)
 	float a = static_cast<float>((static_cast<double>(l2) - l1) / (c2 - c1));
 	float b = static_cast<float>(l1 / static_cast<double>(a) - c1);
 	char t[32];
-	std::snprintf(t, sizeof t, "lo.ini=%-8.2f", static_cast<double>(static_cast<float>((1 + double(b)) * a)));
+	std::snprintf(t, sizeof t, "lo.ini=%-8.2f",
+	              static_cast<double>(static_cast<float>((1 + double(b)) * a)));
 	return t;
 }
 
-class Calibracion : public ::testing::Test {
-protected:
+class Calibracion : public ::testing::Test
+{
+      protected:
 	Sesion s;
 	void SetUp() override
 	{
@@ -101,9 +104,10 @@ TEST_F(Calibracion, EscEnElSegundoDialogoConservaLaCalibracion)
 	pulsa("Right", 2);
 	s.reemplaza_campo("600");
 	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); }, 5));
+	ASSERT_TRUE(
+	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); }, 5));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 7), "       "); // still uncalibrated
-	s.tecla("Right"); // a plot: still no wavelength line
+	s.tecla("Right");                                         // a plot: still no wavelength line
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 7), "       ");
 }
 
@@ -113,7 +117,8 @@ TEST_F(Calibracion, LaCalibracionGuardadaVuelveAlCargar)
 	std::string esperado = lo_ini_esperado(C1, 585.249f, C2, 703.241f);
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_INICIO, Y_INFO_2, esperado));
 	s.guarda(false, true);
-	ASSERT_TRUE(arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt"))[0] == '"'; }, 5));
+	ASSERT_TRUE(
+	    arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt"))[0] == '"'; }, 5));
 	s.carga("datos.txt");
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=750 "));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 15), esperado);

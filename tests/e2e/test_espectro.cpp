@@ -11,7 +11,8 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace {
+namespace
+{
 
 constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
 
@@ -28,14 +29,16 @@ std::vector<float> numeros(const std::string &texto)
 uint32_t le32(const std::string &b, size_t en)
 {
 	return static_cast<uint8_t>(b[en]) | static_cast<uint8_t>(b[en + 1]) << 8 |
-	       static_cast<uint8_t>(b[en + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[en + 3])) << 24;
+	       static_cast<uint8_t>(b[en + 2]) << 16 |
+	       static_cast<uint32_t>(static_cast<uint8_t>(b[en + 3])) << 24;
 }
 
 // The pixels of an uncompressed 24-bit BMP, top row first; empty if it is not one.
 arnes::Imagen lee_bmp(const std::string &b)
 {
 	arnes::Imagen img;
-	if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || (static_cast<uint8_t>(b[28]) != 24) || le32(b, 30) != 0)
+	if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || (static_cast<uint8_t>(b[28]) != 24) ||
+	    le32(b, 30) != 0)
 		return img;
 	img.ancho = static_cast<int>(le32(b, 18));
 	img.alto = static_cast<int>(le32(b, 22));
@@ -45,8 +48,8 @@ arnes::Imagen lee_bmp(const std::string &b)
 	for (int y = img.alto - 1; y >= 0; y--)
 		for (int x = 0; x < img.ancho; x++) {
 			size_t p = datos + fila * y + 3 * x;
-			img.px.push_back(static_cast<uint8_t>(b[p + 2]) << 16 | static_cast<uint8_t>(b[p + 1]) << 8 |
-			                 static_cast<uint8_t>(b[p]));
+			img.px.push_back(static_cast<uint8_t>(b[p + 2]) << 16 |
+			                 static_cast<uint8_t>(b[p + 1]) << 8 | static_cast<uint8_t>(b[p]));
 		}
 	return img;
 }
@@ -83,7 +86,8 @@ TEST(Espectro, CargaUnFicheroCalibradoConSuTituloYLongitudesDeOnda)
 	              static_cast<double>(static_cast<float>((1 + static_cast<double>(b)) * a)));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 15), esperado);
 	std::string visible = titulo.substr(0, 60);
-	EXPECT_EQ(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, static_cast<int>(visible.size())), visible);
+	EXPECT_EQ(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, static_cast<int>(visible.size())),
+	          visible);
 	// Ticks hang from the top edge of the graph area.
 	arnes::Imagen img = s.captura();
 	int negros = 0;
@@ -103,7 +107,8 @@ TEST(Espectro, GuardaLaImagenYLosDatosQueVuelvenACargarseIgual)
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=849 "));
 	arnes::Imagen pantalla = s.captura();
 	s.guarda(true, true);
-	ASSERT_TRUE(arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt")) != original; }, 5));
+	ASSERT_TRUE(
+	    arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt")) != original; }, 5));
 	arnes::Imagen bmp = lee_bmp(arnes::lee_fichero(s.ruta("espectro.bmp")));
 	ASSERT_EQ(bmp.ancho, PWX);
 	ASSERT_EQ(bmp.alto, PWY - Y_IMAGEN);
@@ -138,7 +143,8 @@ TEST(Espectro, ExtensionDeImagenNoAdmitidaNoEscribeNadaYLoDice)
 	std::ifstream f(s.ruta("imagen.png"));
 	EXPECT_FALSE(f.good());
 	s.tecla("Return"); // closes the message
-	EXPECT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); }, 5));
+	EXPECT_TRUE(
+	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); }, 5));
 	EXPECT_EQ(s.sal(), 0);
 }
 

@@ -8,7 +8,8 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace {
+namespace
+{
 
 constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
 constexpr int WY = PWY - 95;
@@ -18,9 +19,18 @@ int campo(Sesion &s, int x, int y)
 	std::string t = s.lee(x, y, 12);
 	return std::atoi(t.c_str() + 7);
 }
-int cursor(Sesion &s) { return campo(s, X_CAMPO_CURSOR, Y_INFO_1); }
-int inicio(Sesion &s) { return campo(s, X_CAMPO_INICIO, Y_INFO_1); }
-int fin(Sesion &s) { return campo(s, PWX - MARGEN_CAMPO_FIN, Y_INFO_1); }
+int cursor(Sesion &s)
+{
+	return campo(s, X_CAMPO_CURSOR, Y_INFO_1);
+}
+int inicio(Sesion &s)
+{
+	return campo(s, X_CAMPO_INICIO, Y_INFO_1);
+}
+int fin(Sesion &s)
+{
+	return campo(s, PWX - MARGEN_CAMPO_FIN, Y_INFO_1);
+}
 
 // Graph columns with anything drawn between two rows.
 int columnas_marcadas(const arnes::Imagen &img, int desde, int hasta)
@@ -52,12 +62,13 @@ int trazos_en_fila(const arnes::Imagen &img, int fila)
 constexpr int Y_BAJO_TITULO = Y_GRAFICA + 15;
 bool igual_bajo_titulo(const arnes::Imagen &a, const arnes::Imagen &b)
 {
-	return std::equal(a.px.begin() + Y_BAJO_TITULO * a.ancho, a.px.end(), b.px.begin() + Y_BAJO_TITULO * b.ancho,
-	                  b.px.end());
+	return std::equal(a.px.begin() + Y_BAJO_TITULO * a.ancho, a.px.end(),
+	                  b.px.begin() + Y_BAJO_TITULO * b.ancho, b.px.end());
 }
 
-class Navegacion : public ::testing::Test {
-protected:
+class Navegacion : public ::testing::Test
+{
+      protected:
 	Sesion s;
 	void SetUp() override
 	{
@@ -113,7 +124,8 @@ TEST_F(Navegacion, TabPasaALogaritmicaYVuelve)
 	int desde = WY * 55 / 100, hasta = WY * 64 / 100;
 	EXPECT_LT(columnas_marcadas(lineal, desde, hasta), 150);
 	s.tecla("Tab");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return columnas_marcadas(s.captura(), desde, hasta) > 600; }, 5));
+	ASSERT_TRUE(
+	    arnes::espera_hasta([&] { return columnas_marcadas(s.captura(), desde, hasta) > 600; }, 5));
 	s.tecla("Tab");
 	EXPECT_TRUE(arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), lineal); }, 5));
 }
@@ -124,7 +136,8 @@ TEST_F(Navegacion, MayusculasYArribaDoblaLaEscalaVertical)
 	constexpr int FILA = 20; // near the top, below the title
 	s.tecla("shift+Up");
 	// Lines between half and all of the maximum now cross near the top.
-	EXPECT_TRUE(arnes::espera_hasta([&] { return trazos_en_fila(s.captura(), FILA) >= trazos_en_fila(antes, FILA) + 4; }, 5));
+	EXPECT_TRUE(arnes::espera_hasta(
+	    [&] { return trazos_en_fila(s.captura(), FILA) >= trazos_en_fila(antes, FILA) + 4; }, 5));
 	s.tecla("shift+Down");
 	EXPECT_TRUE(arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), antes); }, 5));
 }

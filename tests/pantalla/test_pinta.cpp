@@ -14,10 +14,14 @@
 #include "pinta.h"
 #include "ventana_prueba.h"
 
-namespace {
+namespace
+{
 
 // Column of channel c in a full window of n channels, by the plain formula.
-int columna_aprox(int c, int n) { return static_cast<int>((c - 1) * (static_cast<double>(wx) / (n - 1))); }
+int columna_aprox(int c, int n)
+{
+	return static_cast<int>((c - 1) * (static_cast<double>(wx) / (n - 1)));
+}
 
 bool hay_color(int x, int y0, int y1, uint32_t color)
 {
@@ -36,8 +40,9 @@ std::vector<uint32_t> copia_grafica()
 	return v;
 }
 
-class Pinta : public ::testing::Test {
-protected:
+class Pinta : public ::testing::Test
+{
+      protected:
 	void SetUp() override { prepara_caso(); }
 };
 
@@ -60,7 +65,7 @@ TEST_F(Pinta, ColoresDePuntosLineasYCursor)
 	ch_c = ch_c0 = 50;
 	pinta_L();
 	int xc = columna_aprox(50, 100);
-	int xo = columna_aprox(20, 100); // away from the cursor
+	int xo = columna_aprox(20, 100);  // away from the cursor
 	EXPECT_EQ(pixel(xo, 0), MAGENTA); // the line, drawn over the dot
 	EXPECT_EQ(pixel(xo, 2), ROJO);    // the dot's lower edge
 	EXPECT_EQ(pixel(xo, wy / 2), BLANCO);
@@ -265,12 +270,12 @@ TEST_F(Pinta, LaVentanaRealMuestraLoDibujado)
 	arnes::raton_fuera(xvfb_prueba());
 	arnes::Imagen img;
 	bool igual = arnes::espera_hasta(
-		[&] {
-			img = arnes::captura(xvfb_prueba());
-			return !img.vacia() && img.en(X_GRAFICA + 40, Y_GRAFICA) == MAGENTA &&
-			       img.en(X_GRAFICA + 40, Y_GRAFICA + wy / 2) == BLANCO;
-		},
-		5);
+	    [&] {
+		    img = arnes::captura(xvfb_prueba());
+		    return !img.vacia() && img.en(X_GRAFICA + 40, Y_GRAFICA) == MAGENTA &&
+		           img.en(X_GRAFICA + 40, Y_GRAFICA + wy / 2) == BLANCO;
+	    },
+	    5);
 	ASSERT_TRUE(igual);
 	EXPECT_EQ(img.ancho, pwx);
 	EXPECT_EQ(img.alto, pwy);

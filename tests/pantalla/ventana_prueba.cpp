@@ -13,7 +13,8 @@
 #include "estado.h"
 #include "menu.h"
 
-namespace {
+namespace
+{
 
 constexpr int ANCHO_XVFB = 1024;
 constexpr int ALTO_XVFB = 768;
@@ -27,7 +28,10 @@ struct Geometria {
 	int colores[5];
 } geo;
 
-uint32_t rgb(int c) { return static_cast<uint32_t>(getr24(c) << 16 | getg24(c) << 8 | getb24(c)); }
+uint32_t rgb(int c)
+{
+	return static_cast<uint32_t>(getr24(c) << 16 | getg24(c) << 8 | getb24(c));
+}
 
 } // namespace
 
@@ -84,7 +88,10 @@ void carga_muestras(const std::vector<float> &muestras, float al_, float bl_)
 	vista_inicial();
 }
 
-uint32_t pixel(int x, int y) { return rgb(getpixel(grafica, x, y)); }
+uint32_t pixel(int x, int y)
+{
+	return rgb(getpixel(grafica, x, y));
+}
 
 bool muestra_texto(int x, int y, const char *texto)
 {

@@ -30,5 +30,5 @@ constexpr uint32_t BLANCO = 0xFFFFFF;
 constexpr uint32_t ROJO = 0xFF0000;
 constexpr uint32_t MAGENTA = 0xFF4BFF;
 constexpr uint32_t NEGRO = 0x000000;
-constexpr uint32_t VERDE_CURSOR = 0x00B400;   // the bar over white
-constexpr uint32_t AZUL_CURSOR = 0x004BFF;    // the bar over a dot
+constexpr uint32_t VERDE_CURSOR = 0x00B400; // the bar over white
+constexpr uint32_t AZUL_CURSOR = 0x004BFF;  // the bar over a dot

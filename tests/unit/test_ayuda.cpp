@@ -7,7 +7,8 @@
 
 #include "menu.h"
 
-namespace {
+namespace
+{
 
 const std::string CIERRE = "%nothing[]%line[]";
 
@@ -48,24 +49,26 @@ TEST(Ayuda, TresBloquesCadaUnoCerradoPorEntradaVaciaYRaya)
 TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 {
 	const std::vector<std::string> esperadas = {
-		"Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. ",
-		"Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. ",
-		"Tecla TAB cambia entre escalas lineal y logaritmica. ",
-		"",
-		"Abreviaturas que aparecen en la parte superior de la ventana:",
-		"  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
-		"longitudes de onda.",
-		"  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.",
-		"  In.cur: intensidad del canal en que se encuentra el cursor.",
-		"  lo.div: intervalo de longitudes de onda por cada division menor de la escala.",
-		"",
-		"Al elegir 'Guardar' marque las opciones que desee grabar",
-		"",
-		"El formato de entrada es una secuencia de numeros en un fichero ASCII. ",
-		std::string("Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto "
-		            "arbitrario entre ") + '"' + '"' + ")",
-		"",
-		"(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)",
+	    "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. ",
+	    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. ",
+	    "Tecla TAB cambia entre escalas lineal y logaritmica. ",
+	    "",
+	    "Abreviaturas que aparecen en la parte superior de la ventana:",
+	    "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
+	    "longitudes de onda.",
+	    "  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.",
+	    "  In.cur: intensidad del canal en que se encuentra el cursor.",
+	    "  lo.div: intervalo de longitudes de onda por cada division menor de la escala.",
+	    "",
+	    "Al elegir 'Guardar' marque las opciones que desee grabar",
+	    "",
+	    "El formato de entrada es una secuencia de numeros en un fichero ASCII. ",
+	    std::string(
+	        "Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto "
+	        "arbitrario entre ") +
+	        '"' + '"' + ")",
+	    "",
+	    "(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)",
 	};
 	EXPECT_EQ(lineas(bloques(info)[1]), esperadas);
 }

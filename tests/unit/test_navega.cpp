@@ -5,7 +5,8 @@
 #include "estado.h"
 #include "navega.h"
 
-namespace {
+namespace
+{
 
 // A loaded spectrum of n channels with the given window and cursor.
 void vista(int n, int i, int f, int c)
@@ -23,12 +24,24 @@ Teclas teclas(const char *que)
 	Teclas t{};
 	for (const char *p = que; *p; p++) {
 		switch (*p) {
-		case 'T': t.tab = true; break;
-		case 'U': t.arriba = true; break;
-		case 'D': t.abajo = true; break;
-		case 'R': t.derecha = true; break;
-		case 'L': t.izquierda = true; break;
-		case 'S': t.shift = true; break;
+		case 'T':
+			t.tab = true;
+			break;
+		case 'U':
+			t.arriba = true;
+			break;
+		case 'D':
+			t.abajo = true;
+			break;
+		case 'R':
+			t.derecha = true;
+			break;
+		case 'L':
+			t.izquierda = true;
+			break;
+		case 'S':
+			t.shift = true;
+			break;
 		}
 	}
 	return t;
