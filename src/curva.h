@@ -44,7 +44,7 @@ void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde,
 // line is exactly do_line's pixels cut to the clip rectangle at any length
 // (measured).  But line() walks every pixel of the line, visible or not: about
 // 2 ms per million pixels here, so a line between ±2^22 costs some 15 ms in
-// the reference (dibuja_curva computes only the visible part, whatever the
+// the reference (the backwards painting computes only the visible part, whatever the
 // length).  A larger bound would only make the reference slower.
 //
 // A smaller bound would change pictures: a line from inside the area to a
@@ -54,7 +54,7 @@ void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde,
 // 2 × 211 × 3000 ≈ 1.3e6, and the highest amplification (200) puts samples
 // at most about 200 × 3000 = 6e5 rows above the area, never clamped.  Only
 // samples more negative than about (2^22 / height) × maxL / amplification
-// get clamped; see dibuja_curva's notes in curva.cpp.
+// get clamped; see the notes at the top of curva.cpp.
 constexpr int COORD_MAXIMA = 1 << 22;
 
 // Columns [cl, cr) and rows [ct, cb) of a clip rectangle.
