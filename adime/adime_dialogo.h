@@ -38,7 +38,12 @@ struct Accion {
 	std::vector<Atajo> atajos;
 };
 
+// Its objects point into it: it stays where it was made.
 struct Contexto {
+	Contexto() = default;
+	Contexto(const Contexto &) = delete;
+	Contexto &operator=(const Contexto &) = delete;
+
 	std::string titulo;
 	bool ok_cancelar = false;
 	std::vector<Campo> campos;

@@ -51,45 +51,46 @@ class Evaluador
 		return true;
 	}
 
-	bool suma(double &v)
+	using Operando = bool (Evaluador::*)(double &);
+
+	// One level of precedence: operands of the next level joined, left to
+	// right, by this level's two operators.
+	bool nivel(double &v, Operando operando, char op1, char op2)
 	{
-		if (!producto(v))
+		if (!(this->*operando)(v))
 			return false;
 		for (;;) {
+			char op = acepta(op1) ? op1 : acepta(op2) ? op2 : '\0';
 			double w;
-			if (acepta('+')) {
-				if (!producto(w))
-					return false;
-				v += w;
-			} else if (acepta('-')) {
-				if (!producto(w))
-					return false;
-				v -= w;
-			} else {
+			if (op == '\0')
 				return true;
-			}
+			if (!(this->*operando)(w) || !aplica(op, v, w))
+				return false;
 		}
 	}
 
-	bool producto(double &v)
+	static bool aplica(char op, double &v, double w)
 	{
-		if (!unario(v))
-			return false;
-		for (;;) {
-			double w;
-			if (acepta('*')) {
-				if (!unario(w))
-					return false;
-				v *= w;
-			} else if (acepta('/')) {
-				if (!unario(w) || w == 0)
-					return false;
-				v /= w;
-			} else {
-				return true;
-			}
+		switch (op) {
+		case '+':
+			v += w;
+			return true;
+		case '-':
+			v -= w;
+			return true;
+		case '*':
+			v *= w;
+			return true;
+		default:
+			if (w == 0)
+				return false;
+			v /= w;
+			return true;
 		}
 	}
+
+	bool suma(double &v) { return nivel(v, &Evaluador::producto, '+', '-'); }
+	bool producto(double &v) { return nivel(v, &Evaluador::unario, '*', '/'); }
 
 	bool unario(double &v)
 	{

@@ -3,7 +3,6 @@
 #include "adime_objetos.h"
 
 #include <string>
-#include <utility>
 
 #include "adime_disposicion.h"
 #include "adime_formato.h"
@@ -25,6 +24,8 @@ constexpr Rgb RGB_BARRA{10, 36, 106};
 constexpr Rgb RGB_TEXTO_BARRA{255, 255, 255};
 constexpr Rgb RGB_EDICION{255, 255, 255};
 constexpr Rgb RGB_BORDE{64, 64, 64};
+// Width of one character of the built-in font.
+constexpr int ANCHO_CARACTER = 8;
 
 int color(const Rgb &c)
 {
@@ -77,6 +78,17 @@ int quita_seleccion_si_usa(DIALOG *d, int r)
 	return r;
 }
 
+// The selected text in the title bar's colours, its tail when it is longer
+// than the box (where the box would show it with the cursor at the end).
+void dibuja_seleccion(const DIALOG *d)
+{
+	const char *texto = static_cast<const char *>(d->dp);
+	while (*texto && text_length(font, texto) > d->w - ANCHO_CARACTER)
+		texto += uwidth(texto);
+	Colores col = colores_de_dialogo();
+	textout_ex(gui_get_screen(), font, texto, d->x, d->y, col.texto_barra, col.barra);
+}
+
 int dibuja_edicion(DIALOG *d, bool seleccion)
 {
 	BITMAP *b = gui_get_screen();
@@ -86,10 +98,8 @@ int dibuja_edicion(DIALOG *d, bool seleccion)
 	rect(b, x1, y1, x2, y2, d->fg);
 	if (!seleccion)
 		return d_edit_proc(MSG_DRAW, d, 0);
-	std::swap(d->fg, d->bg);
-	int r = d_edit_proc(MSG_DRAW, d, 0);
-	std::swap(d->fg, d->bg);
-	return r;
+	dibuja_seleccion(d);
+	return D_O_K;
 }
 
 // Its tick: a cross inset from the box, two pixels thick.

@@ -20,6 +20,8 @@ namespace
 constexpr int ANCHO_XVFB = 1024;
 constexpr int ALTO_XVFB = 768;
 constexpr double ESPERA = 10;
+// A loaded machine can be slow to start a program and open its window.
+constexpr double ESPERA_ARRANQUE = 30;
 constexpr int ESPERA_ESTABLE_MS = 150;
 // The test program's background, makecol(170, 200, 255).
 constexpr uint32_t FONDO = 0xAAC8FF;
@@ -74,7 +76,7 @@ class Dialogos : public testing::Test
 		todos.insert(todos.end(), args.begin(), args.end());
 		p_ = std::make_unique<arnes::Proceso>(x(), ORQ_ADIME_PRUEBA,
 		                                      arnes::carpeta_temporal("dialogos"), todos);
-		if (!arnes::espera_ventana(x(), ESPERA)) {
+		if (!arnes::espera_ventana(x(), ESPERA_ARRANQUE)) {
 			ADD_FAILURE() << "no window; the program said:\n" << p_->salida() << p_->errores();
 			return false;
 		}
