@@ -50,10 +50,17 @@ const DIALOG *boton(const DIALOG *d, const char *texto)
 	return nullptr;
 }
 
-// Counts passes and announces each newly seen dialog with its geometry.
+// Counts passes, says when it first sees Right held in Allegro's key array
+// (as the program's own hook polls it), and announces each newly seen dialog
+// with its geometry.
 void gancho(DIALOG *d)
 {
 	pasadas++;
+	static bool derecha_vista = false;
+	if (key[KEY_RIGHT] && !derecha_vista) {
+		derecha_vista = true;
+		linea("tecla_derecha");
+	}
 	if (d == visto)
 		return;
 	visto = d;

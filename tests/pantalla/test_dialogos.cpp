@@ -288,6 +288,21 @@ TEST_F(Dialogos, ElGanchoCorreEnElDialogoYEnUnoAnidadoDesdeUnBoton)
 	EXPECT_NE(anidado, valor_de(salida, "ventana"));
 }
 
+TEST_F(Dialogos, ElGanchoVeLasTeclasPulsadasMientrasElDialogoLasUsa)
+{
+	ASSERT_TRUE(abre("cargar"));
+	escribe("ac");
+	arnes::baja_tecla(x(), "Right");
+	bool vista = arnes::espera_salida_con(*p_, "tecla_derecha", ESPERA);
+	arnes::sube_tecla(x(), "Right");
+	EXPECT_TRUE(vista) << p_->salida();
+	tecla("Left");
+	escribe("b");
+	tecla("Return");
+	termina();
+	EXPECT_EQ(dato("fichero"), "abc");
+}
+
 TEST_F(Dialogos, ElDialogoDejaLaPantallaComoLaEncontro)
 {
 	ASSERT_TRUE(arranca("fondo"));
