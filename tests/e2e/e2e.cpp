@@ -2,6 +2,8 @@
 // Allegro's built-in font, rendered in this process without a display.
 #include "e2e.h"
 
+#include "disposicion.h"
+
 #include <allegro.h>
 
 #include <array>
@@ -10,8 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace
-{
+namespace {
 
 constexpr int CELDA = 8;
 constexpr int PRIMER_CARACTER = 32;
@@ -209,4 +210,11 @@ std::optional<int> Sesion::sal()
 	espera_en_pantalla("Vers. 3.1.2");
 	tecla("Return");
 	return proceso_->espera_salida(10);
+}
+
+void EjemploCargado::SetUp()
+{
+	s.carga("datos.txt");
+	constexpr int PWX = 824; // the window on the default 1024x768 desktop
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
 }

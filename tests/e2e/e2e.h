@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include <gtest/gtest.h>
+
 #include "arnes.h"
 
 // Colours of the program's window, as 0xRRGGBB.
@@ -18,9 +20,8 @@ constexpr uint32_t NEGRO_E2E = 0x000000;
 // One run of orquilo: an Xvfb of the given desktop size, a scratch folder
 // (with the example spectrum as datos.txt unless told otherwise), the program
 // started in it with its window found, the pointer out of it and the menu up.
-class Sesion
-{
-      public:
+class Sesion {
+public:
 	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
 	arnes::Xvfb &x() { return *xvfb_; }
 	arnes::Proceso &programa() { return *proceso_; }
@@ -48,10 +49,19 @@ class Sesion
 	// Confirms the exit and waits for the program to end: its exit status.
 	std::optional<int> sal();
 
-      private:
+private:
 	std::unique_ptr<arnes::Xvfb> xvfb_;
 	std::string carpeta_;
 	std::unique_ptr<arnes::Proceso> proceso_;
+};
+
+// A session whose first act is loading the example spectrum (1500 channels),
+// and whose last is a confirmed exit with status 0.
+class EjemploCargado : public ::testing::Test {
+protected:
+	Sesion s;
+	void SetUp() override;
+	void TearDown() override { EXPECT_EQ(s.sal(), 0); }
 };
 
 // Reads the n characters at (x, y) of an image: black glyphs on the light blue

@@ -6,8 +6,7 @@
 
 #include "e2e.h"
 
-namespace
-{
+namespace {
 
 struct Tamano {
 	int escritorio_x, escritorio_y, ventana_x, ventana_y;

@@ -9,8 +9,7 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace
-{
+namespace {
 
 constexpr int PWX = 824; // the window on a 1024x768 desktop
 
@@ -29,17 +28,8 @@ std::string lo_ini_esperado(int c1, float l1, int c2, float l2)
 	return t;
 }
 
-class Calibracion : public ::testing::Test
-{
-      protected:
-	Sesion s;
-	void SetUp() override
-	{
-		s.carga("datos.txt");
-		ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
-	}
-	void TearDown() override { EXPECT_EQ(s.sal(), 0); }
-
+class Calibracion : public EjemploCargado {
+protected:
 	// Taps a key n times (one navigation step each).
 	void pulsa(const std::string &tecla, int n)
 	{

@@ -11,8 +11,7 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace
-{
+namespace {
 
 constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
 

@@ -8,8 +8,7 @@
 #include "disposicion.h"
 #include "e2e.h"
 
-namespace
-{
+namespace {
 
 constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
 constexpr int WY = PWY - 95;
@@ -66,17 +65,7 @@ bool igual_bajo_titulo(const arnes::Imagen &a, const arnes::Imagen &b)
 	                  b.px.begin() + Y_BAJO_TITULO * b.ancho, b.px.end());
 }
 
-class Navegacion : public ::testing::Test
-{
-      protected:
-	Sesion s;
-	void SetUp() override
-	{
-		s.carga("datos.txt");
-		ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
-	}
-	void TearDown() override { EXPECT_EQ(s.sal(), 0); }
-};
+using Navegacion = EjemploCargado;
 
 } // namespace
 
