@@ -208,9 +208,15 @@ Imagen captura(const Xvfb &x)
 	img.ancho = v->ancho;
 	img.alto = v->alto;
 	img.px.resize(static_cast<size_t>(img.ancho) * img.alto);
-	for (int y = 0; y < img.alto; y++)
+	// A 32-bit little-endian image is read row by row; anything else pixel by pixel.
+	bool directa = xi->bits_per_pixel == 32 && xi->byte_order == LSBFirst;
+	for (int y = 0; y < img.alto; y++) {
+		uint32_t *destino = &img.px[static_cast<size_t>(y) * img.ancho];
+		if (directa)
+			std::memcpy(destino, xi->data + static_cast<size_t>(y) * xi->bytes_per_line, 4 * img.ancho);
 		for (int xx = 0; xx < img.ancho; xx++)
-			img.px[static_cast<size_t>(y) * img.ancho + xx] = XGetPixel(xi, xx, y) & 0xFFFFFF;
+			destino[xx] = (directa ? destino[xx] : XGetPixel(xi, xx, y)) & 0xFFFFFF;
+	}
 	XDestroyImage(xi);
 	return img;
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr int CELDA = 8;
 constexpr int PRIMER_CARACTER = 32;
 constexpr int ULTIMO_CARACTER = 126;
-constexpr double ESPERA_ARRANQUE = 15;
+constexpr double ESPERA_ARRANQUE = 40; // generous: sanitizer builds start slowly
 
 using Mascara = uint64_t; // one bit a pixel of an 8x8 cell
 
