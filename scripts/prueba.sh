@@ -7,19 +7,21 @@ cd "$(dirname "$0")/.."
 bash scripts/instala-dependencias.sh
 
 jobs=$(nproc)
+registro=$(mktemp)
+trap 'rm -f "$registro"' EXIT
 
 echo "== build"
 cmake -S . -B build -DORQ_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 echo "== tests"
-ctest --test-dir build --output-on-failure
+ctest --test-dir build --output-on-failure | tee -a "$registro"
 
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -DORQ_WERROR=ON -DORQ_SANITIZE=ON -DORQ_BENCH=OFF \
       -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure
+  ctest --test-dir build-asan --output-on-failure | tee -a "$registro"
 
 if ls fuzz/*.cpp >/dev/null 2>&1; then
   echo "== fuzz (bounded)"
@@ -32,4 +34,7 @@ if ls fuzz/*.cpp >/dev/null 2>&1; then
     "$f" -max_total_time=60 -timeout=5 -rss_limit_mb=2048 build-fuzz/corpus fuzz/semillas
   done
 fi
+# One line for both ctest runs (pipefail has already stopped a failed one).
+total=$(grep -o 'tests failed out of [0-9]*' "$registro" | awk '{s += $5} END {print s + 0}')
 echo "== all tests passed"
+echo "$total passed, 0 failed"
