@@ -104,12 +104,16 @@ Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
 		_exit(127);
 	}
 	close(tubo[1]);
-	char buf[32] = {};
-	ssize_t n = read(tubo[0], buf, sizeof buf - 1);
+	// Xvfb may write the number and its newline apart; closing the pipe before
+	// the newline arrives makes that second write fail, and Xvfb quits.
+	std::string numero;
+	char c;
+	while (read(tubo[0], &c, 1) == 1 && c != '\n')
+		numero += c;
 	close(tubo[0]);
-	if (n <= 0)
+	if (numero.empty())
 		throw std::runtime_error("Xvfb did not start (is it installed?)");
-	display_ = ":" + std::to_string(std::atoi(buf));
+	display_ = ":" + numero;
 }
 
 Xvfb::~Xvfb() { termina(pid_); }

@@ -145,9 +145,9 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_);
 	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE)) {
 		bool vivo = proceso_->vivo();
-		throw std::runtime_error(
-		    std::string("the program opened no window; ") + (vivo ? "still running" : "it ended") +
-		    "; stdout: " + proceso_->salida() + "; stderr: " + proceso_->errores());
+		throw std::runtime_error(std::string("the program opened no window on ") + xvfb_->display() +
+		                         "; " + (vivo ? "still running" : "it ended") + "; stdout: " +
+		                         proceso_->salida() + "; stderr: " + proceso_->errores());
 	}
 	arnes::raton_fuera(*xvfb_);
 	if (!espera_en_pantalla("eer Datos", ESPERA_ARRANQUE))
