@@ -11,7 +11,7 @@ registro=$(mktemp)
 trap 'rm -f "$registro"' EXIT
 
 echo "== build"
-cmake -S . -B build -DORQ_WERROR=ON >/dev/null
+cmake -S . -B build -DORQ_WERROR=ON -DORQ_TESTS=ON -DORQ_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure | tee -a "$registro"

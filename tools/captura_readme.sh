@@ -4,7 +4,7 @@
 # own picture with "Guardar" (a BMP, turned into PNG with ImageMagick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DORQ_TESTS=OFF -DORQ_BENCH=OFF >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build --target orquilo -j"$(nproc)" >/dev/null
 
 tmp=$(mktemp -d)
