@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
@@ -152,6 +153,14 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 	arnes::raton_fuera(*xvfb_);
 	if (!espera_en_pantalla("eer Datos", ESPERA_ARRANQUE))
 		throw std::runtime_error("the command menu did not show");
+}
+
+Sesion::~Sesion()
+{
+	proceso_.reset();
+	xvfb_.reset();
+	std::error_code error;
+	std::filesystem::remove_all(carpeta_, error);
 }
 
 bool Sesion::espera_texto(int x, int y, const std::string &texto, double segundos)

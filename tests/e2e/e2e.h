@@ -23,6 +23,7 @@ constexpr uint32_t NEGRO_E2E = 0x000000;
 class Sesion {
 public:
 	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
+	~Sesion(); // ends the program and the Xvfb, and removes the scratch folder
 	arnes::Xvfb &x() { return *xvfb_; }
 	arnes::Proceso &programa() { return *proceso_; }
 	const std::string &carpeta() const { return carpeta_; }
