@@ -11,8 +11,7 @@
 
 void (*adime_callback)(DIALOG *d) = nullptr;
 
-namespace
-{
+namespace {
 
 bool iniciada = false;
 

@@ -8,11 +8,9 @@
 #include "adime_dialogo.h"
 #include "adime_fondo.h"
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 // The file selector's size, shrunk on a smaller screen.
 constexpr int ANCHO_SELECTOR = 480;

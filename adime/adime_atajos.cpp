@@ -5,11 +5,9 @@
 
 #include <cctype>
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 struct NombreTecla {
 	const char *nombre;

@@ -5,8 +5,7 @@
 
 #include <string>
 
-namespace adime
-{
+namespace adime {
 
 struct Atajo {
 	enum Clase {

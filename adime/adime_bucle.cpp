@@ -5,17 +5,14 @@
 #include "adime_fondo.h"
 #include "adime_objetos.h"
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 // Allegro's GUI globals that a dialog sets, restored when it closes.  The text
 // background is the program's own and must survive every dialog.
-class AjustesGui
-{
-      public:
+class AjustesGui {
+public:
 	explicit AjustesGui(const Colores &col)
 	    : fg_(gui_fg_color), mg_(gui_mg_color), bg_(gui_bg_color), foco_raton_(gui_mouse_focus),
 	      fondo_texto_(_textmode)
@@ -37,7 +34,7 @@ class AjustesGui
 	AjustesGui(const AjustesGui &) = delete;
 	AjustesGui &operator=(const AjustesGui &) = delete;
 
-      private:
+private:
 	int fg_, mg_, bg_, foco_raton_, fondo_texto_;
 };
 

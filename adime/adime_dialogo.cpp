@@ -7,11 +7,9 @@
 
 #include "adime_objetos.h"
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 // Characters a %float edit box holds.
 constexpr int CARACTERES_REAL = 64;
@@ -43,9 +41,8 @@ bool es_edicion(TipoCampo t)
 	return t == TipoCampo::fichero || t == TipoCampo::real;
 }
 
-class Constructor
-{
-      public:
+class Constructor {
+public:
 	explicit Constructor(Contexto &c) : c_(c), col_(colores_de_dialogo()) {}
 
 	void construye()
@@ -68,7 +65,7 @@ class Constructor
 		enlaza();
 	}
 
-      private:
+private:
 	Contexto &c_;
 	Colores col_;
 

@@ -14,8 +14,7 @@
 #include "adime_disposicion.h"
 #include "adime_formato.h"
 
-namespace adime
-{
+namespace adime {
 
 // What a field is bound to: a variable, or a %buttonrow's callback.
 struct Enlace {

@@ -4,19 +4,16 @@
 
 #include <algorithm>
 
-namespace adime
-{
+namespace adime {
 
 const char *const TEXTO_OK = "&OK";
 const char *const TEXTO_CANCELAR = "&Cancel";
 const char *const TEXTO_EXAMINAR = "...";
 
-namespace
-{
+namespace {
 
-class Disponedor
-{
-      public:
+class Disponedor {
+public:
 	Disponedor(const std::vector<Campo> &campos, const Peticion &p) : campos_(campos), p_(p) {}
 
 	Disposicion dispone()
@@ -40,7 +37,7 @@ class Disponedor
 		return d_;
 	}
 
-      private:
+private:
 	const std::vector<Campo> &campos_;
 	const Peticion &p_;
 	Disposicion d_;

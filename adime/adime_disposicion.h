@@ -10,8 +10,7 @@
 
 #include "adime_formato.h"
 
-namespace adime
-{
+namespace adime {
 
 struct Rect {
 	int x = 0, y = 0, w = 0, h = 0;

@@ -8,20 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 // Nesting deeper than this is refused rather than risking the stack.
 constexpr int PROFUNDIDAD_MAXIMA = 200;
 // Digits that always read back as the same float.
 constexpr int DIGITOS_FLOAT = 9;
 
-class Evaluador
-{
-      public:
+class Evaluador {
+public:
 	explicit Evaluador(const char *texto) : p_(texto) {}
 
 	bool evalua(double &valor)
@@ -32,7 +29,7 @@ class Evaluador
 		return *p_ == '\0' && std::isfinite(valor);
 	}
 
-      private:
+private:
 	const char *p_;
 	int profundidad_ = 0;
 

@@ -5,8 +5,7 @@
 
 #include <string>
 
-namespace adime
-{
+namespace adime {
 
 // Bounds of a %float field; an absent bound limits nothing.
 struct Limites {

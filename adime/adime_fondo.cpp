@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-namespace adime
-{
+namespace adime {
 
 FondoGuardado::FondoGuardado(const Rect &r)
 {

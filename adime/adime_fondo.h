@@ -6,12 +6,10 @@
 
 #include "adime_disposicion.h"
 
-namespace adime
-{
+namespace adime {
 
-class FondoGuardado
-{
-      public:
+class FondoGuardado {
+public:
 	// Saves the part of `r` that lies on the GUI's screen.
 	explicit FondoGuardado(const Rect &r);
 	// Puts it back.
@@ -22,7 +20,7 @@ class FondoGuardado
 	// The whole GUI screen.
 	static Rect pantalla_entera();
 
-      private:
+private:
 	BITMAP *copia_ = nullptr;
 	int x_ = 0, y_ = 0;
 };

@@ -5,11 +5,9 @@
 
 #include <cstdlib>
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 struct NombreCampo {
 	const char *nombre;

@@ -19,8 +19,7 @@
 #include "adime_atajos.h"
 #include "adime_expresion.h"
 
-namespace adime
-{
+namespace adime {
 
 enum class TipoCampo { fila_botones, fichero, real, casilla, nada, linea };
 

@@ -7,11 +7,9 @@
 #include "adime_disposicion.h"
 #include "adime_formato.h"
 
-namespace adime
-{
+namespace adime {
 
-namespace
-{
+namespace {
 
 struct Rgb {
 	int r, g, b;

@@ -5,8 +5,7 @@
 
 #include <allegro.h>
 
-namespace adime
-{
+namespace adime {
 
 struct Colores {
 	int texto, fondo, medio, barra, texto_barra, edicion, borde;

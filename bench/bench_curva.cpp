@@ -16,8 +16,7 @@
 
 #include "curva.h"
 
-namespace
-{
+namespace {
 
 constexpr int REPETICIONES_MAX = 40;
 constexpr double PRESUPUESTO_MS = 1500; // per measurement, to keep the run short

@@ -12,8 +12,7 @@
 #include "../tests/unit/test_fichero_referencia.h"
 #include "fichero.h"
 
-namespace
-{
+namespace {
 
 constexpr int TAMANOS[] = {100000, 1000000, 10000000};
 constexpr int REPETICIONES = 5;

@@ -17,8 +17,7 @@
 #include "menu.h"
 #include "pinta.h"
 
-namespace
-{
+namespace {
 
 constexpr int PASOS = 20;
 constexpr int PAUSA_MS = 100;

@@ -14,8 +14,7 @@
 #include "fichero.h"
 #include "numeros.h"
 
-namespace
-{
+namespace {
 
 constexpr int MUESTRAS_A_FORMATEAR = 64;
 constexpr size_t BLOQUE_MAXIMO = 17;

@@ -8,8 +8,7 @@
 #include "navega.h"
 #include "pinta.h"
 
-namespace
-{
+namespace {
 
 constexpr int X_DIALOGO = 125;
 constexpr int Y_DIALOGO = 10;

@@ -11,8 +11,7 @@
 #include "fichero.h"
 #include "pinta.h"
 
-namespace
-{
+namespace {
 
 constexpr int RESULTADO_OK = 1;
 

@@ -31,8 +31,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace
-{
+namespace {
 
 // "Painted up to the clip edge": beyond any clamped coordinate and dot radius.
 constexpr int TAPADO = 1 << 30;

@@ -12,8 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 struct Linea {
 	long long p1, s1; // start on the major and the minor axis

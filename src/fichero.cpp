@@ -26,8 +26,7 @@
 
 #include "numeros.h"
 
-namespace
-{
+namespace {
 
 constexpr size_t TAM_BLOQUE = size_t(1) << 20;
 constexpr size_t CAPACIDAD_INICIAL = 4096;

@@ -15,8 +15,7 @@
 
 #include "numeros.h"
 
-namespace
-{
+namespace {
 
 constexpr int INTENTOS_TEMPORAL = 100;
 constexpr mode_t MODO_NUEVO = 0666; // as fopen creates it, before the umask

@@ -14,8 +14,7 @@
 #include "navega.h"
 #include "pinta.h"
 
-namespace
-{
+namespace {
 
 constexpr int FALLO = 1;
 

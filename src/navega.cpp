@@ -8,8 +8,7 @@
 #include "estado.h"
 #include "pinta.h"
 
-namespace
-{
+namespace {
 
 constexpr float AMPLIA_MAX = 200;
 constexpr float AMPLIA_MIN = 1;

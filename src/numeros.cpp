@@ -18,8 +18,7 @@
 
 #include <fast_float/fast_float.h>
 
-namespace
-{
+namespace {
 
 // Magnitude from which "%f" (six decimals, error at most 0.5e-6) always reads
 // back: half a float step is 2^-20 there, more than the error.

@@ -14,8 +14,7 @@
 #include "disposicion.h"
 #include "estado.h"
 
-namespace
-{
+namespace {
 
 constexpr int PAUSA_MS = 100;
 constexpr double MEDIO_ANCHO_CURSOR = 1; // the bar spans one column either side

@@ -15,8 +15,7 @@
 #include "adime.h"
 #include "adime_dialogo.h"
 
-namespace
-{
+namespace {
 
 constexpr int ANCHO_DEFECTO = 640, ALTO_DEFECTO = 480;
 constexpr int SEGUNDOS_ESPERA_TECLA = 60;

@@ -69,11 +69,17 @@ struct Conexion {
 	}
 };
 
-int ignora_errores(Display *, XErrorEvent *) { return 0; }
+int ignora_errores(Display *, XErrorEvent *)
+{
+	return 0;
+}
 
 } // namespace
 
-void duerme_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void duerme_ms(int ms)
+{
+	std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 bool espera_hasta(const std::function<bool()> &condicion, double segundos)
 {
@@ -99,8 +105,8 @@ Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
 		dup2(nulo, 1);
 		dup2(nulo, 2);
 		std::string fd = std::to_string(tubo[1]);
-		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pantalla.c_str(),
-		       "-noreset", "-nolisten", "tcp", static_cast<char *>(nullptr));
+		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", pantalla.c_str(), "-noreset",
+		       "-nolisten", "tcp", static_cast<char *>(nullptr));
 		_exit(127);
 	}
 	close(tubo[1]);
@@ -116,9 +122,15 @@ Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
 	display_ = ":" + numero;
 }
 
-Xvfb::~Xvfb() { termina(pid_); }
+Xvfb::~Xvfb()
+{
+	termina(pid_);
+}
 
-void Xvfb::usa_en_este_proceso() const { setenv("DISPLAY", display_.c_str(), 1); }
+void Xvfb::usa_en_este_proceso() const
+{
+	setenv("DISPLAY", display_.c_str(), 1);
+}
 
 Proceso::Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
                  const std::vector<std::string> &args)
@@ -166,8 +178,14 @@ bool Proceso::vivo()
 	return false;
 }
 
-std::string Proceso::salida() const { return lee_fichero(out_); }
-std::string Proceso::errores() const { return lee_fichero(err_); }
+std::string Proceso::salida() const
+{
+	return lee_fichero(out_);
+}
+std::string Proceso::errores() const
+{
+	return lee_fichero(err_);
+}
 
 std::optional<Ventana> busca_ventana(const Xvfb &x)
 {
@@ -217,7 +235,8 @@ Imagen captura(const Xvfb &x)
 	for (int y = 0; y < img.alto; y++) {
 		uint32_t *destino = &img.px[static_cast<size_t>(y) * img.ancho];
 		if (directa)
-			std::memcpy(destino, xi->data + static_cast<size_t>(y) * xi->bytes_per_line, 4 * img.ancho);
+			std::memcpy(destino, xi->data + static_cast<size_t>(y) * xi->bytes_per_line,
+			            4 * img.ancho);
 		for (int xx = 0; xx < img.ancho; xx++)
 			destino[xx] = (directa ? destino[xx] : XGetPixel(xi, xx, y)) & 0xFFFFFF;
 	}
@@ -225,8 +244,14 @@ Imagen captura(const Xvfb &x)
 	return img;
 }
 
-void baja_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keydown", teclas}); }
-void sube_tecla(const Xvfb &x, const std::string &teclas) { ejecuta(x, {"xdotool", "keyup", teclas}); }
+void baja_tecla(const Xvfb &x, const std::string &teclas)
+{
+	ejecuta(x, {"xdotool", "keydown", teclas});
+}
+void sube_tecla(const Xvfb &x, const std::string &teclas)
+{
+	ejecuta(x, {"xdotool", "keyup", teclas});
+}
 
 void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms, int despues_ms)
 {

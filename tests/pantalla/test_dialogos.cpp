@@ -14,8 +14,7 @@
 #include "adime_disposicion.h"
 #include "arnes.h"
 
-namespace
-{
+namespace {
 
 constexpr int ANCHO_XVFB = 1024;
 constexpr int ALTO_XVFB = 768;
@@ -57,9 +56,8 @@ size_t cuenta(const std::string &s, const std::string &trozo)
 	return n;
 }
 
-class Dialogos : public testing::Test
-{
-      protected:
+class Dialogos : public testing::Test {
+protected:
 	static void SetUpTestSuite() { xvfb_ = new arnes::Xvfb(ANCHO_XVFB, ALTO_XVFB); }
 	static void TearDownTestSuite()
 	{

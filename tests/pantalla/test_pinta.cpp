@@ -14,8 +14,7 @@
 #include "pinta.h"
 #include "ventana_prueba.h"
 
-namespace
-{
+namespace {
 
 // Column of channel c in a full window of n channels, by the plain formula.
 int columna_aprox(int c, int n)
@@ -40,9 +39,8 @@ std::vector<uint32_t> copia_grafica()
 	return v;
 }
 
-class Pinta : public ::testing::Test
-{
-      protected:
+class Pinta : public ::testing::Test {
+protected:
 	void SetUp() override { prepara_caso(); }
 };
 

@@ -13,8 +13,7 @@
 #include "estado.h"
 #include "menu.h"
 
-namespace
-{
+namespace {
 
 constexpr int ANCHO_XVFB = 1024;
 constexpr int ALTO_XVFB = 768;

@@ -10,8 +10,7 @@
 using adime::Disposicion;
 using adime::Rect;
 
-namespace
-{
+namespace {
 
 constexpr int PIXELES_POR_CARACTER = 8;
 

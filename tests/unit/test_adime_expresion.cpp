@@ -8,8 +8,7 @@
 
 #include "adime_expresion.h"
 
-namespace
-{
+namespace {
 
 double evalua(const char *texto)
 {

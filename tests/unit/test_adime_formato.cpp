@@ -9,8 +9,7 @@
 using adime::Campo;
 using adime::TipoCampo;
 
-namespace
-{
+namespace {
 
 std::vector<Campo> analiza(const char *formato)
 {

@@ -7,8 +7,7 @@
 
 #include "menu.h"
 
-namespace
-{
+namespace {
 
 const std::string CIERRE = "%nothing[]%line[]";
 

@@ -20,14 +20,12 @@
 
 #include "curva.h"
 
-namespace
-{
+namespace {
 
 constexpr int ANCHO_AREA = 814, ALTO_AREA = 473; // a graph area of the usual window
 
-class EntornoAllegro : public ::testing::Environment
-{
-      public:
+class EntornoAllegro : public ::testing::Environment {
+public:
 	void SetUp() override
 	{
 		if (system_driver == nullptr) {
@@ -161,9 +159,8 @@ Diferencia compara_vista(int n, const Vista &v, unsigned semilla, float negativo
 
 // Every comparison of a test must match, and between them they must draw
 // something: a picture of background alone would match for the wrong reason.
-class Comparaciones
-{
-      public:
+class Comparaciones {
+public:
 	void espera(Diferencia d, const std::string &caso)
 	{
 		EXPECT_EQ(d.distintos, 0) << caso;
@@ -171,7 +168,7 @@ class Comparaciones
 	}
 	~Comparaciones() { EXPECT_GT(total.dibujados, 0); }
 
-      private:
+private:
 	Diferencia total;
 };
 
@@ -355,8 +352,7 @@ TEST(Curva, SubBitmapDeUnBitmapEnMemoria)
 	destroy_bitmap(padre_rap);
 }
 
-namespace
-{
+namespace {
 
 std::set<std::pair<int, int>> visitados;
 Recorte recorte_anotado;
@@ -423,8 +419,7 @@ TEST(RecorreLinea, LineasLargasSoloCuestanSuParteVisible)
 	destroy_bitmap(b);
 }
 
-namespace
-{
+namespace {
 
 void junta(void *datos, int x, int fila0, int fila1)
 {

@@ -18,8 +18,7 @@
 #include "test_fichero_ayuda.h"
 #include "test_fichero_referencia.h"
 
-namespace
-{
+namespace {
 
 const std::string SIN_CALIBRAR = "\"...\"";
 
@@ -324,8 +323,7 @@ TEST(FicheroBloques, NumerosPartidosEntreBloques)
 	libera_lectura(&entera);
 }
 
-namespace
-{
+namespace {
 
 // Small blocks make even a small file large enough to be read in two halves.
 void espera_igual_en_bloques_que_en_memoria(const CarpetaTemporal &dir, const std::string &bytes)
@@ -423,8 +421,7 @@ TEST(FicheroBloques, HardFloatsComoFscanf)
 	libera_lectura(&l);
 }
 
-namespace
-{
+namespace {
 
 // A well-formed file in one of the three forms, with numbers written in many ways.
 std::string fichero_al_azar(std::mt19937 &azar, int forma)

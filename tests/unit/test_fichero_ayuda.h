@@ -33,9 +33,8 @@ inline void escribe_bytes(const std::string &ruta, const std::string &bytes)
 }
 
 // A folder of its own for each test, removed with everything in it.
-class CarpetaTemporal
-{
-      public:
+class CarpetaTemporal {
+public:
 	CarpetaTemporal()
 	{
 		char plantilla[] = "/tmp/orq-fichero-XXXXXX";
@@ -50,7 +49,7 @@ class CarpetaTemporal
 	std::string operator/(const std::string &nombre) const { return ruta_ + "/" + nombre; }
 	const std::string &ruta() const { return ruta_; }
 
-      private:
+private:
 	std::string ruta_;
 };
 

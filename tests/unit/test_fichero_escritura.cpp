@@ -15,8 +15,7 @@
 #include "fichero.h"
 #include "test_fichero_ayuda.h"
 
-namespace
-{
+namespace {
 
 constexpr uid_t USUARIO_NOBODY = 65534;
 

@@ -13,8 +13,7 @@
 #include "numeros.h"
 #include "test_fichero_ayuda.h"
 
-namespace
-{
+namespace {
 
 // What sscanf makes of s with "%f": whether it reads, the float, the bytes taken.
 struct Escaneo {

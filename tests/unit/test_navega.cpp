@@ -5,8 +5,7 @@
 #include "estado.h"
 #include "navega.h"
 
-namespace
-{
+namespace {
 
 // A loaded spectrum of n channels with the given window and cursor.
 void vista(int n, int i, int f, int c)
