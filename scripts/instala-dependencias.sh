@@ -4,8 +4,8 @@
 set -euo pipefail
 
 paquetes=(
-  build-essential cmake pkg-config clang libclang-rt-14-dev
-  liballegro4-dev libfast-float-dev libgtest-dev libbenchmark-dev
+  build-essential cmake pkg-config clang clang-format libclang-rt-14-dev git
+  liballegro4-dev libfast-float-dev libgtest-dev
   xvfb xdotool x11-utils libx11-dev
 )
 

@@ -10,6 +10,9 @@ jobs=$(nproc)
 registro=$(mktemp)
 trap 'rm -f "$registro"' EXIT
 
+echo "== format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 echo "== build"
 cmake -S . -B build -DORQ_WERROR=ON -DORQ_TESTS=ON -DORQ_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
