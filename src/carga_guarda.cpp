@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "adime.h"
 #include "disposicion.h"
 #include "estado.h"
 #include "fichero.h"
 #include "pinta.h"
+#include "reemplazo.h"
 
 namespace {
 
@@ -50,6 +52,8 @@ void adopta(Lectura *l)
 	vista_inicial();
 }
 
+// The picture goes through a new file beside the old one, like the data, so a
+// failed save never leaves a broken picture in place of a good one.
 void guarda_imagen()
 {
 	if (!extension_de_imagen_valida(filename_bmp)) {
@@ -58,11 +62,15 @@ void guarda_imagen()
 	}
 	show_mouse(nullptr);
 	BITMAP *ventana = create_sub_bitmap(screen, 0, Y_IMAGEN, pwx, pwy - Y_IMAGEN);
-	int error = ventana ? save_bitmap(filename_bmp, ventana, nullptr) : -1;
+	std::string extension = std::string(".") + get_extension(filename_bmp);
+	bool bien = ventana &&
+	            reemplaza_fichero(filename_bmp, extension, [ventana](const std::string &temporal, int) {
+		            return save_bitmap(temporal.c_str(), ventana, nullptr) == 0;
+	            });
 	if (ventana)
 		destroy_bitmap(ventana);
 	show_mouse(screen);
-	if (error != 0)
+	if (!bien)
 		avisa("No se pudo escribir la imagen", filename_bmp);
 }
 
