@@ -3,14 +3,8 @@
 // Start at escribe_espectro.
 #include "fichero.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "numeros.h"
