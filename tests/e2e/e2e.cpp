@@ -197,7 +197,8 @@ bool Sesion::espera_en_pantalla(const std::string &texto, double segundos)
 
 // Focus order of the save dialog: image box, its name, its browse button,
 // data box, its name, its browse button, OK, Cancel.
-void Sesion::guarda(bool imagen, bool datos, const std::string &nombre_imagen)
+void Sesion::guarda(bool imagen, bool datos, const std::string &nombre_imagen,
+                    const std::string &nombre_datos)
 {
 	tecla("g");
 	espera_en_pantalla("Fichero para guardar resultados");
@@ -210,6 +211,10 @@ void Sesion::guarda(bool imagen, bool datos, const std::string &nombre_imagen)
 	tecla("Tab");
 	if (datos)
 		tecla("space");
+	if (!nombre_datos.empty()) {
+		tecla("Tab");
+		reemplaza_campo(nombre_datos);
+	}
 	tecla("Return");
 }
 

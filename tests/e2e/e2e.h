@@ -40,9 +40,10 @@ public:
 	std::string lee(int x, int y, int n);
 	// Opens the load dialog, puts `nombre` in its field and confirms.
 	void carga(const std::string &nombre);
-	// Opens the save dialog, ticks what is asked (with another picture name if
-	// given) and confirms.
-	void guarda(bool imagen, bool datos, const std::string &nombre_imagen = "");
+	// Opens the save dialog, ticks what is asked (with other names if given)
+	// and confirms.
+	void guarda(bool imagen, bool datos, const std::string &nombre_imagen = "",
+	            const std::string &nombre_datos = "");
 	// Clears the focused text field and types `texto` in it.
 	void reemplaza_campo(const std::string &texto);
 	// Waits until `texto` shows anywhere in the window.

@@ -147,6 +147,19 @@ TEST(Espectro, ExtensionDeImagenNoAdmitidaNoEscribeNadaYLoDice)
 	EXPECT_EQ(s.sal(), 0);
 }
 
+TEST(Espectro, DatosQueNoSePuedenEscribirLoDicenYNoTocanNada)
+{
+	Sesion s;
+	std::string original = arnes::lee_fichero(s.ruta("datos.txt"));
+	s.carga("datos.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+	s.guarda(false, true, "", "falta/datos.txt");
+	EXPECT_TRUE(s.espera_en_pantalla("No se puede guardar el fichero falta/datos.txt"));
+	s.tecla("Return");
+	EXPECT_EQ(arnes::lee_fichero(s.ruta("datos.txt")), original);
+	EXPECT_EQ(s.sal(), 0);
+}
+
 TEST(Espectro, FicheroQueNoExisteDejaElEspectroYLoDice)
 {
 	Sesion s;
