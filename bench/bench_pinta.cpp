@@ -13,6 +13,7 @@
 
 #include "arnes.h"
 #include "estado.h"
+#include "carga_guarda.h"
 #include "fichero.h"
 #include "menu.h"
 #include "pinta.h"
@@ -72,17 +73,8 @@ double abrir_ms(int n, double pausa)
 	std::string ruta = "/tmp/orquilo-bench-pinta.txt";
 	escribe_espectro(ruta.c_str(), "\"bench\"", Li, nptL, 0, 0);
 	double t = ahora_ms();
-	Lectura l;
-	if (lee_espectro(ruta.c_str(), &l) != 0)
+	if (!carga_espectro(ruta.c_str()))
 		return -1;
-	std::free(Li);
-	Li = l.Li;
-	nptL = l.nptL;
-	maxL = l.maxL;
-	vista_inicial();
-	borra_linea_info_2();
-	pinta_L();
-	escribe_titulo();
 	double ms = ahora_ms() - t - pausa;
 	std::remove(ruta.c_str());
 	return ms;

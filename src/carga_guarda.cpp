@@ -92,21 +92,26 @@ bool extension_de_imagen_valida(const char *nombre)
 	return false;
 }
 
-int comando_carga()
+bool carga_espectro(const char *ruta)
 {
-	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) !=
-	    RESULTADO_OK)
-		return 0;
 	Lectura l;
-	int error = lee_espectro(filename_esp, &l);
+	int error = lee_espectro(ruta, &l);
 	if (error != 0) {
-		avisa(mensaje_error_fichero(error, filename_esp), nullptr);
-		return 0;
+		avisa(mensaje_error_fichero(error, ruta), nullptr);
+		return false;
 	}
 	adopta(&l);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
+	return true;
+}
+
+int comando_carga()
+{
+	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) ==
+	    RESULTADO_OK)
+		carga_espectro(filename_esp);
 	return 0;
 }
 

@@ -6,6 +6,10 @@
 // a message says why.  Always 0 (the menu stays open).
 int comando_carga();
 
+// Reads the file and shows it with a fresh view and its title; on failure
+// the old spectrum stays and a message box says why (false).
+bool carga_espectro(const char *ruta);
+
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  Always 0.
 int comando_guarda();

@@ -185,14 +185,14 @@ void dibuja_ticks(BITMAP *bmp, const Escalas &e, const Longitudes &l)
 
 // Draws samples and ticks off screen and puts them on the graph area at once;
 // straight onto the area if there is no memory for the off-screen copy.
-void redibujo_completo(const Escalas &e)
+void redibujo_completo(const Escalas &e, const Longitudes &l)
 {
 	BITMAP *lienzo = create_bitmap(wx, wy);
 	BITMAP *destino = lienzo ? lienzo : grafica;
 	clear_to_color(destino, WHITE);
 	dibuja_muestras(destino, e);
 	if (al != 0)
-		dibuja_ticks(destino, e, calcula_longitudes());
+		dibuja_ticks(destino, e, l);
 	if (lienzo) {
 		blit(lienzo, grafica, 0, 0, 0, 0, wx, wy);
 		destroy_bitmap(lienzo);
@@ -232,10 +232,13 @@ void pinta_L()
 	Escalas e = calcula_escalas();
 	barra_cursor(e, ch_c0);
 	escribe_linea_1();
-	if (al != 0)
-		escribe_linea_2(calcula_longitudes());
+	Longitudes l{}; // used only when calibrated
+	if (al != 0) {
+		l = calcula_longitudes();
+		escribe_linea_2(l);
+	}
 	if (ch_i != ch_i0 || ch_f != ch_f0 || amplia_y != amplia_y0)
-		redibujo_completo(e);
+		redibujo_completo(e, l);
 	barra_cursor(e, ch_c);
 	ch_c0 = ch_c;
 	rest(PAUSA_MS);
