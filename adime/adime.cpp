@@ -10,6 +10,7 @@
 #include "adime_dialogo.h"
 
 void (*adime_callback)(DIALOG *d) = nullptr;
+void (*adime_shown_callback)(const char *title) = nullptr;
 
 namespace {
 
@@ -19,6 +20,7 @@ bool iniciada = false;
 void adime_exit(void)
 {
 	adime_callback = nullptr;
+	adime_shown_callback = nullptr;
 	iniciada = false;
 	_remove_exit_func(adime_exit);
 }

@@ -12,6 +12,10 @@ int adime_init(void);
 // dialog's loop in which no key is waiting.  Null for none.
 extern void (*adime_callback)(DIALOG *d);
 
+// Called with a dialog's title once it is first drawn on the screen, so that a
+// program can tell an observer (a test) that it is up.  Null for none.
+extern void (*adime_shown_callback)(const char *title);
+
 // A modal dialog whose top-left corner (title bar included) is at (x, y), one
 // row per format field, each input field field_w pixels wide, followed by the
 // values that the fields bind.  Adds OK and Cancel: returns 1 for OK (the edited

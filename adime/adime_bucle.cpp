@@ -1,6 +1,7 @@
 // The loop of a running dialog: Allegro's dialog player, the idle hook on every
-// pass with no key waiting, one yield of the processor between passes, and the
-// screen and GUI settings put back when it closes.  Start with ejecuta_dialogo.
+// pass with no key waiting, a short sleep between passes in which nothing
+// happened, and the screen and GUI settings put back when it closes.  Start
+// with ejecuta_dialogo.
 #include "adime_dialogo.h"
 #include "adime_fondo.h"
 #include "adime_objetos.h"
@@ -8,6 +9,31 @@
 namespace adime {
 
 namespace {
+
+// An idle dialog sleeps this long between passes: short enough that a tapped
+// key (held some tens of milliseconds) is still seen by the idle hook, long
+// enough that an open window costs next to nothing.
+constexpr int REPOSO_MS = 10;
+
+// What the pointer was doing: a change is activity, like a key.
+struct Raton {
+	int x, y, z, b;
+	bool operator==(const Raton &o) const { return x == o.x && y == o.y && z == o.z && b == o.b; }
+};
+
+Raton raton_ahora()
+{
+	return Raton{mouse_x, mouse_y, mouse_z, mouse_b};
+}
+
+// Whether an object still waits to be drawn.
+bool hay_sucios(const DIALOG *objetos)
+{
+	for (const DIALOG *o = objetos; o->proc; o++)
+		if (o->flags & D_DIRTY)
+			return true;
+	return false;
+}
 
 // Allegro's GUI globals that a dialog sets, restored when it closes.  The text
 // background is the program's own and must survive every dialog.
@@ -46,12 +72,21 @@ int ejecuta_dialogo(Contexto &c)
 	AjustesGui ajustes(colores_de_dialogo());
 	DIALOG *objetos = c.objetos.data();
 	DIALOG_PLAYER *jugador = init_dialog(objetos, c.foco);
-	for (;;) {
-		if (!keypressed() && adime_callback)
+	Raton raton = raton_ahora();
+	for (bool primera = true;; primera = false) {
+		bool tecla = keypressed();
+		if (!tecla && adime_callback)
 			adime_callback(objetos);
 		if (!update_dialog(jugador))
 			break;
-		rest(0);
+		if (primera && adime_shown_callback)
+			adime_shown_callback(c.titulo.c_str());
+		Raton ahora = raton_ahora();
+		// Only a pass in which nothing happened sleeps: typing and pointing
+		// keep their pace, and a held navigation key paces itself.
+		bool activo = tecla || !(ahora == raton) || hay_sucios(objetos);
+		rest(activo ? 0 : REPOSO_MS);
+		raton = ahora;
 	}
 	shutdown_dialog(jugador);
 	return c.resultado;

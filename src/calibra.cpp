@@ -7,22 +7,17 @@
 #include "estado.h"
 #include "navega.h"
 #include "pinta.h"
+#include "textos.h"
 
 namespace {
 
-constexpr int X_DIALOGO = 125;
-constexpr int Y_DIALOGO = 10;
-constexpr int ANCHO_CAMPO = 125;
-constexpr const char *FORMATO = "Longitud de onda=%float[0,]";
-constexpr const char *TITULO_1 = "Poner cursor en primer punto de calibracion ";
-constexpr const char *TITULO_2 = "Poner cursor en segundo punto de calibracion ";
 constexpr int RESULTADO_OK = 1;
 
 // Asks for the wavelength at the cursor and takes the cursor's channel as OK
 // is pressed.  False on Cancel.
-bool pide_punto(const char *titulo, float *lambda, int *canal)
+bool pide_punto(const Dialogo &d, float *lambda, int *canal)
 {
-	if (adime_dialogf(titulo, X_DIALOGO, Y_DIALOGO, ANCHO_CAMPO, FORMATO, lambda) != RESULTADO_OK)
+	if (adime_dialogf(d.titulo, d.x, d.y, d.ancho_campo, d.formato, lambda) != RESULTADO_OK)
 		return false;
 	*canal = ch_c;
 	return true;
@@ -44,7 +39,7 @@ int comando_calibra()
 	adime_callback = vigila_escala;
 	float l1 = 0, l2 = 0;
 	int c1 = 0, c2 = 0;
-	if (!pide_punto(TITULO_1, &l1, &c1) || !pide_punto(TITULO_2, &l2, &c2))
+	if (!pide_punto(DIALOGO_CALIBRA_1, &l1, &c1) || !pide_punto(DIALOGO_CALIBRA_2, &l2, &c2))
 		return 0;
 	calibra_dos_puntos(c1, l1, c2, l2);
 	amplia_y0 = 0;

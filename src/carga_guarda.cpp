@@ -12,23 +12,11 @@
 #include "fichero.h"
 #include "pinta.h"
 #include "reemplazo.h"
+#include "textos.h"
 
 namespace {
 
 constexpr int RESULTADO_OK = 1;
-
-constexpr const char *TITULO_CARGA = "Fichero con datos del espectro: ";
-constexpr int X_CARGA = 70;
-constexpr int Y_CARGA = 10;
-constexpr int ANCHO_CARGA = 300;
-constexpr const char *FORMATO_CARGA = "%filename[1000,,]";
-
-constexpr const char *TITULO_GUARDA = "Fichero para guardar resultados";
-constexpr int X_GUARDA = 100;
-constexpr int Y_GUARDA = 50;
-constexpr int ANCHO_GUARDA = 300;
-constexpr const char *FORMATO_GUARDA = "Guardar imagen %bool[] en fichero %filename[1000,,] "
-                                       "Guardar datos  %bool[] en fichero %filename[1000,,] ";
 
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga"};
 
@@ -109,8 +97,8 @@ bool carga_espectro(const char *ruta)
 
 int comando_carga()
 {
-	if (adime_dialogf(TITULO_CARGA, X_CARGA, Y_CARGA, ANCHO_CARGA, FORMATO_CARGA, filename_esp) ==
-	    RESULTADO_OK)
+	if (adime_dialogf(DIALOGO_CARGA.titulo, DIALOGO_CARGA.x, DIALOGO_CARGA.y, DIALOGO_CARGA.ancho_campo,
+	                  DIALOGO_CARGA.formato, filename_esp) == RESULTADO_OK)
 		carga_espectro(filename_esp);
 	return 0;
 }
@@ -118,8 +106,9 @@ int comando_carga()
 int comando_guarda()
 {
 	int imagen = 0, datos = 0;
-	if (adime_dialogf(TITULO_GUARDA, X_GUARDA, Y_GUARDA, ANCHO_GUARDA, FORMATO_GUARDA, &imagen,
-	                  filename_bmp, &datos, filename_esp) != RESULTADO_OK)
+	if (adime_dialogf(DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
+	                  DIALOGO_GUARDA.ancho_campo, DIALOGO_GUARDA.formato, &imagen, filename_bmp, &datos,
+	                  filename_esp) != RESULTADO_OK)
 		return 0;
 	if (imagen)
 		guarda_imagen();

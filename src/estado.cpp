@@ -51,11 +51,12 @@ void vista_inicial()
 
 void crea_colores()
 {
-	WHITE = makecol24(255, 255, 255);
-	BLUE = makecol24(180, 200, 250);
-	BLACK = makecol24(0, 0, 0);
-	RED = makecol24(255, 0, 0);
-	BACK = makecol24(255, 75, 255);
+	auto color = [](Rgb c) { return makecol24(c.r, c.g, c.b); };
+	WHITE = color(RGB_WHITE);
+	BLUE = color(RGB_BLUE);
+	BLACK = color(RGB_BLACK);
+	RED = color(RGB_RED);
+	BACK = color(RGB_BACK);
 }
 
 float longitud_de_onda(double c)

@@ -5,7 +5,7 @@
 
 #include <allegro.h>
 
-constexpr int TAM_NOMBRE = 1000; // bytes of each file-name buffer and of comment
+#include "textos.h" // TAM_NOMBRE, the size of each file-name buffer and of comment
 
 // Spectrum: Li[1..nptL]; slot 0 is never used.  maxL == 0 means nothing to draw.
 extern float *Li;

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "estado.h"
+#include "textos.h" // TAM_NOMBRE
 
 // A spectrum read from a file, not yet in the program state.
 struct Lectura {

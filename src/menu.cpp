@@ -7,30 +7,23 @@
 #include <cstdlib>
 
 #include "adime.h"
+#include "anuncios.h"
 #include "calibra.h"
 #include "carga_guarda.h"
 #include "disposicion.h"
 #include "estado.h"
 #include "navega.h"
 #include "pinta.h"
+#include "textos.h"
 
 namespace {
 
 constexpr int FALLO = 1;
 
-constexpr int X_MENU = 175;
-constexpr int Y_MENU = 5;
-constexpr int ANCHO_MENU = 650;
-constexpr const char *FORMATO_MENU = "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]";
-
 enum Boton { BOTON_CARGA = 1, BOTON_CALIBRA = 2, BOTON_GUARDA = 3, BOTON_SALIDA = 4 };
 constexpr int MENU_SIGUE = 0;
 constexpr int MENU_TERMINA = 4;
 
-constexpr int X_SALIDA = 20;
-constexpr int Y_SALIDA = 10;
-constexpr int ANCHO_SALIDA = 200;
-constexpr const char *TITULO_SALIDA = "(confirmar OK para abandonar el programa, C o ESC para continuar)";
 constexpr int RESULTADO_CANCELAR = 2;
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
@@ -74,6 +67,7 @@ int inicializo_graficos()
 		set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
 		return falla("Fallo iniciando Adime.\n");
 	}
+	activa_anuncios();
 	wx = pwx - MENOS_ANCHO_GRAFICA;
 	wy = pwy - MENOS_ALTO_GRAFICA;
 	dibuja_decoracion();
@@ -83,7 +77,8 @@ int inicializo_graficos()
 void bucle_menu()
 {
 	adime_callback = vigila_escala;
-	adime_lowlevel_dialogf("Opciones", X_MENU, Y_MENU, ANCHO_MENU, FORMATO_MENU, menu_principal);
+	adime_lowlevel_dialogf(DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y, DIALOGO_MENU.ancho_campo,
+	                       DIALOGO_MENU.formato, menu_principal);
 }
 
 int menu_principal(DIALOG *, int boton_n)
@@ -112,7 +107,8 @@ int menu_principal(DIALOG *, int boton_n)
 
 int comando_salida()
 {
-	int r = adime_dialogf(TITULO_SALIDA, X_SALIDA, Y_SALIDA, ANCHO_SALIDA, info);
+	int r = adime_dialogf(DIALOGO_SALIDA.titulo, DIALOGO_SALIDA.x, DIALOGO_SALIDA.y,
+	                      DIALOGO_SALIDA.ancho_campo, info);
 	return r == RESULTADO_CANCELAR ? MENU_SIGUE : MENU_TERMINA;
 }
 
@@ -125,8 +121,7 @@ void termina_programa()
 }
 
 // The help text: three blocks, each closed by an entry with no field and a rule.
-const char *const info =
-    "Orquilo      Vers. 3.1.2   "
+const char *const info = ORQ_CABECERA_AYUDA
     "%nothing[]%line[]"
     "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"

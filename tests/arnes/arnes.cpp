@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@ namespace arnes {
 namespace {
 
 constexpr int ESPERA_SONDEO_MS = 20;
+constexpr int SONDEO_TECLA_MS = 2; // a held key is let go this soon after the change
 
 // Runs a command with DISPLAY set and waits for it.
 int ejecuta(const Xvfb &x, const std::vector<std::string> &args)
@@ -74,6 +76,17 @@ int ignora_errores(Display *, XErrorEvent *)
 	return 0;
 }
 
+bool sondea(const std::function<bool()> &condicion, double segundos, int cada_ms)
+{
+	auto fin = std::chrono::steady_clock::now() + std::chrono::duration<double>(segundos);
+	while (std::chrono::steady_clock::now() < fin) {
+		if (condicion())
+			return true;
+		std::this_thread::sleep_for(std::chrono::milliseconds(cada_ms));
+	}
+	return condicion();
+}
+
 } // namespace
 
 void duerme_ms(int ms)
@@ -83,13 +96,16 @@ void duerme_ms(int ms)
 
 bool espera_hasta(const std::function<bool()> &condicion, double segundos)
 {
-	auto fin = std::chrono::steady_clock::now() + std::chrono::duration<double>(segundos);
-	while (!condicion()) {
-		if (std::chrono::steady_clock::now() > fin)
-			return false;
-		duerme_ms(ESPERA_SONDEO_MS);
-	}
-	return true;
+	return sondea(condicion, segundos, ESPERA_SONDEO_MS);
+}
+
+bool pulsa_hasta(const Xvfb &x, const std::string &teclas, const std::function<bool()> &condicion,
+                 double segundos)
+{
+	baja_tecla(x, teclas);
+	bool visto = sondea(condicion, segundos, SONDEO_TECLA_MS);
+	sube_tecla(x, teclas);
+	return visto;
 }
 
 Xvfb::Xvfb(int ancho, int alto) : ancho_(ancho), alto_(alto)
@@ -133,13 +149,15 @@ void Xvfb::usa_en_este_proceso() const
 }
 
 Proceso::Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
-                 const std::vector<std::string> &args)
+                 const std::vector<std::string> &args, const std::vector<std::string> &entorno)
 {
 	out_ = carpeta + "/.stdout";
 	err_ = carpeta + "/.stderr";
 	pid_ = fork();
 	if (pid_ == 0) {
 		setenv("DISPLAY", x.display().c_str(), 1);
+		for (const auto &v : entorno)
+			putenv(const_cast<char *>(v.c_str()));
 		if (chdir(carpeta.c_str()) != 0)
 			_exit(126);
 		int o = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -219,16 +237,29 @@ std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos)
 
 Imagen captura(const Xvfb &x)
 {
+	return captura(x, Zona{0, 0, 1 << 16, 1 << 16});
+}
+
+Imagen captura(const Xvfb &x, const Zona &zona)
+{
 	Imagen img;
 	auto v = busca_ventana(x);
 	Conexion c(x);
 	if (!v || !c.d)
 		return img;
-	XImage *xi = XGetImage(c.d, v->id, 0, 0, v->ancho, v->alto, AllPlanes, ZPixmap);
+	int x0 = std::max(zona.x, 0), y0 = std::max(zona.y, 0);
+	int ancho = std::min(zona.x + zona.ancho, v->ancho) - x0;
+	int alto = std::min(zona.y + zona.alto, v->alto) - y0;
+	if (ancho <= 0 || alto <= 0)
+		return img;
+	XSetErrorHandler(ignora_errores);
+	XImage *xi = XGetImage(c.d, v->id, x0, y0, ancho, alto, AllPlanes, ZPixmap);
 	if (!xi)
 		return img;
-	img.ancho = v->ancho;
-	img.alto = v->alto;
+	img.x0 = x0;
+	img.y0 = y0;
+	img.ancho = ancho;
+	img.alto = alto;
 	img.px.resize(static_cast<size_t>(img.ancho) * img.alto);
 	// A 32-bit little-endian image is read row by row; anything else pixel by pixel.
 	bool directa = xi->bits_per_pixel == 32 && xi->byte_order == LSBFirst;

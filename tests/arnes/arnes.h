@@ -32,12 +32,13 @@ private:
 	std::string display_;
 };
 
-// A program started on an Xvfb, in a working folder; killed if still running
-// when this object goes.  Its standard output and error are kept in files.
+// A program started on an Xvfb, in a working folder, with extra environment
+// variables ("NAME=value"); killed if still running when this object goes.
+// Its standard output and error are kept in files.
 class Proceso {
 public:
 	Proceso(const Xvfb &x, const std::string &programa, const std::string &carpeta,
-	        const std::vector<std::string> &args = {});
+	        const std::vector<std::string> &args = {}, const std::vector<std::string> &entorno = {});
 	~Proceso();
 	Proceso(const Proceso &) = delete;
 	Proceso &operator=(const Proceso &) = delete;
@@ -53,11 +54,19 @@ private:
 	std::string out_, err_;
 };
 
-// Pixels of a window or screen area, as 0xRRGGBB.
+// A rectangle of the window, in pixels from its top-left corner.
+struct Zona {
+	int x = 0, y = 0, ancho = 0, alto = 0;
+};
+
+// Pixels of a window or of a rectangle of it, as 0xRRGGBB.  `en` takes window
+// coordinates: (x0, y0) is where the rectangle stands in the window.
 struct Imagen {
+	int x0 = 0, y0 = 0;
 	int ancho = 0, alto = 0;
 	std::vector<uint32_t> px;
-	uint32_t en(int x, int y) const { return px[static_cast<size_t>(y) * ancho + x]; }
+	uint32_t en(int x, int y) const { return px[static_cast<size_t>(y - y0) * ancho + (x - x0)]; }
+	bool contiene(int x, int y) const { return x >= x0 && y >= y0 && x < x0 + ancho && y < y0 + alto; }
 	bool vacia() const { return px.empty(); }
 };
 
@@ -71,6 +80,8 @@ std::optional<Ventana> busca_ventana(const Xvfb &x);
 std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos = 10);
 // The window's pixels (empty when there is none).
 Imagen captura(const Xvfb &x);
+// Only a rectangle of the window, cut to it: far cheaper to read and search.
+Imagen captura(const Xvfb &x, const Zona &zona);
 
 // Presses the xdotool key sequence (for example "Right", "shift+Up", "Escape",
 // "alt+o"): held for `pulsar_ms`, then released and left for `despues_ms`.
@@ -87,8 +98,14 @@ void raton_fuera(const Xvfb &x);
 // Clicks at a point of the window.
 void clic(const Xvfb &x, int vx, int vy);
 
-// Polls `condicion` every 20 ms until it holds or the time runs out.
+// Polls `condicion` every 20 ms until it holds or the time runs out, and
+// checks once more after the deadline: a poll that a busy machine delayed
+// past it still counts.
 bool espera_hasta(const std::function<bool()> &condicion, double segundos);
+// Holds keys down until `condicion` holds (or the time runs out), then lets
+// them go at once; whether it held.
+bool pulsa_hasta(const Xvfb &x, const std::string &teclas, const std::function<bool()> &condicion,
+                 double segundos);
 void duerme_ms(int ms);
 
 // A fresh empty folder under the build's temporary area.

@@ -3,6 +3,7 @@
 #include "e2e.h"
 
 #include "disposicion.h"
+#include "textos.h"
 
 #include <allegro.h>
 
@@ -18,7 +19,10 @@ namespace {
 constexpr int CELDA = 8;
 constexpr int PRIMER_CARACTER = 32;
 constexpr int ULTIMO_CARACTER = 126;
-constexpr double ESPERA_ARRANQUE = 40; // generous: sanitizer builds start slowly
+constexpr double ESPERA_ARRANQUE = 60; // generous: sanitizer builds start slowly
+// The program announces each dialog it opens when this is in its environment.
+constexpr const char *ANUNCIOS = "ORQUILO_ANUNCIOS=1";
+constexpr const char *ANUNCIO_DIALOGO = "dialogo: ";
 
 using Mascara = uint64_t; // one bit a pixel of an 8x8 cell
 
@@ -64,7 +68,7 @@ std::optional<Mascara> mascara_celda(const arnes::Imagen &img, int x, int y)
 	Mascara m = 0;
 	for (int i = 0; i < CELDA * CELDA; i++) {
 		int px = x + i % CELDA, py = y + i / CELDA;
-		if (px < 0 || py < 0 || px >= img.ancho || py >= img.alto)
+		if (!img.contiene(px, py))
 			return std::nullopt;
 		uint32_t c = img.en(px, py);
 		if (c == NEGRO_E2E)
@@ -75,20 +79,45 @@ std::optional<Mascara> mascara_celda(const arnes::Imagen &img, int x, int y)
 	return m;
 }
 
-bool texto_en(const arnes::Imagen &img, const std::vector<std::vector<bool>> &px, int x, int y)
+// A text as drawn, with one ink and one background pixel to read the two
+// colours from first.
+struct Dibujo {
+	std::vector<std::vector<bool>> px;
+	int ancho = 0;
+	int tinta_x = -1, tinta_y = -1, fondo_x = -1, fondo_y = -1;
+};
+
+Dibujo prepara_dibujo(const std::string &texto)
 {
-	int ancho = static_cast<int>(px[0].size());
-	std::optional<uint32_t> tinta, fondo;
+	Dibujo d;
+	d.px = dibuja_texto(texto);
+	d.ancho = static_cast<int>(d.px[0].size());
 	for (int j = 0; j < CELDA; j++)
-		for (int i = 0; i < ancho; i++) {
-			uint32_t c = img.en(x + i, y + j);
-			auto &esperado = px[j][i] ? tinta : fondo;
-			if (!esperado)
-				esperado = c;
-			else if (*esperado != c)
-				return false;
+		for (int i = 0; i < d.ancho; i++) {
+			int &px = d.px[j][i] ? d.tinta_x : d.fondo_x;
+			if (px < 0) {
+				px = i;
+				(d.px[j][i] ? d.tinta_y : d.fondo_y) = j;
+			}
 		}
-	return tinta && fondo && *tinta != *fondo;
+	return d;
+}
+
+// Whether the text stands at (x, y) in two different colours; it gives up at
+// the first pixel that disagrees, so a plain area costs a couple of reads.
+bool texto_en(const arnes::Imagen &img, const Dibujo &d, int x, int y)
+{
+	if (d.tinta_x < 0 || d.fondo_x < 0)
+		return false;
+	uint32_t tinta = img.en(x + d.tinta_x, y + d.tinta_y);
+	uint32_t fondo = img.en(x + d.fondo_x, y + d.fondo_y);
+	if (tinta == fondo)
+		return false;
+	for (int j = 0; j < CELDA; j++)
+		for (int i = 0; i < d.ancho; i++)
+			if (img.en(x + i, y + j) != (d.px[j][i] ? tinta : fondo))
+				return false;
+	return true;
 }
 
 // Runs xdotool with extra words on the session's display.
@@ -119,11 +148,10 @@ std::string lee_texto(const arnes::Imagen &img, int x, int y, int n)
 
 std::optional<std::pair<int, int>> busca_texto(const arnes::Imagen &img, const std::string &texto)
 {
-	auto px = dibuja_texto(texto);
-	int ancho = static_cast<int>(px[0].size());
-	for (int y = 0; y + CELDA <= img.alto; y++)
-		for (int x = 0; x + ancho <= img.ancho; x++)
-			if (texto_en(img, px, x, y))
+	Dibujo d = prepara_dibujo(texto);
+	for (int y = img.y0; y + CELDA <= img.y0 + img.alto; y++)
+		for (int x = img.x0; x + d.ancho <= img.x0 + img.ancho; x++)
+			if (texto_en(img, d, x, y))
 				return std::make_pair(x, y);
 	return std::nullopt;
 }
@@ -137,13 +165,14 @@ std::string datos_prueba(const std::string &nombre)
 	return std::string(ORQ_DATOS_PRUEBA) + "/" + nombre;
 }
 
-Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
+Sesion::Sesion(int ancho, int alto, bool con_ejemplo, const std::vector<std::string> &args)
 {
 	xvfb_ = std::make_unique<arnes::Xvfb>(ancho, alto);
 	carpeta_ = arnes::carpeta_temporal("e2e");
 	if (con_ejemplo)
 		arnes::escribe_fichero(ruta("datos.txt"), arnes::lee_fichero(ejemplo()));
-	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_);
+	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_, args,
+	                                            std::vector<std::string>{ANUNCIOS});
 	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE)) {
 		bool vivo = proceso_->vivo();
 		throw std::runtime_error(std::string("the program opened no window on ") + xvfb_->display() +
@@ -151,8 +180,37 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
 		                         proceso_->salida() + "; stderr: " + proceso_->errores());
 	}
 	arnes::raton_fuera(*xvfb_);
-	if (!espera_en_pantalla("eer Datos", ESPERA_ARRANQUE))
-		throw std::runtime_error("the command menu did not show");
+	if (!espera_anuncio(ANUNCIO_DIALOGO + std::string(DIALOGO_MENU.titulo), 0, ESPERA_ARRANQUE))
+		falla("the command menu did not show");
+}
+
+void Sesion::falla(const std::string &que) const
+{
+	throw std::runtime_error(que + " (display " + xvfb_->display() + "; stdout: " + proceso_->salida() +
+	                         "; stderr: " + proceso_->errores() + ")");
+}
+
+int Sesion::anuncios(const std::string &que) const
+{
+	std::string salida = proceso_->salida(), linea = que + "\n";
+	int n = 0;
+	for (size_t p = salida.find(linea); p != std::string::npos; p = salida.find(linea, p + 1))
+		n += p == 0 || salida[p - 1] == '\n';
+	return n;
+}
+
+bool Sesion::espera_anuncio(const std::string &que, int previos, double segundos)
+{
+	return arnes::espera_hasta([&] { return anuncios(que) > previos; }, segundos);
+}
+
+void Sesion::abre_dialogo(const std::string &teclas, const std::string &titulo)
+{
+	std::string anuncio = ANUNCIO_DIALOGO + titulo;
+	int previos = anuncios(anuncio);
+	tecla(teclas);
+	if (!espera_anuncio(anuncio, previos))
+		falla("the dialog \"" + titulo + "\" did not open");
 }
 
 Sesion::~Sesion()
@@ -171,13 +229,12 @@ bool Sesion::espera_texto(int x, int y, const std::string &texto, double segundo
 
 std::string Sesion::lee(int x, int y, int n)
 {
-	return lee_texto(captura(), x, y, n);
+	return lee_texto(arnes::captura(*xvfb_, arnes::Zona{x, y, CELDA * n, CELDA}), x, y, n);
 }
 
 void Sesion::carga(const std::string &nombre)
 {
-	tecla("l");
-	espera_en_pantalla("Fichero con datos");
+	abre_dialogo("l", DIALOGO_CARGA.titulo);
 	if (nombre != "datos.txt")
 		reemplaza_campo(nombre);
 	tecla("Return");
@@ -190,9 +247,10 @@ void Sesion::reemplaza_campo(const std::string &texto)
 	escribe(texto);
 }
 
-bool Sesion::espera_en_pantalla(const std::string &texto, double segundos)
+bool Sesion::espera_en_pantalla(const std::string &texto, double segundos, const arnes::Zona &zona)
 {
-	return arnes::espera_hasta([&] { return busca_texto(captura(), texto).has_value(); }, segundos);
+	return arnes::espera_hasta(
+	    [&] { return busca_texto(arnes::captura(*xvfb_, zona), texto).has_value(); }, segundos);
 }
 
 // Focus order of the save dialog: image box, its name, its browse button,
@@ -200,8 +258,7 @@ bool Sesion::espera_en_pantalla(const std::string &texto, double segundos)
 void Sesion::guarda(bool imagen, bool datos, const std::string &nombre_imagen,
                     const std::string &nombre_datos)
 {
-	tecla("g");
-	espera_en_pantalla("Fichero para guardar resultados");
+	abre_dialogo("g", DIALOGO_GUARDA.titulo);
 	if (imagen)
 		tecla("space");
 	tecla("Tab");
@@ -220,10 +277,9 @@ void Sesion::guarda(bool imagen, bool datos, const std::string &nombre_imagen,
 
 std::optional<int> Sesion::sal()
 {
-	tecla("Escape");
-	espera_en_pantalla("Vers. 3.1.2");
+	abre_dialogo("Escape", DIALOGO_SALIDA.titulo);
 	tecla("Return");
-	return proceso_->espera_salida(10);
+	return proceso_->espera_salida(ESPERA_ARRANQUE);
 }
 
 void EjemploCargado::SetUp()

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ constexpr uint32_t NEGRO_E2E = 0x000000;
 // started in it with its window found, the pointer out of it and the menu up.
 class Sesion {
 public:
-	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
+	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true,
+	                const std::vector<std::string> &args = {});
 	~Sesion(); // ends the program and the Xvfb, and removes the scratch folder
 	arnes::Xvfb &x() { return *xvfb_; }
 	arnes::Proceso &programa() { return *proceso_; }
@@ -35,9 +37,16 @@ public:
 	}
 	void escribe(const std::string &t) { arnes::escribe(*xvfb_, t); }
 	// Waits until the window shows `texto` at (x, y); false after the time.
-	bool espera_texto(int x, int y, const std::string &texto, double segundos = 5);
+	bool espera_texto(int x, int y, const std::string &texto, double segundos = ESPERA);
 	// Text of n character cells at (x, y), '?' where a cell is no character.
 	std::string lee(int x, int y, int n);
+	// Presses keys that open a dialog and waits until the program announces it
+	// by its title; throws if it does not open.
+	void abre_dialogo(const std::string &teclas, const std::string &titulo);
+	// How often the program has announced `que` (a whole line) on its output.
+	int anuncios(const std::string &que) const;
+	// Waits until it has announced `que` more than `previos` times.
+	bool espera_anuncio(const std::string &que, int previos, double segundos = ESPERA);
 	// Opens the load dialog, puts `nombre` in its field and confirms.
 	void carga(const std::string &nombre);
 	// Opens the save dialog, ticks what is asked (with other names if given)
@@ -46,12 +55,17 @@ public:
 	            const std::string &nombre_datos = "");
 	// Clears the focused text field and types `texto` in it.
 	void reemplaza_campo(const std::string &texto);
-	// Waits until `texto` shows anywhere in the window.
-	bool espera_en_pantalla(const std::string &texto, double segundos = 5);
+	// Waits until `texto` shows in the window, or in a rectangle of it.
+	bool espera_en_pantalla(const std::string &texto, double segundos = ESPERA,
+	                        const arnes::Zona &zona = TODA);
 	// Confirms the exit and waits for the program to end: its exit status.
 	std::optional<int> sal();
 
+	static constexpr double ESPERA = 20; // generous: only a failing test waits it out
+	static constexpr arnes::Zona TODA{0, 0, 1 << 16, 1 << 16};
+
 private:
+	[[noreturn]] void falla(const std::string &que) const;
 	std::unique_ptr<arnes::Xvfb> xvfb_;
 	std::string carpeta_;
 	std::unique_ptr<arnes::Proceso> proceso_;
