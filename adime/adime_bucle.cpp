@@ -26,6 +26,16 @@ Raton raton_ahora()
 	return Raton{mouse_x, mouse_y, mouse_z, mouse_b};
 }
 
+// Whether a key is down: a held navigation key must keep its pace, so a pass
+// after which the hook may step again does not sleep.
+bool tecla_abajo()
+{
+	for (int k = 0; k < KEY_MAX; k++)
+		if (key[k])
+			return true;
+	return false;
+}
+
 // Whether an object still waits to be drawn.
 bool hay_sucios(const DIALOG *objetos)
 {
@@ -84,7 +94,7 @@ int ejecuta_dialogo(Contexto &c)
 		Raton ahora = raton_ahora();
 		// Only a pass in which nothing happened sleeps: typing and pointing
 		// keep their pace, and a held navigation key paces itself.
-		bool activo = tecla || !(ahora == raton) || hay_sucios(objetos);
+		bool activo = tecla || tecla_abajo() || !(ahora == raton) || hay_sucios(objetos);
 		rest(activo ? 0 : REPOSO_MS);
 		raton = ahora;
 	}

@@ -22,20 +22,21 @@ struct Dialogo {
 };
 
 // The command menu: one row of four buttons with their shortcut keys.
-constexpr Dialogo DIALOGO_MENU = {"Opciones", "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]",
-                          175, 5, 650};
+constexpr Dialogo DIALOGO_MENU = {
+    "Opciones", "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]", 175, 5, 650};
 constexpr Dialogo DIALOGO_CARGA = {"Fichero con datos del espectro: ", ORQ_CAMPO_FICHERO, 70, 10, 300};
 constexpr Dialogo DIALOGO_GUARDA = {"Fichero para guardar resultados",
-                            "Guardar imagen %bool[] en fichero " ORQ_CAMPO_FICHERO " "
-                            "Guardar datos  %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
-                            100, 50, 300};
-constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibracion ", "Longitud de onda=%float[0,]",
-                               125, 10, 125};
-constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ", DIALOGO_CALIBRA_1.formato,
-                               DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y, DIALOGO_CALIBRA_1.ancho_campo};
+                                    "Guardar imagen %bool[] en fichero " ORQ_CAMPO_FICHERO " "
+                                    "Guardar datos  %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
+                                    100, 50, 300};
+constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibracion ",
+                                       "Longitud de onda=%float[0,]", 125, 10, 125};
+constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ",
+                                       DIALOGO_CALIBRA_1.formato, DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y,
+                                       DIALOGO_CALIBRA_1.ancho_campo};
 // The exit dialog's format is the help text, `info` (menu.cpp).
-constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)", nullptr, 20,
-                            10, 200};
+constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
+                                    nullptr, 20, 10, 200};
 
 // The help text's first block: the title and the version.
 #define ORQ_CABECERA_AYUDA "Orquilo      Vers. " ORQ_VERSION "   "

@@ -14,6 +14,7 @@
 
 #include "adime.h"
 #include "adime_dialogo.h"
+#include "textos.h"
 
 namespace {
 
@@ -95,8 +96,8 @@ int escenario_real(float inicial)
 {
 	float v = inicial;
 	nombra("real");
-	int r = adime_dialogf("Poner cursor en primer punto de calibracion ", 125, 10, 125,
-	                      "Longitud de onda=%float[0,]", &v);
+	int r = adime_dialogf(DIALOGO_CALIBRA_1.titulo, DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y,
+	                      DIALOGO_CALIBRA_1.ancho_campo, DIALOGO_CALIBRA_1.formato, &v);
 	linea("resultado=" + std::to_string(r) + " valor=" + flotante(v));
 	return 0;
 }
@@ -104,12 +105,10 @@ int escenario_real(float inicial)
 int escenario_guardar()
 {
 	int imagen = 0, datos = 0;
-	char bmp[1000] = "espectro.bmp", esp[1000] = "datos.txt";
+	char bmp[TAM_NOMBRE] = "espectro.bmp", esp[TAM_NOMBRE] = "datos.txt";
 	nombra("guardar");
-	int r = adime_dialogf("Fichero para guardar resultados", 100, 50, 300,
-	                      "Guardar imagen %bool[] en fichero %filename[1000,,] Guardar datos  %bool[] en "
-	                      "fichero %filename[1000,,] ",
-	                      &imagen, bmp, &datos, esp);
+	int r = adime_dialogf(DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
+	                      DIALOGO_GUARDA.ancho_campo, DIALOGO_GUARDA.formato, &imagen, bmp, &datos, esp);
 	linea("resultado=" + std::to_string(r) + " imagen=" + std::to_string(imagen) +
 	      " fichero_imagen=" + bmp + " datos=" + std::to_string(datos) + " fichero_datos=" + esp);
 	return 0;
@@ -117,9 +116,10 @@ int escenario_guardar()
 
 int escenario_cargar()
 {
-	char esp[1000] = "datos.txt";
+	char esp[TAM_NOMBRE] = "datos.txt";
 	nombra("cargar");
-	int r = adime_dialogf("Fichero con datos del espectro: ", 70, 10, 300, "%filename[1000,,]", esp);
+	int r = adime_dialogf(DIALOGO_CARGA.titulo, DIALOGO_CARGA.x, DIALOGO_CARGA.y,
+	                      DIALOGO_CARGA.ancho_campo, DIALOGO_CARGA.formato, esp);
 	linea("resultado=" + std::to_string(r) + " fichero=" + esp);
 	return 0;
 }
@@ -145,7 +145,8 @@ int llamada_menu(DIALOG *, int n)
 	if (n == 3) {
 		float v = 0;
 		nombra("anidado");
-		int r = adime_dialogf("Anidado", 125, 10, 125, "Longitud de onda=%float[0,]", &v);
+		int r = adime_dialogf("Anidado", DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y,
+		                      DIALOGO_CALIBRA_1.ancho_campo, DIALOGO_CALIBRA_1.formato, &v);
 		linea("anidado=" + std::to_string(r) + " valor=" + flotante(v));
 		nombra("menu");
 	}
@@ -155,9 +156,8 @@ int llamada_menu(DIALOG *, int n)
 int escenario_menu()
 {
 	nombra("menu");
-	int r = adime_lowlevel_dialogf("Opciones", 175, 5, 650,
-	                               "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]",
-	                               llamada_menu);
+	int r = adime_lowlevel_dialogf(DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y,
+	                               DIALOGO_MENU.ancho_campo, DIALOGO_MENU.formato, llamada_menu);
 	linea("resultado=" + std::to_string(r) + " pasadas=" + std::to_string(pasadas));
 	return 0;
 }

@@ -47,6 +47,7 @@ public:
 	bool vivo();
 	std::string salida() const;  // what it wrote on standard output
 	std::string errores() const; // what it wrote on standard error
+	int pid() const { return pid_; }
 
 private:
 	int pid_ = -1;

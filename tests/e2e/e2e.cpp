@@ -285,6 +285,5 @@ std::optional<int> Sesion::sal()
 void EjemploCargado::SetUp()
 {
 	s.carga("datos.txt");
-	constexpr int PWX = 824; // the window on the default 1024x768 desktop
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
 }

@@ -12,18 +12,25 @@
 #include <gtest/gtest.h>
 
 #include "arnes.h"
+#include "disposicion.h"
+#include "textos.h"
 
 // Colours of the program's window, as 0xRRGGBB.
-constexpr uint32_t AZUL_FONDO = 0xB4C8FA;
-constexpr uint32_t BLANCO_E2E = 0xFFFFFF;
-constexpr uint32_t NEGRO_E2E = 0x000000;
+constexpr uint32_t AZUL_FONDO = RGB_BLUE.hex();
+constexpr uint32_t BLANCO_E2E = RGB_WHITE.hex();
+constexpr uint32_t NEGRO_E2E = RGB_BLACK.hex();
+
+// The window on the default 1024x768 desktop of a session.
+constexpr int ESCRITORIO_X = 1024, ESCRITORIO_Y = 768;
+constexpr int PWX = ESCRITORIO_X - static_cast<int>(MARGEN_ESCRITORIO);
+constexpr int PWY = ESCRITORIO_Y - static_cast<int>(MARGEN_ESCRITORIO);
 
 // One run of orquilo: an Xvfb of the given desktop size, a scratch folder
 // (with the example spectrum as datos.txt unless told otherwise), the program
 // started in it with its window found, the pointer out of it and the menu up.
 class Sesion {
 public:
-	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true,
+	explicit Sesion(int ancho = ESCRITORIO_X, int alto = ESCRITORIO_Y, bool con_ejemplo = true,
 	                const std::vector<std::string> &args = {});
 	~Sesion(); // ends the program and the Xvfb, and removes the scratch folder
 	arnes::Xvfb &x() { return *xvfb_; }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "e2e.h"
+#include "textos.h"
 
 namespace {
 
@@ -51,13 +52,12 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 {
 	Sesion s;
 	arnes::Imagen antes = s.captura();
-	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta(
-	    [&] { return busca_texto(s.captura(), "Orquilo      Vers. 3.1.2").has_value(); }, 5));
+	s.abre_dialogo("Escape", DIALOGO_SALIDA.titulo);
+	EXPECT_TRUE(busca_texto(s.captura(), "Orquilo      Vers. " ORQ_VERSION).has_value());
 	EXPECT_TRUE(
 	    busca_texto(s.captura(), "Tecla TAB cambia entre escalas lineal y logaritmica.").has_value());
 	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(s.programa().vivo());
 	EXPECT_EQ(s.sal(), 0);
 }

@@ -8,10 +8,9 @@
 
 #include "disposicion.h"
 #include "e2e.h"
+#include "textos.h"
 
 namespace {
-
-constexpr int PWX = 824; // the window on a 1024x768 desktop
 
 // The first two lines of the example: 585.249 nm peaks at channel 153,
 // 703.241 nm at channel 1333.
@@ -46,14 +45,12 @@ protected:
 	// one channel at a time; then right to 1341 and back to 1333.
 	void calibra(const std::string &lambda1, const std::string &lambda2)
 	{
-		s.tecla("c");
-		ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
+		s.abre_dialogo("c", DIALOGO_CALIBRA_1.titulo);
 		pulsa("Left", 6);
 		pulsa("shift+Left", 3);
 		ASSERT_TRUE(cursor_en(C1));
 		s.reemplaza_campo(lambda1); // the arrows also moved the field's text cursor
-		s.tecla("Return");
-		ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en segundo punto"));
+		s.abre_dialogo("Return", DIALOGO_CALIBRA_2.titulo);
 		pulsa("Right", 12);
 		pulsa("shift+Left", 8);
 		ASSERT_TRUE(cursor_en(C2));
@@ -86,16 +83,14 @@ TEST_F(Calibracion, DosLineasDanLaLineaDeLongitudesYLasMarcas)
 
 TEST_F(Calibracion, EscEnElSegundoDialogoConservaLaCalibracion)
 {
-	s.tecla("c");
-	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
+	s.abre_dialogo("c", DIALOGO_CALIBRA_1.titulo);
 	s.escribe("500");
-	s.tecla("Return");
-	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en segundo punto"));
+	s.abre_dialogo("Return", DIALOGO_CALIBRA_2.titulo);
 	pulsa("Right", 2);
 	s.reemplaza_campo("600");
 	s.tecla("Escape");
-	ASSERT_TRUE(
-	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); },
+	                                Sesion::ESPERA));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 7), "       "); // still uncalibrated
 	s.tecla("Right");                                         // a plot: still no wavelength line
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 7), "       ");
@@ -107,8 +102,8 @@ TEST_F(Calibracion, LaCalibracionGuardadaVuelveAlCargar)
 	std::string esperado = lo_ini_esperado(C1, 585.249f, C2, 703.241f);
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_INICIO, Y_INFO_2, esperado));
 	s.guarda(false, true);
-	ASSERT_TRUE(
-	    arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt"))[0] == '"'; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt"))[0] == '"'; },
+	                                Sesion::ESPERA));
 	s.carga("datos.txt");
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=750 "));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 15), esperado);

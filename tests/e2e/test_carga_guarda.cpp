@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
-
 std::vector<float> numeros(const std::string &texto)
 {
 	std::vector<float> v;
@@ -99,8 +97,8 @@ TEST_F(EjemploCargado, GuardaLaImagenYLosDatosQueVuelvenACargarseIgual)
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=849 "));
 	arnes::Imagen pantalla = s.captura();
 	s.guarda(true, true);
-	ASSERT_TRUE(
-	    arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt")) != original; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("datos.txt")) != original; },
+	                                Sesion::ESPERA));
 	arnes::Imagen bmp = lee_bmp(arnes::lee_fichero(s.ruta("espectro.bmp")));
 	ASSERT_EQ(bmp.ancho, PWX);
 	ASSERT_EQ(bmp.alto, PWY - Y_IMAGEN);
@@ -131,8 +129,8 @@ TEST_F(EjemploCargado, ExtensionDeImagenNoAdmitidaNoEscribeNadaYLoDice)
 	std::ifstream f(s.ruta("imagen.png"));
 	EXPECT_FALSE(f.good());
 	s.tecla("Return"); // closes the message
-	EXPECT_TRUE(
-	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); }, 5));
+	EXPECT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); },
+	                                Sesion::ESPERA));
 }
 
 TEST_F(EjemploCargado, DatosQueNoSePuedenEscribirLoDicenYNoTocanNada)

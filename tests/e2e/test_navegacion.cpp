@@ -11,8 +11,6 @@
 #include "e2e.h"
 
 namespace {
-
-constexpr int PWX = 824, PWY = 568; // the window on a 1024x768 desktop
 constexpr int WY = PWY - 95;
 
 int campo(Sesion &s, int x, int y)
@@ -130,10 +128,11 @@ TEST_F(Navegacion, TabPasaALogaritmicaYVuelve)
 	int desde = WY * 55 / 100, hasta = WY * 64 / 100;
 	EXPECT_LT(columnas_marcadas(lineal, desde, hasta), 150);
 	s.tecla("Tab");
-	ASSERT_TRUE(
-	    arnes::espera_hasta([&] { return columnas_marcadas(s.captura(), desde, hasta) > 600; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return columnas_marcadas(s.captura(), desde, hasta) > 600; },
+	                                Sesion::ESPERA));
 	s.tecla("Tab");
-	EXPECT_TRUE(arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), lineal); }, 5));
+	EXPECT_TRUE(
+	    arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), lineal); }, Sesion::ESPERA));
 }
 
 TEST_F(Navegacion, MayusculasYArribaDoblaLaEscalaVertical)
@@ -143,7 +142,9 @@ TEST_F(Navegacion, MayusculasYArribaDoblaLaEscalaVertical)
 	s.tecla("shift+Up");
 	// Lines between half and all of the maximum now cross near the top.
 	EXPECT_TRUE(arnes::espera_hasta(
-	    [&] { return trazos_en_fila(s.captura(), FILA) >= trazos_en_fila(antes, FILA) + 4; }, 5));
+	    [&] { return trazos_en_fila(s.captura(), FILA) >= trazos_en_fila(antes, FILA) + 4; },
+	    Sesion::ESPERA));
 	s.tecla("shift+Down");
-	EXPECT_TRUE(arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), antes); }, 5));
+	EXPECT_TRUE(
+	    arnes::espera_hasta([&] { return igual_bajo_titulo(s.captura(), antes); }, Sesion::ESPERA));
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "adime_disposicion.h"
+#include "textos.h"
 
 using adime::Disposicion;
 using adime::Rect;
@@ -45,44 +46,49 @@ bool se_solapan(const Rect &a, const Rect &b)
 	return a.x < b.derecha() && b.x < a.derecha() && a.y < b.abajo() && b.y < a.abajo();
 }
 
-const char *const MENU = "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]";
-const char *const GUARDAR = "Guardar imagen %bool[] en fichero %filename[1000,,] Guardar datos  %bool[] en "
-                            "fichero %filename[1000,,] ";
+const char *const MENU = DIALOGO_MENU.formato;
+const char *const GUARDAR = DIALOGO_GUARDA.formato;
 
 } // namespace
 
 TEST(AdimeDisposicion, LaEsquinaDeLaVentanaConSuBarraEstaDondeSePide)
 {
-	Disposicion d = dispone("Longitud de onda=%float[0,]", "Poner cursor en primer punto de calibracion ",
-	                        125, 10, 125, true);
-	EXPECT_EQ(d.ventana.x, 125);
-	EXPECT_EQ(d.ventana.y, 10);
+	Disposicion d = dispone(DIALOGO_CALIBRA_1.formato, DIALOGO_CALIBRA_1.titulo, DIALOGO_CALIBRA_1.x,
+	                        DIALOGO_CALIBRA_1.y, DIALOGO_CALIBRA_1.ancho_campo, true);
+	EXPECT_EQ(d.ventana.x, DIALOGO_CALIBRA_1.x);
+	EXPECT_EQ(d.ventana.y, DIALOGO_CALIBRA_1.y);
 	EXPECT_EQ(d.barra.y, d.ventana.y + adime::BORDE);
 	EXPECT_GE(d.barra.w, 44 * PIXELES_POR_CARACTER); // the whole title fits its bar
 	ASSERT_EQ(d.filas.size(), 1u);
-	EXPECT_EQ(d.filas[0].campo.w, 125);
+	EXPECT_EQ(d.filas[0].campo.w, DIALOGO_CALIBRA_1.ancho_campo);
 	EXPECT_GE(d.filas[0].campo.y, d.barra.abajo());
 }
 
 TEST(AdimeDisposicion, ElMenuQuedaEnSuEsquinaYEncimaDeLaFila60EnCualquierVentana)
 {
 	for (int ancho : {1720, 824, 640}) {
-		Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, ancho, 480);
-		EXPECT_EQ(d.ventana.x, 175) << ancho;
-		EXPECT_EQ(d.ventana.y, 5);
+		Disposicion d = dispone(MENU, DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y,
+		                        DIALOGO_MENU.ancho_campo, false, ancho, 480);
+		EXPECT_EQ(d.ventana.x, DIALOGO_MENU.x) << ancho;
+		EXPECT_EQ(d.ventana.y, DIALOGO_MENU.y);
 		EXPECT_LE(d.ventana.abajo(), 60) << ancho;
 		EXPECT_LE(d.ventana.derecha(), ancho);
 		ASSERT_EQ(d.filas[0].botones.size(), 4u);
 		// Narrowed rows still hold every label.
 		EXPECT_GE(d.filas[0].botones[0].w, 10 * PIXELES_POR_CARACTER);
 	}
-	EXPECT_EQ(dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000).filas[0].campo.w, 650);
+	EXPECT_EQ(dispone(MENU, DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y, DIALOGO_MENU.ancho_campo,
+	                  false, 1720, 1000)
+	              .filas[0]
+	              .campo.w,
+	          DIALOGO_MENU.ancho_campo);
 }
 
 TEST(AdimeDisposicion, LoQueNoSePuedeEstrecharSeDesplazaDentroDeLaPantalla)
 {
-	Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, 500, 480);
-	EXPECT_LT(d.ventana.x, 175);
+	Disposicion d = dispone(MENU, DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y,
+	                        DIALOGO_MENU.ancho_campo, false, 500, 480);
+	EXPECT_LT(d.ventana.x, DIALOGO_MENU.x);
 	EXPECT_LE(d.ventana.derecha(), 500);
 	std::string titulo(70, 't');
 	d = dispone("x%float[]", titulo, 300, 10, 100, true, 640, 480);
@@ -92,10 +98,11 @@ TEST(AdimeDisposicion, LoQueNoSePuedeEstrecharSeDesplazaDentroDeLaPantalla)
 
 TEST(AdimeDisposicion, LosBotonesDeUnaFilaSeRepartenElAnchoDelCampoEnOrden)
 {
-	Disposicion d = dispone(MENU, "Opciones", 175, 5, 650, false, 1720, 1000);
+	Disposicion d = dispone(MENU, DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y,
+	                        DIALOGO_MENU.ancho_campo, false, 1720, 1000);
 	const auto &b = d.filas[0].botones;
 	int total = b.back().derecha() - b.front().x;
-	EXPECT_EQ(total, 650);
+	EXPECT_EQ(total, DIALOGO_MENU.ancho_campo);
 	for (size_t i = 1; i < b.size(); i++) {
 		EXPECT_LE(std::abs(b[i].w - b[0].w), 1);
 		EXPECT_GT(b[i].x, b[i - 1].derecha());
@@ -112,7 +119,8 @@ TEST(AdimeDisposicion, UnaFilaEstrechaEnsanchaSusBotonesHastaSusTextos)
 
 TEST(AdimeDisposicion, LasEtiquetasSeAlineanALaDerechaJuntoASusCampos)
 {
-	Disposicion d = dispone(GUARDAR, "Fichero para guardar resultados", 100, 50, 300, true);
+	Disposicion d = dispone(GUARDAR, DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
+	                        DIALOGO_GUARDA.ancho_campo, true);
 	ASSERT_EQ(d.filas.size(), 4u);
 	for (size_t i = 0; i < d.filas.size(); i++) {
 		const auto &f = d.filas[i];
@@ -132,7 +140,8 @@ TEST(AdimeDisposicion, LasEtiquetasSeAlineanALaDerechaJuntoASusCampos)
 
 TEST(AdimeDisposicion, OkYCancelarVanDebajoDeLosCamposSinSolaparse)
 {
-	Disposicion d = dispone(GUARDAR, "Fichero para guardar resultados", 100, 50, 300, true);
+	Disposicion d = dispone(GUARDAR, DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
+	                        DIALOGO_GUARDA.ancho_campo, true);
 	ASSERT_TRUE(d.con_ok_cancelar);
 	for (const auto &f : d.filas) {
 		EXPECT_GE(d.ok.y, f.campo.abajo());

@@ -5,6 +5,7 @@
 #include <allegro.h>
 
 #include "adime_formato.h"
+#include "textos.h"
 
 using adime::Campo;
 using adime::TipoCampo;
@@ -31,7 +32,7 @@ std::string error_de(const char *formato)
 
 TEST(AdimeFormato, ElMenuEsUnaFilaDeCuatroBotonesConSusAtajos)
 {
-	auto campos = analiza("%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]");
+	auto campos = analiza(DIALOGO_MENU.formato);
 	ASSERT_EQ(campos.size(), 1u);
 	const Campo &fila = campos[0];
 	EXPECT_EQ(fila.tipo, TipoCampo::fila_botones);
@@ -51,19 +52,18 @@ TEST(AdimeFormato, ElMenuEsUnaFilaDeCuatroBotonesConSusAtajos)
 
 TEST(AdimeFormato, ElDialogoDeCargaEsUnSoloCampoDeFicheroSinFiltro)
 {
-	auto campos = analiza("%filename[1000,,]");
+	auto campos = analiza(DIALOGO_CARGA.formato);
 	ASSERT_EQ(campos.size(), 1u);
 	EXPECT_EQ(campos[0].tipo, TipoCampo::fichero);
 	EXPECT_EQ(campos[0].etiqueta, "");
-	EXPECT_EQ(campos[0].bytes, 1000);
+	EXPECT_EQ(campos[0].bytes, TAM_NOMBRE);
 	EXPECT_EQ(campos[0].extension, "");
 	EXPECT_EQ(campos[0].titulo, "");
 }
 
 TEST(AdimeFormato, ElDialogoDeGuardarTieneCuatroCamposConSusEtiquetasExactas)
 {
-	auto campos = analiza("Guardar imagen %bool[] en fichero %filename[1000,,] Guardar datos  %bool[] en "
-	                      "fichero %filename[1000,,] ");
+	auto campos = analiza(DIALOGO_GUARDA.formato);
 	ASSERT_EQ(campos.size(), 4u);
 	EXPECT_EQ(campos[0].tipo, TipoCampo::casilla);
 	EXPECT_EQ(campos[0].etiqueta, "Guardar imagen ");
@@ -72,14 +72,14 @@ TEST(AdimeFormato, ElDialogoDeGuardarTieneCuatroCamposConSusEtiquetasExactas)
 	EXPECT_EQ(campos[2].tipo, TipoCampo::casilla);
 	EXPECT_EQ(campos[2].etiqueta, " Guardar datos  ");
 	EXPECT_EQ(campos[3].tipo, TipoCampo::fichero);
-	EXPECT_EQ(campos[3].bytes, 1000);
+	EXPECT_EQ(campos[3].bytes, TAM_NOMBRE);
 	for (const auto &c : campos)
 		EXPECT_TRUE(adime::toma_argumento(c.tipo));
 }
 
 TEST(AdimeFormato, LaCalibracionEsUnRealConMinimoCeroYSinMaximo)
 {
-	auto campos = analiza("Longitud de onda=%float[0,]");
+	auto campos = analiza(DIALOGO_CALIBRA_1.formato);
 	ASSERT_EQ(campos.size(), 1u);
 	EXPECT_EQ(campos[0].tipo, TipoCampo::real);
 	EXPECT_EQ(campos[0].etiqueta, "Longitud de onda=");
@@ -103,12 +103,12 @@ TEST(AdimeFormato, LosLimitesDeUnRealPuedenFaltarOEstarAmbos)
 
 TEST(AdimeFormato, LaAyudaSonBloquesDeTextoSeguidosDeRegla)
 {
-	auto campos = analiza("Orquilo      Vers. 3.1.2   %nothing[]%line[]"
+	auto campos = analiza("Titulo      Vers. 1.0   %nothing[]%line[]"
 	                      "Linea uno. \n\nLinea tres%nothing[]%line[]"
 	                      "Autor\n\nHerramientas\n%nothing[]%line[]");
 	ASSERT_EQ(campos.size(), 6u);
 	EXPECT_EQ(campos[0].tipo, TipoCampo::nada);
-	EXPECT_EQ(campos[0].etiqueta, "Orquilo      Vers. 3.1.2   ");
+	EXPECT_EQ(campos[0].etiqueta, "Titulo      Vers. 1.0   ");
 	EXPECT_EQ(campos[1].tipo, TipoCampo::linea);
 	EXPECT_EQ(campos[1].etiqueta, "");
 	EXPECT_EQ(campos[2].etiqueta, "Linea uno. \n\nLinea tres");

@@ -1,34 +1,7 @@
-// The program-wide state starts, and resets to, the documented initial values.
+// The channel-to-wavelength mapping of the program-wide state.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include "estado.h"
-
-TEST(Estado, ReiniciaVuelveALosValoresIniciales)
-{
-	Li = static_cast<float *>(std::malloc(4 * sizeof(float)));
-	nptL = 3;
-	maxL = 7;
-	al = 2;
-	bl = 3;
-	ch_i = 4;
-	elog = 1;
-	std::strcpy(filename_esp, "otro.txt");
-	std::strcpy(comment, "\"x\"");
-	reinicia_estado();
-	EXPECT_EQ(Li, nullptr);
-	EXPECT_EQ(nptL, 0);
-	EXPECT_EQ(maxL, 0);
-	EXPECT_EQ(al, 0);
-	EXPECT_EQ(bl, 0);
-	EXPECT_EQ(ch_i, 0);
-	EXPECT_EQ(elog, 0);
-	EXPECT_STREQ(filename_esp, "datos.txt");
-	EXPECT_STREQ(filename_bmp, "espectro.bmp");
-	EXPECT_STREQ(comment, "");
-}
 
 TEST(Estado, LongitudDeOndaEnDoblePrecisionGuardadaEnSimple)
 {
