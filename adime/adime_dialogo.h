@@ -1,7 +1,8 @@
 // One dialog from format to result: the parsed fields, the caller's variables,
 // the geometry, the Allegro objects with their edit buffers, and what each
-// button does.  prepara_dialogo builds it all, ejecuta_dialogo runs it
-// (adime_bucle.cpp), the button and shortcut objects live in adime_acciones.cpp.
+// button does.  analiza_y_dispone and construye_objetos build it all,
+// ejecuta_dialogo runs it (adime_bucle.cpp), the button and shortcut objects
+// live in adime_acciones.cpp.
 #pragma once
 
 #include <allegro.h>

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr double MEDIDA_S = 5;        // idle time measured each time
+constexpr double MEDIDA_S = 5;         // idle time measured each time
 constexpr int PULSACIONES = 20;        // key presses timed
 constexpr double SOSTENIDA_S = 3;      // a held key, for its pace
 constexpr int ASENTAR_MS = 2000;       // for a dialog or a load to settle
@@ -73,8 +73,9 @@ double tecla_a_pintado_ms(const arnes::Xvfb &x, double *solo_xdotool_ms)
 	for (int i = 0; i < PULSACIONES; i++) {
 		arnes::Imagen antes = arnes::captura(x, CAMPO_CURSOR);
 		double t = ahora_s();
-		arnes::pulsa_hasta(x, i % 2 ? "shift+Left" : "shift+Right",
-		                   [&] { return arnes::captura(x, CAMPO_CURSOR).px != antes.px; }, 5);
+		arnes::pulsa_hasta(
+		    x, i % 2 ? "shift+Left" : "shift+Right",
+		    [&] { return arnes::captura(x, CAMPO_CURSOR).px != antes.px; }, 5);
 		demoras.push_back(1000 * (ahora_s() - t));
 		arnes::duerme_ms(300);
 		double u = ahora_s();
@@ -93,14 +94,15 @@ double pasos_por_segundo(const arnes::Xvfb &x)
 	arnes::Imagen ultima = arnes::captura(x, CAMPO_CURSOR);
 	int cambios = 0;
 	double fin = ahora_s() + SOSTENIDA_S;
-	arnes::pulsa_hasta(x, "shift+Right",
-	                   [&] {
-		                   arnes::Imagen ahora = arnes::captura(x, CAMPO_CURSOR);
-		                   cambios += ahora.px != ultima.px;
-		                   ultima = ahora;
-		                   return ahora_s() > fin;
-	                   },
-	                   SOSTENIDA_S + 1);
+	arnes::pulsa_hasta(
+	    x, "shift+Right",
+	    [&] {
+		    arnes::Imagen ahora = arnes::captura(x, CAMPO_CURSOR);
+		    cambios += ahora.px != ultima.px;
+		    ultima = ahora;
+		    return ahora_s() > fin;
+	    },
+	    SOSTENIDA_S + 1);
 	return cambios / SOSTENIDA_S;
 }
 
@@ -130,7 +132,8 @@ int main(int argc, char **argv)
 	std::printf("key press to plot (median):   %5.1f ms  (xdotool alone: %.1f ms, ratio %.1f)\n", demora,
 	            xdotool, demora / xdotool);
 	double ritmo = pasos_por_segundo(x);
-	std::printf("held key:                     %5.1f steps/s  (ratio to 10/s: %.2f)\n", ritmo, ritmo / 10);
+	std::printf("held key:                     %5.1f steps/s  (ratio to 10/s: %.2f)\n", ritmo,
+	            ritmo / 10);
 	arnes::tecla(x, "c");
 	arnes::duerme_ms(ASENTAR_MS);
 	uso_en_reposo("a calibration dialog:", pid);

@@ -36,13 +36,13 @@ void calibra_dos_puntos(int c1, float l1, int c2, float l2)
 
 int comando_calibra()
 {
-	adime_callback = vigila_escala;
+	activa_navegacion();
 	float l1 = 0, l2 = 0;
 	int c1 = 0, c2 = 0;
 	if (!pide_punto(DIALOGO_CALIBRA_1, &l1, &c1) || !pide_punto(DIALOGO_CALIBRA_2, &l2, &c2))
 		return 0;
 	calibra_dos_puntos(c1, l1, c2, l2);
-	amplia_y0 = 0;
+	pide_redibujo();
 	pinta_L();
 	return 0;
 }

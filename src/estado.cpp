@@ -32,7 +32,7 @@ void reinicia_estado()
 	amplia_y = 0;
 	elog = 0;
 	ch_i0 = ch_f0 = ch_c0 = 0;
-	amplia_y0 = 0;
+	pide_redibujo();
 	pwx = pwy = wx = wy = 0;
 	grafica = nullptr;
 	WHITE = BLUE = BLACK = RED = BACK = 0;
@@ -46,6 +46,11 @@ void vista_inicial()
 	ch_f0 = ch_f = nptL;
 	ch_c0 = ch_c = (ch_f + ch_i) / 2;
 	amplia_y = 1;
+	pide_redibujo();
+}
+
+void pide_redibujo()
+{
 	amplia_y0 = 0;
 }
 

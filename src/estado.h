@@ -35,8 +35,15 @@ extern int WHITE, BLUE, BLACK, RED, BACK;
 extern char filename_esp[TAM_NOMBRE];
 extern char filename_bmp[TAM_NOMBRE];
 
-// Puts every variable above back to its initial value (frees Li, forgets grafica).
+// Puts every variable above back to its initial value (frees Li, forgets
+// grafica).  The program starts from these values; tests call it between cases.
 void reinicia_estado();
+
+// Asks the next plot for a full redraw rather than a cursor-only update: the
+// plot compares amplia_y with amplia_y0, and amplia_y is never 0 once a
+// spectrum is loaded.  Every change that the cursor-only path would miss (a
+// load, a calibration, the scale) goes through here.
+void pide_redibujo();
 
 // The view after a load: the whole spectrum, the cursor in the middle, no
 // amplification, and a full redraw due.  The log scale stays as it was.

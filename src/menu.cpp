@@ -76,14 +76,14 @@ int inicializo_graficos()
 
 void bucle_menu()
 {
-	adime_callback = vigila_escala;
+	activa_navegacion();
 	adime_lowlevel_dialogf(DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y, DIALOGO_MENU.ancho_campo,
 	                       DIALOGO_MENU.formato, menu_principal);
 }
 
 int menu_principal(DIALOG *, int boton_n)
 {
-	adime_callback = nullptr;
+	suspende_navegacion();
 	int resultado = MENU_SIGUE;
 	switch (boton_n) {
 	case BOTON_CARGA:
@@ -101,7 +101,7 @@ int menu_principal(DIALOG *, int boton_n)
 	default:
 		break;
 	}
-	adime_callback = vigila_escala;
+	activa_navegacion();
 	return resultado;
 }
 

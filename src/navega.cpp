@@ -1,10 +1,11 @@
 // Keyboard navigation.  navega() holds every rule, in the order they are
-// tried; vigila_escala() only reads the keys and plots.  All arithmetic is on
-// ints, rounded down.
+// tried; vigila_escala() only reads the keys and plots.  Channel arithmetic
+// is on ints, rounded down; the vertical scale is a float.
 #include "navega.h"
 
 #include <algorithm>
 
+#include "adime.h"
 #include "estado.h"
 #include "pinta.h"
 
@@ -73,7 +74,7 @@ bool navega(const Teclas &t)
 	int paso = (ch_f - ch_i) / PASOS_POR_VENTANA;
 	if (t.tab) {
 		elog = 1 - elog;
-		amplia_y0 = 0;
+		pide_redibujo();
 	} else if (t.arriba && t.shift && elog == 0) {
 		amplia_y = std::min(amplia_y * FACTOR_AMPLIA, AMPLIA_MAX);
 	} else if (t.abajo && t.shift && elog == 0) {
@@ -90,6 +91,16 @@ bool navega(const Teclas &t)
 		return false;
 	}
 	return true;
+}
+
+void activa_navegacion()
+{
+	adime_callback = vigila_escala;
+}
+
+void suspende_navegacion()
+{
+	adime_callback = nullptr;
 }
 
 void vigila_escala(DIALOG *)

@@ -16,3 +16,11 @@ bool navega(const Teclas &t);
 // The idle hook: reads Allegro's key-state array, navigates and plots.  The
 // running dialog is ignored and the keys are left for it too.
 void vigila_escala(DIALOG *d);
+
+// Who holds the dialogs' idle hook.  The command menu gives it to navigation;
+// each command takes it away while its own dialogs are open (a file name
+// typed in the load dialog must not zoom the plot), and the calibration
+// command hands it back for its dialogs, where the cursor must be placed.
+// The menu hands it back after every command, whatever the command did.
+void activa_navegacion();
+void suspende_navegacion();

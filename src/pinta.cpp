@@ -160,6 +160,13 @@ void dibuja_muestras(BITMAP *bmp, const Escalas &e)
 	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, RED, BACK);
 }
 
+// Column, inside the graph area, of the tick for wavelength t.
+int columna_de_longitud(double t, float escala_x)
+{
+	double canal = t / al - bl - ch_i;
+	return trunca(canal * escala_x);
+}
+
 // One series of ticks hanging from the top edge, from `desde` by `paso`
 // (added in single precision) while not past `hasta`.
 void serie_ticks(BITMAP *bmp, const Escalas &e, float desde, float hasta, float paso, int largo)
@@ -205,12 +212,6 @@ void redibujo_completo(const Escalas &e, const Longitudes &l)
 }
 
 } // namespace
-
-int columna_de_longitud(double t, float escala_x)
-{
-	double canal = t / al - bl - ch_i;
-	return trunca(canal * escala_x);
-}
 
 void dibuja_decoracion()
 {

@@ -17,6 +17,3 @@ void borra_linea_info_2();
 
 // Prints the title of the loaded file inside the graph area.
 void escribe_titulo();
-
-// Column, inside the graph area, of the tick for wavelength t; exposed for tests.
-int columna_de_longitud(double t, float escala_x);
