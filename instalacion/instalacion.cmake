@@ -35,15 +35,14 @@ install(FILES ${ORQ_INST}/copyright ${ORQ_INST_BIN}/changelog.gz
 set(CPACK_PACKAGE_NAME orquilo)
 set(CPACK_PACKAGE_VENDOR "the Orquilo authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard-driven viewer for one-dimensional spectra")
+# CPack writes the summary as the synopsis and indents these lines under it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "keyboard-driven viewer for one-dimensional spectra
- Orquilo opens a text file of intensities, one per detector channel, and
- plots it: zoom and scroll with the arrow keys, read channel, intensity and
- wavelength under a cursor, switch to a logarithmic scale, calibrate from two
- known lines, and save a picture of the view and the calibrated data.  It
- also reads ORTEC/Maestro and IAEA .Spe, Amptek .mca and columns of numbers.
- The interface speaks Spanish.")
-set(CPACK_PACKAGE_FILE_NAME "orquilo")
+    "Orquilo opens a text file of intensities, one per detector channel, and
+plots it: zoom and scroll with the arrow keys, read channel, intensity and
+wavelength under a cursor, switch to a logarithmic scale, calibrate from two
+known lines, and save a picture of the view and the calibrated data.  It
+also reads ORTEC/Maestro and IAEA .Spe, Amptek .mca and columns of numbers.
+The interface speaks Spanish.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
