@@ -137,13 +137,13 @@ std::string datos_prueba(const std::string &nombre)
 	return std::string(ORQ_DATOS_PRUEBA) + "/" + nombre;
 }
 
-Sesion::Sesion(int ancho, int alto, bool con_ejemplo)
+Sesion::Sesion(int ancho, int alto, bool con_ejemplo, const std::vector<std::string> &args)
 {
 	xvfb_ = std::make_unique<arnes::Xvfb>(ancho, alto);
 	carpeta_ = arnes::carpeta_temporal("e2e");
 	if (con_ejemplo)
 		arnes::escribe_fichero(ruta("datos.txt"), arnes::lee_fichero(ejemplo()));
-	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_);
+	proceso_ = std::make_unique<arnes::Proceso>(*xvfb_, ORQ_BINARIO, carpeta_, args);
 	if (!arnes::espera_ventana(*xvfb_, ESPERA_ARRANQUE)) {
 		bool vivo = proceso_->vivo();
 		throw std::runtime_error(std::string("the program opened no window on ") + xvfb_->display() +

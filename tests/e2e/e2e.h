@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,12 @@ constexpr uint32_t NEGRO_E2E = 0x000000;
 
 // One run of orquilo: an Xvfb of the given desktop size, a scratch folder
 // (with the example spectrum as datos.txt unless told otherwise), the program
-// started in it with its window found, the pointer out of it and the menu up.
+// started in it (with `args` on its command line) with its window found, the
+// pointer out of it and the menu up.
 class Sesion {
 public:
-	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true);
+	explicit Sesion(int ancho = 1024, int alto = 768, bool con_ejemplo = true,
+	                const std::vector<std::string> &args = {});
 	~Sesion(); // ends the program and the Xvfb, and removes the scratch folder
 	arnes::Xvfb &x() { return *xvfb_; }
 	arnes::Proceso &programa() { return *proceso_; }
