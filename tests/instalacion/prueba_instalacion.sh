@@ -3,19 +3,10 @@
 # exact list of files, the program's --version, the desktop entry, the
 # AppStream metainfo, the manual page and the MIME definitions as the desktop
 # tools themselves read them.  Usage: prueba_instalacion.sh BUILD VERSION
-set -euo pipefail
-build=$(cd "$1" && pwd)
-version=$2
-raiz=$(mktemp -d "$build/prueba-instalacion.XXXXXX")
-trap 'rm -rf "$raiz"' EXIT
+source "$(dirname "$0")/comun.sh" "$@"
 
-falla() {
-	echo "FALLO: $*" >&2
-	exit 1
-}
-
-DESTDIR="$raiz" cmake --install "$build" --prefix /usr >/dev/null
-usr="$raiz/usr"
+DESTDIR="$carpeta" cmake --install "$build" --prefix /usr >/dev/null
+usr="$carpeta/usr"
 
 echo "== installed files"
 esperados="bin/orquilo
@@ -47,19 +38,19 @@ grep -q '<project_license>MIT</project_license>' "$metainfo" || falla "project_l
 grep -q "<release version=\"$version\"" "$metainfo" || falla "no release $version in the metainfo"
 
 echo "== manual page"
-avisos="$raiz/avisos-man"
+avisos="$carpeta/avisos-man"
 LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$usr/share/man/man1/orquilo.1.gz" \
-	>"$raiz/man.txt" 2>"$avisos"
+	>"$carpeta/man.txt" 2>"$avisos"
 [ ! -s "$avisos" ] || { cat "$avisos" >&2; falla "man --warnings complained"; }
 for seccion in SINOPSIS OPCIONES ÓRDENES TECLAS "FORMATOS DE FICHERO" FICHEROS "ESTADO DE SALIDA"; do
-	grep -q "^$seccion" "$raiz/man.txt" || falla "the manual has no $seccion section"
+	grep -q "^$seccion" "$carpeta/man.txt" || falla "the manual has no $seccion section"
 done
 
 echo "== MIME types, as update-mime-database compiles them"
-mime="$raiz/mime"
+mime="$carpeta/mime"
 mkdir -p "$mime/packages"
 cp "$usr/share/mime/packages/orquilo.xml" "$mime/packages/"
-XDG_DATA_HOME="$raiz" update-mime-database "$mime" 2>"$avisos" || { cat "$avisos" >&2; falla "update-mime-database"; }
+XDG_DATA_HOME="$carpeta" update-mime-database "$mime" 2>"$avisos" || { cat "$avisos" >&2; falla "update-mime-database"; }
 [ ! -s "$avisos" ] || { cat "$avisos" >&2; falla "update-mime-database complained"; }
 grep -q ':application/x-spe-spectrum:\*\.spe$' "$mime/globs2" || falla "no *.spe glob"
 grep -q ':application/x-amptek-mca:\*\.mca$' "$mime/globs2" || falla "no *.mca glob"

@@ -3,16 +3,7 @@
 # data and contents, checks the dependencies that dpkg-shlibdeps computed,
 # unpacks it and runs the unpacked program, and runs lintian, which must
 # report no error.  Usage: prueba_paquete.sh BUILD VERSION
-set -euo pipefail
-build=$(cd "$1" && pwd)
-version=$2
-carpeta=$(mktemp -d "$build/prueba-paquete.XXXXXX")
-trap 'rm -rf "$carpeta"' EXIT
-
-falla() {
-	echo "FALLO: $*" >&2
-	exit 1
-}
+source "$(dirname "$0")/comun.sh" "$@"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$carpeta" >"$carpeta/cpack.log" ||
 	{ cat "$carpeta/cpack.log" >&2; falla "cpack"; }
