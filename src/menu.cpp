@@ -112,7 +112,8 @@ int inicializo_graficos()
 void carga_al_arrancar(const char *ruta)
 {
 	// The load dialog then offers this file, as if it had been typed there.
-	ustrzcpy(filename_esp, sizeof filename_esp, ruta);
+	// Byte for byte: the shell's name need not be in Allegro's encoding.
+	std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	carga_espectro(filename_esp);
 }
 
