@@ -19,7 +19,9 @@ extern void (*adime_shown_callback)(const char *title);
 // A modal dialog whose top-left corner (title bar included) is at (x, y), one
 // row per format field, each input field field_w pixels wide, followed by the
 // values that the fields bind.  Adds OK and Cancel: returns 1 for OK (the edited
-// values are copied back) and 2 for Cancel or Esc (nothing is copied).  A window
+// values are copied back) and 2 for Cancel or Esc (nothing is copied).  OK
+// also takes Alt+O and Ctrl+O, Cancel Alt+C and Ctrl+C, and plain C as well
+// when the dialog has no edit box that could take the letter.  A window
 // that would leave the screen is moved onto it.  -1, with no dialog shown, for a
 // malformed format or when there is no graphics mode.
 int adime_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);

@@ -3,6 +3,7 @@
 // written back by copia_a_variables.  Start with construye_objetos.
 #include "adime_dialogo.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "adime_objetos.h"
@@ -59,7 +60,7 @@ public:
 			pon_boton(c_.disposicion.ok, TEXTO_OK,
 			          accion(TipoAccion::ok, {atajo_tecla(KEY_ENTER), atajo_alt_ctrl('o')}));
 			pon_boton(c_.disposicion.cancelar, TEXTO_CANCELAR,
-			          accion(TipoAccion::cancelar, {atajo_tecla(KEY_ESC), atajo_alt_ctrl('c')}));
+			          accion(TipoAccion::cancelar, atajos_cancelar()));
 		}
 		c_.objetos.push_back(DIALOG{});
 		enlaza();
@@ -107,6 +108,16 @@ private:
 		int i = agrega(texto_proc, r, col_.texto, col_.fondo);
 		c_.objetos[i].d1 = a_la_derecha;
 		c_.objetos[i].dp = const_cast<std::string *>(&texto);
+	}
+
+	// With no edit box to type into, plain C is free, and cancels too.
+	std::vector<Atajo> atajos_cancelar() const
+	{
+		std::vector<Atajo> atajos{atajo_tecla(KEY_ESC), atajo_alt_ctrl('c')};
+		if (std::none_of(c_.campos.begin(), c_.campos.end(),
+		                 [](const Campo &f) { return es_edicion(f.tipo); }))
+			atajos.push_back(Atajo{Atajo::letra, 'c'});
+		return atajos;
 	}
 
 	Accion accion(TipoAccion tipo, std::vector<Atajo> atajos)

@@ -7,6 +7,8 @@ paquetes=(
   build-essential cmake pkg-config clang clang-format libclang-rt-14-dev git
   liballegro4-dev libfast-float-dev libgtest-dev
   xvfb xdotool x11-utils libx11-dev
+  libloadpng4-dev libpng-dev
+  dpkg-dev file lintian desktop-file-utils appstream man-db shared-mime-info
 )
 
 faltan=()

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include <allegro.h>
+#include <loadpng.h>
+
 #include "adime.h"
 #include "disposicion.h"
 #include "estado.h"
@@ -18,7 +21,7 @@ namespace {
 
 constexpr int RESULTADO_OK = 1;
 
-const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga"};
+const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
 // A message box with an OK button.
 void avisa(const char *linea1, const char *linea2)
@@ -45,7 +48,8 @@ void adopta(Lectura *l)
 void guarda_imagen()
 {
 	if (!extension_de_imagen_valida(filename_bmp)) {
-		avisa("No se guarda la imagen: su nombre debe acabar en .bmp, .pcx o .tga", filename_bmp);
+		avisa("No se guarda la imagen: su nombre debe acabar en .bmp, .pcx, .tga o .png",
+		      filename_bmp);
 		return;
 	}
 	show_mouse(nullptr);
@@ -70,6 +74,11 @@ void guarda_datos()
 }
 
 } // namespace
+
+void activa_formatos_de_imagen()
+{
+	register_png_file_type();
+}
 
 bool extension_de_imagen_valida(const char *nombre)
 {

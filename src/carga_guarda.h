@@ -14,5 +14,8 @@ bool carga_espectro(const char *ruta);
 // data.  Always 0.
 int comando_guarda();
 
-// Whether Allegro's bitmap saver writes this name: bmp, pcx or tga, any case.
+// Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.
+void activa_formatos_de_imagen();
+
+// Whether Allegro's bitmap saver writes this name: bmp, pcx, tga or png, any case.
 bool extension_de_imagen_valida(const char *nombre);

@@ -3,6 +3,7 @@
 #include "menu.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +26,32 @@ constexpr int MENU_SIGUE = 0;
 constexpr int MENU_TERMINA = 4;
 
 constexpr int RESULTADO_CANCELAR = 2;
+
+// Esc as the keyboard buffer holds it: scancode above, character below.
+constexpr int ASCII_ESC = 27;
+constexpr int PULSACION_ESC = KEY_ESC << 8 | ASCII_ESC;
+
+// Set by the window's close button, from Allegro's input thread; the command
+// menu's idle hook answers it.
+std::atomic<bool> cierre_pedido{false};
+
+// Allegro's close-button callback runs on its input thread, where no dialog
+// may be drawn: it only leaves word for the menu.
+void pide_cierre()
+{
+	cierre_pedido = true;
+}
+
+// The command menu's idle hook: navigation, and a pending close press
+// answered as Esc would be, by the menu's own "Salida+Help" button.  Only the
+// menu runs it (commands empty the hook or put plain navigation in it), so a
+// press made while another dialog is open waits until the menu is back.
+void vigila_menu(DIALOG *d)
+{
+	if (cierre_pedido.exchange(false))
+		simulate_keypress(PULSACION_ESC);
+	vigila_escala(d);
+}
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -59,6 +86,8 @@ int inicializo_graficos()
 	calcula_tamano_ventana();
 	if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, pwx, pwy, 0, 0) != 0)
 		return falla(allegro_error);
+	set_close_button_callback(pide_cierre);
+	activa_formatos_de_imagen();
 	// Let the window system draw the pointer: a pointer drawn into the screen
 	// would be caught by the exclusive-or cursor bar and the saved picture.
 	enable_hardware_cursor();
@@ -74,9 +103,17 @@ int inicializo_graficos()
 	return 0;
 }
 
+void carga_al_arrancar(const char *ruta)
+{
+	// The load dialog then offers this file, as if it had been typed there.
+	// Byte for byte: the shell's name need not be in Allegro's encoding.
+	std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
+	carga_espectro(filename_esp);
+}
+
 void bucle_menu()
 {
-	activa_navegacion();
+	activa_navegacion(vigila_menu);
 	adime_lowlevel_dialogf(DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y, DIALOGO_MENU.ancho_campo,
 	                       DIALOGO_MENU.formato, menu_principal);
 }
@@ -101,7 +138,7 @@ int menu_principal(DIALOG *, int boton_n)
 	default:
 		break;
 	}
-	activa_navegacion();
+	activa_navegacion(vigila_menu);
 	return resultado;
 }
 
@@ -109,6 +146,8 @@ int comando_salida()
 {
 	int r = adime_dialogf(DIALOGO_SALIDA.titulo, DIALOGO_SALIDA.x, DIALOGO_SALIDA.y,
 	                      DIALOGO_SALIDA.ancho_campo, info);
+	// A close press made while this question was up has had its answer.
+	cierre_pedido = false;
 	return r == RESULTADO_CANCELAR ? MENU_SIGUE : MENU_TERMINA;
 }
 

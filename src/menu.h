@@ -4,12 +4,18 @@
 
 #include <allegro.h>
 
-// Starts Allegro, opens the window and draws the decoration and the empty graph
+// Starts Allegro, opens the window (its close button asks for the exit
+// dialog), registers the PNG picture type and draws the decoration and the empty graph
 // area.  0 when ready; on failure the message has been shown and the result is
 // the exit status (1).
 int inicializo_graficos();
 
-// Runs the command menu until the exit is confirmed.
+// Start-up's load of the file named on the command line: as "Leer Datos" with
+// that name typed, which the load dialog then offers.
+void carga_al_arrancar(const char *ruta);
+
+// Runs the command menu until the exit is confirmed; the window's close button
+// opens the exit dialog as Esc does.
 void bucle_menu();
 
 // The button-row callback of the command menu: 1 load, 2 calibrate, 3 save,

@@ -93,9 +93,9 @@ bool navega(const Teclas &t)
 	return true;
 }
 
-void activa_navegacion()
+void activa_navegacion(void (*gancho)(DIALOG *d))
 {
-	adime_callback = vigila_escala;
+	adime_callback = gancho;
 }
 
 void suspende_navegacion()

@@ -17,10 +17,11 @@ bool navega(const Teclas &t);
 // running dialog is ignored and the keys are left for it too.
 void vigila_escala(DIALOG *d);
 
-// Who holds the dialogs' idle hook.  The command menu gives it to navigation;
+// Who holds the dialogs' idle hook.  The command menu gives it to navigation
+// (wrapped in its own hook, which also answers the window's close button);
 // each command takes it away while its own dialogs are open (a file name
 // typed in the load dialog must not zoom the plot), and the calibration
 // command hands it back for its dialogs, where the cursor must be placed.
 // The menu hands it back after every command, whatever the command did.
-void activa_navegacion();
+void activa_navegacion(void (*gancho)(DIALOG *d) = vigila_escala);
 void suspende_navegacion();

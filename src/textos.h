@@ -11,7 +11,7 @@
 constexpr int TAM_NOMBRE = ORQ_TAM_NOMBRE;
 #define ORQ_CAMPO_FICHERO "%filename[" ORQ_CADENA(ORQ_TAM_NOMBRE) ",,]"
 
-#define ORQ_VERSION "3.1.2"
+// ORQ_VERSION comes from the build: the project's version in CMakeLists.txt.
 constexpr const char *VERSION = ORQ_VERSION;
 
 // A dialog's title, format and top-left corner, and its fields' width.

@@ -27,7 +27,8 @@ constexpr int PWY = ESCRITORIO_Y - static_cast<int>(MARGEN_ESCRITORIO);
 
 // One run of orquilo: an Xvfb of the given desktop size, a scratch folder
 // (with the example spectrum as datos.txt unless told otherwise), the program
-// started in it with its window found, the pointer out of it and the menu up.
+// started in it (with `args` on its command line) with its window found, the
+// pointer out of it and the menu up.
 class Sesion {
 public:
 	explicit Sesion(int ancho = ESCRITORIO_X, int alto = ESCRITORIO_Y, bool con_ejemplo = true,

@@ -122,17 +122,6 @@ TEST_F(EjemploCargado, GuardaLaImagenYLosDatosQueVuelvenACargarseIgual)
 	EXPECT_EQ(s.lee(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, 11), "cn.fin=1500");
 }
 
-TEST_F(EjemploCargado, ExtensionDeImagenNoAdmitidaNoEscribeNadaYLoDice)
-{
-	s.guarda(true, false, "imagen.png");
-	EXPECT_TRUE(s.espera_en_pantalla("No se guarda la imagen"));
-	std::ifstream f(s.ruta("imagen.png"));
-	EXPECT_FALSE(f.good());
-	s.tecla("Return"); // closes the message
-	EXPECT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); },
-	                                Sesion::ESPERA));
-}
-
 TEST_F(EjemploCargado, DatosQueNoSePuedenEscribirLoDicenYNoTocanNada)
 {
 	std::string original = arnes::lee_fichero(s.ruta("datos.txt"));

@@ -228,6 +228,22 @@ TEST_F(Dialogos, AltYCtrlConOAceptanYConCCancelan)
 	}
 }
 
+TEST_F(Dialogos, SinCampoDeTextoLaCSolaCancelaYConCampoSeEscribe)
+{
+	ASSERT_TRUE(abre("salida"));
+	tecla("c");
+	termina();
+	EXPECT_EQ(dato("resultado"), "2");
+
+	// With an edit box the letter is text, not Cancel.
+	ASSERT_TRUE(abre("cargar"));
+	escribe("cc.txt");
+	tecla("Return");
+	termina();
+	EXPECT_EQ(dato("resultado"), "1");
+	EXPECT_EQ(dato("fichero"), "cc.txt");
+}
+
 TEST_F(Dialogos, LosAtajosConAltNoSeEscribenEnElCampo)
 {
 	ASSERT_TRUE(abre("cargar"));
