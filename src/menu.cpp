@@ -11,6 +11,7 @@
 #include "carga_guarda.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "hojea.h"
 #include "navega.h"
 #include "pinta.h"
 
@@ -32,6 +33,8 @@ constexpr int Y_SALIDA = 10;
 constexpr int ANCHO_SALIDA = 200;
 constexpr const char *TITULO_SALIDA = "(confirmar OK para abandonar el programa, C o ESC para continuar)";
 constexpr int RESULTADO_CANCELAR = 2;
+
+TeclasPagina paginas_antes; // as the menu's hook last saw them
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -80,9 +83,21 @@ int inicializo_graficos()
 	return 0;
 }
 
+void vigila_menu(DIALOG *d)
+{
+	TeclasPagina ahora;
+	ahora.abajo = key[KEY_PGDN];
+	ahora.arriba = key[KEY_PGUP];
+	int sentido = sentido_pedido(ahora, &paginas_antes);
+	if (sentido != 0)
+		hojea(sentido);
+	else
+		vigila_escala(d);
+}
+
 void bucle_menu()
 {
-	adime_callback = vigila_escala;
+	adime_callback = vigila_menu;
 	adime_lowlevel_dialogf("Opciones", X_MENU, Y_MENU, ANCHO_MENU, FORMATO_MENU, menu_principal);
 }
 
@@ -106,7 +121,7 @@ int menu_principal(DIALOG *, int boton_n)
 	default:
 		break;
 	}
-	adime_callback = vigila_escala;
+	adime_callback = vigila_menu;
 	return resultado;
 }
 
@@ -131,6 +146,7 @@ const char *const info =
     "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
+    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "

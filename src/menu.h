@@ -12,6 +12,10 @@ int inicializo_graficos();
 // Runs the command menu until the exit is confirmed.
 void bucle_menu();
 
+// The command menu's idle hook: the navigation keys, and Page Down / Page Up,
+// which browse the loaded file's folder (one file a press) only here.
+void vigila_menu(DIALOG *d);
+
 // The button-row callback of the command menu: 1 load, 2 calibrate, 3 save,
 // 4 exit.  0 keeps the menu open; 4 after a confirmed exit.
 int menu_principal(DIALOG *boton, int boton_n);

@@ -17,6 +17,7 @@ TEST(Estado, ReiniciaVuelveALosValoresIniciales)
 	elog = 1;
 	std::strcpy(filename_esp, "otro.txt");
 	std::strcpy(comment, "\"x\"");
+	std::strcpy(fichero_cargado, "a/b.txt");
 	reinicia_estado();
 	EXPECT_EQ(Li, nullptr);
 	EXPECT_EQ(nptL, 0);
@@ -28,6 +29,7 @@ TEST(Estado, ReiniciaVuelveALosValoresIniciales)
 	EXPECT_STREQ(filename_esp, "datos.txt");
 	EXPECT_STREQ(filename_bmp, "espectro.bmp");
 	EXPECT_STREQ(comment, "");
+	EXPECT_STREQ(fichero_cargado, "");
 }
 
 TEST(Estado, LongitudDeOndaEnDoblePrecisionGuardadaEnSimple)
