@@ -205,6 +205,15 @@ TEST(Picos, LosExtremosYLosHuecos)
 	li[25] = std::numeric_limits<float>::quiet_NaN();
 	EXPECT_TRUE(es_pico(li.data(), 100, 50));
 	EXPECT_FALSE(es_pico(li.data(), 100, 75));
+	// Far from the ends too: half the background NaN, the rest decides.
+	std::vector<float> lejos(201, 2);
+	lejos[100] = 30;
+	for (int d = 21; d <= 60; d++)
+		lejos[100 + d] = std::numeric_limits<float>::quiet_NaN();
+	EXPECT_TRUE(es_pico(lejos.data(), 200, 100));
+	for (int d = 21; d <= 60; d++)
+		lejos[100 - d] = 27; // background 27: 30 stands out by 3, not by 3 * sqrt(27)
+	EXPECT_FALSE(es_pico(lejos.data(), 200, 100));
 	// Fewer than 22 channels: no background, no peak.
 	EXPECT_FALSE(es_pico(li.data(), 21, 1));
 	EXPECT_TRUE(es_pico(li.data(), 22, 1));
