@@ -4,12 +4,12 @@
 // noise, walked over every peak that it throws up.  Each beside the plain way (the median taken at every
 // local maximum) measured in the same run, and a single pass that reads every sample.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <random>
 #include <vector>
 
+#include "cronometro.h"
 #include "picos.h"
 
 namespace {
@@ -17,22 +17,6 @@ namespace {
 constexpr int TAMANOS[] = {100000, 1000000, 10000000};
 constexpr double FONDO = 100;
 constexpr int REPETICIONES = 3;
-
-double segundos_desde(std::chrono::steady_clock::time_point t0)
-{
-	return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-template <typename F> double mejor_tiempo(F f)
-{
-	double mejor = 1e30;
-	for (int i = 0; i < REPETICIONES; i++) {
-		auto t0 = std::chrono::steady_clock::now();
-		f();
-		mejor = std::min(mejor, segundos_desde(t0));
-	}
-	return mejor;
-}
 
 // Noise uniform within two deviations, whose median background only rarely
 // sinks far enough for a peak, or counting noise, which now and then does.
@@ -78,18 +62,24 @@ void mide(int n, bool poisson)
 {
 	std::vector<float> li = ruido(n, poisson);
 	int nuestras = 0, llanas = 0;
-	double nuestro = mejor_tiempo(
-	    [&] { nuestras = paseo([&](int c) { return pico_siguiente(li.data(), n, c, 1); }); });
-	double llano = mejor_tiempo([&] {
+	double nuestro = mejor_tiempo(REPETICIONES, [&] {
+		nuestras = paseo([&](int c) { return pico_siguiente(li.data(), n, c, 1); });
+		return true;
+	});
+	double llano = mejor_tiempo(REPETICIONES, [&] {
 		llanas = paseo([&](int desde) {
 			for (int c = desde + 1; c <= n; c++)
 				if (pico_llano(li, n, c))
 					return c;
 			return 0;
 		});
+		return true;
 	});
 	volatile float maximo = 0;
-	double pasada = mejor_tiempo([&] { maximo = *std::max_element(li.begin(), li.end()); });
+	double pasada = mejor_tiempo(REPETICIONES, [&] {
+		maximo = *std::max_element(li.begin(), li.end());
+		return true;
+	});
 	std::printf(
 	    "%10d canales, %s: %4d picos, %7.1f ms (llano %8.1f ms, razon %5.1fx; una lectura %5.2f ms, "
 	    "%5.1f lecturas)%s\n",

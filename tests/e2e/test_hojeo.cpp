@@ -33,6 +33,15 @@ bool cursor_es(Sesion &s, const std::string &cur)
 	return s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=" + cur);
 }
 
+// The example as a.txt, the NaI spectrum (1001 channels) after it, and the
+// example loaded: whether it showed.
+bool ejemplo_y_otro(Sesion &s, const std::string &otro)
+{
+	llena(s, {{"a.txt", ejemplo()}, {otro, datos_prueba("real/nai-1001.txt")}});
+	s.carga("a.txt");
+	return fin_es(s, "1500 ");
+}
+
 // The graph below the title line.
 bool misma_grafica(const arnes::Imagen &a, const arnes::Imagen &b)
 {
@@ -101,9 +110,7 @@ TEST(Hojeo, AvPagYRePagRecorrenLaCarpetaSaltandoLoQueNoSeLee)
 TEST(Hojeo, ElDialogoDeCargaProponeElFicheroHojeado)
 {
 	Sesion s(1024, 768, false);
-	llena(s, {{"a.txt", ejemplo()}, {"b-siguiente.txt", datos_prueba("real/nai-1001.txt")}});
-	s.carga("a.txt");
-	ASSERT_TRUE(fin_es(s, "1500 "));
+	ASSERT_TRUE(ejemplo_y_otro(s, "b-siguiente.txt"));
 	s.tecla("Next");
 	ASSERT_TRUE(fin_es(s, "1001 "));
 	s.tecla("l");
@@ -117,9 +124,7 @@ TEST(Hojeo, ElDialogoDeCargaProponeElFicheroHojeado)
 TEST(Hojeo, EnUnDialogoDeCalibracionAvPagNoHaceNadaYControlDerechaSi)
 {
 	Sesion s(1024, 768, false);
-	llena(s, {{"a.txt", ejemplo()}, {"b.txt", datos_prueba("real/nai-1001.txt")}});
-	s.carga("a.txt");
-	ASSERT_TRUE(fin_es(s, "1500 "));
+	ASSERT_TRUE(ejemplo_y_otro(s, "b.txt"));
 	s.tecla("c");
 	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
 	s.tecla("Next");

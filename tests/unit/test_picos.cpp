@@ -6,25 +6,22 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
+#include "fichero.h"
 #include "picos.h"
 
 namespace {
 
-// One count a line; slot 0 unused.
+// Read by the program's own reader; slot 0 unused.
 std::vector<float> lee_cuentas(const char *ruta)
 {
-	std::vector<float> li(1, 0);
-	FILE *f = std::fopen(ruta, "r");
-	if (f == nullptr)
-		return li;
-	float v;
-	while (std::fscanf(f, "%f", &v) == 1)
-		li.push_back(v);
-	std::fclose(f);
+	Lectura l;
+	std::vector<float> li;
+	if (lee_espectro(ruta, &l) == FICHERO_BIEN)
+		li.assign(l.Li, l.Li + l.nptL + 1);
+	libera_lectura(&l);
 	return li;
 }
 
@@ -153,20 +150,21 @@ TEST(Picos, ElPaseoParaJustoDondeLaDefinicionLlana)
 	EXPECT_EQ(atras, esperadas);
 }
 
+// Channel 100 of 200 at `justo` is a peak, and a little lower is not.
+void borde(std::vector<float> li, float justo, float debajo)
+{
+	li[100] = justo;
+	EXPECT_TRUE(es_pico(li.data(), 200, 100)) << justo;
+	li[100] = debajo;
+	EXPECT_FALSE(es_pico(li.data(), 200, 100)) << debajo;
+}
+
 TEST(Picos, ElUmbralEnSuBorde)
 {
 	// Background 25: the line must stand 3 * 5 = 15 above it.
-	std::vector<float> li(201, 25);
-	li[100] = 40;
-	EXPECT_TRUE(es_pico(li.data(), 200, 100));
-	li[100] = std::nextafter(40.0f, 0.0f);
-	EXPECT_FALSE(es_pico(li.data(), 200, 100));
+	borde(std::vector<float>(201, 25), 40, std::nextafter(40.0f, 0.0f));
 	// Below a background of 1 the noise counts as 1: three counts above.
-	std::fill(li.begin(), li.end(), 0.5f);
-	li[100] = 3.5f;
-	EXPECT_TRUE(es_pico(li.data(), 200, 100));
-	li[100] = 3.49f;
-	EXPECT_FALSE(es_pico(li.data(), 200, 100));
+	borde(std::vector<float>(201, 0.5f), 3.5f, 3.49f);
 }
 
 TEST(Picos, FondoParEsLaMediaDeLosDosCentrales)
@@ -175,10 +173,7 @@ TEST(Picos, FondoParEsLaMediaDeLosDosCentrales)
 	// reach 20 + 3 * sqrt(20) = 33.42.
 	std::vector<float> li(201, 10);
 	std::fill(li.begin() + 100, li.end(), 30.0f);
-	li[100] = 33.5f;
-	EXPECT_TRUE(es_pico(li.data(), 200, 100));
-	li[100] = 33.4f;
-	EXPECT_FALSE(es_pico(li.data(), 200, 100));
+	borde(li, 33.5f, 33.4f);
 }
 
 TEST(Picos, EnUnaMesetaParaEnSuPrimerCanalDesdeAmbosLados)
