@@ -150,6 +150,8 @@ TEST_F(PicosEnElMenu, ControlYFlechasVanDeLineaEnLineaYLaVentanaLasSigue)
 	s.tecla("ctrl+Left");
 	ASSERT_TRUE(cursor_es(s, "703 "));
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_1, 11), "cn.ini=1   ");
+	// Only the cursor was redrawn: a full redraw would have wiped the title.
+	EXPECT_EQ(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, 5), "\"...\"");
 	// Zoomed to 241..963, the lines at 808, 834 and 900 lie inside; 979 does
 	// not, and the window of 722 channels centres on it.
 	s.tecla("Up");
@@ -163,4 +165,5 @@ TEST_F(PicosEnElMenu, ControlYFlechasVanDeLineaEnLineaYLaVentanaLasSigue)
 	ASSERT_TRUE(cursor_es(s, "979 "));
 	EXPECT_TRUE(s.espera_texto(X_CAMPO_INICIO, Y_INFO_1, "cn.ini=618 "));
 	EXPECT_TRUE(fin_es(s, "1340 "));
+	EXPECT_NE(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, 5), "\"...\"");
 }
