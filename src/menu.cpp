@@ -1,5 +1,5 @@
-// Start-up, the command menu and its dispatch, the exit command with the help
-// text, and shutdown.  Read inicializo_graficos, then bucle_menu.
+// Start-up, the command menu with its dispatch and its idle hook, the exit
+// command with the help text, and shutdown.  Read inicializo_graficos, then bucle_menu.
 #include "menu.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-// Start-up, the command menu with its dispatch, the exit command with the help
-// text, and shutdown.
+// Start-up, the command menu with its dispatch and its idle hook, the exit
+// command with the help text, and shutdown.
 #pragma once
 
 #include <allegro.h>
