@@ -1,5 +1,6 @@
 // Start-up, the command menu with its dispatch and its idle hook, the exit
-// command with the help text, and shutdown.  Read inicializo_graficos, then bucle_menu.
+// command with the help text, and shutdown.  Read inicializo_graficos, then
+// bucle_menu.
 #include "menu.h"
 
 #include <algorithm>
