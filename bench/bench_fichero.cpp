@@ -1,7 +1,6 @@
 // Reading speed of the data file: the one-pass reader against the two-pass
 // fscanf reader, on files of 10^5, 10^6 and 10^7 samples written by the
 // program's own writer.  Prints samples per second for both and their ratio.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "../tests/unit/test_fichero_referencia.h"
+#include "cronometro.h"
 #include "fichero.h"
 
 namespace {
@@ -17,11 +17,6 @@ namespace {
 constexpr int TAMANOS[] = {100000, 1000000, 10000000};
 constexpr int REPETICIONES = 5;
 constexpr float INTENSIDAD_MAXIMA = 60000;
-
-double segundos_desde(std::chrono::steady_clock::time_point t0)
-{
-	return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 // A spectrum like a detector's: counts, some with a fraction, and a calibration.
 bool escribe_prueba(const std::string &ruta, int n)
@@ -34,29 +29,15 @@ bool escribe_prueba(const std::string &ruta, int n)
 	return escribe_espectro(ruta.c_str(), "\"prueba\"", v.data(), n, 0.182804f, -1.191938f) == 0;
 }
 
-// The best of a few runs, in seconds.
-template <typename F> double mejor_tiempo(F lee)
-{
-	double mejor = 1e30;
-	for (int i = 0; i < REPETICIONES; i++) {
-		auto t0 = std::chrono::steady_clock::now();
-		if (!lee())
-			return -1;
-		double t = segundos_desde(t0);
-		mejor = t < mejor ? t : mejor;
-	}
-	return mejor;
-}
-
 bool mide(const std::string &ruta, int n)
 {
-	double nuestro = mejor_tiempo([&] {
+	double nuestro = mejor_tiempo(REPETICIONES, [&] {
 		Lectura l;
 		bool bien = lee_espectro(ruta.c_str(), &l) == 0 && l.nptL == n;
 		libera_lectura(&l);
 		return bien;
 	});
-	double referencia = mejor_tiempo([&] {
+	double referencia = mejor_tiempo(REPETICIONES, [&] {
 		LecturaReferencia r;
 		return lee_referencia(ruta.c_str(), &r) && r.nptL == n;
 	});

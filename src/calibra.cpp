@@ -36,6 +36,8 @@ void calibra_dos_puntos(int c1, float l1, int c2, float l2)
 
 int comando_calibra()
 {
+	// Navigation alone: browsing to another file under an open calibration
+	// would pair its points with the wrong spectrum.
 	activa_navegacion();
 	float l1 = 0, l2 = 0;
 	int c1 = 0, c2 = 0;

@@ -2,6 +2,7 @@
 // module runs their dialogs, commits what was read and writes the picture.
 #include "carga_guarda.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -97,11 +98,19 @@ bool carga_espectro(const char *ruta)
 		avisa(mensaje_error_fichero(error, ruta), nullptr);
 		return false;
 	}
-	adopta(&l);
+	muestra_leido(ruta, &l);
+	return true;
+}
+
+void muestra_leido(const char *ruta, Lectura *l)
+{
+	adopta(l);
+	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
+	if (ruta != filename_esp)
+		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
-	return true;
 }
 
 int comando_carga()

@@ -2,6 +2,8 @@
 // spectrum to the state, and writing the picture and the data.
 #pragma once
 
+#include "fichero.h"
+
 // Asks for a file name and loads it; on any failure the old spectrum stays and
 // a message says why.  Always 0 (the menu stays open).
 int comando_carga();
@@ -9,6 +11,11 @@ int comando_carga();
 // Reads the file and shows it with a fresh view and its title; on failure
 // the old spectrum stays and a message box says why (false).
 bool carga_espectro(const char *ruta);
+
+// What a load does once the file at ruta has been read into *l: the spectrum
+// replaces the old one and shows with a fresh view and its title, and ruta
+// becomes the loaded file and the name the load dialog proposes.
+void muestra_leido(const char *ruta, Lectura *l);
 
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  Always 0.

@@ -19,6 +19,7 @@ BITMAP *grafica;
 int WHITE, BLUE, BLACK, RED, BACK;
 char filename_esp[TAM_NOMBRE] = "datos.txt";
 char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
+char fichero_cargado[TAM_NOMBRE];
 
 void reinicia_estado()
 {
@@ -38,6 +39,7 @@ void reinicia_estado()
 	WHITE = BLUE = BLACK = RED = BACK = 0;
 	std::strcpy(filename_esp, "datos.txt");
 	std::strcpy(filename_bmp, "espectro.bmp");
+	fichero_cargado[0] = '\0';
 }
 
 void vista_inicial()

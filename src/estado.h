@@ -35,6 +35,10 @@ extern int WHITE, BLUE, BLACK, RED, BACK;
 extern char filename_esp[TAM_NOMBRE];
 extern char filename_bmp[TAM_NOMBRE];
 
+// The file of the last load, empty before any: browsing goes through its
+// folder.  filename_esp can differ, once the save dialog has changed it.
+extern char fichero_cargado[TAM_NOMBRE];
+
 // Puts every variable above back to its initial value (frees Li, forgets
 // grafica).  The program starts from these values; tests call it between cases.
 void reinicia_estado();

@@ -1,5 +1,6 @@
-// Start-up, the command menu and its dispatch, the exit command with the help
-// text, and shutdown.  Read inicializo_graficos, then bucle_menu.
+// Start-up, the command menu with its dispatch and its idle hook, the exit
+// command with the help text, and shutdown.  Read inicializo_graficos, then
+// bucle_menu.
 #include "menu.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "carga_guarda.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "hojea.h"
 #include "navega.h"
 #include "pinta.h"
 #include "textos.h"
@@ -42,16 +44,7 @@ void pide_cierre()
 	cierre_pedido = true;
 }
 
-// The command menu's idle hook: navigation, and a pending close press
-// answered as Esc would be, by the menu's own "Salida+Help" button.  Only the
-// menu runs it (commands empty the hook or put plain navigation in it), so a
-// press made while another dialog is open waits until the menu is back.
-void vigila_menu(DIALOG *d)
-{
-	if (cierre_pedido.exchange(false))
-		simulate_keypress(PULSACION_ESC);
-	vigila_escala(d);
-}
+TeclasPagina paginas_antes; // as the menu's hook last saw them
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -101,6 +94,21 @@ int inicializo_graficos()
 	wy = pwy - MENOS_ALTO_GRAFICA;
 	dibuja_decoracion();
 	return 0;
+}
+
+// A close press goes through the menu's own "Salida+Help" button, as Esc.
+void vigila_menu(DIALOG *d)
+{
+	if (cierre_pedido.exchange(false))
+		simulate_keypress(PULSACION_ESC);
+	TeclasPagina ahora;
+	ahora.abajo = key[KEY_PGDN];
+	ahora.arriba = key[KEY_PGUP];
+	int sentido = sentido_pedido(ahora, &paginas_antes);
+	if (sentido != 0)
+		hojea(sentido);
+	else
+		vigila_escala(d);
 }
 
 void carga_al_arrancar(const char *ruta)
@@ -165,6 +173,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
+    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "

@@ -1,5 +1,5 @@
-// Start-up, the command menu with its dispatch, the exit command with the help
-// text, and shutdown.
+// Start-up, the command menu with its dispatch and its idle hook, the exit
+// command with the help text, and shutdown.
 #pragma once
 
 #include <allegro.h>
@@ -17,6 +17,14 @@ void carga_al_arrancar(const char *ruta);
 // Runs the command menu until the exit is confirmed; the window's close button
 // opens the exit dialog as Esc does.
 void bucle_menu();
+
+// The command menu's idle hook: a pending press of the window's close button,
+// answered as Esc would be; Page Down / Page Up, which browse the loaded
+// file's folder (one file a press); otherwise the navigation keys.  Only the
+// menu runs it (commands empty the hook or put plain navigation in it), so a
+// close press made while another dialog is open waits until the menu is back,
+// and no file is browsed under an open calibration.
+void vigila_menu(DIALOG *d);
 
 // The button-row callback of the command menu: 1 load, 2 calibrate, 3 save,
 // 4 exit.  0 keeps the menu open; 4 after a confirmed exit.

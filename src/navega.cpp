@@ -7,6 +7,7 @@
 
 #include "adime.h"
 #include "estado.h"
+#include "picos.h"
 #include "pinta.h"
 
 namespace {
@@ -67,6 +68,29 @@ void cursor_izquierda(int paso)
 	ch_i -= d;
 }
 
+// Puts the window, with its width, around channel c as far as the spectrum allows.
+void centra_ventana(int c)
+{
+	int ancho = ch_f - ch_i;
+	ch_i = std::clamp(c - ancho / 2, 1, std::max(1, nptL - ancho));
+	ch_f = ch_i + ancho;
+}
+
+// Ctrl with an arrow: the cursor to the next peak that way, the window after
+// it when the peak lies outside.  Nothing to search before a load.
+bool salta_a_pico(int sentido)
+{
+	if (Li == nullptr || nptL <= 0)
+		return false;
+	int pico = pico_siguiente(Li, nptL, ch_c, sentido);
+	if (pico == 0)
+		return true;
+	ch_c = pico;
+	if (pico < ch_i || pico > ch_f)
+		centra_ventana(pico);
+	return true;
+}
+
 } // namespace
 
 bool navega(const Teclas &t)
@@ -83,6 +107,8 @@ bool navega(const Teclas &t)
 		acerca(paso);
 	} else if (t.abajo && !t.shift && ch_f - ch_i < nptL) {
 		aleja(paso);
+	} else if (t.control && (t.derecha || t.izquierda)) {
+		return salta_a_pico(t.derecha ? 1 : -1);
 	} else if (t.derecha) {
 		cursor_derecha(t.shift ? 1 : paso);
 	} else if (t.izquierda) {
@@ -112,6 +138,7 @@ void vigila_escala(DIALOG *)
 	t.derecha = key[KEY_RIGHT];
 	t.izquierda = key[KEY_LEFT];
 	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+	t.control = key[KEY_LCONTROL] || key[KEY_RCONTROL];
 	if (navega(t))
 		pinta_L();
 }

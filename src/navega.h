@@ -1,12 +1,13 @@
 // Keyboard navigation: the dialogs' idle hook polls which keys are down and
-// zooms, scrolls, moves the cursor and changes the vertical scale.
+// zooms, scrolls, moves the cursor (to the next peak with Ctrl) and changes
+// the vertical scale.
 #pragma once
 
 #include <allegro.h>
 
-// The keys that navigation looks at; shift is either Shift key.
+// The keys that navigation looks at; shift and control are either such key.
 struct Teclas {
-	bool tab, arriba, abajo, derecha, izquierda, shift;
+	bool tab, arriba, abajo, derecha, izquierda, shift, control;
 };
 
 // Applies the first navigation rule that the keys match to the view.  True

@@ -23,6 +23,7 @@ constexpr double ESPERA_ARRANQUE = 60; // generous: sanitizer builds start slowl
 // The program announces each dialog it opens when this is in its environment.
 constexpr const char *ANUNCIOS = "ORQUILO_ANUNCIOS=1";
 constexpr const char *ANUNCIO_DIALOGO = "dialogo: ";
+constexpr size_t CARACTERES_DE_TITULO = 24; // enough to tell the dialogs apart
 
 using Mascara = uint64_t; // one bit a pixel of an 8x8 cell
 
@@ -180,8 +181,16 @@ Sesion::Sesion(int ancho, int alto, bool con_ejemplo, const std::vector<std::str
 		                         proceso_->salida() + "; stderr: " + proceso_->errores());
 	}
 	arnes::raton_fuera(*xvfb_);
-	if (!espera_anuncio(ANUNCIO_DIALOGO + std::string(DIALOGO_MENU.titulo), 0, ESPERA_ARRANQUE))
+	if (!espera_anuncio(ANUNCIO_DIALOGO + std::string(DIALOGO_MENU.titulo), 0, ESPERA_ARRANQUE) ||
+	    !espera_titulo(DIALOGO_MENU.titulo))
 		falla("the command menu did not show");
+}
+
+// The program has drawn the dialog, but X shows Allegro's screen a little
+// later: wait for its title bar too, so the next capture holds it.
+bool Sesion::espera_titulo(const std::string &titulo)
+{
+	return espera_en_pantalla(titulo.substr(0, CARACTERES_DE_TITULO));
 }
 
 void Sesion::falla(const std::string &que) const
@@ -209,7 +218,7 @@ void Sesion::abre_dialogo(const std::string &teclas, const std::string &titulo)
 	std::string anuncio = ANUNCIO_DIALOGO + titulo;
 	int previos = anuncios(anuncio);
 	tecla(teclas);
-	if (!espera_anuncio(anuncio, previos))
+	if (!espera_anuncio(anuncio, previos) || !espera_titulo(titulo))
 		falla("the dialog \"" + titulo + "\" did not open");
 }
 

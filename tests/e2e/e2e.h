@@ -74,6 +74,7 @@ public:
 
 private:
 	[[noreturn]] void falla(const std::string &que) const;
+	bool espera_titulo(const std::string &titulo);
 	std::unique_ptr<arnes::Xvfb> xvfb_;
 	std::string carpeta_;
 	std::unique_ptr<arnes::Proceso> proceso_;

@@ -53,9 +53,16 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 	Sesion s;
 	arnes::Imagen antes = s.captura();
 	s.abre_dialogo("Escape", DIALOGO_SALIDA.titulo);
-	EXPECT_TRUE(busca_texto(s.captura(), "Orquilo      Vers. " ORQ_VERSION).has_value());
-	EXPECT_TRUE(
-	    busca_texto(s.captura(), "Tecla TAB cambia entre escalas lineal y logaritmica.").has_value());
+	arnes::Imagen ayuda = s.captura();
+	EXPECT_TRUE(busca_texto(ayuda, "Orquilo      Vers. " ORQ_VERSION).has_value());
+	auto flechas = busca_texto(ayuda, "Flechas <-/-> del teclado");
+	auto tab = busca_texto(ayuda, "Tecla TAB cambia entre escalas lineal y logaritmica.");
+	auto nueva =
+	    busca_texto(ayuda, "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.");
+	ASSERT_TRUE(flechas && tab && nueva);
+	// The new line closes the key block, right under the Tab line.
+	EXPECT_EQ(nueva->first, tab->first);
+	EXPECT_EQ(nueva->second - tab->second, tab->second - flechas->second);
 	s.tecla("Escape");
 	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(s.programa().vivo());

@@ -2,6 +2,9 @@
 // the cursor move, and where they stop.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <initializer_list>
+
 #include "estado.h"
 #include "navega.h"
 
@@ -16,6 +19,19 @@ void vista(int n, int i, int f, int c)
 	ch_f = f;
 	ch_c = c;
 	amplia_y = 1;
+}
+
+// A loaded spectrum of n channels at 1 with 50 at each channel of picos, seen
+// through the given window and cursor.
+void espectro(int n, std::initializer_list<int> picos, int i, int f, int c)
+{
+	vista(n, i, f, c);
+	Li = static_cast<float *>(std::malloc((n + 1) * sizeof(float)));
+	for (int k = 0; k <= n; k++)
+		Li[k] = 1;
+	for (int p : picos)
+		Li[p] = 50;
+	maxL = 50;
 }
 
 Teclas teclas(const char *que)
@@ -40,6 +56,9 @@ Teclas teclas(const char *que)
 			break;
 		case 'S':
 			t.shift = true;
+			break;
+		case 'C':
+			t.control = true;
 			break;
 		}
 	}
@@ -224,4 +243,70 @@ TEST(Navega, AntesDeCargarCambiaLosValores)
 	EXPECT_TRUE(navega(teclas("R")));
 	EXPECT_EQ(ch_c, 0); // step 0, held at nptL = 0
 	reinicia_estado();
+}
+
+TEST(Navega, ControlYFlechaVanAlPicoSiguienteSinMoverLaVentanaQueLoMuestra)
+{
+	espectro(10000, {500, 700}, 1, 1001, 300);
+	EXPECT_TRUE(navega(teclas("CR")));
+	EXPECT_EQ(ch_c, 500);
+	EXPECT_TRUE(navega(teclas("CSR"))); // Ctrl wins over Shift
+	EXPECT_EQ(ch_c, 700);
+	EXPECT_TRUE(navega(teclas("CL")));
+	EXPECT_EQ(ch_c, 500);
+	EXPECT_EQ(ch_i, 1);
+	EXPECT_EQ(ch_f, 1001);
+	reinicia_estado();
+}
+
+TEST(Navega, UnPicoFueraDeLaVentanaLaCentraConSuAnchuraHastaLosExtremos)
+{
+	espectro(10000, {500, 5000, 9990}, 1, 1001, 500);
+	navega(teclas("CR"));
+	EXPECT_EQ(ch_c, 5000);
+	EXPECT_EQ(ch_i, 4500);
+	EXPECT_EQ(ch_f, 5500);
+	navega(teclas("CR"));
+	EXPECT_EQ(ch_c, 9990);
+	EXPECT_EQ(ch_i, 9000); // held at the end
+	EXPECT_EQ(ch_f, 10000);
+	navega(teclas("CL"));
+	navega(teclas("CL"));
+	EXPECT_EQ(ch_c, 500);
+	EXPECT_EQ(ch_i, 1); // held at the start
+	EXPECT_EQ(ch_f, 1001);
+	reinicia_estado();
+}
+
+TEST(Navega, SinPicoDelanteElCursorSeQuedaPeroPinta)
+{
+	espectro(1000, {500}, 1, 1000, 500);
+	EXPECT_TRUE(navega(teclas("CR")));
+	EXPECT_EQ(ch_c, 500);
+	EXPECT_TRUE(navega(teclas("CL")));
+	EXPECT_EQ(ch_c, 500);
+	EXPECT_FALSE(navega(teclas("C"))); // Ctrl alone is no key of ours
+	reinicia_estado();
+}
+
+TEST(Navega, TabYZoomGananAControlYFlecha)
+{
+	espectro(1000, {900}, 1, 1000, 500);
+	navega(teclas("CRT"));
+	EXPECT_EQ(elog, 1);
+	EXPECT_EQ(ch_c, 500);
+	navega(teclas("CRU"));
+	EXPECT_EQ(ch_f, 1000 - 3 * 66);
+	EXPECT_EQ(ch_c, 500);
+	reinicia_estado();
+}
+
+TEST(Navega, ControlYFlechaAntesDeCargarNoHacenNada)
+{
+	reinicia_estado();
+	EXPECT_FALSE(navega(teclas("CR")));
+	EXPECT_FALSE(navega(teclas("CL")));
+	EXPECT_EQ(ch_c, 0);
+	EXPECT_EQ(ch_i, 0);
+	EXPECT_EQ(ch_f, 0);
 }

@@ -1,0 +1,90 @@
+// Browsing the loaded file's folder.  The order is the names' bytes, with no
+// locale, so it is the same everywhere; a file counts when the loader's own
+// entry point reads it, so every format the loader learns is browsed too.
+#include "hojea.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "carga_guarda.h"
+#include "estado.h"
+
+namespace {
+
+// What browsing asks of the loader: the file read into *l, or false (with *l
+// empty) for any file it cannot read.
+bool lee_si_se_puede(const std::string &ruta, Lectura *l)
+{
+	return lee_espectro(ruta.c_str(), l) == FICHERO_BIEN;
+}
+
+// The folder part of a path, with its last slash ("" for a bare name).
+std::string carpeta_de(const std::string &ruta)
+{
+	size_t barra = ruta.rfind('/');
+	return barra == std::string::npos ? std::string() : ruta.substr(0, barra + 1);
+}
+
+// Names of the regular files of a folder ("" is the working folder).  Pipes
+// and devices are left out: reading one could wait for ever.
+std::vector<std::string> ficheros_de(const std::string &carpeta)
+{
+	std::vector<std::string> nombres;
+	std::error_code error;
+	std::filesystem::directory_iterator it(carpeta.empty() ? "." : carpeta, error), fin;
+	for (; !error && it != fin; it.increment(error)) {
+		std::error_code tipo;
+		if (it->is_regular_file(tipo))
+			nombres.push_back(it->path().filename().string());
+	}
+	return nombres;
+}
+
+} // namespace
+
+std::vector<std::string> orden_de_hojeo(std::vector<std::string> nombres, const std::string &actual,
+                                        int sentido)
+{
+	auto queda_fuera = [&](const std::string &n) { return sentido > 0 ? n <= actual : n >= actual; };
+	nombres.erase(std::remove_if(nombres.begin(), nombres.end(), queda_fuera), nombres.end());
+	std::sort(nombres.begin(), nombres.end());
+	if (sentido < 0)
+		std::reverse(nombres.begin(), nombres.end());
+	return nombres;
+}
+
+std::string lee_vecino(const std::string &ruta, int sentido, Lectura *l)
+{
+	std::string carpeta = carpeta_de(ruta);
+	std::string actual = ruta.substr(carpeta.size());
+	for (const std::string &nombre : orden_de_hojeo(ficheros_de(carpeta), actual, sentido)) {
+		std::string vecino = carpeta + nombre;
+		if (vecino.size() < TAM_NOMBRE && lee_si_se_puede(vecino, l))
+			return vecino;
+	}
+	return std::string();
+}
+
+bool hojea(int sentido)
+{
+	if (fichero_cargado[0] == '\0')
+		return false;
+	Lectura l;
+	std::string vecino = lee_vecino(fichero_cargado, sentido, &l);
+	if (vecino.empty())
+		return false;
+	muestra_leido(vecino.c_str(), &l);
+	return true;
+}
+
+int sentido_pedido(TeclasPagina ahora, TeclasPagina *antes)
+{
+	int sentido = 0;
+	if (ahora.abajo && !antes->abajo)
+		sentido = 1;
+	else if (ahora.arriba && !antes->arriba)
+		sentido = -1;
+	*antes = ahora;
+	return sentido;
+}
