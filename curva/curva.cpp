@@ -1,5 +1,6 @@
-// The sample curve: the reference drawing, primitive by primitive, and the
-// fast one.  Start with dibuja_curva.
+// The curve engine's two drawings: the reference, primitive by primitive, and
+// the backwards painting; dibuja_curva picks one.  Start with dibuja_curva at
+// the bottom, then dibuja_curva_rapida and dibuja_corrida.
 //
 // With two colours the last primitive to touch a pixel decides it, so going
 // through the primitives backwards and painting only pixels that nothing has
@@ -18,9 +19,7 @@
 // that crosses the whole area from a sample far above to such a sample (its
 // slope changes), and the lines of a spectrum of under 20 samples, whose
 // window is wider per channel.
-#include "curva.h"
-
-#include <allegro/internal/aintern.h>
+#include <allegro.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -30,6 +29,8 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+#include "curva_motor.h"
 
 namespace {
 
@@ -531,12 +532,13 @@ void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde,
 	}
 }
 
-void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
+void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
+                         int modo_dibujo)
 {
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
 	// Backwards painting needs each pixel to take the colour of the last primitive.
-	if (_drawing_mode != DRAW_MODE_SOLID || !conoce_el_punto()) {
+	if (modo_dibujo != DRAW_MODE_SOLID || !conoce_el_punto()) {
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 		return;
 	}
@@ -548,12 +550,13 @@ void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int
 			k = dibuja_corrida(p, k, desde);
 }
 
-void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
+void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
+                  int modo_dibujo)
 {
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
 	if (pocos_pixeles(bmp, p, n, desde))
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 	else
-		dibuja_curva_rapida(bmp, p, n, desde, color_punto, color_linea);
+		dibuja_curva_rapida(bmp, p, n, desde, color_punto, color_linea, modo_dibujo);
 }
