@@ -32,3 +32,16 @@ using FuncionTramo = void (*)(void *datos, int x, int fila0, int fila1);
 // The cost grows with the columns the line crosses inside r, not with its
 // length.  Exact for coordinates within ±2^29.
 void recorre_linea(int x1, int y1, int x2, int y2, const Recorte &r, FuncionTramo f, void *datos);
+
+// The speed-ups inside the backwards painting, each of which the benchmark
+// turns off to measure what it buys; the program leaves them all on.
+struct AjustesCurva {
+	bool corridas = true;          // a column's run of samples in one tight loop
+	bool orden_sin_saltos = true;  // that loop orders a line's ends without a branch
+	bool lados_en_bloque = true;   // that run's dots paint their side columns as one union
+	bool marcas_sse2 = true;       // the dots' marks packed sixteen at a time
+	bool escritura_directa = true; // 24-bit memory bitmaps written through their rows
+	bool lineas_calculadas = true; // lines computed per column, not stepped pixel by pixel
+};
+
+void ajusta_curva(const AjustesCurva &ajustes);
