@@ -1,9 +1,10 @@
 // The curve engine as the plot sees it: a spectrum's samples drawn as dots
 // joined by lines, fast.  Its contract: the picture is pixel-identical to
-// drawing every dot, then every line, in order, with Allegro's circlefill and
-// line (dibuja_curva_referencia in curva_motor.h does exactly that).  The
-// engine's own files, its tests and its benchmark use curva_motor.h too;
-// start reading at dibuja_curva in curva.cpp.
+// drawing every dot, then every line, in order (each sample's dot, then the
+// line that reaches it) with Allegro's circlefill and line, which is what
+// dibuja_curva_referencia in curva_motor.h does.  The engine's own files, its
+// tests and its benchmark use curva_motor.h too; start reading at
+// dibuja_curva in curva.cpp.
 #pragma once
 
 struct BITMAP;

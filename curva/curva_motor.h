@@ -1,7 +1,8 @@
 // Inside the curve engine: its two ways of drawing, which dibuja_curva
-// chooses between, and the column-by-column model of Allegro's line that the
-// fast one rests on.  For the engine's own files, its tests and its
-// benchmark; the program goes through curva.h only.
+// chooses between, the column-by-column model of Allegro's line that the
+// fast one rests on, and the switches that turn its speed-ups off for the
+// benchmark.  For the engine's own files, its tests and its benchmark; the
+// program goes through curva.h only.
 #pragma once
 
 #include "curva.h"

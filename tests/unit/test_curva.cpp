@@ -498,3 +498,21 @@ TEST(Curva, DibujaCurvaEligeSinCambiarNada)
 		destroy_bitmap(otro);
 	}
 }
+
+TEST(Curva, CadaMejoraApagadaDejaElMismoDibujo)
+{
+	// The benchmark times each speed-up off: that drawing must be the same
+	// picture, or the times would compare different work.
+	bool AjustesCurva::*const interruptores[] = {
+	    &AjustesCurva::corridas,    &AjustesCurva::orden_sin_saltos,  &AjustesCurva::lados_en_bloque,
+	    &AjustesCurva::marcas_sse2, &AjustesCurva::escritura_directa, &AjustesCurva::lineas_calculadas};
+	Comparaciones c;
+	for (bool AjustesCurva::*interruptor : interruptores) {
+		AjustesCurva a;
+		a.*interruptor = false;
+		ajusta_curva(a);
+		c.espera(compara_vista(20000, Vista{1, 20000, 20}, 31), "dense, amplified");
+		c.espera(compara_vista(300, Vista{1, 300, 50}, 32), "sparse, lines far above");
+	}
+	ajusta_curva(AjustesCurva{});
+}
