@@ -157,7 +157,8 @@ void dibuja_muestras(BITMAP *bmp, const Escalas &e)
 	std::vector<PuntoCurva> p(static_cast<size_t>(ultimo - primero + 1));
 	for (int c = primero; c <= ultimo; c++)
 		p[c - primero] = {columna(e, c), fila(e, Li[c]), std::isfinite(Li[c]) != 0};
-	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, RED, BACK);
+	// barra_cursor hands the solid mode back, and nothing between changes it.
+	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, RED, BACK, DRAW_MODE_SOLID);
 }
 
 // Column, inside the graph area, of the tick for wavelength t.

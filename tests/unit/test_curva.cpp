@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "curva.h"
+#include "curva_motor.h"
 
 namespace {
 
@@ -131,9 +131,9 @@ struct Diferencia {
 	}
 };
 
-// Draws p both ways on equal bitmaps.
+// Draws p both ways on equal bitmaps, in the drawing mode Allegro is in.
 Diferencia compara(const std::vector<PuntoCurva> &p, int desde, int ancho = ANCHO_AREA, int alto = ALTO_AREA,
-                   const Recorta *r = nullptr, int prof = 24)
+                   const Recorta *r = nullptr, int prof = 24, int modo = DRAW_MODE_SOLID)
 {
 	BITMAP *ref = lienzo(ancho, alto, prof), *rap = lienzo(ancho, alto, prof);
 	if (r) {
@@ -142,7 +142,7 @@ Diferencia compara(const std::vector<PuntoCurva> &p, int desde, int ancho = ANCH
 	}
 	int n = (int)p.size();
 	dibuja_curva_referencia(ref, p.data(), n, desde, color_punto(), color_linea());
-	dibuja_curva_rapida(rap, p.data(), n, desde, color_punto(), color_linea());
+	dibuja_curva_rapida(rap, p.data(), n, desde, color_punto(), color_linea(), modo);
 	Diferencia d{pixeles_distintos(ref, rap), ancho * alto - pixeles_de_color(ref, color_fondo())};
 	destroy_bitmap(ref);
 	destroy_bitmap(rap);
@@ -257,7 +257,7 @@ TEST(Curva, PuntosInvisiblesNiSeDibujanNiSeUnen)
 	// No line may reach an invisible point.
 	std::vector<PuntoCurva> p = {{10, 10, true}, {300, 200, false}, {50, 100, true}};
 	BITMAP *b = lienzo(400, 300);
-	dibuja_curva_rapida(b, p.data(), 3, 0, color_punto(), color_linea());
+	dibuja_curva_rapida(b, p.data(), 3, 0, color_punto(), color_linea(), DRAW_MODE_SOLID);
 	EXPECT_EQ(pixeles_de_color(b, color_linea()), 0);
 	EXPECT_EQ(getpixel(b, 300, 200), color_fondo());
 	EXPECT_EQ(getpixel(b, 50, 100), color_punto());
@@ -314,8 +314,9 @@ TEST(Curva, CasosPequenos)
 	std::vector<PuntoCurva> dos = {{-30, 2, true}, {10, 15, true}};
 	c.espera(compara(dos, 1, 20, 20), "one point with desde = 1");
 	BITMAP *b = lienzo(20, 20);
-	dibuja_curva_rapida(b, uno.data(), 1, 1, color_punto(), color_linea()); // desde past the end
-	dibuja_curva_rapida(b, uno.data(), 0, 0, color_punto(), color_linea());
+	dibuja_curva_rapida(b, uno.data(), 1, 1, color_punto(), color_linea(),
+	                    DRAW_MODE_SOLID); // desde past the end
+	dibuja_curva_rapida(b, uno.data(), 0, 0, color_punto(), color_linea(), DRAW_MODE_SOLID);
 	EXPECT_EQ(pixeles_de_color(b, color_fondo()), 400);
 	destroy_bitmap(b);
 }
@@ -329,7 +330,7 @@ TEST(Curva, OtrasProfundidadesYModoXor)
 	c.espera(compara(p, desde, 300, 200, nullptr, 32), "32 bits");
 	// Exclusive-or drawing is not last-one-wins: it must be drawn the slow way.
 	drawing_mode(DRAW_MODE_XOR, nullptr, 0, 0);
-	c.espera(compara(p, desde, 300, 200), "xor");
+	c.espera(compara(p, desde, 300, 200, nullptr, 24, DRAW_MODE_XOR), "xor");
 	solid_mode();
 }
 
@@ -342,7 +343,8 @@ TEST(Curva, SubBitmapDeUnBitmapEnMemoria)
 	BITMAP *ref = create_sub_bitmap(padre_ref, 60, 70, 300, 200);
 	BITMAP *rap = create_sub_bitmap(padre_rap, 60, 70, 300, 200);
 	dibuja_curva_referencia(ref, p.data(), (int)p.size(), desde, color_punto(), color_linea());
-	dibuja_curva_rapida(rap, p.data(), (int)p.size(), desde, color_punto(), color_linea());
+	dibuja_curva_rapida(rap, p.data(), (int)p.size(), desde, color_punto(), color_linea(),
+	                    DRAW_MODE_SOLID);
 	// Over the whole parent: the fast drawing must not stray outside the sub-bitmap either.
 	EXPECT_EQ(pixeles_distintos(padre_ref, padre_rap), 0);
 	EXPECT_GT(400 * 300 - pixeles_de_color(padre_rap, color_fondo()), 0);
@@ -487,11 +489,30 @@ TEST(Curva, DibujaCurvaEligeSinCambiarNada)
 		std::vector<PuntoCurva> p = mapea(li, v, ANCHO_AREA, ALTO_AREA, &desde);
 		BITMAP *ref = lienzo(ANCHO_AREA, ALTO_AREA), *otro = lienzo(ANCHO_AREA, ALTO_AREA);
 		dibuja_curva_referencia(ref, p.data(), (int)p.size(), desde, color_punto(), color_linea());
-		dibuja_curva(otro, p.data(), (int)p.size(), desde, color_punto(), color_linea());
+		dibuja_curva(otro, p.data(), (int)p.size(), desde, color_punto(), color_linea(),
+		             DRAW_MODE_SOLID);
 		int fondo = pixeles_de_color(ref, color_fondo());
 		c.espera(Diferencia{pixeles_distintos(ref, otro), ANCHO_AREA * ALTO_AREA - fondo},
 		         std::to_string(v.ch_f - v.ch_i) + " channels");
 		destroy_bitmap(ref);
 		destroy_bitmap(otro);
 	}
+}
+
+TEST(Curva, CadaMejoraApagadaDejaElMismoDibujo)
+{
+	// The benchmark times each speed-up off: that drawing must be the same
+	// picture, or the times would compare different work.
+	bool AjustesCurva::*const interruptores[] = {
+	    &AjustesCurva::corridas,    &AjustesCurva::orden_sin_saltos,  &AjustesCurva::lados_en_bloque,
+	    &AjustesCurva::marcas_sse2, &AjustesCurva::escritura_directa, &AjustesCurva::lineas_calculadas};
+	Comparaciones c;
+	for (bool AjustesCurva::*interruptor : interruptores) {
+		AjustesCurva a;
+		a.*interruptor = false;
+		ajusta_curva(a);
+		c.espera(compara_vista(20000, Vista{1, 20000, 20}, 31), "dense, amplified");
+		c.espera(compara_vista(300, Vista{1, 300, 50}, 32), "sparse, lines far above");
+	}
+	ajusta_curva(AjustesCurva{});
 }

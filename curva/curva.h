@@ -1,10 +1,13 @@
-// The sample curve of a full redraw: a dot at each sample and a line from the
-// previous sample to it, drawn fast but pixel-identical to drawing every dot
-// and line in order.  Start with dibuja_curva; recorre_linea is the exact
-// column-by-column model of Allegro's line that the fast drawing rests on.
+// The curve engine as the plot sees it: a spectrum's samples drawn as dots
+// joined by lines, fast.  Its contract: the picture is pixel-identical to
+// drawing every dot, then every line, in order (each sample's dot, then the
+// line that reaches it) with Allegro's circlefill and line, which is what
+// dibuja_curva_referencia in curva_motor.h does.  The engine's own files, its
+// tests and its benchmark use curva_motor.h too; start reading at
+// dibuja_curva in curva.cpp.
 #pragma once
 
-#include <allegro.h>
+struct BITMAP;
 
 constexpr int RADIO_PUNTO = 2; // radius of a sample's dot
 
@@ -20,21 +23,12 @@ struct PuntoCurva {
 // at p[k]; then, if k > 0, a line in color_linea from p[k - 1] to p[k] (both
 // visible).  With desde = 1, p[0] only feeds the first line (the sample left
 // of the window).  Coordinates beyond ±COORD_MAXIMA are clamped to it.
-// Draws with dibuja_curva_rapida, or primitive by primitive when the curve
-// touches so few pixels that this is cheaper.
-void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea);
-
-// The same picture, always painted backwards over the columns: each pixel
-// once, and the hidden part of a dense curve skipped.  Pixel-identical to the
-// reference; in a drawing mode other than solid it draws the reference.
-void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto,
-                         int color_linea);
-
-// The same picture drawn primitive by primitive: the reference for tests and
-// benchmarks.  It clamps coordinates like dibuja_curva, so the two agree for
-// any input.
-void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto,
-                             int color_linea);
+// modo_dibujo is the Allegro drawing mode the caller has set: only in
+// DRAW_MODE_SOLID does the last primitive decide a pixel, which the fast
+// drawing rests on; in any other mode the curve is drawn primitive by
+// primitive.
+void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
+                  int modo_dibujo);
 
 // Largest coordinate magnitude that the plot hands to dibuja_curva; values
 // beyond it are clamped before they reach the drawing primitives.
@@ -56,17 +50,3 @@ void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde,
 // samples more negative than about (2^22 / height) × maxL / amplification
 // get clamped; see the notes at the top of curva.cpp.
 constexpr int COORD_MAXIMA = 1 << 22;
-
-// Columns [cl, cr) and rows [ct, cb) of a clip rectangle.
-struct Recorte {
-	int cl, ct, cr, cb;
-};
-
-// Receives the rows [fila0, fila1] (fila0 <= fila1) of a line in column x.
-using FuncionTramo = void (*)(void *datos, int x, int fila0, int fila1);
-
-// Walks the pixels that Allegro's do_line visits from (x1, y1) to (x2, y2),
-// cut to r, as one run of rows per column, in order of column from x1's side.
-// The cost grows with the columns the line crosses inside r, not with its
-// length.  Exact for coordinates within ±2^29.
-void recorre_linea(int x1, int y1, int x2, int y2, const Recorte &r, FuncionTramo f, void *datos);

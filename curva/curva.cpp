@@ -1,5 +1,6 @@
-// The sample curve: the reference drawing, primitive by primitive, and the
-// fast one.  Start with dibuja_curva.
+// The curve engine's two drawings: the reference, primitive by primitive, and
+// the backwards painting; dibuja_curva picks one.  Start with dibuja_curva at
+// the bottom, then dibuja_curva_rapida and dibuja_corrida.
 //
 // With two colours the last primitive to touch a pixel decides it, so going
 // through the primitives backwards and painting only pixels that nothing has
@@ -10,6 +11,10 @@
 // run of samples, the dots are the only thing that reaches the side columns,
 // and in one colour, so their union is painted there in one go.
 //
+// bench_curva measures each speed-up on and off against the reference at
+// 10^3, 10^5 and 10^7 samples (those inside the backwards painting through
+// the switches of AjustesCurva); one that stops paying at those sizes goes.
+//
 // Clamping (see COORD_MAXIMA): a line that keeps one end inside the area
 // keeps its visible pixels when its far end is clamped, for any window of 19
 // channels or more.  Two cases can still shift by a column or more, both
@@ -18,9 +23,7 @@
 // that crosses the whole area from a sample far above to such a sample (its
 // slope changes), and the lines of a spectrum of under 20 samples, whose
 // window is wider per channel.
-#include "curva.h"
-
-#include <allegro/internal/aintern.h>
+#include <allegro.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -30,6 +33,8 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+#include "curva_motor.h"
 
 namespace {
 
@@ -98,13 +103,8 @@ struct Capa {
 	FormaPunto punto;
 	// A column run's rows are clamped to [base, tope]: beyond them a dot misses the clip.
 	int base, tope;
-	int ancho = 0;
 	std::vector<uint64_t> bits; // a bit per painted pixel, column by column
 	std::vector<Cubierto> cubierto;
-	// A column is cleared when first used in a call: a small window then
-	// costs no clearing of the whole area.
-	std::vector<uint32_t> sello;
-	uint32_t sello_actual = 0;
 	// Rows (from base) that hold a dot of the column run being drawn: a byte
 	// each while the run is read, then packed to bits for its side columns.
 	std::vector<unsigned char> marcas;
@@ -112,19 +112,9 @@ struct Capa {
 };
 
 Capa capa;
+AjustesCurva ajustes;
 const Cubierto TAPADA = {-TAPADO, TAPADO};
 const Cubierto NADA = {1, 0};
-
-// Column ci's known run, clearing the column if this call has not used it yet.
-const Cubierto &columna(int ci)
-{
-	if (capa.sello[ci] != capa.sello_actual) {
-		capa.sello[ci] = capa.sello_actual;
-		std::fill_n(&capa.bits[(size_t)ci * capa.palabras], capa.palabras, 0);
-		capa.cubierto[ci] = NADA;
-	}
-	return capa.cubierto[ci];
-}
 
 void escribe(int x, int y, int color)
 {
@@ -225,7 +215,7 @@ void pinta_tramo(int x, int r0, int r1, int color)
 	if (x < capa.r.cl || x >= capa.r.cr || r1 < capa.r.ct || r0 >= capa.r.cb)
 		return;
 	int ci = x - capa.r.cl;
-	const Cubierto &c = columna(ci);
+	const Cubierto &c = capa.cubierto[ci];
 	if (c.lo <= r0 && r1 <= c.hi)
 		return;
 	pinta_tramo_lento(ci, r0, r1, color);
@@ -236,8 +226,17 @@ void pinta_tramo_de_linea(void *, int x, int fila0, int fila1)
 	pinta_tramo(x, fila0, fila1, capa.color_linea);
 }
 
+void pinta_pixel_de_linea(BITMAP *, int x, int y, int)
+{
+	pinta_tramo(x, y, y, capa.color_linea);
+}
+
 void pinta_linea(const PuntoCurva &a, const PuntoCurva &b)
 {
+	if (!ajustes.lineas_calculadas) {
+		do_line(capa.bmp, acota(a.x), acota(a.y), acota(b.x), acota(b.y), 0, pinta_pixel_de_linea);
+		return;
+	}
 	recorre_linea(acota(a.x), acota(a.y), acota(b.x), acota(b.y), capa.r, pinta_tramo_de_linea, nullptr);
 }
 
@@ -270,14 +269,17 @@ void empaca_marcas(int w0, int w1)
 		const unsigned char *m = &capa.marcas[(size_t)w * BITS];
 		uint64_t v = 0;
 #ifdef __SSE2__
-		for (int i = 0; i < BITS; i += 16) {
-			__m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m + i));
-			v |= (uint64_t)(unsigned)_mm_movemask_epi8(bytes) << i;
+		if (ajustes.marcas_sse2) {
+			for (int i = 0; i < BITS; i += 16) {
+				__m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m + i));
+				v |= (uint64_t)(unsigned)_mm_movemask_epi8(bytes) << i;
+			}
+			capa.marcas_bits[w] = v;
+			continue;
 		}
-#else
+#endif
 		for (int i = 0; i < BITS; i++)
 			v |= (uint64_t)(m[i] != 0) << i;
-#endif
 		capa.marcas_bits[w] = v;
 	}
 }
@@ -324,7 +326,6 @@ void pinta_union(int ci, int d, int w0, int w1)
 {
 	int e0 = capa.punto.arriba[d + RADIO_PUNTO], e1 = capa.punto.abajo[d + RADIO_PUNTO];
 	int sobra = capa.palabras * BITS - capa.alto;
-	columna(ci);
 	MasLarga larga;
 	for (int w = w0; w <= w1; w++) {
 		uint64_t u = 0;
@@ -363,7 +364,7 @@ void pinta_lados_en_bloque(int x, Marcadas m)
 void pinta_lados_de_corrida(const PuntoCurva *p, int a, int b, int x, Marcadas m)
 {
 	bool alcanza = x >= capa.r.cl - RADIO_PUNTO && x < capa.r.cr + RADIO_PUNTO;
-	if (b - a >= UMBRAL_EN_BLOQUE && alcanza)
+	if (ajustes.lados_en_bloque && b - a >= UMBRAL_EN_BLOQUE && alcanza)
 		pinta_lados_en_bloque(x, m);
 	else if (alcanza)
 		for (int k = a + 1; k <= b; k++)
@@ -392,14 +393,16 @@ Cubierto linea_y_punto(int ci, int yp, int yk)
 // The hot loop: column x's own lines and dots of the run that ends at b,
 // backwards, marking the dots' rows for the side columns.  Rows are clamped
 // to [base, tope], which changes nothing inside the clip, and counted from
-// base.  Returns the run's first sample.
-int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
+// base.  Returns the run's first sample.  SIN_SALTOS orders each line's ends
+// without a branch: which end is higher is a coin toss, and a branch there
+// mispredicts half the time (the loop then runs about twice as long, measured).
+template <bool SIN_SALTOS> int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
 {
 	const int x = p[b].x, base = capa.base;
 	const int sube = -capa.punto.arriba[RADIO_PUNTO], baja = capa.punto.abajo[RADIO_PUNTO];
 	bool dentro = x >= capa.r.cl && x < capa.r.cr;
 	int ci = dentro ? x - capa.r.cl : 0;
-	Cubierto c = dentro ? columna(ci) : TAPADA;
+	Cubierto c = dentro ? capa.cubierto[ci] : TAPADA;
 	int clo = c.lo - base, chi = c.hi - base, fila_ct = capa.r.ct - base, fila_cb = capa.r.cb - base;
 	unsigned char *marcas = capa.marcas.data();
 	int yk = std::clamp(p[b].y, base, capa.tope) - base, mn = yk, mx = yk;
@@ -410,9 +413,15 @@ int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
 			break;
 		int yp = std::clamp(q.y, base, capa.tope) - base;
 		marcas[yk] = MARCA;
-		// Branch-free order: whether yp or yk is higher is a coin toss.
-		int d = yp - yk, signo = d >> 31;
-		int lo = yk + (d & signo), hi = yp - (d & signo);
+		int lo, hi;
+		if constexpr (SIN_SALTOS) {
+			int d = yp - yk, signo = d >> 31;
+			lo = yk + (d & signo);
+			hi = yp - (d & signo);
+		} else {
+			lo = std::min(yp, yk);
+			hi = std::max(yp, yk);
+		}
 		mn = std::min(mn, lo);
 		mx = std::max(mx, hi);
 		int a = std::min(lo, yk - sube), z = std::max(hi, yk + baja);
@@ -433,12 +442,22 @@ int recorre_columna(const PuntoCurva *p, int b, int desde, Marcadas *m)
 int dibuja_corrida(const PuntoCurva *p, int b, int desde)
 {
 	Marcadas m;
-	int a = recorre_columna(p, b, desde, &m);
+	int a = ajustes.orden_sin_saltos ? recorre_columna<true>(p, b, desde, &m)
+	                                 : recorre_columna<false>(p, b, desde, &m);
 	pinta_lados_de_corrida(p, a, b, p[b].x, m);
 	if (a > 0 && p[a - 1].visible)
 		pinta_linea(p[a - 1], p[a]);
 	pinta_punto(p[a]);
 	return a;
+}
+
+// Sample k alone, backwards: its line, then its dot.
+int dibuja_primitivas(const PuntoCurva *p, int k)
+{
+	if (k > 0 && p[k - 1].visible)
+		pinta_linea(p[k - 1], p[k]);
+	pinta_punto(p[k]);
+	return k;
 }
 
 Recorte recorte_de(BITMAP *bmp)
@@ -457,8 +476,9 @@ bool conoce_el_punto()
 	return medido;
 }
 
-// Sizes the painted set for bmp, whose columns start as unused; false when
-// the clip is empty.  The marks are left clear by every call.
+// Sizes the painted set for bmp, with nothing painted; false when the clip
+// is empty.  Clearing the whole area costs microseconds even for a tiny
+// window (measured), so every call starts from a clean set.
 bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 {
 	capa.bmp = bmp;
@@ -466,23 +486,14 @@ bool prepara_capa(BITMAP *bmp, int color_punto, int color_linea)
 	int ancho = capa.r.cr - capa.r.cl, alto = capa.r.cb - capa.r.ct;
 	if (ancho <= 0 || alto <= 0)
 		return false;
-	int palabras = (alto + BITS - 1) / BITS;
-	if (ancho != capa.ancho || palabras != capa.palabras) {
-		capa.ancho = ancho;
-		capa.palabras = palabras;
-		capa.bits.assign((size_t)ancho * palabras, 0);
-		capa.cubierto.assign(ancho, NADA);
-		capa.sello.assign(ancho, 0);
-		// Marks run from base to tope; packing reads whole words, two past the clip.
-		capa.marcas.assign((size_t)(palabras + 3) * BITS, 0);
-		capa.marcas_bits.assign(palabras + 3, 0);
-	}
-	if (++capa.sello_actual == 0) {
-		std::fill(capa.sello.begin(), capa.sello.end(), 0);
-		capa.sello_actual = 1;
-	}
+	capa.palabras = (alto + BITS - 1) / BITS;
+	capa.bits.assign((size_t)ancho * capa.palabras, 0);
+	capa.cubierto.assign(ancho, NADA);
+	// Marks run from base to tope; packing reads whole words, two past the clip.
+	capa.marcas.assign((size_t)(capa.palabras + 3) * BITS, 0);
+	capa.marcas_bits.assign(capa.palabras + 3, 0);
 	capa.alto = alto;
-	capa.directo = is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 24;
+	capa.directo = ajustes.escritura_directa && is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 24;
 	capa.filas = bmp->line;
 	capa.color_punto = color_punto;
 	capa.color_linea = color_linea;
@@ -531,12 +542,13 @@ void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde,
 	}
 }
 
-void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
+void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
+                         int modo_dibujo)
 {
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
 	// Backwards painting needs each pixel to take the colour of the last primitive.
-	if (_drawing_mode != DRAW_MODE_SOLID || !conoce_el_punto()) {
+	if (modo_dibujo != DRAW_MODE_SOLID || !conoce_el_punto()) {
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 		return;
 	}
@@ -545,15 +557,21 @@ void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int
 	desde = std::max(desde, 0);
 	for (int k = n - 1; k >= desde; k--)
 		if (p[k].visible)
-			k = dibuja_corrida(p, k, desde);
+			k = ajustes.corridas ? dibuja_corrida(p, k, desde) : dibuja_primitivas(p, k);
 }
 
-void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
+void ajusta_curva(const AjustesCurva &a)
+{
+	ajustes = a;
+}
+
+void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
+                  int modo_dibujo)
 {
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
 	if (pocos_pixeles(bmp, p, n, desde))
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 	else
-		dibuja_curva_rapida(bmp, p, n, desde, color_punto, color_linea);
+		dibuja_curva_rapida(bmp, p, n, desde, color_punto, color_linea, modo_dibujo);
 }

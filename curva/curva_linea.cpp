@@ -1,13 +1,13 @@
-// Allegro's line as runs of rows per column, computed instead of stepped, so
-// that a line reaching far outside the area costs only its visible part.
-// Start with recorre_linea.
+// Part of the curve engine: Allegro's line as runs of rows per column,
+// computed instead of stepped, so that a line reaching far outside the area
+// costs only its visible part.  Start with recorre_linea at the bottom.
 //
 // do_line walks the major axis (x when |dx| >= |dy|, ties included) one step
 // at a time from (x1, y1); at step i the minor axis has moved
 // floor((2·A·i + D) / (2·D)) pixels, with D and A the major and minor
 // lengths.  That closed form was checked against do_line in every octant, and
 // the unit tests keep checking it.
-#include "curva.h"
+#include "curva_motor.h"
 
 #include <algorithm>
 #include <cstdlib>
