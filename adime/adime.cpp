@@ -3,6 +3,10 @@
 // format's fields and hand over to adime_dialogo.h.
 #include "adime.h"
 
+// The one private Allegro header in the tree: Allegro 4 has no public way to
+// be told of allegro_exit(), and the layer must shut down with it, so it
+// registers an exit function (_add_exit_func / _remove_exit_func) as
+// Allegro's own add-ons do.
 #include <allegro/internal/aintern.h>
 
 #include <cstdarg>
