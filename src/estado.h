@@ -7,7 +7,8 @@
 
 constexpr int TAM_NOMBRE = 1000; // bytes of each file-name buffer and of comment
 
-// Spectrum: Li[1..nptL]; slot 0 is never used.  maxL == 0 means nothing to draw.
+// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
+// maxL is the largest finite sample, 0 when none is above 0.
 extern float *Li;
 extern int nptL;
 extern float maxL;

@@ -40,6 +40,7 @@ constexpr int BYTES_MASCARA = 64;
 constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr int BYTES_SSE = 16;
+
 constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
 constexpr size_t NUMEROS_POR_BLOQUE = BYTES_MASCARA / 2 + 1; // each needs a white space after it
 
@@ -52,10 +53,9 @@ struct Fuente {
 	int fd = -1;                  // the file, for a window over a block buffer
 	char *buf = nullptr;
 	size_t cap = 0;
-	size_t tope = 0;      // the buffer never grows past this (the file's size + 1)
-	bool regular = false; // a regular file, read at explicit offsets
-	off_t leido = 0;      // the file offset of fin
-	off_t hasta = -1;     // where this window's part of the file ends (-1: at its end)
+	size_t tope = 0;  // the buffer never grows past this (the file's size + 1)
+	off_t leido = 0;  // the file offset of fin
+	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
 	off_t tamano = 0;
 	int error = FICHERO_BIEN;
 };
@@ -104,8 +104,7 @@ ssize_t lee_sin_interrupcion(Fuente &f, char *b, size_t n)
 	if (f.hasta >= 0 && off_t(n) > f.hasta - f.leido)
 		n = size_t(f.hasta - f.leido);
 	ssize_t r = 0;
-	while (n > 0 && (r = f.regular ? pread(f.fd, b, n, f.leido) : read(f.fd, b, n)) < 0 &&
-	       errno == EINTR) {
+	while (n > 0 && (r = pread(f.fd, b, n, f.leido)) < 0 && errno == EINTR) {
 	}
 	if (r > 0)
 		f.leido += r;
@@ -137,17 +136,32 @@ bool recarga(Fuente &f)
 	return n > 0 || resto > 0;
 }
 
-// Skips white space; true when a whole number (or text) starts at f.p.
+// Skips white space; true when a whole number (or text) starts at f.p, or
+// enough of one to tell that it is too long.
 bool hay_numero(Fuente &f)
 {
 	for (;;) {
 		while (f.p < f.fin && es_blanco(*f.p))
 			f.p++;
-		if (f.p < f.seguro)
+		if (f.p < f.seguro || size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO)
 			return true;
 		if (!recarga(f))
 			return false;
 	}
+}
+
+// Where the parser must stop looking for the number at f.p: a number that
+// reaches this far is too long, whatever follows.
+const char *fin_de_numero(const Fuente &f)
+{
+	return size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO ? f.p + LARGO_MAXIMO_NUMERO + 1 : f.fin;
+}
+
+// Bytes of the "%f" number at f.p, 0 when there is none or it is too long.
+size_t lee_float_acotado(const Fuente &f, float *x)
+{
+	size_t k = lee_float_como_scanf(f.p, fin_de_numero(f), x);
+	return k <= LARGO_MAXIMO_NUMERO ? k : 0;
 }
 
 void salta_linea(Fuente &f)
@@ -186,7 +200,7 @@ bool lee_float(Fuente &f, float *x)
 {
 	if (!hay_numero(f))
 		return false;
-	size_t k = lee_float_como_scanf(f.p, f.fin, x);
+	size_t k = lee_float_acotado(f, x);
 	f.p += k;
 	return k > 0;
 }
@@ -196,9 +210,11 @@ bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
 {
 	if (!hay_numero(f))
 		return false;
-	size_t k = lee_entero_como_scanf(f.p, f.fin, cuenta);
+	size_t k = lee_entero_como_scanf(f.p, fin_de_numero(f), cuenta);
+	if (k == 0 || k > LARGO_MAXIMO_NUMERO)
+		return false;
 	f.p += k;
-	return k > 0 && lee_float(f, al) && lee_float(f, bl);
+	return lee_float(f, al) && lee_float(f, bl);
 }
 
 // Large arrays ask for huge pages: thousands fewer page faults while filling.
@@ -329,7 +345,7 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 		if (!hay_numero(f))
 			return f.error ? FALLO : FIN_DATOS;
 		float x;
-		size_t k = lee_float_como_scanf(f.p, f.fin, &x);
+		size_t k = lee_float_acotado(f, &x);
 		if (k == 0)
 			return ILEGIBLE;
 		f.p += k;
@@ -345,9 +361,8 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
 {
 	f.fd = fd;
-	f.regular = S_ISREG(st.st_mode);
-	f.tamano = f.regular ? st.st_size : 0;
-	f.tope = f.regular ? size_t(st.st_size) + 1 : SIZE_MAX;
+	f.tamano = st.st_size;
+	f.tope = size_t(st.st_size) + 1;
 	f.leido = desde;
 	f.cap = tam_bloque > 0 ? tam_bloque : 1;
 	f.buf = static_cast<char *>(std::malloc(f.cap));
@@ -363,7 +378,7 @@ void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, o
 off_t punto_de_corte(const Fuente &f)
 {
 	off_t desde = f.leido - (f.fin - f.p);
-	if (!f.regular || f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
+	if (f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
 		return 0;
 	char trozo[TAM_BUSQUEDA_CORTE];
 	off_t mitad = desde + (f.tamano - desde) / 2;
@@ -502,6 +517,24 @@ size_t cota_de(size_t bytes)
 	return bytes / 2 + 1;
 }
 
+// Only a regular file has an end and a size to bound the samples by: a pipe
+// without a writer would block the open, a device could feed bytes for ever.
+// Opening without blocking lets the type be checked first.
+int abre_regular(const char *ruta, int *fd, struct stat *st)
+{
+	*fd = open(ruta, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+	if (*fd < 0) // a socket cannot be opened at all: say what it is
+		return stat(ruta, st) == 0 && !S_ISREG(st->st_mode) ? FICHERO_NO_REGULAR : FICHERO_NO_SE_ABRE;
+	int r = fstat(*fd, st) != 0    ? FICHERO_NO_SE_ABRE
+	        : S_ISREG(st->st_mode) ? FICHERO_BIEN
+	                               : FICHERO_NO_REGULAR;
+	if (r != FICHERO_BIEN) {
+		close(*fd);
+		*fd = -1;
+	}
+	return r;
+}
+
 } // namespace
 
 int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
@@ -516,16 +549,12 @@ int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
 {
 	*l = Lectura();
 	Fuente f;
-	f.fd = open(ruta, O_RDONLY | O_CLOEXEC);
 	struct stat st;
-	if (f.fd < 0 || fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-		if (f.fd >= 0)
-			close(f.fd);
-		return FICHERO_NO_SE_ABRE;
-	}
-	size_t cota = S_ISREG(st.st_mode) ? cota_de(st.st_size) : CAPACIDAD_INICIAL;
+	int r = abre_regular(ruta, &f.fd, &st);
+	if (r != FICHERO_BIEN)
+		return r;
 	abre_ventana(f, f.fd, st, tam_bloque, 0);
-	int r = lee_fuente(f, cota, l);
+	r = lee_fuente(f, cota_de(st.st_size), l);
 	std::free(f.buf);
 	close(f.fd);
 	return r;
@@ -552,6 +581,9 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 		break;
 	case FICHERO_NO_SE_ABRE:
 		formato = "No se puede abrir el fichero %s";
+		break;
+	case FICHERO_NO_REGULAR:
+		formato = "El fichero %s no es un fichero regular";
 		break;
 	case FICHERO_VACIO:
 		formato = "El fichero %s está vacío";

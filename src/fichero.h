@@ -7,6 +7,12 @@
 
 #include "estado.h"
 
+// The longest number the reader takes: a longer one is unreadable, so no
+// input makes it hold more than this of one token.  Nothing that writes
+// numbers comes near: the exact decimal of the smallest double is 1076
+// characters.
+constexpr size_t LARGO_MAXIMO_NUMERO = 4096;
+
 // A spectrum read from a file, not yet in the program state.
 struct Lectura {
 	float *Li = nullptr; // malloc'd, nptL + 1 slots, slot 0 unused
@@ -18,15 +24,16 @@ struct Lectura {
 // Results of the functions below; mensaje_error_fichero words each one.
 enum {
 	FICHERO_BIEN = 0,
-	FICHERO_NO_SE_ABRE,    // missing, unreadable or a folder
+	FICHERO_NO_SE_ABRE,    // missing or unreadable
 	FICHERO_VACIO,         // no bytes at all
 	FICHERO_SIN_MUESTRAS,  // no sample could be read
 	FICHERO_ERROR_LECTURA, // the system failed while reading
 	FICHERO_SIN_MEMORIA,   // the samples do not fit in memory
 	FICHERO_NO_SE_GUARDA,  // the new file could not be written; the old one stays
+	FICHERO_NO_REGULAR,    // a folder, pipe, socket or device: never read
 };
 
-// Reads the file at ruta.  0 on success, else one of the codes above, with *l
+// Reads the file at ruta, which must be a regular file.  0 on success, else one of the codes above, with *l
 // left empty (nothing allocated).
 int lee_espectro(const char *ruta, Lectura *l);
 
