@@ -24,6 +24,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "formatos.h"
 #include "numeros.h"
 
 namespace {
@@ -512,32 +513,14 @@ int lee_fuente(Fuente &f, size_t cota, Lectura *l)
 	return entrega(f, m, *l);
 }
 
+} // namespace
+
 size_t cota_de(size_t bytes)
 {
 	return bytes / 2 + 1;
 }
 
-// Only a regular file has an end and a size to bound the samples by: a pipe
-// without a writer would block the open, a device could feed bytes for ever.
-// Opening without blocking lets the type be checked first.
-int abre_regular(const char *ruta, int *fd, struct stat *st)
-{
-	*fd = open(ruta, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-	if (*fd < 0) // a socket cannot be opened at all: say what it is
-		return stat(ruta, st) == 0 && !S_ISREG(st->st_mode) ? FICHERO_NO_REGULAR : FICHERO_NO_SE_ABRE;
-	int r = fstat(*fd, st) != 0    ? FICHERO_NO_SE_ABRE
-	        : S_ISREG(st->st_mode) ? FICHERO_BIEN
-	                               : FICHERO_NO_REGULAR;
-	if (r != FICHERO_BIEN) {
-		close(*fd);
-		*fd = -1;
-	}
-	return r;
-}
-
-} // namespace
-
-int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
+int lee_propio_memoria(const char *datos, size_t n, Lectura *l)
 {
 	Fuente f;
 	f.p = f.inicio = datos;
@@ -545,24 +528,13 @@ int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
 	return lee_fuente(f, cota_de(n), l);
 }
 
-int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
+int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l)
 {
-	*l = Lectura();
 	Fuente f;
-	struct stat st;
-	int r = abre_regular(ruta, &f.fd, &st);
-	if (r != FICHERO_BIEN)
-		return r;
-	abre_ventana(f, f.fd, st, tam_bloque, 0);
-	r = lee_fuente(f, cota_de(st.st_size), l);
+	abre_ventana(f, fd, st, tam_bloque, 0);
+	int r = lee_fuente(f, cota_de(st.st_size), l);
 	std::free(f.buf);
-	close(f.fd);
 	return r;
-}
-
-int lee_espectro(const char *ruta, Lectura *l)
-{
-	return lee_espectro_en_bloques(ruta, l, TAM_BLOQUE);
 }
 
 void libera_lectura(Lectura *l)
