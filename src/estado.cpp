@@ -19,6 +19,8 @@ BITMAP *grafica;
 int WHITE, BLUE, BLACK, RED, BACK;
 char filename_esp[TAM_NOMBRE] = "datos.txt";
 char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
+char filename_dat[TAM_NOMBRE];
+bool cargado_extranjero;
 
 void reinicia_estado()
 {
@@ -38,6 +40,8 @@ void reinicia_estado()
 	WHITE = BLUE = BLACK = RED = BACK = 0;
 	std::strcpy(filename_esp, "datos.txt");
 	std::strcpy(filename_bmp, "espectro.bmp");
+	filename_dat[0] = '\0';
+	cargado_extranjero = false;
 }
 
 void vista_inicial()

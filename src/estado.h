@@ -33,8 +33,13 @@ extern BITMAP *grafica;
 // Colours, made at 24-bit depth.
 extern int WHITE, BLUE, BLACK, RED, BACK;
 
-extern char filename_esp[TAM_NOMBRE];
+extern char filename_esp[TAM_NOMBRE]; // the data file the load dialog proposes
 extern char filename_bmp[TAM_NOMBRE];
+// After a load of a foreign format the save dialog proposes a name of its own,
+// so that a plain OK never writes over the instrument's file; after any other
+// load it proposes filename_esp, as the load dialog does.
+extern char filename_dat[TAM_NOMBRE];
+extern bool cargado_extranjero;
 
 // Puts every variable above back to its initial value (frees Li, forgets grafica).
 void reinicia_estado();

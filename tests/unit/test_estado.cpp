@@ -17,6 +17,8 @@ TEST(Estado, ReiniciaVuelveALosValoresIniciales)
 	elog = 1;
 	std::strcpy(filename_esp, "otro.txt");
 	std::strcpy(comment, "\"x\"");
+	std::strcpy(filename_dat, "kelp.txt");
+	cargado_extranjero = true;
 	reinicia_estado();
 	EXPECT_EQ(Li, nullptr);
 	EXPECT_EQ(nptL, 0);
@@ -28,6 +30,8 @@ TEST(Estado, ReiniciaVuelveALosValoresIniciales)
 	EXPECT_STREQ(filename_esp, "datos.txt");
 	EXPECT_STREQ(filename_bmp, "espectro.bmp");
 	EXPECT_STREQ(comment, "");
+	EXPECT_STREQ(filename_dat, "");
+	EXPECT_FALSE(cargado_extranjero);
 }
 
 TEST(Estado, LongitudDeOndaEnDoblePrecisionGuardadaEnSimple)
