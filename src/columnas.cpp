@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "formatos.h"
@@ -21,6 +24,8 @@ constexpr char BLANCO = ' '; // the separator "any run of white space"
 constexpr char COMENTARIO = '#';
 constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
+constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
+constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 
 struct Linea {
 	const char *ini, *fin;
@@ -143,7 +148,15 @@ struct Filas {
 	Acumulador y;
 	std::vector<float> x;
 	int campos = -1, sentido = 0;
+	int linea_rota = 0;
 };
+
+enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS };
+
+int signo(float a, float b)
+{
+	return b > a ? 1 : b < a ? -1 : 0;
+}
 
 // A row of a file claimed only by its regular rows must keep the rule.
 bool sigue_regular(Filas &f, int campos, float x)
@@ -152,11 +165,109 @@ bool sigue_regular(Filas &f, int campos, float x)
 		f.campos = campos;
 		return true;
 	}
-	float previo = f.x.back();
-	int s = x > previo ? 1 : x < previo ? -1 : 2;
-	bool bien = campos == f.campos && s != 2 && (f.sentido == 0 || s == f.sentido);
+	int s = signo(f.x.back(), x);
+	bool bien = campos == f.campos && s != 0 && (f.sentido == 0 || s == f.sentido);
 	f.sentido = s;
 	return bien;
+}
+
+// The rows of s to its end, after the header if one is still to come.
+FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecera)
+{
+	int hasta = forma.solo_si_regulares ? INT32_MAX : 2;
+	const char *ini, *fin;
+	while (!s.error && siguiente_linea(s, &ini, &fin)) {
+		recorta(&ini, &fin);
+		if (sin_fila(ini, fin))
+			continue;
+		if (cabecera) {
+			cabecera = false;
+			continue;
+		}
+		float v[2];
+		int n = s.cortada ? -1 : campos_numericos(ini, fin, forma, v, hasta);
+		if (n < 2 || (forma.solo_si_regulares && !sigue_regular(f, n, v[0]))) {
+			f.linea_rota = s.numero;
+			return forma.solo_si_regulares ? NO_SON_COLUMNAS : FILA_ROTA;
+		}
+		f.x.push_back(v[0]);
+		if (!acumula(f.y, v[1]))
+			s.error = FICHERO_SIN_MEMORIA;
+	}
+	return FILAS_ACABADAS;
+}
+
+// Where a second thread can take over: just after a line end near the middle
+// of what is left of a large file (0 when not worth it).
+off_t punto_de_corte(const Lineas &s)
+{
+	off_t desde = posicion(s);
+	if (s.fd < 0 || s.st.st_size - desde < off_t(BLOQUES_PARA_PARTIR * s.tam_bloque))
+		return 0;
+	char trozo[TAM_BUSQUEDA_CORTE];
+	off_t mitad = desde + (s.st.st_size - desde) / 2;
+	ssize_t n = pread(s.fd, trozo, sizeof trozo, mitad);
+	for (ssize_t i = 0; i < n; i++)
+		if (trozo[i] == '\n')
+			return mitad + i + 1;
+	return 0;
+}
+
+// Rows claimed by their regularity stay regular across the cut.
+bool siguen_regulares(const Filas &f, const Filas &g)
+{
+	if (f.x.empty() || g.x.empty())
+		return true;
+	int s = signo(f.x.back(), g.x.front());
+	return f.campos == g.campos && s != 0 && (f.sentido == 0 || f.sentido == s) &&
+	       (g.sentido == 0 || g.sentido == s);
+}
+
+// The second part's rows join the first's only if the first ran to its end.
+FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int lineas_primera,
+               const FormaColumnas &forma)
+{
+	if (primera != FILAS_ACABADAS)
+		return primera;
+	if (forma.solo_si_regulares && !siguen_regulares(f, g))
+		return NO_SON_COLUMNAS;
+	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
+	for (int i = 1; i <= g.y.n; i++)
+		if (!acumula(f.y, g.y.v[i]))
+			return FILA_ROTA;
+	f.linea_rota = lineas_primera + g.linea_rota;
+	return segunda;
+}
+
+// The rows in two halves at once when the file is large, one in another thread.
+FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
+{
+	off_t corte = punto_de_corte(s);
+	Lineas g;
+	Filas h;
+	if (corte == 0 || !lineas_de_descriptor(g, s.fd, s.st, s.tam_bloque) ||
+	    !prepara(h.y, MUESTRAS_INICIALES, cota)) {
+		cierra_lineas(g);
+		std::free(h.y.v);
+		return lee_filas(s, forma, f, forma.cabecera);
+	}
+	reposiciona(g, corte);
+	s.hasta = corte;
+	FinFilas primera = FILAS_ACABADAS, segunda = FILAS_ACABADAS;
+	try {
+		std::thread hilo([&] { segunda = lee_filas(g, forma, h, false); });
+		primera = lee_filas(s, forma, f, forma.cabecera);
+		hilo.join();
+		if (!s.error)
+			s.error = g.error;
+		primera = junta(f, primera, h, segunda, s.numero, forma);
+	} catch (const std::system_error &) { // no thread: read on here, as one part
+		s.hasta = -1;
+		primera = lee_filas(s, forma, f, forma.cabecera);
+	}
+	cierra_lineas(g);
+	std::free(h.y.v);
+	return primera;
 }
 
 // x as calibration when linear in the channel: its least-squares line over
@@ -168,7 +279,8 @@ void calibra_con_x(const std::vector<float> &x, Lectura &l)
 		return;
 	double media_i = (n - 1) / 2.0, media_x = 0, sxi = 0;
 	for (float v : x)
-		media_x += double(v) / n;
+		media_x += double(v);
+	media_x /= double(n);
 	for (size_t i = 0; i < n; i++)
 		sxi += (i - media_i) * (double(x[i]) - media_x);
 	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
@@ -208,33 +320,13 @@ int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char 
 	Filas f;
 	if (!prepara(f.y, MUESTRAS_INICIALES, cota))
 		return entrega_acumulado(f.y, FICHERO_SIN_MEMORIA, l);
-	bool cabecera = forma.cabecera;
-	int hasta = forma.solo_si_regulares ? INT32_MAX : 2;
-	const char *ini, *fin;
-	while (!s.error && siguiente_linea(s, &ini, &fin)) {
-		recorta(&ini, &fin);
-		if (sin_fila(ini, fin))
-			continue;
-		if (cabecera) {
-			cabecera = false;
-			continue;
-		}
-		float v[2];
-		int n = s.cortada ? -1 : campos_numericos(ini, fin, forma, v, hasta);
-		bool regular = n >= 2 && (!forma.solo_si_regulares || sigue_regular(f, n, v[0]));
-		if (!regular && forma.solo_si_regulares) {
-			f.y.n = 0;
-			entrega_acumulado(f.y, 0, l);
-			return COLUMNAS_NO_SON;
-		}
-		if (!regular) {
-			l->linea_ilegible = s.numero;
-			break;
-		}
-		f.x.push_back(v[0]);
-		if (!acumula(f.y, v[1]))
-			s.error = FICHERO_SIN_MEMORIA;
+	FinFilas fin = lee_todas(s, forma, f, cota);
+	if (fin == NO_SON_COLUMNAS) {
+		entrega_acumulado(f.y, FICHERO_SIN_MUESTRAS, l);
+		return COLUMNAS_NO_SON;
 	}
+	if (fin == FILA_ROTA)
+		l->linea_ilegible = f.linea_rota;
 	if (nombre[0])
 		pon_titulo(*l, nombre, nombre + std::strlen(nombre));
 	calibra_con_x(f.x, *l);

@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr size_t TAM_BLOQUE = size_t(1) << 20;
 constexpr size_t CAPACIDAD_INICIAL = 4096;
 constexpr int SIN_LIMITE = INT_MAX - 1; // samples, so that nptL + 1 slots fit an int
 constexpr char COMILLA = '"';
@@ -59,15 +58,11 @@ struct Fuente {
 	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
 	off_t tamano = 0;
 	int error = FICHERO_BIEN;
+	off_t parada = -1; // where a read that went on in a second window stopped
 };
 
 // Samples as they arrive: v[1..n], capacity cap slots including slot 0.
-struct Muestras {
-	float *v = nullptr;
-	size_t cap = 0;
-	int n = 0;
-	float max = 0;
-};
+using Muestras = Acumulador;
 
 enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
 
@@ -358,6 +353,12 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 	return LIMITE;
 }
 
+// The file offset of the next byte to read.
+off_t posicion(const Fuente &f)
+{
+	return f.parada >= 0 ? f.parada : f.leido - (f.fin - f.p);
+}
+
 // Opens a window over the file from offset desde, in blocks of tam_bloque.
 void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
 {
@@ -431,6 +432,8 @@ Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t 
 		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
 		Parada primera = lee_muestras_en_serie(f, m, limite);
 		hilo.join();
+		if (primera == FIN_DATOS && !f.error)
+			f.parada = posicion(g);
 		primera = junta(f, m, primera, g, s, segunda, limite);
 		f.hasta = -1;
 		std::free(g.buf);
@@ -526,6 +529,25 @@ int lee_propio_memoria(const char *datos, size_t n, Lectura *l)
 	f.p = f.inicio = datos;
 	f.fin = f.seguro = datos + n;
 	return lee_fuente(f, cota_de(n), l);
+}
+
+int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
+{
+	Fuente f;
+	off_t desde = posicion(s);
+	if (s.fd >= 0) {
+		abre_ventana(f, s.fd, s.st, s.tam_bloque, desde);
+	} else {
+		f.p = f.inicio = s.base + desde;
+		f.fin = f.seguro = s.base + s.n;
+	}
+	size_t sitio = std::min(size_t(limite), cota) + 1;
+	if (!f.error && (a.cap >= sitio || reserva_inicial(f, a, sitio, cota)))
+		lee_muestras(f, a, limite);
+	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
+	std::free(f.buf);
+	reposiciona(s, hasta);
+	return f.error;
 }
 
 int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l)

@@ -24,8 +24,9 @@ struct Lectura {
 	float al = 0, bl = 0, maxL = 0; // maxL: largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
 	int formato = FORMATO_PROPIO;
-	int linea_ilegible = 0; // a row that stopped the load, or 0
-	double desvio_x = 0;    // columns whose x is not linear: how far it misses its line, in steps
+	int linea_ilegible = 0;  // a row that stopped the load, or 0
+	int cuenta_ilegible = 0; // the same for a count of a .Spe or .mca, by its place
+	double desvio_x = 0;     // columns whose x is not linear: how far it misses its line, in steps
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.

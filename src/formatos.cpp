@@ -121,25 +121,26 @@ ssize_t lee_prefijo(int fd, char *prefijo)
 	return ssize_t(n);
 }
 
-int detecta_descriptor(int fd, FormaColumnas *forma)
+// The prefix is the whole file when the file is no longer, as in memory.
+int detecta_descriptor(int fd, const struct stat &st, FormaColumnas *forma)
 {
 	static thread_local char prefijo[TAM_PREFIJO];
 	ssize_t n = lee_prefijo(fd, prefijo);
 	if (n < 0)
 		return -1;
-	return detecta(prefijo, size_t(n), size_t(n) < TAM_PREFIJO, forma);
+	return detecta(prefijo, size_t(n), size_t(st.st_size) <= TAM_PREFIJO, forma);
 }
 
 int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l)
 {
 	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, &forma);
+	int formato = detecta_descriptor(fd, st, &forma);
 	if (formato < 0)
 		return FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
 		return lee_propio_descriptor(fd, st, tam_bloque, l);
 	Lineas s;
-	int r = lineas_de_descriptor(s, fd, tam_bloque)
+	int r = lineas_de_descriptor(s, fd, st, tam_bloque)
 	            ? lee_extranjero(formato, s, forma, cota_de(st.st_size), nombre, l)
 	            : FICHERO_SIN_MEMORIA;
 	cierra_lineas(s);
@@ -187,7 +188,7 @@ int formato_de_fichero(const char *ruta)
 	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
 		return -1;
 	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, &forma);
+	int formato = detecta_descriptor(fd, st, &forma);
 	close(fd);
 	return formato;
 }
@@ -244,6 +245,8 @@ int entrega_acumulado(Acumulador &a, int error, Lectura *l)
 void pon_titulo(Lectura &l, const char *ini, const char *fin)
 {
 	recorta(&ini, &fin);
+	if (auto nulo = static_cast<const char *>(std::memchr(ini, '\0', fin - ini)))
+		fin = nulo;                                // the title is text: it ends at a NUL byte
 	size_t n = fin - ini, cabe = sizeof l.comment - 3; // two quotes and the terminator
 	n = n < cabe ? n : cabe;
 	l.comment[0] = COMILLA;
@@ -299,6 +302,10 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 		n = std::snprintf(mensaje, sizeof mensaje,
 		                  "No se puede leer la línea %d de %s: se carga lo anterior. ",
 		                  l.linea_ilegible, ruta);
+	if (l.cuenta_ilegible > 0)
+		n = std::snprintf(mensaje, sizeof mensaje,
+		                  "No se puede leer la cuenta %d de %s: se carga lo anterior. ",
+		                  l.cuenta_ilegible, ruta);
 	if (l.desvio_x > 0)
 		std::snprintf(
 		    mensaje + n, sizeof mensaje - n,

@@ -14,6 +14,13 @@
 int lee_propio_memoria(const char *datos, size_t n, Lectura *l);
 int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l);
 
+// The foreign readers' fast way through a block of counts: numbers read as
+// the own format reads its samples, from where s stands until `limite` of
+// them or one that is not a number, appended to a; s is left after the last.
+// The result code.
+struct Acumulador;
+int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
+
 // Samples bounded by what the input can hold (each needs two bytes but the last).
 size_t cota_de(size_t bytes);
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr int MAX_COEFICIENTES = 8;           // $MCA_CAL terms read; real files carry 2 or 3
 constexpr size_t MAX_PARES = 4096;            // <<CALIBRATION>> pairs used; real files carry a few
 constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the nonlinear terms may shift, at most
@@ -40,31 +39,24 @@ bool linea_del_bloque(Lineas &s, const char **ini, const char **fin)
 	return true;
 }
 
-// The white-space-separated tokens of a line, each a count, into a; false
-// (with the line's number kept) at one that is not a number.
-bool acumula_linea(Lineas &s, const char *ini, const char *fin, Acumulador &a, long long *faltan, Lectura &l)
+// The counts of a data block, read the fast way, up to `limite` of them; a
+// token that does not end the block (a line starting with `marca`) but is no
+// number is told by its place among the counts.
+void lee_cuentas(Lineas &s, int limite, size_t cota, Acumulador &a, const char *marca, Lectura &l)
 {
-	while (*faltan > 0) {
-		while (ini < fin && es_blanco(static_cast<unsigned char>(*ini)))
-			ini++;
-		const char *e = ini;
-		while (e < fin && !es_blanco(static_cast<unsigned char>(*e)))
-			e++;
-		if (e == ini)
-			return true;
-		float x;
-		if (!numero_exacto(ini, e, false, &x)) {
-			l.linea_ilegible = s.numero;
-			return false;
-		}
-		if (!acumula(a, x)) {
-			s.error = FICHERO_SIN_MEMORIA;
-			return false;
-		}
-		--*faltan;
-		ini = e;
+	int error = lee_numeros(s, limite, cota, a);
+	if (error) {
+		s.error = error;
+		return;
 	}
-	return true;
+	const char *ini, *fin;
+	if (a.n >= limite || !siguiente_linea(s, &ini, &fin))
+		return;
+	recorta(&ini, &fin);
+	size_t n = std::strlen(marca);
+	if (size_t(fin - ini) < n || std::memcmp(ini, marca, n) != 0)
+		l.cuenta_ilegible = a.n + 1;
+	devuelve_linea(s);
 }
 
 struct Spe {
@@ -84,18 +76,12 @@ void lee_datos_spe(Lineas &s, Spe &e, Acumulador &a, size_t cota, Lectura &l)
 	float rango[2];
 	if (e.hay_datos || !linea_del_bloque(s, &ini, &fin) || numeros_de_linea(ini, fin, rango, 2) != 2)
 		return;
-	long long faltan = static_cast<long long>(rango[1]) - static_cast<long long>(rango[0]) + 1;
-	if (!(rango[0] >= 0 && rango[1] < float(INT32_MAX)) || faltan <= 0)
+	if (!(rango[0] >= 0 && rango[0] <= rango[1] && rango[1] < float(INT32_MAX)))
 		return;
+	long long cuantas = static_cast<long long>(rango[1]) - static_cast<long long>(rango[0]) + 1;
 	e.primero = static_cast<int>(rango[0]);
 	e.hay_datos = true;
-	if (!prepara(a, size_t(faltan), cota)) {
-		s.error = FICHERO_SIN_MEMORIA;
-		return;
-	}
-	while (faltan > 0 && linea_del_bloque(s, &ini, &fin))
-		if (!acumula_linea(s, ini, fin, a, &faltan, l))
-			return;
+	lee_cuentas(s, static_cast<int>(cuantas < INT32_MAX - 1 ? cuantas : INT32_MAX - 1), cota, a, "$", l);
 }
 
 void lee_titulo_spe(Lineas &s, Lectura &l)
@@ -232,20 +218,15 @@ int lee_mca(Lineas &s, size_t cota, Lectura *l)
 	Acumulador a;
 	Mca m;
 	const char *ini, *fin;
-	if (!prepara(a, MUESTRAS_INICIALES, cota))
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	long long sin_limite = INT32_MAX;
 	while (!s.error && siguiente_linea(s, &ini, &fin)) {
 		recorta(&ini, &fin);
-		if (cambia_seccion(ini, fin, m))
-			continue;
-		if (m.seccion == MCA_CABECERA)
+		if (cambia_seccion(ini, fin, m)) {
+			if (m.seccion == MCA_DATOS)
+				lee_cuentas(s, INT32_MAX - 1, cota, a, "<<", *l);
+		} else if (m.seccion == MCA_CABECERA) {
 			lee_clave(ini, fin, m);
-		else if (m.seccion == MCA_CALIBRACION)
+		} else if (m.seccion == MCA_CALIBRACION) {
 			lee_par(ini, fin, m);
-		else if (m.seccion == MCA_DATOS && !acumula_linea(s, ini, fin, a, &sin_limite, *l)) {
-			m.seccion = MCA_OTRA; // a count that cannot be read ends the data
-			m.datos_leidos = true;
 		}
 	}
 	titula_y_calibra_mca(m, *l);

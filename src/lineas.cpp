@@ -35,8 +35,11 @@ bool rellena(Lineas &s)
 		s.cap *= 2;
 	}
 	std::memmove(s.buf, s.p, resto);
-	ssize_t r;
-	while ((r = pread(s.fd, s.buf + resto, s.cap - resto, s.leido)) < 0 && errno == EINTR) {
+	size_t quiero = s.cap - resto;
+	if (s.hasta >= 0 && off_t(quiero) > s.hasta - s.leido)
+		quiero = size_t(s.hasta - s.leido);
+	ssize_t r = 0;
+	while (quiero > 0 && (r = pread(s.fd, s.buf + resto, quiero, s.leido)) < 0 && errno == EINTR) {
 	}
 	if (r < 0) {
 		s.error = FICHERO_ERROR_LECTURA;
@@ -102,14 +105,17 @@ bool es_blanco_c(char c)
 void lineas_de_memoria(Lineas &s, const char *datos, size_t n)
 {
 	s = Lineas();
-	s.p = datos;
+	s.p = s.base = datos;
 	s.fin = datos + n;
+	s.n = n;
 }
 
-bool lineas_de_descriptor(Lineas &s, int fd, size_t tam_bloque)
+bool lineas_de_descriptor(Lineas &s, int fd, const struct stat &st, size_t tam_bloque)
 {
 	s = Lineas();
 	s.fd = fd;
+	s.st = st;
+	s.tam_bloque = tam_bloque;
 	s.final = false;
 	s.cap = tam_bloque > 0 ? tam_bloque : 1;
 	s.buf = static_cast<char *>(std::malloc(s.cap));
@@ -137,6 +143,23 @@ bool siguiente_linea(Lineas &s, const char **ini, const char **fin)
 	s.ini_ultima = *ini;
 	s.numero++;
 	return true;
+}
+
+off_t posicion(const Lineas &s)
+{
+	return s.fd >= 0 ? s.leido - (s.fin - s.p) : s.p - s.base;
+}
+
+void reposiciona(Lineas &s, off_t desde)
+{
+	s.salta_resto = false;
+	if (s.fd < 0) {
+		s.p = s.base + desde;
+		return;
+	}
+	s.leido = desde;
+	s.p = s.fin = s.buf;
+	s.final = false;
 }
 
 void devuelve_linea(Lineas &s)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // A line longer than this is cut here (the rest skipped) and marked as cut:
@@ -24,14 +25,23 @@ struct Lineas {
 	bool cortada = false;             // the last line returned was cut
 	const char *ini_ultima = nullptr; // where the last line returned began, for devuelve_linea
 	bool salta_resto = false;         // the rest of a cut line is still to skip
+	const char *base = nullptr;       // in memory: the input's first byte
+	size_t n = 0;                     // in memory: its size
+	struct stat st = {};              // from a descriptor: the file, and the block size
+	size_t tam_bloque = 0;
+	off_t hasta = -1; // from a descriptor: where this source's part of the file ends (-1: at its end)
 };
 
 // A source over n bytes in memory (nothing is copied).
 void lineas_de_memoria(Lineas &s, const char *datos, size_t n);
 
-// A source over the descriptor from its start, in blocks of tam_bloque bytes.
-// False when there is no memory (s.error says so).
-bool lineas_de_descriptor(Lineas &s, int fd, size_t tam_bloque);
+// A source over the regular file open at fd from its start, in blocks of
+// tam_bloque bytes.  False when there is no memory (s.error says so).
+bool lineas_de_descriptor(Lineas &s, int fd, const struct stat &st, size_t tam_bloque);
+
+// The offset in the input of the next byte to read, and a jump to another.
+off_t posicion(const Lineas &s);
+void reposiciona(Lineas &s, off_t desde);
 
 void cierra_lineas(Lineas &s);
 

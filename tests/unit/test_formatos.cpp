@@ -57,6 +57,7 @@ struct Leido {
 			EXPECT_STREQ(o->comment, l.comment);
 			EXPECT_TRUE(mismos_bits(o->al, l.al) && mismos_bits(o->bl, l.bl));
 			EXPECT_EQ(o->linea_ilegible, l.linea_ilegible);
+			EXPECT_EQ(o->cuenta_ilegible, l.cuenta_ilegible);
 			int distintas = 0;
 			for (int i = 1; i <= l.nptL && i <= o->nptL; i++)
 				distintas += !mismos_bits(o->Li[i], l.Li[i]);
@@ -74,18 +75,24 @@ Leido real(const std::string &nombre)
 	return Leido(contenido(ORQ_DATOS_PRUEBA "/real/" + nombre), nombre);
 }
 
+// A .Spe read as one: its channels, and its largest count at its channel.
+void espera_spe(const Leido &spe, int canales, float maximo, int canal)
+{
+	ASSERT_EQ(spe.error, FICHERO_BIEN);
+	EXPECT_EQ(spe.l.formato, FORMATO_SPE);
+	EXPECT_EQ(spe.l.nptL, canales);
+	int c = canal_del_maximo(spe.l);
+	EXPECT_EQ(c, canal);
+	EXPECT_EQ(spe.l.Li[c], maximo);
+	EXPECT_EQ(spe.l.maxL, maximo);
+}
+
 } // namespace
 
 TEST(FormatoSpe, CeramicaHPGeCuentasComoElFicheroPropio)
 {
 	Leido spe = real("hpge-pottery.Spe");
-	ASSERT_EQ(spe.error, FICHERO_BIEN);
-	EXPECT_EQ(spe.l.formato, FORMATO_SPE);
-	EXPECT_EQ(spe.l.nptL, 16384);
-	int c = canal_del_maximo(spe.l);
-	EXPECT_EQ(c, 668);
-	EXPECT_EQ(spe.l.Li[c], 2423);
-	EXPECT_EQ(spe.l.maxL, 2423);
+	espera_spe(spe, 16384, 2423, 668);
 	Lectura propio;
 	ASSERT_EQ(lee_espectro(ORQ_DATOS_PRUEBA "/real/hpge-pottery-16384.txt", &propio), FICHERO_BIEN);
 	EXPECT_EQ(spe.v(), muestras(propio));
@@ -109,12 +116,7 @@ TEST(FormatoSpe, CeramicaHPGeCalibradaEnElPotasio40)
 TEST(FormatoSpe, DigiBaseSinCalibrar)
 {
 	Leido spe = real("nai-digibase-nocal.spe");
-	ASSERT_EQ(spe.error, FICHERO_BIEN);
-	EXPECT_EQ(spe.l.formato, FORMATO_SPE);
-	EXPECT_EQ(spe.l.nptL, 1024);
-	int c = canal_del_maximo(spe.l);
-	EXPECT_EQ(c, 18);
-	EXPECT_EQ(spe.l.Li[c], 21957);
+	espera_spe(spe, 1024, 21957, 18);
 	EXPECT_EQ(spe.l.al, 0);
 	EXPECT_EQ(spe.l.bl, 0);
 }
@@ -171,7 +173,21 @@ TEST(FormatoSpe, RangoMentirosoNoReservaYCuentasComoLasEscribanOtros)
 	EXPECT_EQ(sin_datos.error, FICHERO_SIN_MUESTRAS);
 	Leido roto(spe("", "0 9\n1\n2\nx\n4\n", ""));
 	EXPECT_EQ(roto.v(), (std::vector<float>{1, 2}));
-	EXPECT_EQ(roto.l.linea_ilegible, 7);
+	EXPECT_EQ(roto.l.cuenta_ilegible, 3);
+	EXPECT_STREQ(mensaje_aviso(roto.l, "roto.spe"),
+	             "No se puede leer la cuenta 3 de roto.spe: se carga lo anterior. ");
+}
+
+// Found by fuzzing: a range beyond any integer, and a title with a NUL byte.
+TEST(FormatoSpe, RangoQueNoEsUnEnteroNoLeeNada)
+{
+	for (const char *rango : {"nan 5", "0 inf", "-inf 3", "9 2", "0 1e30"}) {
+		Leido r(spe("", std::string(rango) + "\n1\n2\n", ""));
+		EXPECT_EQ(r.error, FICHERO_SIN_MUESTRAS) << rango;
+	}
+	Leido nulo(std::string("$SPEC_ID:\nab\0cd\n$DATA:\n0 0\n7\n", 29));
+	ASSERT_EQ(nulo.error, FICHERO_BIEN);
+	EXPECT_STREQ(nulo.l.comment, "\"ab\"");
 }
 
 namespace {
@@ -312,6 +328,13 @@ TEST(FormatoColumnas, FilaRotaParaLaCargaYNombraLaLinea)
 	EXPECT_EQ(r.l.linea_ilegible, 5);
 	EXPECT_STREQ(mensaje_aviso(r.l, "roto.csv"),
 	             "No se puede leer la línea 5 de roto.csv: se carga lo anterior. ");
+	// In a file read in two halves, the line is counted across the cut.
+	std::string largo = "x,y\n";
+	for (int i = 1; i <= 200; i++)
+		largo += i == 150 ? "150,roto\n" : std::to_string(i) + "," + std::to_string(i * 2) + "\n";
+	Leido partido(largo);
+	EXPECT_EQ(partido.l.nptL, 149);
+	EXPECT_EQ(partido.l.linea_ilegible, 151);
 	Leido una("1;2\n3\n");
 	EXPECT_EQ(una.v(), (std::vector<float>{2}));
 	EXPECT_EQ(una.l.linea_ilegible, 2);
