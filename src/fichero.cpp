@@ -432,8 +432,10 @@ Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t 
 		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
 		Parada primera = lee_muestras_en_serie(f, m, limite);
 		hilo.join();
+		// Where a count ends inside the second half the exact place is not
+		// kept: the cut, before it and after white space, stands for it.
 		if (primera == FIN_DATOS && !f.error)
-			f.parada = posicion(g);
+			f.parada = s.n > limite - m.n ? corte : posicion(g);
 		primera = junta(f, m, primera, g, s, segunda, limite);
 		f.hasta = -1;
 		std::free(g.buf);
@@ -546,7 +548,7 @@ int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 		lee_muestras(f, a, limite);
 	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
 	std::free(f.buf);
-	reposiciona(s, hasta);
+	reposiciona_tras_numeros(s, hasta);
 	return f.error;
 }
 

@@ -17,6 +17,7 @@ constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
 constexpr char COMA = ',';
 constexpr char PUNTO = '.';
+constexpr size_t TAM_MIRADA_ATRAS = 4096;
 
 // Brings more of the file, keeping [p, fin); false when nothing more came.
 bool rellena(Lineas &s)
@@ -160,6 +161,38 @@ void reposiciona(Lineas &s, off_t desde)
 	s.leido = desde;
 	s.p = s.fin = s.buf;
 	s.final = false;
+}
+
+namespace {
+
+// Whether only white space lies between the byte at `desde` and the line end
+// before it (or the input's start); looks back at most one block.
+bool a_principio_de_linea(const Lineas &s, off_t desde)
+{
+	char trozo[TAM_MIRADA_ATRAS];
+	off_t ini = desde > off_t(sizeof trozo) ? desde - off_t(sizeof trozo) : 0;
+	const char *q;
+	if (s.fd >= 0) {
+		ssize_t n = pread(s.fd, trozo, size_t(desde - ini), ini);
+		if (n != desde - ini)
+			return false;
+		q = trozo + n;
+	} else {
+		q = s.base + desde;
+	}
+	for (off_t i = desde; i > ini; i--, q--)
+		if (q[-1] == FIN_LINEA || !es_blanco_c(q[-1]))
+			return q[-1] == FIN_LINEA;
+	return ini == 0;
+}
+
+} // namespace
+
+void reposiciona_tras_numeros(Lineas &s, off_t desde)
+{
+	bool al_principio = a_principio_de_linea(s, desde);
+	reposiciona(s, desde);
+	s.salta_resto = !al_principio;
 }
 
 void devuelve_linea(Lineas &s)

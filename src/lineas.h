@@ -43,6 +43,11 @@ bool lineas_de_descriptor(Lineas &s, int fd, const struct stat &st, size_t tam_b
 off_t posicion(const Lineas &s);
 void reposiciona(Lineas &s, off_t desde);
 
+// Goes on from where a run of numbers stopped: there if only white space
+// stands between it and its line's start, else at the next line, so that the
+// lines read next never depend on where inside a line the numbers ended.
+void reposiciona_tras_numeros(Lineas &s, off_t desde);
+
 void cierra_lineas(Lineas &s);
 
 // The next line without its line end (nor the carriage return before it), in

@@ -178,6 +178,19 @@ TEST(FormatoSpe, RangoMentirosoNoReservaYCuentasComoLasEscribanOtros)
 	             "No se puede leer la cuenta 3 de roto.spe: se carga lo anterior. ");
 }
 
+// Found by fuzzing: the count that fills the range, with a block name after
+// it on its line, ends the data there in one pass or in two halves alike.
+TEST(FormatoSpe, LaUltimaCuentaSeguidaDeUnNombreDeBloque)
+{
+	std::string datos = "0 83\n";
+	for (int i = 0; i < 83; i++)
+		datos += "     " + std::to_string(i) + "\n";
+	Leido r(spe("", datos + "      83$SPEC_ID:\n 100\n$ROI:\n", ""));
+	ASSERT_EQ(r.error, FICHERO_BIEN);
+	EXPECT_EQ(r.l.nptL, 84);
+	EXPECT_STREQ(r.l.comment, "\"Prueba\"");
+}
+
 // Found by fuzzing: a range beyond any integer, and a title with a NUL byte.
 TEST(FormatoSpe, RangoQueNoEsUnEnteroNoLeeNada)
 {
