@@ -303,6 +303,23 @@ TEST(FicheroMemoria, TitulosYCabecerasDe100MBSeSaltanEnPocaMemoria)
 	espera_memoria_acotada(cabecera);
 }
 
+// The other formats' readers go line by line: a line of 100 MB is cut, not held.
+TEST(FicheroMemoria, LineasDe100MBEnOtrosFormatosSeCortanEnPocaMemoria)
+{
+	CarpetaTemporal dir;
+	std::string ruta = dir / "largo.spe";
+	escribe_enorme(ruta, "$SPEC_ID:\r\n", 'x', BYTES_FICHERO_ENORME, "\r\n$DATA:\r\n0 1\r\n5\r\n6\r\n");
+	EnHijo spe = lee_en_un_hijo(ruta);
+	EXPECT_EQ(spe.error, FICHERO_BIEN);
+	EXPECT_EQ(spe.nptL, 2);
+	espera_memoria_acotada(spe);
+	escribe_enorme(ruta, "x,y\n1,2\n3,4\n", '7', BYTES_FICHERO_ENORME, "\n5,6\n");
+	EnHijo tabla = lee_en_un_hijo(ruta);
+	EXPECT_EQ(tabla.error, FICHERO_BIEN);
+	EXPECT_EQ(tabla.nptL, 2); // the long row cannot be read and ends the load
+	espera_memoria_acotada(tabla);
+}
+
 TEST(FicheroMemoria, MuchasMuestrasOcupanPocoMasQueSusCuatroBytes)
 {
 	CarpetaTemporal dir;
