@@ -151,7 +151,7 @@ struct Filas {
 	int linea_rota = 0;
 };
 
-enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS };
+enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS, FILAS_BASTAN };
 
 int signo(float a, float b)
 {
@@ -171,8 +171,9 @@ bool sigue_regular(Filas &f, int campos, float x)
 	return bien;
 }
 
-// The rows of s to its end, after the header if one is still to come.
-FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecera)
+// The rows of s to its end (or `cuantas` of them), after the header if one
+// is still to come.
+FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecera, int cuantas = INT32_MAX)
 {
 	int hasta = forma.solo_si_regulares ? INT32_MAX : 2;
 	const char *ini, *fin;
@@ -193,6 +194,8 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecer
 		f.x.push_back(v[0]);
 		if (!acumula(f.y, v[1]))
 			s.error = FICHERO_SIN_MEMORIA;
+		if (--cuantas == 0)
+			return FILAS_BASTAN;
 	}
 	return FILAS_ACABADAS;
 }
@@ -239,9 +242,13 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 	return segunda;
 }
 
-// The rows in two halves at once when the file is large, one in another thread.
+// The header and the first row alone (the cut must come after them), then
+// the rest in two halves at once when the file is large, one in another thread.
 FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 {
+	FinFilas primeras = lee_filas(s, forma, f, forma.cabecera, 1);
+	if (primeras != FILAS_BASTAN)
+		return primeras;
 	off_t corte = punto_de_corte(s);
 	Lineas g;
 	Filas h;
@@ -249,21 +256,21 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	    !prepara(h.y, MUESTRAS_INICIALES, cota)) {
 		cierra_lineas(g);
 		std::free(h.y.v);
-		return lee_filas(s, forma, f, forma.cabecera);
+		return lee_filas(s, forma, f, false);
 	}
 	reposiciona(g, corte);
 	s.hasta = corte;
 	FinFilas primera = FILAS_ACABADAS, segunda = FILAS_ACABADAS;
 	try {
 		std::thread hilo([&] { segunda = lee_filas(g, forma, h, false); });
-		primera = lee_filas(s, forma, f, forma.cabecera);
+		primera = lee_filas(s, forma, f, false);
 		hilo.join();
 		if (!s.error)
 			s.error = g.error;
 		primera = junta(f, primera, h, segunda, s.numero, forma);
 	} catch (const std::system_error &) { // no thread: read on here, as one part
 		s.hasta = -1;
-		primera = lee_filas(s, forma, f, forma.cabecera);
+		primera = lee_filas(s, forma, f, false);
 	}
 	cierra_lineas(g);
 	std::free(h.y.v);

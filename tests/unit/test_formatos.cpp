@@ -191,6 +191,14 @@ TEST(FormatoSpe, LaUltimaCuentaSeguidaDeUnNombreDeBloque)
 	EXPECT_STREQ(r.l.comment, "\"Prueba\"");
 }
 
+// Found by fuzzing: a header late in a small file, where tiny blocks cut it in two.
+TEST(FormatoColumnas, CabeceraTrasUnComentarioLargo)
+{
+	Leido r("# " + std::string(40, 'c') + "\nnm I\n1 2 3\n4 5 6\n");
+	ASSERT_EQ(r.error, FICHERO_BIEN);
+	EXPECT_EQ(r.v(), (std::vector<float>{2, 5}));
+}
+
 // Found by fuzzing: a range beyond any integer, and a title with a NUL byte.
 TEST(FormatoSpe, RangoQueNoEsUnEnteroNoLeeNada)
 {
