@@ -60,6 +60,8 @@ int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 		return FORMATO_PROPIO;
 	const char *ini, *fin;
 	primera_linea(p, n, &ini, &fin);
+	if (ini < fin && *ini == COMILLA) // a quoted title after blank lines is no table's header
+		return FORMATO_PROPIO;
 	if (es_cabecera_spe(ini, fin))
 		return FORMATO_SPE;
 	size_t largo = std::strlen(PRIMERA_LINEA_MCA);

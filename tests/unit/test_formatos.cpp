@@ -395,6 +395,7 @@ TEST(FormatoPropio, LoQueNingunaReglaReclamaSeLeeComoSiempre)
 	    "3 1\n2 4\n5 6\n",          // first column not monotonic
 	    "1 2 3 4 5\n",              // a single row
 	    "\"t\"\n3 1 0\n1,5;2\n",    // a first double quote is always the own format
+	    "\n\"t\"\n3 1 0\n1 2\n",    // even after blank lines
 	};
 	for (const std::string texto : casos) {
 		std::string ruta = dir / "propio.txt";
