@@ -201,11 +201,12 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecer
 }
 
 // Where a second thread can take over: just after a line end near the middle
-// of what is left of a large file (0 when not worth it).
+// of what is left of a large file (0 when not worth it).  Measured in windows,
+// so that the cut lies beyond what the first part's window already holds.
 off_t punto_de_corte(const Lineas &s)
 {
 	off_t desde = posicion(s);
-	if (s.fd < 0 || s.st.st_size - desde < off_t(BLOQUES_PARA_PARTIR * s.tam_bloque))
+	if (s.fd < 0 || s.st.st_size - desde < off_t(BLOQUES_PARA_PARTIR * s.cap))
 		return 0;
 	char trozo[TAM_BUSQUEDA_CORTE];
 	off_t mitad = desde + (s.st.st_size - desde) / 2;

@@ -199,6 +199,25 @@ TEST(FormatoColumnas, CabeceraTrasUnComentarioLargo)
 	EXPECT_EQ(r.v(), (std::vector<float>{2, 5}));
 }
 
+// Found by fuzzing: a first row longer than the block, so that the window
+// had grown past where the cut fell.
+TEST(FormatoColumnas, PrimeraFilaMasLargaQueElBloque)
+{
+	Leido r("400.0500,5002,13\n\n\n\n\n\n\n\n\n\n,00,'131");
+	ASSERT_EQ(r.error, FICHERO_BIEN);
+	EXPECT_EQ(r.v(), (std::vector<float>{5002}));
+	EXPECT_EQ(r.l.linea_ilegible, 11);
+	CarpetaTemporal dir;
+	escribe_bytes(dir / "t.csv", "400.0500,5002,13\n\n\n\n\n\n\n\n\n\n,00,'131");
+	for (size_t bloque = 1; bloque < 20; bloque++) {
+		Lectura l;
+		EXPECT_EQ(lee_espectro_en_bloques((dir / "t.csv").c_str(), &l, bloque), FICHERO_BIEN)
+		    << bloque;
+		EXPECT_EQ(l.linea_ilegible, 11) << bloque;
+		libera_lectura(&l);
+	}
+}
+
 // Found by fuzzing: a range beyond any integer, and a title with a NUL byte.
 TEST(FormatoSpe, RangoQueNoEsUnEnteroNoLeeNada)
 {
