@@ -278,46 +278,41 @@ void espera_memoria_acotada(const EnHijo &h)
 
 } // namespace
 
-TEST(FicheroMemoria, UnSoloTokenDe100MBNoSeLeeYNoOcupaMemoria)
+namespace {
+
+// A file of 100 MB of `relleno` between `antes` and `despues`, read in a child
+// process: its result, its samples, and bounded memory.
+void espera_enorme(const std::string &antes, char relleno, const std::string &despues, int error,
+                   int muestras)
 {
 	CarpetaTemporal dir;
-	escribe_enorme(dir / "token.txt", "", '1', BYTES_FICHERO_ENORME, "");
-	EnHijo h = lee_en_un_hijo(dir / "token.txt");
-	EXPECT_EQ(h.error, FICHERO_SIN_MUESTRAS);
+	std::string ruta = dir / "enorme.txt";
+	escribe_enorme(ruta, antes, relleno, BYTES_FICHERO_ENORME, despues);
+	EnHijo h = lee_en_un_hijo(ruta);
+	EXPECT_EQ(h.error, error) << antes;
+	EXPECT_EQ(h.nptL, error == FICHERO_BIEN ? muestras : 0) << antes;
 	espera_memoria_acotada(h);
+}
+
+} // namespace
+
+TEST(FicheroMemoria, UnSoloTokenDe100MBNoSeLeeYNoOcupaMemoria)
+{
+	espera_enorme("", '1', "", FICHERO_SIN_MUESTRAS, 0);
 }
 
 TEST(FicheroMemoria, TitulosYCabecerasDe100MBSeSaltanEnPocaMemoria)
 {
-	CarpetaTemporal dir;
-	std::string ruta = dir / "titulo.txt";
-	escribe_enorme(ruta, "\"", 'x', BYTES_FICHERO_ENORME, "\n2 1 0\n5\n6\n");
-	EnHijo titulo = lee_en_un_hijo(ruta);
-	EXPECT_EQ(titulo.error, FICHERO_BIEN);
-	EXPECT_EQ(titulo.nptL, 2);
-	espera_memoria_acotada(titulo);
-	escribe_enorme(ruta, "Canal", 'x', BYTES_FICHERO_ENORME, "\n5\n6\n7\n");
-	EnHijo cabecera = lee_en_un_hijo(ruta);
-	EXPECT_EQ(cabecera.error, FICHERO_BIEN);
-	EXPECT_EQ(cabecera.nptL, 3);
-	espera_memoria_acotada(cabecera);
+	espera_enorme("\"", 'x', "\n2 1 0\n5\n6\n", FICHERO_BIEN, 2);
+	espera_enorme("Canal", 'x', "\n5\n6\n7\n", FICHERO_BIEN, 3);
 }
 
 // The other formats' readers go line by line: a line of 100 MB is cut, not held.
 TEST(FicheroMemoria, LineasDe100MBEnOtrosFormatosSeCortanEnPocaMemoria)
 {
-	CarpetaTemporal dir;
-	std::string ruta = dir / "largo.spe";
-	escribe_enorme(ruta, "$SPEC_ID:\r\n", 'x', BYTES_FICHERO_ENORME, "\r\n$DATA:\r\n0 1\r\n5\r\n6\r\n");
-	EnHijo spe = lee_en_un_hijo(ruta);
-	EXPECT_EQ(spe.error, FICHERO_BIEN);
-	EXPECT_EQ(spe.nptL, 2);
-	espera_memoria_acotada(spe);
-	escribe_enorme(ruta, "x,y\n1,2\n3,4\n", '7', BYTES_FICHERO_ENORME, "\n5,6\n");
-	EnHijo tabla = lee_en_un_hijo(ruta);
-	EXPECT_EQ(tabla.error, FICHERO_BIEN);
-	EXPECT_EQ(tabla.nptL, 2); // the long row cannot be read and ends the load
-	espera_memoria_acotada(tabla);
+	espera_enorme("$SPEC_ID:\r\n", 'x', "\r\n$DATA:\r\n0 1\r\n5\r\n6\r\n", FICHERO_BIEN, 2);
+	// The long row cannot be read and ends the load.
+	espera_enorme("x,y\n1,2\n3,4\n", '7', "\n5,6\n", FICHERO_BIEN, 2);
 }
 
 TEST(FicheroMemoria, MuchasMuestrasOcupanPocoMasQueSusCuatroBytes)
