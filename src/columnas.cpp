@@ -3,6 +3,7 @@
 // file's first lines decide whether it is columns at all and how to split a
 // row; x becomes the calibration when it is linear in the channel.  Start at
 // detecta_columnas, then lee_columnas.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -149,6 +150,7 @@ struct Filas {
 	std::vector<float> x;
 	int campos = -1, sentido = 0;
 	int linea_rota = 0;
+	size_t largo_fila = 1; // bytes of the first row, to foresee how many follow
 };
 
 enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS, FILAS_BASTAN };
@@ -191,6 +193,8 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecer
 			f.linea_rota = s.numero;
 			return forma.solo_si_regulares ? NO_SON_COLUMNAS : FILA_ROTA;
 		}
+		if (f.x.empty())
+			f.largo_fila = size_t(fin - ini) + 1;
 		f.x.push_back(v[0]);
 		if (!acumula(f.y, v[1]))
 			s.error = FICHERO_SIN_MEMORIA;
@@ -243,6 +247,16 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 	return segunda;
 }
 
+// Room for n more rows at once: growing row by row through a large file
+// costs copies and page faults (in two threads, they wait for each other).
+void reserva_filas(Filas &f, size_t n, size_t cota)
+{
+	f.x.reserve(f.x.size() + n);
+	pide_paginas_grandes(f.x.data(), f.x.capacity() * sizeof(float));
+	if (prepara(f.y, size_t(f.y.n) + n, cota)) // without room it grows as it goes
+		pide_paginas_grandes(f.y.v, f.y.cap * sizeof(float));
+}
+
 // The header and the first row alone (the cut must come after them), then
 // the rest in two halves at once when the file is large, one in another thread.
 FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
@@ -250,6 +264,8 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	FinFilas primeras = lee_filas(s, forma, f, forma.cabecera, 1);
 	if (primeras != FILAS_BASTAN)
 		return primeras;
+	size_t resto = s.fd >= 0 ? size_t(s.st.st_size - posicion(s)) : 0;
+	size_t previstas = std::min(resto / f.largo_fila + 1, cota);
 	off_t corte = punto_de_corte(s);
 	Lineas g;
 	Filas h;
@@ -257,8 +273,11 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	    !prepara(h.y, MUESTRAS_INICIALES, cota)) {
 		cierra_lineas(g);
 		std::free(h.y.v);
+		reserva_filas(f, previstas, cota);
 		return lee_filas(s, forma, f, false);
 	}
+	reserva_filas(f, previstas / 2 + 1, cota);
+	reserva_filas(h, previstas / 2 + 1, cota);
 	reposiciona(g, corte);
 	s.hasta = corte;
 	FinFilas primera = FILAS_ACABADAS, segunda = FILAS_ACABADAS;

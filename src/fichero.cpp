@@ -213,15 +213,6 @@ bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
 	return lee_float(f, al) && lee_float(f, bl);
 }
 
-// Large arrays ask for huge pages: thousands fewer page faults while filling.
-void pide_paginas_grandes(void *v, size_t bytes)
-{
-	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
-	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
-	if (fin > ini)
-		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
-}
-
 bool reserva(Muestras &m, size_t cap)
 {
 	auto v = static_cast<float *>(std::realloc(m.v, cap * sizeof(float)));
@@ -519,6 +510,14 @@ int lee_fuente(Fuente &f, size_t cota, Lectura *l)
 }
 
 } // namespace
+
+void pide_paginas_grandes(void *v, size_t bytes)
+{
+	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
+	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
+	if (fin > ini)
+		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
+}
 
 size_t cota_de(size_t bytes)
 {

@@ -21,6 +21,9 @@ int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lect
 struct Acumulador;
 int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
 
+// Large arrays ask for huge pages: thousands fewer page faults while filling.
+void pide_paginas_grandes(void *v, size_t bytes);
+
 // Samples bounded by what the input can hold (each needs two bytes but the last).
 size_t cota_de(size_t bytes);
 
