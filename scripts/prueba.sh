@@ -33,8 +33,9 @@ if ls fuzz/*.cpp >/dev/null 2>&1; then
   cmake --build build-fuzz -j"$jobs"
   for f in build-fuzz/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
-    mkdir -p build-fuzz/corpus
-    "$f" -max_total_time=60 -timeout=5 -rss_limit_mb=2048 build-fuzz/corpus fuzz/semillas
+    corpus=build-fuzz/corpus/$(basename "$f")
+    mkdir -p "$corpus"
+    "$f" -max_total_time=60 -timeout=5 -rss_limit_mb=2048 "$corpus" fuzz/semillas
   done
 fi
 # One line for both ctest runs (pipefail has already stopped a failed one).

@@ -24,6 +24,9 @@ constexpr int RESULTADO_OK = 1;
 
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
+constexpr int BOTON_REEMPLAZAR = 2; // the second button: Enter and Esc give the first
+constexpr int TECLA_REEMPLAZAR = 'r';
+
 // A message box with an OK button.
 void avisa(const char *linea1, const char *linea2)
 {
@@ -67,11 +70,33 @@ void guarda_imagen()
 		avisa("No se pudo escribir la imagen", filename_bmp);
 }
 
-void guarda_datos()
+// A file of another format (an instrument's, a table) is replaced only when
+// the user says so; Enter and Esc both keep it.
+bool puede_reemplazar(const char *nombre)
 {
-	int error = escribe_espectro(filename_esp, comment, Li, nptL, al, bl);
+	int formato = formato_de_fichero(nombre);
+	if (formato < 0 || formato == FORMATO_PROPIO)
+		return true;
+	std::string aviso = std::string("El fichero ") + nombre + " no está en el formato de Orquilo.";
+	return alert(aviso.c_str(), "¿Reemplazarlo con los datos?", nullptr, "Cancelar", "Reemplazar", 0,
+	             TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
+}
+
+void guarda_datos(const char *nombre)
+{
+	if (!puede_reemplazar(nombre))
+		return;
+	int error = escribe_espectro(nombre, comment, Li, nptL, al, bl);
 	if (error != 0)
-		avisa(mensaje_error_fichero(error, filename_esp), nullptr);
+		avisa(mensaje_error_fichero(error, nombre), nullptr);
+}
+
+// Where the next save proposes to write the data.
+void recuerda_nombres(const char *ruta, int formato)
+{
+	cargado_extranjero = formato != FORMATO_PROPIO;
+	if (cargado_extranjero)
+		nombre_para_guardar(ruta, filename_dat);
 }
 
 } // namespace
@@ -108,9 +133,12 @@ void muestra_leido(const char *ruta, Lectura *l)
 	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
 	if (ruta != filename_esp)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
+	recuerda_nombres(ruta, l->formato);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
+	if (const char *aviso = mensaje_aviso(*l, ruta))
+		avisa(aviso, nullptr);
 }
 
 int comando_carga()
@@ -124,13 +152,14 @@ int comando_carga()
 int comando_guarda()
 {
 	int imagen = 0, datos = 0;
+	char *nombre_datos = cargado_extranjero ? filename_dat : filename_esp;
 	if (adime_dialogf(DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
 	                  DIALOGO_GUARDA.ancho_campo, DIALOGO_GUARDA.formato, &imagen, filename_bmp, &datos,
-	                  filename_esp) != RESULTADO_OK)
+	                  nombre_datos) != RESULTADO_OK)
 		return 0;
 	if (imagen)
 		guarda_imagen();
 	if (datos)
-		guarda_datos();
+		guarda_datos(nombre_datos);
 	return 0;
 }

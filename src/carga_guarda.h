@@ -8,8 +8,11 @@
 // a message says why.  Always 0 (the menu stays open).
 int comando_carga();
 
-// Reads the file and shows it with a fresh view and its title; on failure
-// the old spectrum stays and a message box says why (false).
+// Reads the file, in any format the reader knows, and shows it with a fresh
+// view and its title; a message tells of a row that stopped the load or an x
+// that could not calibrate.  After a foreign format the save proposes a name
+// of its own.  On failure the old spectrum stays and a message box says why
+// (false).
 bool carga_espectro(const char *ruta);
 
 // What a load does once the file at ruta has been read into *l: the spectrum
@@ -18,7 +21,7 @@ bool carga_espectro(const char *ruta);
 void muestra_leido(const char *ruta, Lectura *l);
 
 // Asks what to save and where; writes the picture of the window and/or the
-// data.  Always 0.
+// data, asking first before replacing a file of another format.  Always 0.
 int comando_guarda();
 
 // Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.

@@ -20,6 +20,8 @@ int WHITE, BLUE, BLACK, RED, BACK;
 char filename_esp[TAM_NOMBRE] = "datos.txt";
 char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
 char fichero_cargado[TAM_NOMBRE];
+char filename_dat[TAM_NOMBRE];
+bool cargado_extranjero;
 
 void reinicia_estado()
 {
@@ -40,6 +42,8 @@ void reinicia_estado()
 	std::strcpy(filename_esp, "datos.txt");
 	std::strcpy(filename_bmp, "espectro.bmp");
 	fichero_cargado[0] = '\0';
+	filename_dat[0] = '\0';
+	cargado_extranjero = false;
 }
 
 void vista_inicial()

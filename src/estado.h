@@ -7,7 +7,8 @@
 
 #include "textos.h" // TAM_NOMBRE, the size of each file-name buffer and of comment
 
-// Spectrum: Li[1..nptL]; slot 0 is never used.  maxL == 0 means nothing to draw.
+// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
+// maxL is the largest finite sample, 0 when none is above 0.
 extern float *Li;
 extern int nptL;
 extern float maxL;
@@ -32,8 +33,13 @@ extern BITMAP *grafica;
 // Colours, made at 24-bit depth.
 extern int WHITE, BLUE, BLACK, RED, BACK;
 
-extern char filename_esp[TAM_NOMBRE];
+extern char filename_esp[TAM_NOMBRE]; // the data file the load dialog proposes
 extern char filename_bmp[TAM_NOMBRE];
+// After a load of a foreign format the save dialog proposes a name of its own,
+// so that a plain OK never writes over the instrument's file; after any other
+// load it proposes filename_esp, as the load dialog does.
+extern char filename_dat[TAM_NOMBRE];
+extern bool cargado_extranjero;
 
 // The file of the last load, empty before any: browsing goes through its
 // folder.  filename_esp can differ, once the save dialog has changed it.

@@ -24,11 +24,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "formatos.h"
 #include "numeros.h"
 
 namespace {
 
-constexpr size_t TAM_BLOQUE = size_t(1) << 20;
 constexpr size_t CAPACIDAD_INICIAL = 4096;
 constexpr int SIN_LIMITE = INT_MAX - 1; // samples, so that nptL + 1 slots fit an int
 constexpr char COMILLA = '"';
@@ -40,6 +40,7 @@ constexpr int BYTES_MASCARA = 64;
 constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr int BYTES_SSE = 16;
+
 constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
 constexpr size_t NUMEROS_POR_BLOQUE = BYTES_MASCARA / 2 + 1; // each needs a white space after it
 
@@ -52,21 +53,16 @@ struct Fuente {
 	int fd = -1;                  // the file, for a window over a block buffer
 	char *buf = nullptr;
 	size_t cap = 0;
-	size_t tope = 0;      // the buffer never grows past this (the file's size + 1)
-	bool regular = false; // a regular file, read at explicit offsets
-	off_t leido = 0;      // the file offset of fin
-	off_t hasta = -1;     // where this window's part of the file ends (-1: at its end)
+	size_t tope = 0;  // the buffer never grows past this (the file's size + 1)
+	off_t leido = 0;  // the file offset of fin
+	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
 	off_t tamano = 0;
 	int error = FICHERO_BIEN;
+	off_t parada = -1; // where a read that went on in a second window stopped
 };
 
 // Samples as they arrive: v[1..n], capacity cap slots including slot 0.
-struct Muestras {
-	float *v = nullptr;
-	size_t cap = 0;
-	int n = 0;
-	float max = 0;
-};
+using Muestras = Acumulador;
 
 enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
 
@@ -104,8 +100,7 @@ ssize_t lee_sin_interrupcion(Fuente &f, char *b, size_t n)
 	if (f.hasta >= 0 && off_t(n) > f.hasta - f.leido)
 		n = size_t(f.hasta - f.leido);
 	ssize_t r = 0;
-	while (n > 0 && (r = f.regular ? pread(f.fd, b, n, f.leido) : read(f.fd, b, n)) < 0 &&
-	       errno == EINTR) {
+	while (n > 0 && (r = pread(f.fd, b, n, f.leido)) < 0 && errno == EINTR) {
 	}
 	if (r > 0)
 		f.leido += r;
@@ -137,17 +132,32 @@ bool recarga(Fuente &f)
 	return n > 0 || resto > 0;
 }
 
-// Skips white space; true when a whole number (or text) starts at f.p.
+// Skips white space; true when a whole number (or text) starts at f.p, or
+// enough of one to tell that it is too long.
 bool hay_numero(Fuente &f)
 {
 	for (;;) {
 		while (f.p < f.fin && es_blanco(*f.p))
 			f.p++;
-		if (f.p < f.seguro)
+		if (f.p < f.seguro || size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO)
 			return true;
 		if (!recarga(f))
 			return false;
 	}
+}
+
+// Where the parser must stop looking for the number at f.p: a number that
+// reaches this far is too long, whatever follows.
+const char *fin_de_numero(const Fuente &f)
+{
+	return size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO ? f.p + LARGO_MAXIMO_NUMERO + 1 : f.fin;
+}
+
+// Bytes of the "%f" number at f.p, 0 when there is none or it is too long.
+size_t lee_float_acotado(const Fuente &f, float *x)
+{
+	size_t k = lee_float_como_scanf(f.p, fin_de_numero(f), x);
+	return k <= LARGO_MAXIMO_NUMERO ? k : 0;
 }
 
 void salta_linea(Fuente &f)
@@ -186,7 +196,7 @@ bool lee_float(Fuente &f, float *x)
 {
 	if (!hay_numero(f))
 		return false;
-	size_t k = lee_float_como_scanf(f.p, f.fin, x);
+	size_t k = lee_float_acotado(f, x);
 	f.p += k;
 	return k > 0;
 }
@@ -196,18 +206,11 @@ bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
 {
 	if (!hay_numero(f))
 		return false;
-	size_t k = lee_entero_como_scanf(f.p, f.fin, cuenta);
+	size_t k = lee_entero_como_scanf(f.p, fin_de_numero(f), cuenta);
+	if (k == 0 || k > LARGO_MAXIMO_NUMERO)
+		return false;
 	f.p += k;
-	return k > 0 && lee_float(f, al) && lee_float(f, bl);
-}
-
-// Large arrays ask for huge pages: thousands fewer page faults while filling.
-void pide_paginas_grandes(void *v, size_t bytes)
-{
-	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
-	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
-	if (fin > ini)
-		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
+	return lee_float(f, al) && lee_float(f, bl);
 }
 
 bool reserva(Muestras &m, size_t cap)
@@ -329,7 +332,7 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 		if (!hay_numero(f))
 			return f.error ? FALLO : FIN_DATOS;
 		float x;
-		size_t k = lee_float_como_scanf(f.p, f.fin, &x);
+		size_t k = lee_float_acotado(f, &x);
 		if (k == 0)
 			return ILEGIBLE;
 		f.p += k;
@@ -341,13 +344,18 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 	return LIMITE;
 }
 
+// The file offset of the next byte to read.
+off_t posicion(const Fuente &f)
+{
+	return f.parada >= 0 ? f.parada : f.leido - (f.fin - f.p);
+}
+
 // Opens a window over the file from offset desde, in blocks of tam_bloque.
 void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
 {
 	f.fd = fd;
-	f.regular = S_ISREG(st.st_mode);
-	f.tamano = f.regular ? st.st_size : 0;
-	f.tope = f.regular ? size_t(st.st_size) + 1 : SIZE_MAX;
+	f.tamano = st.st_size;
+	f.tope = size_t(st.st_size) + 1;
 	f.leido = desde;
 	f.cap = tam_bloque > 0 ? tam_bloque : 1;
 	f.buf = static_cast<char *>(std::malloc(f.cap));
@@ -363,7 +371,7 @@ void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, o
 off_t punto_de_corte(const Fuente &f)
 {
 	off_t desde = f.leido - (f.fin - f.p);
-	if (!f.regular || f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
+	if (f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
 		return 0;
 	char trozo[TAM_BUSQUEDA_CORTE];
 	off_t mitad = desde + (f.tamano - desde) / 2;
@@ -415,6 +423,10 @@ Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t 
 		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
 		Parada primera = lee_muestras_en_serie(f, m, limite);
 		hilo.join();
+		// Where a count ends inside the second half the exact place is not
+		// kept: the cut, before it and after white space, stands for it.
+		if (primera == FIN_DATOS && !f.error)
+			f.parada = s.n > limite - m.n ? corte : posicion(g);
 		primera = junta(f, m, primera, g, s, segunda, limite);
 		f.hasta = -1;
 		std::free(g.buf);
@@ -497,14 +509,22 @@ int lee_fuente(Fuente &f, size_t cota, Lectura *l)
 	return entrega(f, m, *l);
 }
 
+} // namespace
+
+void pide_paginas_grandes(void *v, size_t bytes)
+{
+	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
+	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
+	if (fin > ini)
+		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
+}
+
 size_t cota_de(size_t bytes)
 {
 	return bytes / 2 + 1;
 }
 
-} // namespace
-
-int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
+int lee_propio_memoria(const char *datos, size_t n, Lectura *l)
 {
 	Fuente f;
 	f.p = f.inicio = datos;
@@ -512,28 +532,32 @@ int lee_espectro_memoria(const char *datos, size_t n, Lectura *l)
 	return lee_fuente(f, cota_de(n), l);
 }
 
-int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
+int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 {
-	*l = Lectura();
 	Fuente f;
-	f.fd = open(ruta, O_RDONLY | O_CLOEXEC);
-	struct stat st;
-	if (f.fd < 0 || fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-		if (f.fd >= 0)
-			close(f.fd);
-		return FICHERO_NO_SE_ABRE;
+	off_t desde = posicion(s);
+	if (s.fd >= 0) {
+		abre_ventana(f, s.fd, s.st, s.tam_bloque, desde);
+	} else {
+		f.p = f.inicio = s.base + desde;
+		f.fin = f.seguro = s.base + s.n;
 	}
-	size_t cota = S_ISREG(st.st_mode) ? cota_de(st.st_size) : CAPACIDAD_INICIAL;
-	abre_ventana(f, f.fd, st, tam_bloque, 0);
-	int r = lee_fuente(f, cota, l);
+	size_t sitio = std::min(size_t(limite), cota) + 1;
+	if (!f.error && (a.cap >= sitio || reserva_inicial(f, a, sitio, cota)))
+		lee_muestras(f, a, limite);
+	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
 	std::free(f.buf);
-	close(f.fd);
-	return r;
+	reposiciona_tras_numeros(s, hasta);
+	return f.error;
 }
 
-int lee_espectro(const char *ruta, Lectura *l)
+int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l)
 {
-	return lee_espectro_en_bloques(ruta, l, TAM_BLOQUE);
+	Fuente f;
+	abre_ventana(f, fd, st, tam_bloque, 0);
+	int r = lee_fuente(f, cota_de(st.st_size), l);
+	std::free(f.buf);
+	return r;
 }
 
 void libera_lectura(Lectura *l)
@@ -552,6 +576,9 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 		break;
 	case FICHERO_NO_SE_ABRE:
 		formato = "No se puede abrir el fichero %s";
+		break;
+	case FICHERO_NO_REGULAR:
+		formato = "El fichero %s no es un fichero regular";
 		break;
 	case FICHERO_VACIO:
 		formato = "El fichero %s está vacío";

@@ -1,11 +1,21 @@
-// The spectrum data file: reading one into a Lectura (never into the program
-// state: the load command commits it) and writing one safely.  Start at
-// lee_espectro and escribe_espectro; numeros.h does the number conversion.
+// The spectrum data file: reading one, in any format the program knows, into
+// a Lectura (never into the program state: the load command commits it) and
+// writing one in the own format safely.  Start at lee_espectro and
+// escribe_espectro; formatos.h has the readers, numeros.h the numbers.
 #pragma once
 
 #include <cstddef>
 
 #include "textos.h" // TAM_NOMBRE
+
+// The longest number the reader takes: a longer one is unreadable, so no
+// input makes it hold more than this of one token.  Nothing that writes
+// numbers comes near: the exact decimal of the smallest double is 1076
+// characters.
+constexpr size_t LARGO_MAXIMO_NUMERO = 4096;
+
+// The formats a file may be in, told apart by content (see formatos.cpp).
+enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };
 
 // A spectrum read from a file, not yet in the program state.
 struct Lectura {
@@ -13,28 +23,34 @@ struct Lectura {
 	int nptL = 0;
 	float al = 0, bl = 0, maxL = 0; // maxL: largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
+	int formato = FORMATO_PROPIO;
+	int linea_ilegible = 0;  // a row that stopped the load, or 0
+	int cuenta_ilegible = 0; // the same for a count of a .Spe or .mca, by its place
+	double desvio_x = 0;     // columns whose x is not linear: how far it misses its line, in steps
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.
 enum {
 	FICHERO_BIEN = 0,
-	FICHERO_NO_SE_ABRE,    // missing, unreadable or a folder
+	FICHERO_NO_SE_ABRE,    // missing or unreadable
 	FICHERO_VACIO,         // no bytes at all
 	FICHERO_SIN_MUESTRAS,  // no sample could be read
 	FICHERO_ERROR_LECTURA, // the system failed while reading
 	FICHERO_SIN_MEMORIA,   // the samples do not fit in memory
 	FICHERO_NO_SE_GUARDA,  // the new file could not be written; the old one stays
+	FICHERO_NO_REGULAR,    // a folder, pipe, socket or device: never read
 };
 
-// Reads the file at ruta.  0 on success, else one of the codes above, with *l
+// Reads the file at ruta, which must be a regular file.  0 on success, else one of the codes above, with *l
 // left empty (nothing allocated).
 int lee_espectro(const char *ruta, Lectura *l);
 
 // The same, reading the file in blocks of tam_bloque bytes (tests try tiny ones).
 int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque);
 
-// The same, from the n bytes at datos.
-int lee_espectro_memoria(const char *datos, size_t n, Lectura *l);
+// The same, from the n bytes at datos; `nombre` stands for the file's name
+// (a table of columns takes it as its title).
+int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre = "");
 
 // Frees the samples and leaves *l empty.
 void libera_lectura(Lectura *l);
@@ -42,6 +58,19 @@ void libera_lectura(Lectura *l);
 // Writes the spectrum Li[1..nptL] to ruta in the calibrated form, through a new
 // file beside it that replaces the old one only once complete.  0 on success.
 int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, float al, float bl);
+
+// What the user should know about a load that succeeded (a row that stopped
+// it, an x that could not calibrate), naming the file; nullptr when nothing.
+// A static buffer, valid until the next call.
+const char *mensaje_aviso(const Lectura &l, const char *ruta);
+
+// The format of the file at ruta by its content, or -1 when it cannot be read.
+int formato_de_fichero(const char *ruta);
+
+// The name the save dialog proposes after loading a foreign file: its
+// extension replaced by .txt, or "-orquilo.txt" added when that would be the
+// same name.  Into nombre (TAM_NOMBRE bytes).
+void nombre_para_guardar(const char *cargado, char *nombre);
 
 // The message for a code above, naming the file (a static buffer, valid until
 // the next call).

@@ -22,6 +22,7 @@ constexpr int LARGO_TICK_MAYOR = 15;
 constexpr int LARGO_TICK_MENOR = 3;
 constexpr int MAX_TICKS = 1000; // far above any real scale; stops a spacing that no longer advances
 constexpr int TAM_CAMPO = 256;
+constexpr double TOPE_SIN_POSITIVAS = 1; // the scale's top when no sample is above 0
 
 struct Escalas {
 	float x;          // pixels per channel
@@ -68,10 +69,13 @@ Escalas calcula_escalas()
 	int ancho = ch_f - ch_i;
 	e.x = ancho != 0 ? static_cast<float>(static_cast<double>(wx) / ancho) : 0.0f;
 	e.menos_ch_i = static_cast<float>(-ch_i);
+	// A spectrum with nothing above 0 is still shown, its zeros on the bottom
+	// edge, against a top of one count.
+	double tope = maxL > 0 ? static_cast<double>(maxL) : TOPE_SIN_POSITIVAS;
 	if (elog)
-		e.offset = static_cast<float>(-std::log(static_cast<double>(maxL) + 1.0));
+		e.offset = static_cast<float>(-std::log(tope + 1.0));
 	else
-		e.offset = static_cast<float>(-static_cast<double>(maxL) / amplia_y);
+		e.offset = static_cast<float>(-tope / amplia_y);
 	e.y = static_cast<float>(wy / static_cast<double>(e.offset));
 	return e;
 }
@@ -227,7 +231,7 @@ void dibuja_decoracion()
 
 void pinta_L()
 {
-	if (maxL == 0)
+	if (nptL == 0) // nothing loaded yet
 		return;
 	if (al < 0)
 		invierte_espectro();

@@ -8,7 +8,7 @@ void dibuja_decoracion();
 
 // Draws the current view: moves the cursor bar, reprints the info lines and,
 // when the window or the scale changed since the last full redraw, redraws the
-// samples and the tick marks.  Nothing (and no pause) while maxL is 0.
+// samples and the tick marks.  Nothing (and no pause) before a load.
 void pinta_L();
 
 // Blanks info line 2 (a load does it, since an uncalibrated spectrum never

@@ -46,14 +46,54 @@ protected:
 
 } // namespace
 
-TEST_F(Pinta, SinMuestrasPositivasNoDibujaNada)
+TEST_F(Pinta, SinCargarNoDibujaNada)
 {
-	carga_muestras({0, -3, 0, -1});
 	textout_ex(grafica, font, "previo", 10, 10, BLACK, BLUE);
 	std::vector<uint32_t> antes = copia_grafica();
 	pinta_L();
 	EXPECT_EQ(copia_grafica(), antes);
 	EXPECT_FALSE(muestra_texto(X_CAMPO_INICIO, Y_INFO_1, "cn.ini="));
+}
+
+// Nothing above 0: the area is cleared and the zeros lie on the bottom edge,
+// against a top of one count, in either scale.
+TEST_F(Pinta, EspectroDeCerosSeDibujaEnElBordeDeAbajo)
+{
+	for (int log : {0, 1}) {
+		prepara_caso();
+		carga_muestras({0, 0, 0, 0, 0, 0});
+		elog = log;
+		ch_c = ch_c0 = 6;
+		textout_ex(grafica, font, "previo", 10, 10, BLACK, BLUE);
+		pinta_L();
+		EXPECT_EQ(pixel(12, 13), BLANCO) << log; // inside the old text
+		for (int c = 1; c <= 5; c++) {
+			int x = columna_aprox(c, 6) + (c == 1 ? 2 : 0);
+			EXPECT_TRUE(hay_color(x, wy - 3, wy - 1, ROJO) ||
+			            hay_color(x, wy - 3, wy - 1, MAGENTA))
+			    << c << " log " << log;
+			EXPECT_EQ(pixel(x, wy - 5), BLANCO) << c;
+		}
+		EXPECT_TRUE(muestra_texto(X_CAMPO_INICIO, Y_INFO_1, "cn.ini=1   "));
+		EXPECT_TRUE(muestra_texto(X_CAMPO_TERCERO, Y_INFO_1, "In.cur=0.0     "));
+	}
+}
+
+// Negative samples fall below the area and are clipped: white but for the cursor.
+TEST_F(Pinta, EspectroNegativoQuedaDebajoDelArea)
+{
+	carga_muestras({-1, -2, -3, -4});
+	textout_ex(grafica, font, "previo", 10, 10, BLACK, BLUE);
+	pinta_L();
+	int xc = columna_aprox(ch_c, 4);
+	int fuera_del_cursor = 0;
+	for (int y = 0; y < wy; y++)
+		for (int x = 0; x < wx; x++)
+			fuera_del_cursor += (x < xc - 1 || x > xc + 1) && pixel(x, y) != BLANCO;
+	EXPECT_EQ(fuera_del_cursor, 0);
+	EXPECT_EQ(pixel(xc, wy / 2), VERDE_CURSOR);
+	EXPECT_TRUE(muestra_texto(X_CAMPO_INICIO, Y_INFO_1, "cn.ini=1   "));
+	EXPECT_TRUE(muestra_texto(pwx - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=4   "));
 }
 
 TEST_F(Pinta, ColoresDePuntosLineasYCursor)

@@ -1,0 +1,110 @@
+// What both fuzz targets check of the reader on any bytes: either an error
+// with nothing allocated or a spectrum that keeps the reader's promises;
+// reading the same bytes from a file in small blocks gives the same result;
+// every sample survives the writer's number format.  Start at prueba_lectura.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "fichero.h"
+#include "numeros.h"
+
+namespace fuzz {
+
+constexpr int MUESTRAS_A_FORMATEAR = 64;
+constexpr size_t BLOQUE_MAXIMO = 17;
+
+inline void comprueba(bool condicion, const char *que)
+{
+	if (!condicion) {
+		std::fprintf(stderr, "falla: %s\n", que);
+		std::abort();
+	}
+}
+
+inline bool mismos_bits(float a, float b)
+{
+	return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+inline void comprueba_lectura(int r, const Lectura &l)
+{
+	comprueba(std::memchr(l.comment, '\0', TAM_NOMBRE) != nullptr, "comment sin terminar");
+	comprueba(l.nptL >= 0, "nptL negativo");
+	comprueba(std::isfinite(l.maxL) && l.maxL >= 0, "maxL no finito o negativo");
+	if (r != FICHERO_BIEN) {
+		comprueba(l.Li == nullptr && l.nptL == 0 && l.comment[0] == '\0',
+		          "error con lectura no vacia");
+		return;
+	}
+	comprueba(l.Li != nullptr && l.nptL > 0, "lectura sin muestras");
+	float maximo = 0;
+	for (int i = 1; i <= l.nptL; i++)
+		if (std::isfinite(l.Li[i]) && l.Li[i] > maximo)
+			maximo = l.Li[i];
+	comprueba(mismos_bits(maximo, l.maxL), "maxL no es el mayor finito");
+	if (l.formato != FORMATO_PROPIO) {
+		size_t largo = std::strlen(l.comment);
+		comprueba(largo >= 2 && l.comment[0] == '"' && l.comment[largo - 1] == '"',
+		          "titulo sin comillas");
+		comprueba(std::isfinite(l.al) && std::isfinite(l.bl) && (l.al != 0 || l.bl == 0),
+		          "calibracion rara");
+	}
+}
+
+inline void comprueba_formato(const Lectura &l)
+{
+	char texto[TAM_NUMERO];
+	for (int i = 1; i <= l.nptL && i <= MUESTRAS_A_FORMATEAR; i++) {
+		int n = formatea_sin_perdida(texto, l.Li[i]);
+		float y;
+		comprueba(lee_float_como_scanf(texto, texto + n, &y) == size_t(n),
+		          "formato no se lee entero");
+		comprueba(mismos_bits(y, l.Li[i]) || (std::isnan(y) && std::isnan(l.Li[i])),
+		          "formato pierde");
+	}
+}
+
+// The block reader, through an in-memory file, agrees with the memory reader.
+inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, const Lectura &l)
+{
+	if (write(fd, datos, n) != ssize_t(n))
+		return;
+	std::string ruta = "/proc/self/fd/" + std::to_string(fd);
+	Lectura b;
+	int rb = lee_espectro_en_bloques(ruta.c_str(), &b, 1 + n % BLOQUE_MAXIMO);
+	comprueba(rb == r && b.nptL == l.nptL && std::strcmp(b.comment, l.comment) == 0, "bloques distintos");
+	comprueba(b.formato == l.formato && b.linea_ilegible == l.linea_ilegible &&
+	              b.cuenta_ilegible == l.cuenta_ilegible,
+	          "formato distinto en bloques");
+	comprueba(mismos_bits(b.al, l.al) && mismos_bits(b.bl, l.bl), "cabecera distinta en bloques");
+	for (int i = 1; i <= l.nptL; i++)
+		comprueba(mismos_bits(b.Li[i], l.Li[i]), "muestra distinta en bloques");
+	libera_lectura(&b);
+}
+
+// Everything above for one input; the memory reader gets the name the file
+// will have, which a table takes as its title.
+inline void prueba_lectura(const uint8_t *datos, size_t n)
+{
+	int fd = memfd_create("fuzz", 0);
+	std::string nombre = std::to_string(fd);
+	Lectura l;
+	int r = lee_espectro_memoria(reinterpret_cast<const char *>(datos), n, &l, nombre.c_str());
+	comprueba_lectura(r, l);
+	comprueba_formato(l);
+	if (fd >= 0) {
+		comprueba_bloques(fd, datos, n, r, l);
+		close(fd);
+	}
+	libera_lectura(&l);
+}
+
+} // namespace fuzz

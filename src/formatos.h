@@ -1,0 +1,75 @@
+// What the readers of each file format share: the own format's reader
+// (fichero.cpp), the instruments' .Spe and .mca (instrumentos.cpp), columns
+// of numbers (columnas.cpp), and the detection that picks one by content
+// (formatos.cpp).  The public side is fichero.h.
+#pragma once
+
+#include <cstddef>
+#include <sys/stat.h>
+
+#include "fichero.h"
+#include "lineas.h"
+
+// The own format, from memory or from an open regular file.
+int lee_propio_memoria(const char *datos, size_t n, Lectura *l);
+int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l);
+
+// The foreign readers' fast way through a block of counts: numbers read as
+// the own format reads its samples, from where s stands until `limite` of
+// them or one that is not a number, appended to a; s is left after the last.
+// The result code.
+struct Acumulador;
+int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
+
+// Large arrays ask for huge pages: thousands fewer page faults while filling.
+void pide_paginas_grandes(void *v, size_t bytes);
+
+// Samples bounded by what the input can hold (each needs two bytes but the last).
+size_t cota_de(size_t bytes);
+
+// Samples of a foreign reader as they arrive: v[1..n].
+struct Acumulador {
+	float *v = nullptr;
+	size_t cap = 0;
+	int n = 0;
+	float max = 0; // the largest finite sample, never below 0
+};
+
+// Room for `esperadas` samples, never more than `cota`.  False: no memory.
+bool prepara(Acumulador &a, size_t esperadas, size_t cota);
+// Adds one; false when there is no memory (or no int left to count it).
+bool acumula(Acumulador &a, float x);
+// Hands the samples to *l (or frees them and empties *l on an error or none):
+// the result code.
+int entrega_acumulado(Acumulador &a, int error, Lectura *l);
+
+// The title [ini, fin), trimmed, between double quotes, cut to fit comment.
+void pon_titulo(Lectura &l, const char *ini, const char *fin);
+
+// The calibration of a file whose value at its channel ch is a + b·ch, its
+// first sample being its channel `primero`: Orquilo's channel c is the file's
+// primero + c − 1.  A slope of 0 (or not finite) leaves it uncalibrated.
+void calibracion_lineal(Lectura &l, double a, double b, double primero);
+
+// The least-squares line v = a + b·x through n points; false when the x do
+// not span a line (fewer than two distinct).
+bool recta_minimos_cuadrados(const double *x, const double *v, int n, double *a, double *b);
+
+// The readers of each foreign format, from a line source over the whole file.
+int lee_spe(Lineas &s, size_t cota, Lectura *l);
+int lee_mca(Lineas &s, size_t cota, Lectura *l);
+
+// Columns: how a file's first lines say to read them.
+struct FormaColumnas {
+	char separador = 0;             // ';', '\t', ',' or ' ' for any white space
+	bool coma_decimal = false;      // a comma in a number is its decimal point
+	bool cabecera = false;          // the first row is names
+	bool solo_si_regulares = false; // claimed only by regular rows: any other row means the own format
+};
+
+// Whether the lines of `prefijo` (the file's start) make it a file of columns.
+bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma);
+
+// Reads the rows; COLUMNAS_NO_SON when a row breaks the rule that claimed the file.
+constexpr int COLUMNAS_NO_SON = -1;
+int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Lectura *l);

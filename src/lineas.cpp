@@ -1,0 +1,251 @@
+// See lineas.h.  A line is cut at the same place whether the bytes come from
+// memory or in blocks, so both give the same lines; the window grows only
+// while a line has not shown its end within LARGO_MAXIMO_LINEA + 1 bytes.
+#include "lineas.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "fichero.h"
+#include "numeros.h"
+
+namespace {
+
+constexpr char FIN_LINEA = '\n';
+constexpr char RETORNO = '\r';
+constexpr char COMA = ',';
+constexpr char PUNTO = '.';
+constexpr size_t TAM_MIRADA_ATRAS = 4096;
+
+// Brings more of the file, keeping [p, fin); false when nothing more came.
+bool rellena(Lineas &s)
+{
+	if (s.final || s.error || s.fd < 0)
+		return false;
+	size_t resto = s.fin - s.p;
+	if (resto == s.cap) {
+		auto b = static_cast<char *>(std::realloc(s.buf, s.cap * 2));
+		if (!b) {
+			s.error = FICHERO_SIN_MEMORIA;
+			return false;
+		}
+		s.p = b + (s.p - s.buf);
+		s.buf = b;
+		s.cap *= 2;
+	}
+	std::memmove(s.buf, s.p, resto);
+	size_t quiero = s.cap - resto;
+	if (s.hasta >= 0 && off_t(quiero) > s.hasta - s.leido)
+		quiero = size_t(s.hasta - s.leido);
+	ssize_t r = 0;
+	while (quiero > 0 && (r = pread(s.fd, s.buf + resto, quiero, s.leido)) < 0 && errno == EINTR) {
+	}
+	if (r < 0) {
+		s.error = FICHERO_ERROR_LECTURA;
+		return false;
+	}
+	s.leido += r;
+	s.final = r == 0;
+	s.p = s.buf;
+	s.fin = s.buf + resto + r;
+	return r > 0;
+}
+
+// Skips what is left of a cut line; false when the input ended first.
+bool salta_resto(Lineas &s)
+{
+	for (;;) {
+		auto nl = static_cast<const char *>(std::memchr(s.p, FIN_LINEA, s.fin - s.p));
+		if (nl) {
+			s.p = nl + 1;
+			s.salta_resto = false;
+			return true;
+		}
+		s.p = s.fin;
+		if (!rellena(s))
+			return false;
+	}
+}
+
+// Finds the next line's extent; false at the end of the input.
+bool delimita(Lineas &s, const char **ini, const char **fin)
+{
+	for (;;) {
+		size_t n = s.fin - s.p;
+		size_t mirar = n < LARGO_MAXIMO_LINEA + 1 ? n : LARGO_MAXIMO_LINEA + 1;
+		auto nl = static_cast<const char *>(std::memchr(s.p, FIN_LINEA, mirar));
+		*ini = s.p;
+		if (nl) {
+			*fin = nl;
+			s.p = nl + 1;
+			return true;
+		}
+		if (n > LARGO_MAXIMO_LINEA) {
+			*fin = s.p + LARGO_MAXIMO_LINEA;
+			s.p = *fin;
+			s.cortada = s.salta_resto = true;
+			return true;
+		}
+		if (!rellena(s)) {
+			*ini = s.p;
+			*fin = s.p = s.fin;
+			return *fin > *ini;
+		}
+	}
+}
+
+bool es_blanco_c(char c)
+{
+	return es_blanco(static_cast<unsigned char>(c));
+}
+
+} // namespace
+
+void lineas_de_memoria(Lineas &s, const char *datos, size_t n)
+{
+	s = Lineas();
+	s.p = s.base = datos;
+	s.fin = datos + n;
+	s.n = n;
+}
+
+bool lineas_de_descriptor(Lineas &s, int fd, const struct stat &st, size_t tam_bloque)
+{
+	s = Lineas();
+	s.fd = fd;
+	s.st = st;
+	s.tam_bloque = tam_bloque;
+	s.final = false;
+	s.cap = tam_bloque > 0 ? tam_bloque : 1;
+	s.buf = static_cast<char *>(std::malloc(s.cap));
+	s.p = s.fin = s.buf;
+	if (!s.buf)
+		s.error = FICHERO_SIN_MEMORIA;
+	return s.buf != nullptr;
+}
+
+void cierra_lineas(Lineas &s)
+{
+	std::free(s.buf);
+	s.buf = nullptr;
+}
+
+bool siguiente_linea(Lineas &s, const char **ini, const char **fin)
+{
+	if (s.salta_resto && !salta_resto(s))
+		return false;
+	s.cortada = false;
+	if (!delimita(s, ini, fin))
+		return false;
+	if (!s.cortada && *fin > *ini && (*fin)[-1] == RETORNO)
+		--*fin;
+	s.ini_ultima = *ini;
+	s.numero++;
+	return true;
+}
+
+off_t posicion(const Lineas &s)
+{
+	return s.fd >= 0 ? s.leido - (s.fin - s.p) : s.p - s.base;
+}
+
+void reposiciona(Lineas &s, off_t desde)
+{
+	s.salta_resto = false;
+	if (s.fd < 0) {
+		s.p = s.base + desde;
+		return;
+	}
+	s.leido = desde;
+	s.p = s.fin = s.buf;
+	s.final = false;
+}
+
+namespace {
+
+// Whether only white space lies between the byte at `desde` and the line end
+// before it (or the input's start); looks back at most one block.
+bool a_principio_de_linea(const Lineas &s, off_t desde)
+{
+	char trozo[TAM_MIRADA_ATRAS];
+	off_t ini = desde > off_t(sizeof trozo) ? desde - off_t(sizeof trozo) : 0;
+	const char *q;
+	if (s.fd >= 0) {
+		ssize_t n = pread(s.fd, trozo, size_t(desde - ini), ini);
+		if (n != desde - ini)
+			return false;
+		q = trozo + n;
+	} else {
+		q = s.base + desde;
+	}
+	for (off_t i = desde; i > ini; i--, q--)
+		if (q[-1] == FIN_LINEA || !es_blanco_c(q[-1]))
+			return q[-1] == FIN_LINEA;
+	return ini == 0;
+}
+
+} // namespace
+
+void reposiciona_tras_numeros(Lineas &s, off_t desde)
+{
+	bool al_principio = a_principio_de_linea(s, desde);
+	reposiciona(s, desde);
+	s.salta_resto = !al_principio;
+}
+
+void devuelve_linea(Lineas &s)
+{
+	s.p = s.ini_ultima;
+	s.salta_resto = false;
+	s.numero--;
+}
+
+void recorta(const char **ini, const char **fin)
+{
+	while (*ini < *fin && es_blanco_c(**ini))
+		++*ini;
+	while (*fin > *ini && es_blanco_c((*fin)[-1]))
+		--*fin;
+}
+
+bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x)
+{
+	recorta(&ini, &fin);
+	size_t largo = fin - ini;
+	if (largo == 0 || largo > LARGO_MAXIMO_NUMERO)
+		return false;
+	char copia[LARGO_MAXIMO_NUMERO];
+	if (coma_decimal && std::memchr(ini, COMA, largo)) {
+		for (size_t i = 0; i < largo; i++)
+			copia[i] = ini[i] == COMA ? PUNTO : ini[i];
+		ini = copia;
+		fin = copia + largo;
+	}
+	return lee_float_como_scanf(ini, fin, x) == largo;
+}
+
+bool entero_exacto(const char *ini, const char *fin, int *v)
+{
+	recorta(&ini, &fin);
+	size_t largo = fin - ini;
+	return largo > 0 && largo <= LARGO_MAXIMO_NUMERO && lee_entero_como_scanf(ini, fin, v) == largo;
+}
+
+int numeros_de_linea(const char *ini, const char *fin, float *v, int n)
+{
+	int leidos = 0;
+	while (leidos < n) {
+		while (ini < fin && es_blanco_c(*ini))
+			ini++;
+		const char *e = ini;
+		while (e < fin && !es_blanco_c(*e))
+			e++;
+		if (e == ini || !numero_exacto(ini, e, false, &v[leidos]))
+			break;
+		leidos++;
+		ini = e;
+	}
+	return leidos;
+}
