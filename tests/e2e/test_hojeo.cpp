@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int PWX = 824; // the window on a 1024x768 desktop
 constexpr int X_FIN = PWX - MARGEN_CAMPO_FIN;
 
 // A session in an empty folder holding the given files, copied from these sources.
@@ -69,7 +68,7 @@ arnes::Imagen quieta(Sesion &s)
 // In byte order P < Q < Z < a; Q cannot be read.
 TEST(Hojeo, AvPagYRePagRecorrenLaCarpetaSaltandoLoQueNoSeLee)
 {
-	Sesion s(1024, 768, false);
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
 	llena(s, {{"P.txt", datos_prueba("real/hpge-pottery-16384.txt")},
 	          {"Q-roto.txt", ""},
 	          {"Z.txt", datos_prueba("real/nai-1001.txt")},
@@ -109,7 +108,7 @@ TEST(Hojeo, AvPagYRePagRecorrenLaCarpetaSaltandoLoQueNoSeLee)
 
 TEST(Hojeo, ElDialogoDeCargaProponeElFicheroHojeado)
 {
-	Sesion s(1024, 768, false);
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
 	ASSERT_TRUE(ejemplo_y_otro(s, "b-siguiente.txt"));
 	s.tecla("Next");
 	ASSERT_TRUE(fin_es(s, "1001 "));
@@ -123,7 +122,7 @@ TEST(Hojeo, ElDialogoDeCargaProponeElFicheroHojeado)
 // The example's lines nearest its middle (750) are at 703 and 808.
 TEST(Hojeo, EnUnDialogoDeCalibracionAvPagNoHaceNadaYControlDerechaSi)
 {
-	Sesion s(1024, 768, false);
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
 	ASSERT_TRUE(ejemplo_y_otro(s, "b.txt"));
 	s.tecla("c");
 	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
@@ -166,4 +165,20 @@ TEST_F(PicosEnElMenu, ControlYFlechasVanDeLineaEnLineaYLaVentanaLasSigue)
 	EXPECT_TRUE(s.espera_texto(X_CAMPO_INICIO, Y_INFO_1, "cn.ini=618 "));
 	EXPECT_TRUE(fin_es(s, "1340 "));
 	EXPECT_NE(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, 5), "\"...\"");
+}
+
+// A file that loads with a notice shows it when browsed to, as "Leer Datos"
+// would, and stays loaded.
+TEST(Hojeo, UnFicheroQueCargaConAvisoLoMuestraAlHojear)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	llena(s, {{"a.txt", ejemplo()}});
+	arnes::escribe_fichero(s.ruta("b.csv"), "nm,I\n400,5\n401,7\n403,9\n404,6\n");
+	s.carga("a.txt");
+	ASSERT_TRUE(fin_es(s, "1500 "));
+	s.tecla("Next");
+	ASSERT_TRUE(s.espera_en_pantalla("no es lineal"));
+	s.tecla("Return"); // closes the notice
+	EXPECT_TRUE(fin_es(s, "4    "));
+	EXPECT_EQ(s.sal(), 0);
 }

@@ -118,3 +118,13 @@ TEST(LineaOrdenes, UnFicheroQueNoSeLeeLoDiceComoLeerDatosYSigueSinEspectro)
 	arnes::tecla(x, "Return");
 	EXPECT_EQ(p.espera_salida(10), 0);
 }
+
+TEST(LineaOrdenes, UnSpeDesdeLaLineaDeOrdenesSeVeCalibradoEnKeV)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false, {datos_prueba("real/hpge-pottery.Spe")});
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=16384"));
+	// Channel 1 is the file's channel 0: -0.035087 keV.
+	EXPECT_TRUE(s.espera_texto(X_CAMPO_INICIO, Y_INFO_2, "lo.ini=-0.04   "));
+	EXPECT_GT(rojos_en_la_grafica(s.captura()), 1000);
+	EXPECT_EQ(s.sal(), 0);
+}
