@@ -27,6 +27,25 @@ constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
 constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
+constexpr char FIN_LINEA = '\n';
+constexpr char RETORNO = '\r';
+constexpr char PUNTO = '.';
+
+// A plain row ("number SEP number" and its line end) whose numbers have at
+// most MAX_CIFRAS_SENCILLAS digits each never reaches this far past its start.
+constexpr long MARGEN_FILA_SENCILLA = 64;
+constexpr int MAX_CIFRAS_SENCILLAS = 19;
+// Below 2^53 every integer is an exact double, and so is every 10^k here: one
+// division gives the double nearest the decimal.  Rounding that to float gives
+// the float nearest the decimal (what "%f" gives) unless the double fell
+// exactly on a point halfway between two floats: its 29 bits below the
+// float's significand are then a 1 and zeros.
+constexpr uint64_t MANTISA_DOUBLE_EXACTA = uint64_t(1) << 53;
+constexpr double POTENCIAS_DE_10[MAX_CIFRAS_SENCILLAS + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                              1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                              1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+constexpr uint64_t BITS_BAJO_FLOAT = (uint64_t(1) << 29) - 1;
+constexpr uint64_t PUNTO_MEDIO_FLOAT = uint64_t(1) << 28;
 
 struct Linea {
 	const char *ini, *fin;
@@ -160,26 +179,135 @@ int signo(float a, float b)
 	return b > a ? 1 : b < a ? -1 : 0;
 }
 
-// A row of a file claimed only by its regular rows must keep the rule.
+// Whether a row of `campos` fields with x keeps the rule of a file claimed
+// only by its regular rows; *s gets the direction from the previous row.
+bool es_regular(const Filas &f, int campos, float x, int *s)
+{
+	*s = signo(f.x.back(), x);
+	return campos == f.campos && *s != 0 && (f.sentido == 0 || *s == f.sentido);
+}
+
 bool sigue_regular(Filas &f, int campos, float x)
 {
 	if (f.campos < 0) {
 		f.campos = campos;
 		return true;
 	}
-	int s = signo(f.x.back(), x);
-	bool bien = campos == f.campos && s != 0 && (f.sentido == 0 || s == f.sentido);
+	int s;
+	bool bien = es_regular(f, campos, x, &s);
 	f.sentido = s;
 	return bien;
 }
 
+bool es_separador(char c, char sep)
+{
+	return sep == BLANCO ? c == ' ' || c == TABULADOR : c == sep;
+}
+
+// A number [-]digits[.digits] at p (the point may be a comma with
+// coma_decimal) ending where the field does, at most MAX_CIFRAS_SENCILLAS
+// digits; where it ends, or nullptr for anything else.  The same bits as
+// numero_exacto, which takes what one division cannot round surely.
+const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
+{
+	const char *q = p + (*p == '-');
+	uint64_t w = 0;
+	int cifras = 0, decimales = 0;
+	for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SENCILLAS; q++, cifras++)
+		w = w * 10 + unsigned(*q - '0');
+	if (*q == PUNTO || (coma_decimal && *q == COMA)) {
+		const char *fraccion = ++q;
+		for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SENCILLAS; q++, cifras++)
+			w = w * 10 + unsigned(*q - '0');
+		decimales = int(q - fraccion);
+	}
+	if (cifras == 0 || cifras > MAX_CIFRAS_SENCILLAS)
+		return nullptr;
+	double d = double(int64_t(w)) / POTENCIAS_DE_10[decimales];
+	uint64_t bits;
+	std::memcpy(&bits, &d, sizeof bits);
+	if (w >= MANTISA_DOUBLE_EXACTA || (bits & BITS_BAJO_FLOAT) == PUNTO_MEDIO_FLOAT)
+		return numero_exacto(p, q, coma_decimal, x) ? q : nullptr;
+	*x = *p == '-' ? -float(d) : float(d);
+	return q;
+}
+
+// A row that is exactly "number SEP number" and its line end (CRLF too), as
+// lee_filas would read it; past its line end, or nullptr for any other row.
+const char *fila_sencilla(const char *p, const FormaColumnas &forma, float *x, float *y)
+{
+	const char *q = numero_sencillo(p, forma.coma_decimal, x);
+	if (!q || !es_separador(*q, forma.separador))
+		return nullptr;
+	q = numero_sencillo(q + 1, forma.coma_decimal, y);
+	if (!q)
+		return nullptr;
+	q += *q == RETORNO;
+	return *q == FIN_LINEA ? q + 1 : nullptr;
+}
+
+// Rows read where they stand in the window, without looking for their line
+// end first, while they are plain and there is room for them; stops before
+// any other row and wherever the window may not hold a whole one.  How many.
+int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas)
+{
+	if (f.x.empty() || s.salta_resto)
+		return 0;
+	size_t sitio = std::min({f.x.capacity() - f.x.size(), f.y.cap - 1 - size_t(f.y.n),
+	                         size_t(INT32_MAX - 1 - f.y.n), size_t(cuantas)});
+	const char *p = s.p, *ultima = s.ini_ultima;
+	float *y = f.y.v + f.y.n, maximo = f.y.max;
+	size_t leidas = 0;
+	for (; leidas < sitio && s.fin - p >= MARGEN_FILA_SENCILLA; leidas++) {
+		float vx, vy;
+		int sentido;
+		const char *q = fila_sencilla(p, forma, &vx, &vy);
+		if (!q || (forma.solo_si_regulares && !es_regular(f, 2, vx, &sentido)))
+			break;
+		if (forma.solo_si_regulares)
+			f.sentido = sentido;
+		f.x.push_back(vx);
+		*++y = vy;
+		maximo = vy > maximo && vy < HUGE_VALF ? vy : maximo;
+		ultima = p;
+		p = q;
+	}
+	f.y.n += int(leidas);
+	f.y.max = maximo;
+	s.p = p;
+	s.ini_ultima = ultima;
+	s.numero += int(leidas);
+	return int(leidas);
+}
+
+// One row the general way: white space anywhere, several fields, comments.
+FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *ini, const char *fin)
+{
+	float v[2];
+	int n =
+	    s.cortada ? -1 : campos_numericos(ini, fin, forma, v, forma.solo_si_regulares ? INT32_MAX : 2);
+	if (n < 2 || (forma.solo_si_regulares && !sigue_regular(f, n, v[0]))) {
+		f.linea_rota = s.numero;
+		return forma.solo_si_regulares ? NO_SON_COLUMNAS : FILA_ROTA;
+	}
+	if (f.x.empty())
+		f.largo_fila = size_t(fin - ini) + 1;
+	f.x.push_back(v[0]);
+	if (!acumula(f.y, v[1]))
+		s.error = FICHERO_SIN_MEMORIA;
+	return FILAS_BASTAN;
+}
+
 // The rows of s to its end (or `cuantas` of them), after the header if one
-// is still to come.
+// is still to come: plain rows at once, any other one line by line.
 FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecera, int cuantas = INT32_MAX)
 {
-	int hasta = forma.solo_si_regulares ? INT32_MAX : 2;
 	const char *ini, *fin;
-	while (!s.error && siguiente_linea(s, &ini, &fin)) {
+	while (!s.error) {
+		if (!cabecera && (cuantas -= filas_sencillas(s, forma, f, cuantas)) == 0)
+			return FILAS_BASTAN;
+		if (!siguiente_linea(s, &ini, &fin))
+			return FILAS_ACABADAS;
 		recorta(&ini, &fin);
 		if (sin_fila(ini, fin))
 			continue;
@@ -187,17 +315,9 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecer
 			cabecera = false;
 			continue;
 		}
-		float v[2];
-		int n = s.cortada ? -1 : campos_numericos(ini, fin, forma, v, hasta);
-		if (n < 2 || (forma.solo_si_regulares && !sigue_regular(f, n, v[0]))) {
-			f.linea_rota = s.numero;
-			return forma.solo_si_regulares ? NO_SON_COLUMNAS : FILA_ROTA;
-		}
-		if (f.x.empty())
-			f.largo_fila = size_t(fin - ini) + 1;
-		f.x.push_back(v[0]);
-		if (!acumula(f.y, v[1]))
-			s.error = FICHERO_SIN_MEMORIA;
+		FinFilas r = lee_fila(s, forma, f, ini, fin);
+		if (r != FILAS_BASTAN)
+			return r;
 		if (--cuantas == 0)
 			return FILAS_BASTAN;
 	}
@@ -231,18 +351,29 @@ bool siguen_regulares(const Filas &f, const Filas &g)
 	       (g.sentido == 0 || g.sentido == s);
 }
 
+// The second part's samples after the first's, all at once.
+bool junta_muestras(Acumulador &a, const Acumulador &b, size_t cota)
+{
+	size_t n = size_t(a.n) + size_t(b.n);
+	if (n >= size_t(INT32_MAX) || !prepara(a, n, cota) || a.cap <= n)
+		return false;
+	std::memcpy(a.v + a.n + 1, b.v + 1, size_t(b.n) * sizeof(float));
+	a.n = int(n);
+	a.max = std::max(a.max, b.max);
+	return true;
+}
+
 // The second part's rows join the first's only if the first ran to its end.
 FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int lineas_primera,
-               const FormaColumnas &forma)
+               const FormaColumnas &forma, size_t cota)
 {
 	if (primera != FILAS_ACABADAS)
 		return primera;
 	if (forma.solo_si_regulares && !siguen_regulares(f, g))
 		return NO_SON_COLUMNAS;
 	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
-	for (int i = 1; i <= g.y.n; i++)
-		if (!acumula(f.y, g.y.v[i]))
-			return FILA_ROTA;
+	if (!junta_muestras(f.y, g.y, cota))
+		return FILA_ROTA;
 	f.linea_rota = lineas_primera + g.linea_rota;
 	return segunda;
 }
@@ -276,7 +407,7 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 		reserva_filas(f, previstas, cota);
 		return lee_filas(s, forma, f, false);
 	}
-	reserva_filas(f, previstas / 2 + 1, cota);
+	reserva_filas(f, previstas, cota); // the second part's rows join these
 	reserva_filas(h, previstas / 2 + 1, cota);
 	reposiciona(g, corte);
 	s.hasta = corte;
@@ -287,7 +418,7 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 		hilo.join();
 		if (!s.error)
 			s.error = g.error;
-		primera = junta(f, primera, h, segunda, s.numero, forma);
+		primera = junta(f, primera, h, segunda, s.numero, forma, cota);
 	} catch (const std::system_error &) { // no thread: read on here, as one part
 		s.hasta = -1;
 		primera = lee_filas(s, forma, f, false);
@@ -313,7 +444,7 @@ void calibra_con_x(const std::vector<float> &x, Lectura &l)
 	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
 	double b = sxi / sii, a = media_x - b * media_i, fallo = 0;
 	for (size_t i = 0; i < n; i++)
-		fallo = std::fmax(fallo, std::fabs(double(x[i]) - (a + b * i)));
+		fallo = std::max(fallo, std::fabs(double(x[i]) - (a + b * i))); // NaN rows, as fmax, left out
 	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b))
 		calibracion_lineal(l, a, b, 0);
 	else
