@@ -12,6 +12,9 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "formatos.h"
 #include "numeros.h"
@@ -31,21 +34,13 @@ constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
 constexpr char PUNTO = '.';
 
-// A plain row ("number SEP number" and its line end) whose numbers have at
-// most MAX_CIFRAS_SENCILLAS digits each never reaches this far past its start.
-constexpr long MARGEN_FILA_SENCILLA = 64;
-constexpr int MAX_CIFRAS_SENCILLAS = 19;
-// Below 2^53 every integer is an exact double, and so is every 10^k here: one
-// division gives the double nearest the decimal.  Rounding that to float gives
-// the float nearest the decimal (what "%f" gives) unless the double fell
-// exactly on a point halfway between two floats: its 29 bits below the
-// float's significand are then a 1 and zeros.
-constexpr uint64_t MANTISA_DOUBLE_EXACTA = uint64_t(1) << 53;
-constexpr double POTENCIAS_DE_10[MAX_CIFRAS_SENCILLAS + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
-                                                              1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
-                                                              1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
-constexpr uint64_t BITS_BAJO_FLOAT = (uint64_t(1) << 29) - 1;
-constexpr uint64_t PUNTO_MEDIO_FLOAT = uint64_t(1) << 28;
+// Plain rows are found a block at a time; one whose numbers have at most
+// MAX_CIFRAS_SIMPLE digits each is read within 64 bytes of its start, and so
+// within this of the block's start.
+constexpr int BYTES_BLOQUE = 64;
+constexpr int BYTES_SSE = 16;
+constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_BLOQUE;
+constexpr int CIFRAS_DE_UNA_VEZ = 8; // what ocho_cifras reads
 
 struct Linea {
 	const char *ini, *fin;
@@ -205,31 +200,60 @@ bool es_separador(char c, char sep)
 }
 
 // A number [-]digits[.digits] at p (the point may be a comma with
-// coma_decimal) ending where the field does, at most MAX_CIFRAS_SENCILLAS
+// coma_decimal) ending where the field does, at most MAX_CIFRAS_SIMPLE
 // digits; where it ends, or nullptr for anything else.  The same bits as
-// numero_exacto, which takes what one division cannot round surely.
-const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
+// numero_exacto, which takes what redondea cannot round surely.
+const char *numero_sencillo(const char *p, bool coma_decimal, float *x);
+
+bool es_punto(char c, bool coma_decimal)
+{
+	return c == PUNTO || (coma_decimal && c == COMA);
+}
+
+// The decimal w·10^-decimales of [p, q) as a float, rounded as "%f" rounds it.
+const char *a_float(const char *p, const char *q, uint64_t w, int decimales, bool coma_decimal, float *x)
+{
+	if (w <= MAX_MANTISA_EXACTA && redondea(w, decimales, *p == '-', x))
+		return q;
+	return numero_exacto(p, q, coma_decimal, x) ? q : nullptr;
+}
+
+// numero_sencillo digit by digit, for eight digits or more on a side.
+const char *numero_largo(const char *p, bool coma_decimal, float *x)
 {
 	const char *q = p + (*p == '-');
 	uint64_t w = 0;
 	int cifras = 0, decimales = 0;
-	for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SENCILLAS; q++, cifras++)
+	for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SIMPLE; q++, cifras++)
 		w = w * 10 + unsigned(*q - '0');
-	if (*q == PUNTO || (coma_decimal && *q == COMA)) {
+	if (es_punto(*q, coma_decimal)) {
 		const char *fraccion = ++q;
-		for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SENCILLAS; q++, cifras++)
+		for (; unsigned(*q - '0') < 10 && cifras <= MAX_CIFRAS_SIMPLE; q++, cifras++)
 			w = w * 10 + unsigned(*q - '0');
 		decimales = int(q - fraccion);
 	}
-	if (cifras == 0 || cifras > MAX_CIFRAS_SENCILLAS)
+	if (cifras == 0 || cifras > MAX_CIFRAS_SIMPLE)
 		return nullptr;
-	double d = double(int64_t(w)) / POTENCIAS_DE_10[decimales];
-	uint64_t bits;
-	std::memcpy(&bits, &d, sizeof bits);
-	if (w >= MANTISA_DOUBLE_EXACTA || (bits & BITS_BAJO_FLOAT) == PUNTO_MEDIO_FLOAT)
-		return numero_exacto(p, q, coma_decimal, x) ? q : nullptr;
-	*x = *p == '-' ? -float(d) : float(d);
-	return q;
+	return a_float(p, q, w, decimales, coma_decimal, x);
+}
+
+// Each side of the point in one word, without a loop.
+const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
+{
+	const char *q = p + (*p == '-');
+	uint64_t w, fraccion;
+	int enteras = ocho_cifras(q, &w), decimales = 0;
+	q += enteras;
+	if (es_punto(*q, coma_decimal)) {
+		decimales = ocho_cifras(++q, &fraccion);
+		q += decimales;
+		w = w * POTENCIAS_ENTERAS[decimales] + fraccion;
+	}
+	if (enteras == CIFRAS_DE_UNA_VEZ || decimales == CIFRAS_DE_UNA_VEZ)
+		return numero_largo(p, coma_decimal, x);
+	if (enteras + decimales == 0)
+		return nullptr;
+	return a_float(p, q, w, decimales, coma_decimal, x);
 }
 
 // A row that is exactly "number SEP number" and its line end (CRLF too), as
@@ -246,38 +270,82 @@ const char *fila_sencilla(const char *p, const FormaColumnas &forma, float *x, f
 	return *q == FIN_LINEA ? q + 1 : nullptr;
 }
 
-// Rows read where they stand in the window, without looking for their line
-// end first, while they are plain and there is room for them; stops before
-// any other row and wherever the window may not hold a whole one.  How many.
+// Bit i set where p[i] is a line end, for BYTES_BLOQUE bytes.
+uint64_t mascara_fines(const char *p)
+{
+	uint64_t r = 0;
+#ifdef __SSE2__
+	const __m128i fin = _mm_set1_epi8(FIN_LINEA);
+	for (int i = 0; i < BYTES_BLOQUE; i += BYTES_SSE) {
+		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+		r |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, fin)))) << i;
+	}
+#else
+	for (int i = 0; i < BYTES_BLOQUE; i++)
+		r |= uint64_t(p[i] == FIN_LINEA) << i;
+#endif
+	return r;
+}
+
+// Where filas_sencillas stands: the next row, the last row read, how many
+// were read and how many may be.
+struct Tramo {
+	const char *p, *ultima;
+	size_t leidas, sitio;
+};
+
+// A plain row keeps the rule of a file claimed by its regular rows.
+bool sigue_sencilla(Filas &f, const FormaColumnas &forma, float x)
+{
+	int s;
+	if (!forma.solo_si_regulares)
+		return true;
+	if (!es_regular(f, 2, x, &s))
+		return false;
+	f.sentido = s;
+	return true;
+}
+
+// The rows that end in the block at t.p, while they are plain.  Every row's
+// start is known from the line ends before any is read, so that reading one
+// does not wait for the one before.  False when a row is not plain or none
+// ends in the block: lee_filas then takes it.
+bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
+{
+	const char *fila = t.p;
+	uint64_t fines = mascara_fines(t.p);
+	for (; fines && t.leidas < t.sitio; fines &= fines - 1) {
+		const char *fin = t.p + __builtin_ctzll(fines) + 1;
+		float x, y;
+		if (fila_sencilla(fila, forma, &x, &y) != fin || !sigue_sencilla(f, forma, x))
+			break;
+		f.x.push_back(x);
+		guarda(f.y, y);
+		t.ultima = fila;
+		fila = fin;
+		t.leidas++;
+	}
+	bool sigue = fines == 0 && fila != t.p;
+	t.p = fila;
+	return sigue;
+}
+
+// Rows read where they stand in the window, block by block, while they are
+// plain and there is room for them; stops before any other row and where the
+// window may not hold a whole block.  How many were read.
 int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas)
 {
 	if (f.x.empty() || s.salta_resto)
 		return 0;
-	size_t sitio = std::min({f.x.capacity() - f.x.size(), f.y.cap - 1 - size_t(f.y.n),
-	                         size_t(INT32_MAX - 1 - f.y.n), size_t(cuantas)});
-	const char *p = s.p, *ultima = s.ini_ultima;
-	float *y = f.y.v + f.y.n, maximo = f.y.max;
-	size_t leidas = 0;
-	for (; leidas < sitio && s.fin - p >= MARGEN_FILA_SENCILLA; leidas++) {
-		float vx, vy;
-		int sentido;
-		const char *q = fila_sencilla(p, forma, &vx, &vy);
-		if (!q || (forma.solo_si_regulares && !es_regular(f, 2, vx, &sentido)))
-			break;
-		if (forma.solo_si_regulares)
-			f.sentido = sentido;
-		f.x.push_back(vx);
-		*++y = vy;
-		maximo = vy > maximo && vy < HUGE_VALF ? vy : maximo;
-		ultima = p;
-		p = q;
+	Tramo t{s.p, s.ini_ultima, 0,
+	        std::min({f.x.capacity() - f.x.size(), f.y.cap - 1 - size_t(f.y.n),
+	                  size_t(INT32_MAX - 1 - f.y.n), size_t(cuantas)})};
+	while (t.leidas < t.sitio && s.fin - t.p >= MARGEN_FILA_SENCILLA && bloque_sencillo(t, forma, f)) {
 	}
-	f.y.n += int(leidas);
-	f.y.max = maximo;
-	s.p = p;
-	s.ini_ultima = ultima;
-	s.numero += int(leidas);
-	return int(leidas);
+	s.p = t.p;
+	s.ini_ultima = t.ultima;
+	s.numero += int(t.leidas);
+	return int(t.leidas);
 }
 
 // One row the general way: white space anywhere, several fields, comments.
@@ -395,7 +463,7 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	FinFilas primeras = lee_filas(s, forma, f, forma.cabecera, 1);
 	if (primeras != FILAS_BASTAN)
 		return primeras;
-	size_t resto = s.fd >= 0 ? size_t(s.st.st_size - posicion(s)) : 0;
+	size_t resto = size_t((s.fd >= 0 ? s.st.st_size : off_t(s.n)) - posicion(s));
 	size_t previstas = std::min(resto / f.largo_fila + 1, cota);
 	off_t corte = punto_de_corte(s);
 	Lineas g;
