@@ -199,12 +199,6 @@ bool es_separador(char c, char sep)
 	return sep == BLANCO ? c == ' ' || c == TABULADOR : c == sep;
 }
 
-// A number [-]digits[.digits] at p (the point may be a comma with
-// coma_decimal) ending where the field does, at most MAX_CIFRAS_SIMPLE
-// digits; where it ends, or nullptr for anything else.  The same bits as
-// numero_exacto, which takes what redondea cannot round surely.
-const char *numero_sencillo(const char *p, bool coma_decimal, float *x);
-
 bool es_punto(char c, bool coma_decimal)
 {
 	return c == PUNTO || (coma_decimal && c == COMA);
@@ -219,7 +213,7 @@ const char *a_float(const char *p, const char *q, uint64_t w, int decimales, boo
 }
 
 // numero_sencillo digit by digit, for eight digits or more on a side.
-const char *numero_largo(const char *p, bool coma_decimal, float *x)
+[[gnu::noinline]] const char *numero_largo(const char *p, bool coma_decimal, float *x)
 {
 	const char *q = p + (*p == '-');
 	uint64_t w = 0;
@@ -237,8 +231,13 @@ const char *numero_largo(const char *p, bool coma_decimal, float *x)
 	return a_float(p, q, w, decimales, coma_decimal, x);
 }
 
-// Each side of the point in one word, without a loop.
-const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
+// A number [-]digits[.digits] at p (the point may be a comma with
+// coma_decimal) ending where the field does, at most MAX_CIFRAS_SIMPLE
+// digits; where it ends, or nullptr for anything else.  The same bits as
+// numero_exacto, which takes what redondea cannot round surely.
+// Each side of the point in one word, without a loop; inline, as the hot
+// path of every row.
+[[gnu::always_inline]] inline const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
 {
 	const char *q = p + (*p == '-');
 	uint64_t w, fraccion;
@@ -496,6 +495,21 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	return primera;
 }
 
+// The largest miss of the x from the line a + b·i, NaN rows left out as fmax
+// leaves them.  Four at once: the largest is the same in any order.
+double fallo_maximo(const std::vector<float> &x, double a, double b)
+{
+	constexpr int CARRILES = 4;
+	double m[CARRILES] = {}, di = 0;
+	size_t n = x.size(), i = 0;
+	for (; i + CARRILES <= n; i += CARRILES, di += CARRILES)
+		for (int k = 0; k < CARRILES; k++)
+			m[k] = std::max(m[k], std::fabs(double(x[i + k]) - (a + b * (di + k))));
+	for (; i < n; i++, di++)
+		m[0] = std::max(m[0], std::fabs(double(x[i]) - (a + b * di)));
+	return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
+}
+
 // x as calibration when linear in the channel: its least-squares line over
 // the 0-based row index misses no row by more than a tenth of a step.
 void calibra_con_x(const std::vector<float> &x, Lectura &l)
@@ -507,12 +521,11 @@ void calibra_con_x(const std::vector<float> &x, Lectura &l)
 	for (float v : x)
 		media_x += double(v);
 	media_x /= double(n);
-	for (size_t i = 0; i < n; i++)
-		sxi += (i - media_i) * (double(x[i]) - media_x);
+	double di = 0; // i as a double, counted rather than converted
+	for (size_t i = 0; i < n; i++, di++)
+		sxi += (di - media_i) * (double(x[i]) - media_x);
 	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
-	double b = sxi / sii, a = media_x - b * media_i, fallo = 0;
-	for (size_t i = 0; i < n; i++)
-		fallo = std::max(fallo, std::fabs(double(x[i]) - (a + b * i))); // NaN rows, as fmax, left out
+	double b = sxi / sii, a = media_x - b * media_i, fallo = fallo_maximo(x, a, b);
 	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b))
 		calibracion_lineal(l, a, b, 0);
 	else
