@@ -165,7 +165,15 @@ struct Filas {
 	int campos = -1, sentido = 0;
 	int linea_rota = 0;
 	size_t largo_fila = 1; // bytes of the first row, to foresee how many follow
+	double suma_x = 0;     // of the x in order, as they come (for their mean)
 };
+
+// x's sum grows as the rows come, in their order, where reading has time for it.
+void anade_x(Filas &f, float x)
+{
+	f.x.push_back(x);
+	f.suma_x += double(x);
+}
 
 enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS, FILAS_BASTAN };
 
@@ -318,7 +326,7 @@ bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 		float x, y;
 		if (fila_sencilla(fila, forma, &x, &y) != fin || !sigue_sencilla(f, forma, x))
 			break;
-		f.x.push_back(x);
+		anade_x(f, x);
 		guarda(f.y, y);
 		t.ultima = fila;
 		fila = fin;
@@ -359,7 +367,7 @@ FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *i
 	}
 	if (f.x.empty())
 		f.largo_fila = size_t(fin - ini) + 1;
-	f.x.push_back(v[0]);
+	anade_x(f, v[0]);
 	if (!acumula(f.y, v[1]))
 		s.error = FICHERO_SIN_MEMORIA;
 	return FILAS_BASTAN;
@@ -438,7 +446,8 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 		return primera;
 	if (forma.solo_si_regulares && !siguen_regulares(f, g))
 		return NO_SON_COLUMNAS;
-	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
+	for (float x : g.x) // the second part's own sum started from 0, not from the first's
+		anade_x(f, x);
 	if (!junta_muestras(f.y, g.y, cota))
 		return FILA_ROTA;
 	f.linea_rota = lineas_primera + g.linea_rota;
@@ -512,15 +521,12 @@ double fallo_maximo(const std::vector<float> &x, double a, double b)
 
 // x as calibration when linear in the channel: its least-squares line over
 // the 0-based row index misses no row by more than a tenth of a step.
-void calibra_con_x(const std::vector<float> &x, Lectura &l)
+void calibra_con_x(const std::vector<float> &x, double suma_x, Lectura &l)
 {
 	size_t n = x.size();
 	if (n < 2)
 		return;
-	double media_i = (n - 1) / 2.0, media_x = 0, sxi = 0;
-	for (float v : x)
-		media_x += double(v);
-	media_x /= double(n);
+	double media_i = (n - 1) / 2.0, media_x = suma_x / double(n), sxi = 0;
 	double di = 0; // i as a double, counted rather than converted
 	for (size_t i = 0; i < n; i++, di++)
 		sxi += (di - media_i) * (double(x[i]) - media_x);
@@ -568,6 +574,6 @@ int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char 
 		l->linea_ilegible = f.linea_rota;
 	if (nombre[0])
 		pon_titulo(*l, nombre, nombre + std::strlen(nombre));
-	calibra_con_x(f.x, *l);
+	calibra_con_x(f.x, f.suma_x, *l);
 	return entrega_acumulado(f.y, s.error, l);
 }
