@@ -446,8 +446,11 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 		return primera;
 	if (forma.solo_si_regulares && !siguen_regulares(f, g))
 		return NO_SON_COLUMNAS;
-	for (float x : g.x) // the second part's own sum started from 0, not from the first's
-		anade_x(f, x);
+	double suma = f.suma_x; // the second part's own sum started from 0, not from the first's
+	for (float x : g.x)
+		suma += double(x);
+	f.suma_x = suma;
+	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
 	if (!junta_muestras(f.y, g.y, cota))
 		return FILA_ROTA;
 	f.linea_rota = lineas_primera + g.linea_rota;
