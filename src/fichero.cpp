@@ -234,14 +234,6 @@ bool reserva_inicial(Fuente &f, Muestras &m, size_t esperadas, size_t cota)
 	return false;
 }
 
-// inf and NaN are kept but never set the scale: maxL is the largest finite sample.
-void guarda(Muestras &m, float x)
-{
-	m.v[++m.n] = x;
-	if (x > m.max && x < HUGE_VALF)
-		m.max = x;
-}
-
 bool anade(Muestras &m, float x)
 {
 	if (size_t(m.n) + 1 == m.cap && !reserva(m, m.cap * 2))

@@ -221,9 +221,7 @@ bool acumula(Acumulador &a, float x)
 		a.v = v;
 		a.cap = cap;
 	}
-	a.v[++a.n] = x;
-	if (x > a.max && x < HUGE_VALF)
-		a.max = x;
+	guarda(a, x);
 	return true;
 }
 

@@ -4,6 +4,7 @@
 // (formatos.cpp).  The public side is fichero.h.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <sys/stat.h>
 
@@ -34,6 +35,15 @@ struct Acumulador {
 	int n = 0;
 	float max = 0; // the largest finite sample, never below 0
 };
+
+// Adds one where there is room for it (inline: readers' inner loops call it).
+// inf and NaN are kept but never set the scale.
+inline void guarda(Acumulador &a, float x)
+{
+	a.v[++a.n] = x;
+	if (x > a.max && x < HUGE_VALF)
+		a.max = x;
+}
 
 // Room for `esperadas` samples, never more than `cota`.  False: no memory.
 bool prepara(Acumulador &a, size_t esperadas, size_t cota);

@@ -26,26 +26,8 @@ constexpr float SIN_PERDIDA_DESDE = 16.0f;
 constexpr int NUEVE_CIFRAS = 9;
 constexpr size_t TAM_TOKEN_CORTO = 128;
 
-// The plain form: at most 19 digits keep the mantissa in 64 bits, and below
-// 2^53 it is an exact double.
-constexpr int MAX_CIFRAS_SIMPLE = 19;
-constexpr uint64_t MAX_MANTISA_EXACTA = uint64_t(1) << 53;
-// A double halfway between two floats has its 29 bits below the float's
-// significand set to exactly 1 followed by zeros.
-constexpr uint64_t BITS_BAJO_FLOAT = (uint64_t(1) << 29) - 1;
-constexpr uint64_t PUNTO_MEDIO = uint64_t(1) << 28;
-// Mantissa times the double nearest 10^-k is within 2.01 units in the last
-// place of the exact decimal; keeping 4 units from any halfway point leaves
-// the decimal and the double on the same side of every one of them.
-constexpr uint64_t HOLGURA_PUNTO_MEDIO = 4;
-constexpr uint64_t POTENCIAS_ENTERAS[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-constexpr double INVERSAS_DE_10[MAX_CIFRAS_SIMPLE + 1] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,
-                                                          1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
-                                                          1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19};
-
 // Eight bytes in one 64-bit word.
 constexpr uint64_t UNOS = 0x0101010101010101;
-constexpr uint64_t ALTOS = 0x8080808080808080;
 constexpr int BYTES_BLOQUE = 8;
 constexpr int BITS_BYTE = 8;
 
@@ -160,40 +142,12 @@ bool convierte_token(const char *p, size_t n, float *x)
 	return final != texto;
 }
 
-// Value of eight digit bytes (0..9 each, first digit in the lowest byte).
-uint64_t valor_de_ocho(uint64_t v)
-{
-	const uint64_t mascara = 0x000000FF000000FF, mul1 = 0x000F424000000064, mul2 = 0x0000271000000001;
-	v = v * 10 + (v >> 8);
-	return (((v & mascara) * mul1) + (((v >> 16) & mascara) * mul2)) >> 32;
-}
-
-// A double within a few units of the decimal rounds to the decimal's float
-// unless a point halfway between two floats lies that close; then the caller
-// falls back to a slower exact conversion.
-bool redondea(uint64_t w, int decimales, bool negativo, float *x)
-{
-	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
-	uint64_t bits;
-	std::memcpy(&bits, &d, sizeof bits);
-	if ((bits & BITS_BAJO_FLOAT) - (PUNTO_MEDIO - HOLGURA_PUNTO_MEDIO) <= 2 * HOLGURA_PUNTO_MEDIO)
-		return false;
-	*x = negativo ? -float(d) : float(d);
-	return true;
-}
-
 // High bit of each byte of v equal to c (exact: no carry crosses bytes).
 uint64_t bytes_iguales(uint64_t v, unsigned char c)
 {
 	const uint64_t bajos = 0x7F * UNOS;
 	uint64_t t = v ^ (c * UNOS);
 	return ~(((t & bajos) + bajos) | t | bajos);
-}
-
-// High bit of each byte of v (digits already turned into 0..9) that is no digit.
-uint64_t no_cifras(uint64_t v)
-{
-	return ((v + (0x80 - 10) * UNOS) | v) & ALTOS;
 }
 
 bool solo_cifras(uint64_t v)
@@ -205,15 +159,11 @@ bool solo_cifras(uint64_t v)
 const char *lee_cifras(const char *q, const char *fin, uint64_t *w)
 {
 	while (fin - q >= BYTES_BLOQUE) {
-		uint64_t v;
-		std::memcpy(&v, q, sizeof v);
-		v ^= '0' * UNOS; // digits become 0..9
-		uint64_t no_cifra = no_cifras(v);
-		int n = no_cifra ? __builtin_ctzll(no_cifra) / BYTES_BLOQUE : BYTES_BLOQUE;
+		uint64_t valor;
+		int n = ocho_cifras(q, &valor);
 		if (n == 0)
 			return q;
-		uint64_t cifras = n == BYTES_BLOQUE ? v : v << (BYTES_BLOQUE * (BYTES_BLOQUE - n));
-		*w = *w * POTENCIAS_ENTERAS[n] + valor_de_ocho(cifras);
+		*w = *w * POTENCIAS_ENTERAS[n] + valor;
 		q += n;
 		if (n < BYTES_BLOQUE)
 			return q;

@@ -404,6 +404,67 @@ TEST(FormatoColumnas, CadaNumeroComoLoLeeScanf)
 		ASSERT_TRUE(mismos_bits(r.l.Li[i], esperado[i - 1])) << i;
 }
 
+// Plain rows are read the quick way from memory and from 1 MB blocks, line by
+// line from 5-byte blocks; Leido checks that all three agree bit for bit, and
+// here every sample is what scanf reads, in each separator and line end.
+TEST(FormatoColumnas, FilasSencillasComoLasLeeScanf)
+{
+	std::vector<std::string> numeros;
+	std::vector<float> esperado;
+	std::istringstream duros(contenido(ORQ_DATOS_PRUEBA "/hard-floats.txt"));
+	for (std::string linea; std::getline(duros, linea);) {
+		float x;
+		if (linea.find_first_of("xXpP") == std::string::npos &&
+		    std::sscanf(linea.c_str(), "%f", &x) == 1) {
+			numeros.push_back(linea);
+			esperado.push_back(x);
+		}
+	}
+	ASSERT_GT(numeros.size(), 10000u);
+	struct Forma {
+		const char *sep, *fin;
+		bool x_creciente; // white space claims a file only by its rising first column
+	};
+	for (Forma f : {Forma{",", "\n", false}, Forma{",", "\r\n", false}, Forma{";", "\n", false},
+	                Forma{" ", "\r\n", true}, Forma{"\t", "\n", true}}) {
+		std::string texto;
+		for (size_t i = 0; i < numeros.size(); i++)
+			texto +=
+			    (f.x_creciente ? std::to_string(i) + ".5" : numeros[(i + 1) % numeros.size()]) +
+			    f.sep + numeros[i] + f.fin;
+		Leido r(texto);
+		ASSERT_EQ(r.error, FICHERO_BIEN);
+		EXPECT_EQ(r.l.formato, FORMATO_COLUMNAS);
+		ASSERT_EQ(size_t(r.l.nptL), esperado.size()) << f.sep;
+		int distintas = 0;
+		for (int i = 1; i <= r.l.nptL; i++)
+			distintas += !mismos_bits(r.l.Li[i], esperado[i - 1]);
+		EXPECT_EQ(distintas, 0) << int(f.sep[0]) << f.x_creciente;
+		EXPECT_EQ(r.l.al != 0, f.x_creciente);
+	}
+}
+
+// A plain row after rows that are not, and the other way round, each read as
+// its own line says; a row that breaks off among plain ones is named.
+TEST(FormatoColumnas, FilasSencillasEntreLasDemas)
+{
+	std::string texto = "x;y\n";
+	for (int i = 0; i < 3000; i++)
+		texto += i % 7 == 3 ? " " + std::to_string(i) + " ; +" + std::to_string(i) + ",5 \n"
+		                    : std::to_string(i) + ";" + std::to_string(i) + ",5\n";
+	texto += "3000;-0\n3001;1e3\n3002;00012345678901234567,5\n3003;1,5,5\n3004;1\n";
+	Leido r(texto);
+	ASSERT_EQ(r.error, FICHERO_BIEN);
+	ASSERT_EQ(r.l.nptL, 3003);
+	for (int i = 0; i < 3000; i++)
+		ASSERT_EQ(r.l.Li[i + 1], i + 0.5f) << i;
+	EXPECT_TRUE(mismos_bits(r.l.Li[3001], -0.0f));
+	EXPECT_EQ(r.l.Li[3002], 1000);
+	EXPECT_EQ(r.l.Li[3003], 12345678901234567.5f);
+	EXPECT_EQ(r.l.linea_ilegible, 3005);
+	EXPECT_FLOAT_EQ(r.l.al, 1);
+}
+
 TEST(FormatoPropio, LoQueNingunaReglaReclamaSeLeeComoSiempre)
 {
 	CarpetaTemporal dir;
