@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "formatos.h"
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 

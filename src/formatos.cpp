@@ -15,7 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 
