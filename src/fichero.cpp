@@ -173,9 +173,6 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 	static char mensaje[TAM_MENSAJE];
 	const char *formato;
 	switch (error) {
-	case FICHERO_BIEN:
-		formato = "El fichero %s se ha leído bien";
-		break;
 	case FICHERO_NO_SE_ABRE:
 		formato = "No se puede abrir el fichero %s";
 		break;
