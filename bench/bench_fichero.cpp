@@ -26,7 +26,7 @@ namespace {
 constexpr int TAMANOS[] = {1000, 100000, 1000000, 10000000};
 constexpr int TAMANOS_MEJORAS[] = {1000, 100000, 10000000};
 constexpr int REPETICIONES = 5;
-constexpr int RONDAS = 5;
+constexpr int RONDAS = 7;
 constexpr double PRESUPUESTO_RONDA_S = 0.15; // per measurement of a round
 constexpr float INTENSIDAD_MAXIMA = 60000;
 constexpr size_t BLOQUE_PROGRAMA = size_t(1) << 20; // what lee_espectro reads at a time
@@ -102,7 +102,6 @@ std::vector<Mejora> mejoras()
 	bloque_pequeno.bloque = BLOQUE_PEQUENO;
 	return {
 	    {"two threads on large files", sin_(&AjustesLector::dos_hilos)},
-	    {"huge pages", sin_(&AjustesLector::paginas_grandes)},
 	    {"64-byte blocks split first", sin_(&AjustesLector::bloques)},
 	    {"SSE2 white-space mask", sin_(&AjustesLector::mascara_sse2)},
 	    {"writer's form from its point", sin_(&AjustesLector::corto)},

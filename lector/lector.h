@@ -3,9 +3,8 @@
 // from the same bytes, sample for sample, and it stops where fscanf would
 // stop; a whole file read through it gives the samples that the simple
 // reader of referencia.h gives.  The speed-ups behind it (blocks of 64 bytes
-// scanned at once, two threads on a large file, huge pages) change only the
-// time.  The engine's own files, its tests and its benchmark use
-// lector_motor.h too; start reading at lee_muestras in ventana.cpp.
+// scanned at once, two threads on a large file) change only the time.  The engine's own files, its tests and
+// its benchmark use lector_motor.h too; start reading at lee_muestras in ventana.cpp.
 #pragma once
 
 #include <cstddef>
@@ -103,6 +102,3 @@ enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
 // number is unreadable (f.p is then at it); f.error says why on FALLO.  A
 // large file is read in two halves at once; the result is the same.
 Parada lee_muestras(Fuente &f, Muestras &m, int limite);
-
-// Large arrays ask for huge pages: thousands fewer page faults while filling.
-void pide_paginas_grandes(void *v, size_t bytes);

@@ -20,13 +20,12 @@ bool lee_float_corto(const char *q, const char *e, float *x);
 // The speed-ups of the reader, each of which the benchmark turns off to
 // measure what it buys; the program leaves them all on.
 struct AjustesLector {
-	bool dos_hilos = true;       // a large file read in two halves at once
-	bool paginas_grandes = true; // sample arrays in huge pages
-	bool bloques = true;         // 64 bytes split into numbers before any is converted
-	bool mascara_sse2 = true;    // that split's white-space mask by SSE2
-	bool corto = true;           // the writer's form read backwards from its point
-	bool ocho_cifras = true;     // digits read eight at a time in one word
-	bool simple = true;          // plain decimals converted through one double
+	bool dos_hilos = true;    // a large file read in two halves at once
+	bool bloques = true;      // 64 bytes split into numbers before any is converted
+	bool mascara_sse2 = true; // that split's white-space mask by SSE2
+	bool corto = true;        // the writer's form read backwards from its point
+	bool ocho_cifras = true;  // digits read eight at a time in one word
+	bool simple = true;       // plain decimals converted through one double
 };
 
 void ajusta_lector(const AjustesLector &ajustes);

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -29,7 +28,6 @@ namespace {
 using lector_interno::ajustes;
 
 constexpr size_t CAPACIDAD_INICIAL = 4096;
-constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 constexpr int BYTES_MASCARA = 64;
 constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
@@ -175,21 +173,9 @@ bool reserva(Muestras &m, size_t cap)
 	auto v = static_cast<float *>(std::realloc(m.v, cap * sizeof(float)));
 	if (!v)
 		return false;
-	if (cap > m.cap)
-		pide_paginas_grandes(v, cap * sizeof(float));
 	m.v = v;
 	m.cap = cap;
 	return true;
-}
-
-void pide_paginas_grandes(void *v, size_t bytes)
-{
-	if (!ajustes.paginas_grandes)
-		return;
-	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
-	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
-	if (fin > ini)
-		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
 }
 
 // The file offset of the next byte to read.

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -27,6 +29,7 @@ constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
 constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
+constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 
 struct Linea {
 	const char *ini, *fin;
@@ -245,6 +248,15 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 			return FILA_ROTA;
 	f.linea_rota = lineas_primera + g.linea_rota;
 	return segunda;
+}
+
+// Large arrays ask for huge pages: thousands fewer page faults while filling.
+void pide_paginas_grandes(void *v, size_t bytes)
+{
+	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
+	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
+	if (fin > ini)
+		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
 }
 
 // Room for n more rows at once: growing row by row through a large file
