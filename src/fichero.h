@@ -1,8 +1,8 @@
 // The spectrum data file: reading one, in any format the program knows, into
 // a Lectura (never into the program state: the load command commits it) and
 // writing one in the own format safely.  Start at lee_espectro and
-// escribe_espectro; formatos.h has the readers; the numbers are
-// read by the engine in lector/ (lector.h).
+// escribe_espectro; formatos.h has the readers; the number reader they
+// share is the engine in lector/ (lector.h).
 #pragma once
 
 #include <cstddef>
