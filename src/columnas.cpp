@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -17,7 +19,7 @@
 #endif
 
 #include "formatos.h"
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 
@@ -41,6 +43,7 @@ constexpr int BYTES_BLOQUE = 64;
 constexpr int BYTES_SSE = 16;
 constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_BLOQUE;
 constexpr int CIFRAS_DE_UNA_VEZ = 8; // what ocho_cifras reads
+constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 
 struct Linea {
 	const char *ini, *fin;
@@ -455,6 +458,15 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 		return FILA_ROTA;
 	f.linea_rota = lineas_primera + g.linea_rota;
 	return segunda;
+}
+
+// Large arrays ask for huge pages: thousands fewer page faults while filling.
+void pide_paginas_grandes(void *v, size_t bytes)
+{
+	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
+	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
+	if (fin > ini)
+		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
 }
 
 // Room for n more rows at once: growing row by row through a large file

@@ -1,31 +1,19 @@
-// Reading the spectrum data file in one pass: the title line of a calibrated
-// file, its header (count, al, bl), then the samples, each number read exactly
-// as scanf's "%f" reads it.  Files are read in blocks through a window that
-// only ever hands the parser whole numbers; a large file's samples are read in
-// two halves at once, the second joining only where the first ran to its end.
-// Start at lee_fuente.  The writer is in fichero_escribe.cpp.
+// The own format of the spectrum data file: the title line of a calibrated
+// file, its header (count, al, bl), then the samples, which the number reader
+// (lector.h) reads exactly as scanf's "%f" reads them, fast.  Also the fast
+// way through a foreign format's block of counts, and the words for each
+// result.  Start at lee_fuente.  The writer is in fichero_escribe.cpp.
 #include "fichero.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
-#include <unistd.h>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "formatos.h"
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 
@@ -35,143 +23,13 @@ constexpr char COMILLA = '"';
 constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
-constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
-constexpr int BYTES_MASCARA = 64;
-constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
-constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
-constexpr int BYTES_SSE = 16;
 
-constexpr long BYTES_CORTO = 16;                             // lee_float_corto reads 16 bytes before the end
-constexpr size_t NUMEROS_POR_BLOQUE = BYTES_MASCARA / 2 + 1; // each needs a white space after it
-
-// The bytes at hand [p, fin).  A number starting before seguro ends before
-// fin (seguro is the window's last white space, or fin once final).
-struct Fuente {
-	const char *p = nullptr, *fin = nullptr, *seguro = nullptr;
-	const char *inicio = nullptr; // the first byte at hand, read or not
-	bool final = true;            // nothing beyond fin
-	int fd = -1;                  // the file, for a window over a block buffer
-	char *buf = nullptr;
-	size_t cap = 0;
-	size_t tope = 0;  // the buffer never grows past this (the file's size + 1)
-	off_t leido = 0;  // the file offset of fin
-	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
-	off_t tamano = 0;
-	int error = FICHERO_BIEN;
-	off_t parada = -1; // where a read that went on in a second window stopped
-};
-
-// Samples as they arrive: v[1..n], capacity cap slots including slot 0.
-using Muestras = Acumulador;
-
-enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
-
-// The last white space in [desde, fin), or nada when there is none.
-const char *ultimo_blanco(const char *desde, const char *fin, const char *nada)
+// The engine's reasons to stop, as the file's result codes.
+int codigo_de(int error)
 {
-	for (const char *q = fin; q > desde; q--)
-		if (es_blanco(q[-1]))
-			return q - 1;
-	return nada;
-}
-
-// Lets the window hold a number longer than the buffer, within the file's size.
-bool agranda(Fuente &f)
-{
-	size_t nueva = f.cap * 2 < f.tope ? f.cap * 2 : f.tope;
-	if (nueva <= f.cap) // the file has grown since we measured it
-		nueva = f.cap * 2;
-	auto b = static_cast<char *>(std::realloc(f.buf, nueva));
-	if (!b) {
-		f.error = FICHERO_SIN_MEMORIA;
-		return false;
-	}
-	f.p = b + (f.p - f.buf);
-	f.inicio = b;
-	f.fin = b + (f.fin - f.buf);
-	f.buf = b;
-	f.cap = nueva;
-	return true;
-}
-
-// Reads the next bytes of the window's part of the file.
-ssize_t lee_sin_interrupcion(Fuente &f, char *b, size_t n)
-{
-	if (f.hasta >= 0 && off_t(n) > f.hasta - f.leido)
-		n = size_t(f.hasta - f.leido);
-	ssize_t r = 0;
-	while (n > 0 && (r = pread(f.fd, b, n, f.leido)) < 0 && errno == EINTR) {
-	}
-	if (r > 0)
-		f.leido += r;
-	return r;
-}
-
-// Brings more of the file into the window, keeping the unread bytes [p, fin).
-// False when the window cannot change any more (its end is the file's end, or
-// an error is in f.error).
-bool recarga(Fuente &f)
-{
-	if (f.final || f.error)
-		return false;
-	size_t resto = f.fin - f.p;
-	if (resto == f.cap && !agranda(f))
-		return false;
-	std::memmove(f.buf, f.p, resto);
-	ssize_t n = lee_sin_interrupcion(f, f.buf + resto, f.cap - resto);
-	if (n < 0) {
-		f.error = FICHERO_ERROR_LECTURA;
-		return false;
-	}
-	f.final = n == 0;
-	f.p = f.buf;
-	f.fin = f.buf + resto + n;
-	// Only the new bytes are searched, so that a long number is not searched
-	// again at every read; without white space among them nothing is safe.
-	f.seguro = f.final ? f.fin : ultimo_blanco(f.buf + resto, f.fin, f.p);
-	return n > 0 || resto > 0;
-}
-
-// Skips white space; true when a whole number (or text) starts at f.p, or
-// enough of one to tell that it is too long.
-bool hay_numero(Fuente &f)
-{
-	for (;;) {
-		while (f.p < f.fin && es_blanco(*f.p))
-			f.p++;
-		if (f.p < f.seguro || size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO)
-			return true;
-		if (!recarga(f))
-			return false;
-	}
-}
-
-// Where the parser must stop looking for the number at f.p: a number that
-// reaches this far is too long, whatever follows.
-const char *fin_de_numero(const Fuente &f)
-{
-	return size_t(f.fin - f.p) > LARGO_MAXIMO_NUMERO ? f.p + LARGO_MAXIMO_NUMERO + 1 : f.fin;
-}
-
-// Bytes of the "%f" number at f.p, 0 when there is none or it is too long.
-size_t lee_float_acotado(const Fuente &f, float *x)
-{
-	size_t k = lee_float_como_scanf(f.p, fin_de_numero(f), x);
-	return k <= LARGO_MAXIMO_NUMERO ? k : 0;
-}
-
-void salta_linea(Fuente &f)
-{
-	for (;;) {
-		auto nl = static_cast<const char *>(std::memchr(f.p, '\n', f.fin - f.p));
-		if (nl) {
-			f.p = nl + 1;
-			return;
-		}
-		f.p = f.fin;
-		if (!recarga(f))
-			return;
-	}
+	return error == LECTOR_SIN_MEMORIA ? FICHERO_SIN_MEMORIA
+	       : error                     ? FICHERO_ERROR_LECTURA
+	                                   : FICHERO_BIEN;
 }
 
 // The title is the line without its line end (nor a carriage return before
@@ -192,37 +50,10 @@ void lee_titulo(Fuente &f, char *titulo)
 	salta_linea(f);
 }
 
-bool lee_float(Fuente &f, float *x)
-{
-	if (!hay_numero(f))
-		return false;
-	size_t k = lee_float_acotado(f, x);
-	f.p += k;
-	return k > 0;
-}
-
 // The header line: count, al and bl, wherever their line ends fall.
 bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
 {
-	if (!hay_numero(f))
-		return false;
-	size_t k = lee_entero_como_scanf(f.p, fin_de_numero(f), cuenta);
-	if (k == 0 || k > LARGO_MAXIMO_NUMERO)
-		return false;
-	f.p += k;
-	return lee_float(f, al) && lee_float(f, bl);
-}
-
-bool reserva(Muestras &m, size_t cap)
-{
-	auto v = static_cast<float *>(std::realloc(m.v, cap * sizeof(float)));
-	if (!v)
-		return false;
-	if (cap > m.cap)
-		pide_paginas_grandes(v, cap * sizeof(float));
-	m.v = v;
-	m.cap = cap;
-	return true;
+	return lee_entero(f, cuenta) && lee_float(f, al) && lee_float(f, bl);
 }
 
 // Room for the samples expected, but never more than the input can hold.
@@ -230,219 +61,8 @@ bool reserva_inicial(Fuente &f, Muestras &m, size_t esperadas, size_t cota)
 {
 	if (reserva(m, (esperadas < cota ? esperadas : cota) + 1))
 		return true;
-	f.error = FICHERO_SIN_MEMORIA;
+	f.error = LECTOR_SIN_MEMORIA;
 	return false;
-}
-
-bool anade(Muestras &m, float x)
-{
-	if (size_t(m.n) + 1 == m.cap && !reserva(m, m.cap * 2))
-		return false;
-	guarda(m, x);
-	return true;
-}
-
-// Bit i set when p[i] is white space, for 64 bytes.
-uint64_t mascara_blancos(const char *p)
-{
-	uint64_t r = 0;
-#ifdef __SSE2__
-	const __m128i espacio = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'),
-	              tramo = _mm_set1_epi8('\r' - '\t');
-	for (int i = 0; i < BYTES_MASCARA; i += BYTES_SSE) {
-		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-		__m128i control = _mm_subs_epu8(_mm_sub_epi8(b, tab), tramo); // 0 for \t..\r
-		__m128i blanco =
-		    _mm_or_si128(_mm_cmpeq_epi8(b, espacio), _mm_cmpeq_epi8(control, _mm_setzero_si128()));
-		r |= uint64_t(unsigned(_mm_movemask_epi8(blanco))) << i;
-	}
-#else
-	for (int i = 0; i < BYTES_MASCARA; i++)
-		r |= uint64_t(es_blanco(p[i])) << i;
-#endif
-	return r;
-}
-
-// Room for a block's numbers, growing geometrically but never past the count.
-bool hay_sitio(Muestras &m, int limite)
-{
-	size_t necesario = std::min(size_t(m.n) + NUMEROS_POR_BLOQUE, size_t(limite)) + 1;
-	return necesario <= m.cap || reserva(m, std::max(m.cap * 2, necesario));
-}
-
-// Converts the numbers that start at the bits of inicios (each ends at the
-// next white space in blancos).  Returns where the first number that is not
-// plain starts, or nullptr when all were read; *fin_ultimo gets the end of
-// the last one read.
-const char *convierte_bloque(const Fuente &f, Muestras &m, const char *p, uint64_t blancos, uint64_t inicios,
-                             int limite, const char **fin_ultimo)
-{
-	for (; inicios && m.n < limite; inicios &= inicios - 1) {
-		int s = __builtin_ctzll(inicios);
-		const char *q = p + s, *e = p + __builtin_ctzll(blancos & (~uint64_t(1) << s));
-		float x;
-		bool corto = e - f.inicio >= BYTES_CORTO && lee_float_corto(q, e, &x);
-		if (!corto && lee_float_simple(q, f.fin, &x) == 0)
-			return q;
-		guarda(m, x);
-		*fin_ultimo = e;
-	}
-	return nullptr;
-}
-
-// Plain numbers, 64 bytes at a time: the white-space mask tells where every
-// number of the block starts before any is converted, so the conversions
-// overlap instead of waiting for each other.  Stops at the first number that
-// is not plain, or near the window's end, leaving f.p at a number's start.
-void lee_rapido(Fuente &f, Muestras &m, int limite)
-{
-	const char *p = f.p, *fin_ultimo = p;
-	while (m.n < limite && f.fin - p >= BYTES_MASCARA) {
-		uint64_t blancos = mascara_blancos(p);
-		if (blancos == 0 || !hay_sitio(m, limite))
-			break;
-		int ultimo = BYTES_MASCARA - 1 - __builtin_clzll(blancos);
-		uint64_t inicios = ~blancos & ((blancos << 1) | 1) & ((uint64_t(1) << ultimo) - 1);
-		const char *distinto = convierte_bloque(f, m, p, blancos, inicios, limite, &fin_ultimo);
-		if (distinto) {
-			f.p = distinto;
-			return;
-		}
-		p += ultimo + 1;
-	}
-	f.p = m.n == limite ? fin_ultimo : p;
-}
-
-Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
-{
-	while (m.n < limite) {
-		if (!hay_numero(f))
-			return f.error ? FALLO : FIN_DATOS;
-		lee_rapido(f, m, limite);
-		if (m.n == limite)
-			return LIMITE;
-		if (!hay_numero(f))
-			return f.error ? FALLO : FIN_DATOS;
-		float x;
-		size_t k = lee_float_acotado(f, &x);
-		if (k == 0)
-			return ILEGIBLE;
-		f.p += k;
-		if (!anade(m, x)) {
-			f.error = FICHERO_SIN_MEMORIA;
-			return FALLO;
-		}
-	}
-	return LIMITE;
-}
-
-// The file offset of the next byte to read.
-off_t posicion(const Fuente &f)
-{
-	return f.parada >= 0 ? f.parada : f.leido - (f.fin - f.p);
-}
-
-// Opens a window over the file from offset desde, in blocks of tam_bloque.
-void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
-{
-	f.fd = fd;
-	f.tamano = st.st_size;
-	f.tope = size_t(st.st_size) + 1;
-	f.leido = desde;
-	f.cap = tam_bloque > 0 ? tam_bloque : 1;
-	f.buf = static_cast<char *>(std::malloc(f.cap));
-	f.p = f.fin = f.seguro = f.inicio = f.buf;
-	f.final = false;
-	if (!f.buf)
-		f.error = FICHERO_SIN_MEMORIA;
-	recarga(f);
-}
-
-// Where a second thread can take over: just after a white space near the
-// middle of what is left of a large regular file (0 when not worth it).
-off_t punto_de_corte(const Fuente &f)
-{
-	off_t desde = f.leido - (f.fin - f.p);
-	if (f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
-		return 0;
-	char trozo[TAM_BUSQUEDA_CORTE];
-	off_t mitad = desde + (f.tamano - desde) / 2;
-	ssize_t n = pread(f.fd, trozo, sizeof trozo, mitad);
-	for (ssize_t i = 0; i < n; i++)
-		if (es_blanco(trozo[i]))
-			return mitad + i + 1;
-	return 0;
-}
-
-// The second half joins the first only if the first ran to its end: then the
-// reading simply goes on there, as it would have without the cut.
-Parada junta(Fuente &f, Muestras &m, Parada primera, Fuente &g, Muestras &s, Parada segunda, int limite)
-{
-	if (primera != FIN_DATOS || f.error)
-		return primera;
-	if (g.error) {
-		f.error = g.error;
-		return FALLO;
-	}
-	int n = std::min(s.n, limite - m.n);
-	if (!reserva(m, size_t(m.n) + n + 1)) {
-		f.error = FICHERO_SIN_MEMORIA;
-		return FALLO;
-	}
-	if (n < s.n) { // the count ends inside the second half
-		for (int i = 1; i <= n; i++)
-			guarda(m, s.v[i]);
-		return LIMITE;
-	}
-	std::memcpy(m.v + m.n + 1, s.v + 1, size_t(n) * sizeof(float));
-	m.n += n;
-	m.max = std::max(m.max, s.max);
-	return segunda;
-}
-
-// Reads the rest of a large file in two halves at once, one in another thread.
-Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t tam_bloque)
-{
-	Fuente g;
-	Muestras s;
-	struct stat st;
-	if (fstat(f.fd, &st) != 0 || !reserva(s, CAPACIDAD_INICIAL))
-		return lee_muestras_en_serie(f, m, limite);
-	abre_ventana(g, f.fd, st, tam_bloque, corte);
-	f.hasta = corte;
-	Parada segunda = FALLO;
-	try {
-		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
-		Parada primera = lee_muestras_en_serie(f, m, limite);
-		hilo.join();
-		// Where a count ends inside the second half the exact place is not
-		// kept: the cut, before it and after white space, stands for it.
-		if (primera == FIN_DATOS && !f.error)
-			f.parada = s.n > limite - m.n ? corte : posicion(g);
-		primera = junta(f, m, primera, g, s, segunda, limite);
-		f.hasta = -1;
-		std::free(g.buf);
-		std::free(s.v);
-		return primera;
-	} catch (const std::system_error &) { // no thread: read on here, as one part
-		f.hasta = -1;
-		std::free(g.buf);
-		std::free(s.v);
-		return lee_muestras_en_serie(f, m, limite);
-	}
-}
-
-// The first sample alone (a heading is decided on it), then the rest, in two
-// halves at once when the file is large.
-Parada lee_muestras(Fuente &f, Muestras &m, int limite)
-{
-	Parada p = lee_muestras_en_serie(f, m, std::min(m.n + 1, limite));
-	if (p != LIMITE || m.n == limite)
-		return p;
-	off_t corte = punto_de_corte(f);
-	if (corte == 0)
-		return lee_muestras_en_serie(f, m, limite);
-	return lee_en_dos_hilos(f, m, limite, corte, f.cap);
 }
 
 // A calibrated file: title, header, then as many samples as the header counts
@@ -473,7 +93,7 @@ void lee_sin_calibrar(Fuente &f, Muestras &m, Lectura &l, size_t cota)
 // Hands over the samples, shrunk to fit, or reports why there are none.
 int entrega(Fuente &f, Muestras &m, Lectura &l)
 {
-	int error = f.error ? f.error : m.n == 0 ? FICHERO_SIN_MUESTRAS : FICHERO_BIEN;
+	int error = f.error ? codigo_de(f.error) : m.n == 0 ? FICHERO_SIN_MUESTRAS : FICHERO_BIEN;
 	if (error) {
 		std::free(m.v);
 		l = Lectura();
@@ -492,7 +112,7 @@ int lee_fuente(Fuente &f, size_t cota, Lectura *l)
 {
 	*l = Lectura();
 	if (f.p == f.fin)
-		return f.error ? f.error : FICHERO_VACIO;
+		return f.error ? codigo_de(f.error) : FICHERO_VACIO;
 	Muestras m;
 	if (*f.p == COMILLA)
 		lee_calibrado(f, m, *l, cota);
@@ -503,14 +123,6 @@ int lee_fuente(Fuente &f, size_t cota, Lectura *l)
 
 } // namespace
 
-void pide_paginas_grandes(void *v, size_t bytes)
-{
-	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
-	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
-	if (fin > ini)
-		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
-}
-
 size_t cota_de(size_t bytes)
 {
 	return bytes / 2 + 1;
@@ -519,8 +131,7 @@ size_t cota_de(size_t bytes)
 int lee_propio_memoria(const char *datos, size_t n, Lectura *l)
 {
 	Fuente f;
-	f.p = f.inicio = datos;
-	f.fin = f.seguro = datos + n;
+	ventana_de_memoria(f, datos, n);
 	return lee_fuente(f, cota_de(n), l);
 }
 
@@ -531,16 +142,15 @@ int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 	if (s.fd >= 0) {
 		abre_ventana(f, s.fd, s.st, s.tam_bloque, desde);
 	} else {
-		f.p = f.inicio = s.base + desde;
-		f.fin = f.seguro = s.base + s.n;
+		ventana_de_memoria(f, s.base + desde, s.n - size_t(desde));
 	}
 	size_t sitio = std::min(size_t(limite), cota) + 1;
 	if (!f.error && (a.cap >= sitio || reserva_inicial(f, a, sitio, cota)))
 		lee_muestras(f, a, limite);
 	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
-	std::free(f.buf);
+	cierra_ventana(f);
 	reposiciona_tras_numeros(s, hasta);
-	return f.error;
+	return codigo_de(f.error);
 }
 
 int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l)
@@ -548,7 +158,7 @@ int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lect
 	Fuente f;
 	abre_ventana(f, fd, st, tam_bloque, 0);
 	int r = lee_fuente(f, cota_de(st.st_size), l);
-	std::free(f.buf);
+	cierra_ventana(f);
 	return r;
 }
 
@@ -563,9 +173,6 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 	static char mensaje[TAM_MENSAJE];
 	const char *formato;
 	switch (error) {
-	case FICHERO_BIEN:
-		formato = "El fichero %s se ha leído bien";
-		break;
 	case FICHERO_NO_SE_ABRE:
 		formato = "No se puede abrir el fichero %s";
 		break;

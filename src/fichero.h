@@ -1,18 +1,13 @@
 // The spectrum data file: reading one, in any format the program knows, into
 // a Lectura (never into the program state: the load command commits it) and
 // writing one in the own format safely.  Start at lee_espectro and
-// escribe_espectro; formatos.h has the readers, numeros.h the numbers.
+// escribe_espectro; formatos.h has the readers; the number reader they
+// share is the engine in lector/ (lector.h).
 #pragma once
 
 #include <cstddef>
 
 #include "textos.h" // TAM_NOMBRE
-
-// The longest number the reader takes: a longer one is unreadable, so no
-// input makes it hold more than this of one token.  Nothing that writes
-// numbers comes near: the exact decimal of the smallest double is 1076
-// characters.
-constexpr size_t LARGO_MAXIMO_NUMERO = 4096;
 
 // The formats a file may be in, told apart by content (see formatos.cpp).
 enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };

@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "numeros.h"
+#include "lector.h"
 #include "reemplazo.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 
@@ -199,14 +199,7 @@ int formato_de_fichero(const char *ruta)
 bool prepara(Acumulador &a, size_t esperadas, size_t cota)
 {
 	size_t cap = (esperadas < cota ? esperadas : cota) + 1;
-	if (cap <= a.cap)
-		return true;
-	auto v = static_cast<float *>(std::realloc(a.v, cap * sizeof(float)));
-	if (!v)
-		return false;
-	a.v = v;
-	a.cap = cap;
-	return true;
+	return cap <= a.cap || reserva(a, cap);
 }
 
 bool acumula(Acumulador &a, float x)

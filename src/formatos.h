@@ -9,41 +9,24 @@
 #include <sys/stat.h>
 
 #include "fichero.h"
+#include "lector.h"
 #include "lineas.h"
 
 // The own format, from memory or from an open regular file.
 int lee_propio_memoria(const char *datos, size_t n, Lectura *l);
 int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l);
 
+// Samples of a foreign reader as they arrive: v[1..n].
+using Acumulador = Muestras;
+
 // The foreign readers' fast way through a block of counts: numbers read as
 // the own format reads its samples, from where s stands until `limite` of
 // them or one that is not a number, appended to a; s is left after the last.
 // The result code.
-struct Acumulador;
 int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
-
-// Large arrays ask for huge pages: thousands fewer page faults while filling.
-void pide_paginas_grandes(void *v, size_t bytes);
 
 // Samples bounded by what the input can hold (each needs two bytes but the last).
 size_t cota_de(size_t bytes);
-
-// Samples of a foreign reader as they arrive: v[1..n].
-struct Acumulador {
-	float *v = nullptr;
-	size_t cap = 0;
-	int n = 0;
-	float max = 0; // the largest finite sample, never below 0
-};
-
-// Adds one where there is room for it (inline: readers' inner loops call it).
-// inf and NaN are kept but never set the scale.
-inline void guarda(Acumulador &a, float x)
-{
-	a.v[++a.n] = x;
-	if (x > a.max && x < HUGE_VALF)
-		a.max = x;
-}
 
 // Room for `esperadas` samples, never more than `cota`.  False: no memory.
 bool prepara(Acumulador &a, size_t esperadas, size_t cota);

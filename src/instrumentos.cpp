@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formatos.h"
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 

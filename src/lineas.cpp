@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "fichero.h"
-#include "numeros.h"
+#include "lector.h"
 
 namespace {
 

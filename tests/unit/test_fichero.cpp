@@ -15,7 +15,7 @@
 
 #include "fichero.h"
 #include "test_fichero_ayuda.h"
-#include "test_fichero_referencia.h"
+#include "referencia.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "fichero.h"
+#include "lector.h"
 #include "test_fichero_ayuda.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "numeros.h"
+#include "lector_motor.h"
 #include "test_fichero_ayuda.h"
 
 namespace {

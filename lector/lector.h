@@ -1,15 +1,27 @@
-// Number conversion for the spectrum data file: reading a number exactly as the
-// C library's scanf reads it ("%f" and "%i" in the "C" locale), and writing a
-// float as "%f" does whenever that text reads back to the same float.
-// Start at lee_float_como_scanf.
+// The exact fast number reader, as the file formats see it.  Its contract:
+// every number it reads is bit-identical to what fscanf(f, "%f", ...) reads
+// from the same bytes, sample for sample, and it stops where fscanf would
+// stop; a whole file read through it gives the samples that the simple
+// reader of referencia.h gives.  The speed-ups behind it (blocks of 64 bytes
+// scanned at once, two threads on a large file) change only the time.  The engine's own files, its tests and
+// its benchmark use lector_motor.h too; start reading at lee_muestras in ventana.cpp.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 // Bytes enough for any text formatea_sin_perdida writes, terminator included.
 constexpr size_t TAM_NUMERO = 64;
+
+// The longest number the reader takes: a longer one is unreadable, so no
+// input makes it hold more than this of one token.  Nothing that writes
+// numbers comes near: the exact decimal of the smallest double is 1076
+// characters.
+constexpr size_t LARGO_MAXIMO_NUMERO = 4096;
 
 // scanf's white space in the "C" locale: space, \t, \n, \v, \f, \r.
 inline bool es_blanco(unsigned char c)
@@ -24,17 +36,6 @@ inline bool es_blanco(unsigned char c)
 // boundary depends on whether more characters follow.
 size_t lee_float_como_scanf(const char *p, const char *fin, float *x);
 
-// The same, but only for the plain form [-]digits[.digits] (at most 19
-// digits) followed by white space or fin; 0 for anything else, which
-// lee_float_como_scanf then reads.  The reader's fast path.
-size_t lee_float_simple(const char *p, const char *fin, float *x);
-
-// The same for a plain number known to fill exactly [q, e), e being white
-// space or the end, with a point among its last 8 characters and at most 8
-// digits before it; the 16 bytes before e must be readable.  False for
-// anything else (lee_float_simple then reads it).  The writer's form.
-bool lee_float_corto(const char *q, const char *e, float *x);
-
 // The same for "%i" (a leading 0 means octal, 0x hexadecimal).  Values beyond
 // the range of int saturate at INT_MAX or INT_MIN.
 size_t lee_entero_como_scanf(const char *p, const char *fin, int *v);
@@ -43,6 +44,79 @@ size_t lee_entero_como_scanf(const char *p, const char *fin, int *v);
 // to the same float, otherwise with nine significant digits, which always do.
 // NaN reads back as NaN of the same sign.  Returns the length of the text.
 int formatea_sin_perdida(char *buf, float x);
+
+// Why a window stopped early; the file formats word these themselves.
+enum ErrorLector { LECTOR_BIEN = 0, LECTOR_ERROR_LECTURA, LECTOR_SIN_MEMORIA };
+
+// A window over the input: the bytes at hand [p, fin).  A number starting
+// before seguro ends before fin (seguro is the window's last white space, or
+// fin once final).  Over memory, or over a file read in blocks.
+struct Fuente {
+	const char *p = nullptr, *fin = nullptr, *seguro = nullptr;
+	const char *inicio = nullptr; // the first byte at hand, read or not
+	bool final = true;            // nothing beyond fin
+	int fd = -1;                  // the file, for a window over a block buffer
+	char *buf = nullptr;
+	size_t cap = 0;
+	size_t tope = 0;  // the buffer never grows past this (the file's size + 1)
+	off_t leido = 0;  // the file offset of fin
+	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
+	off_t tamano = 0;
+	int error = LECTOR_BIEN;
+	off_t parada = -1; // where a read that went on in a second window stopped
+};
+
+// A window over the n bytes at datos (nothing is copied), and one over the
+// regular file open at fd from offset desde, in blocks of tam_bloque bytes.
+void ventana_de_memoria(Fuente &f, const char *datos, size_t n);
+void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde);
+void cierra_ventana(Fuente &f);
+
+// The file offset of the next byte to read.
+off_t posicion(const Fuente &f);
+
+// Brings more of the file into the window, keeping the unread bytes [p, fin).
+// False when the window cannot change any more.
+bool recarga(Fuente &f);
+
+// Goes past the next line end (or to the end of the input).
+void salta_linea(Fuente &f);
+
+// One number after white space, as "%f" and as "%i" read it; false when
+// there is none, it is unreadable or longer than LARGO_MAXIMO_NUMERO.
+bool lee_float(Fuente &f, float *x);
+bool lee_entero(Fuente &f, int *v);
+
+// Samples as they arrive: v[1..n], capacity cap slots including slot 0.
+struct Muestras {
+	float *v = nullptr;
+	size_t cap = 0;
+	int n = 0;
+	float max = 0; // the largest finite sample, never below 0
+};
+
+// Room for cap slots (never less than n + 1); false when there is no memory.
+bool reserva(Muestras &m, size_t cap);
+
+// Adds one where there is room for it (inline: the readers' inner loops call
+// it).  inf and NaN are kept but never set the scale: maxL is the largest
+// finite sample.
+inline void guarda(Muestras &m, float x)
+{
+	m.v[++m.n] = x;
+	if (x > m.max && x < HUGE_VALF)
+		m.max = x;
+}
+
+// What ended a run of samples.
+enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
+
+// Reads samples into m until it holds `limite` of them, the input ends, or a
+// number is unreadable (f.p is then at it); f.error says why on FALLO.  A
+// large file is read in two halves at once; the result is the same.
+Parada lee_muestras(Fuente &f, Muestras &m, int limite);
+
+// Digit tools that the tables' quick path shares with the engine.
 
 // The plain form: at most 19 digits keep the mantissa in 64 bits, and below
 // 2^53 it is an exact double.

@@ -5,7 +5,7 @@
 // leading +, hexadecimal, inf, nan, or text where scanf's token and a decimal
 // differ) measured the way scanf's scanner takes it and converted with strtof.
 // Start at lee_float_como_scanf; mide_float mirrors scanf's scanner.
-#include "numeros.h"
+#include "lector_motor.h"
 
 #include <climits>
 #include <cstdint>
@@ -19,6 +19,8 @@
 #include <fast_float/fast_float.h>
 
 namespace {
+
+using lector_interno::ajustes;
 
 // Magnitude from which "%f" (six decimals, error at most 0.5e-6) always reads
 // back: half a float step is 2^-20 there, more than the error.
@@ -158,7 +160,7 @@ bool solo_cifras(uint64_t v)
 // Reads a run of digits into *w eight at a time where the window allows.
 const char *lee_cifras(const char *q, const char *fin, uint64_t *w)
 {
-	while (fin - q >= BYTES_BLOQUE) {
+	while (ajustes.ocho_cifras && fin - q >= BYTES_BLOQUE) {
 		uint64_t valor;
 		int n = ocho_cifras(q, &valor);
 		if (n == 0)
@@ -229,8 +231,6 @@ struct EnLocaleC {
 	~EnLocaleC() { uselocale(previo); }
 };
 
-} // namespace
-
 // The top n of eight bytes (the last n in memory order).
 uint64_t arriba(long n)
 {
@@ -245,6 +245,8 @@ uint64_t ocho_bytes(const char *p, long n)
 	std::memcpy(&v, p, sizeof v);
 	return (v ^ '0' * UNOS) & arriba(n);
 }
+
+} // namespace
 
 // The point is found in the last eight bytes; the digits on each side of it
 // are read backwards from it in one word each, with no loop.
@@ -272,13 +274,15 @@ bool lee_float_corto(const char *q, const char *e, float *x)
 size_t lee_float_simple(const char *p, const char *fin, float *x)
 {
 	size_t n;
+	if (!ajustes.simple)
+		return lee_decimal(p, fin, x, &n) ? n : 0;
 	return lee_simple(p, fin, x, &n) ? n : 0;
 }
 
 size_t lee_float_como_scanf(const char *p, const char *fin, float *x)
 {
 	size_t n;
-	if (lee_simple(p, fin, x, &n) || lee_decimal(p, fin, x, &n))
+	if ((ajustes.simple && lee_simple(p, fin, x, &n)) || lee_decimal(p, fin, x, &n))
 		return n;
 	n = mide_float(p, fin);
 	if (n == 0 || !convierte_token(p, n, x))

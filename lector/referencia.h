@@ -1,8 +1,9 @@
-// A reader written step by step after the original load: fgets for the title,
+// The reference for the number reader's tests and benchmarks: a reader
+// written step by step after the original load: fgets for the title,
 // "%i %f %f" for the header, a first pass with "%f " to count the samples, a
 // second from the start to read them.  It trusts the file, so it is only fed
-// well-formed ones; the unit tests and the benchmark check the real reader
-// against it.
+// well-formed ones; the unit tests check the real reader against it sample
+// for sample, and the benchmark measures it in the same run.
 #pragma once
 
 #include <cstdio>
