@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
-#include <sys/mman.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -43,7 +42,6 @@ constexpr int BYTES_BLOQUE = 64;
 constexpr int BYTES_SSE = 16;
 constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_BLOQUE;
 constexpr int CIFRAS_DE_UNA_VEZ = 8; // what ocho_cifras reads
-constexpr uintptr_t PAGINA_GRANDE = uintptr_t(2) << 20;
 
 struct Linea {
 	const char *ini, *fin;
@@ -460,23 +458,12 @@ FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int linea
 	return segunda;
 }
 
-// Large arrays ask for huge pages: thousands fewer page faults while filling.
-void pide_paginas_grandes(void *v, size_t bytes)
-{
-	uintptr_t ini = (uintptr_t(v) + PAGINA_GRANDE - 1) & ~(PAGINA_GRANDE - 1);
-	uintptr_t fin = (uintptr_t(v) + bytes) & ~(PAGINA_GRANDE - 1);
-	if (fin > ini)
-		madvise(reinterpret_cast<void *>(ini), fin - ini, MADV_HUGEPAGE);
-}
-
 // Room for n more rows at once: growing row by row through a large file
 // costs copies and page faults (in two threads, they wait for each other).
 void reserva_filas(Filas &f, size_t n, size_t cota)
 {
 	f.x.reserve(f.x.size() + n);
-	pide_paginas_grandes(f.x.data(), f.x.capacity() * sizeof(float));
-	if (prepara(f.y, size_t(f.y.n) + n, cota)) // without room it grows as it goes
-		pide_paginas_grandes(f.y.v, f.y.cap * sizeof(float));
+	prepara(f.y, size_t(f.y.n) + n, cota); // without room it grows as it goes
 }
 
 // The header and the first row alone (the cut must come after them), then
