@@ -173,8 +173,8 @@ const char *const AYUDA = "Programa      Vers. 1.0   %nothing[]%line[]"
 int escenario_salida()
 {
 	nombra("salida");
-	int r = adime_dialogf("(confirmar OK para abandonar el programa, C o ESC para continuar)", 20, 10,
-	                      200, AYUDA);
+	int r = adime_dialogf(DIALOGO_SALIDA.titulo, DIALOGO_SALIDA.x, DIALOGO_SALIDA.y,
+	                      DIALOGO_SALIDA.ancho_campo, AYUDA);
 	linea("resultado=" + std::to_string(r));
 	return 0;
 }

@@ -109,13 +109,11 @@ TEST(Cierre, DuranteLaCalibracionEsperaAQueVuelvaElMenu)
 {
 	Sesion s;
 	carga_ejemplo(s);
-	s.tecla("c");
-	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
+	s.abre_dialogo("c", DIALOGO_CALIBRA_1.titulo);
 	pulsa_cerrar(s.x());
 	// The first point is taken, so the press did not cancel the calibration.
 	s.escribe("500");
-	s.tecla("Return");
-	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en segundo punto"));
+	s.abre_dialogo("Return", DIALOGO_CALIBRA_2.titulo);
 	s.tecla("Escape");
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	s.tecla("Return");

@@ -124,8 +124,7 @@ TEST(Hojeo, EnUnDialogoDeCalibracionAvPagNoHaceNadaYControlDerechaSi)
 {
 	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
 	ASSERT_TRUE(ejemplo_y_otro(s, "b.txt"));
-	s.tecla("c");
-	ASSERT_TRUE(s.espera_en_pantalla("Poner cursor en primer punto"));
+	s.abre_dialogo("c", DIALOGO_CALIBRA_1.titulo);
 	s.tecla("Next");
 	s.tecla("ctrl+Right");
 	ASSERT_TRUE(cursor_es(s, "808 "));
@@ -133,8 +132,8 @@ TEST(Hojeo, EnUnDialogoDeCalibracionAvPagNoHaceNadaYControlDerechaSi)
 	s.tecla("ctrl+Left");
 	EXPECT_TRUE(cursor_es(s, "703 "));
 	s.tecla("Escape");
-	ASSERT_TRUE(
-	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "Poner cursor").has_value(); },
+	                                Sesion::ESPERA));
 	s.tecla("Next"); // back in the menu it browses
 	EXPECT_TRUE(fin_es(s, "1001 "));
 	EXPECT_EQ(s.sal(), 0);
