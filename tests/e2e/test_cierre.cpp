@@ -61,7 +61,7 @@ TEST(Cierre, ElBotonDeCerrarAbreLaSalidaYOkTermina)
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	EXPECT_TRUE(s.programa().vivo()); // it asks first
 	s.tecla("Return");
-	EXPECT_EQ(s.programa().espera_salida(10), 0);
+	EXPECT_EQ(s.programa().espera_salida(Sesion::ESPERA), 0);
 }
 
 TEST(Cierre, CancelarTrasElBotonDeCerrarVuelveAlMenuSinCambios)
@@ -72,7 +72,7 @@ TEST(Cierre, CancelarTrasElBotonDeCerrarVuelveAlMenuSinCambios)
 	pulsa_cerrar(s.x());
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(el_menu_sigue(s)); // the press is spent once answered
 	EXPECT_EQ(s.sal(), 0);
 }
@@ -86,7 +86,7 @@ TEST(Cierre, UnaPulsacionConLaPreguntaYaAbiertaQuedaContestadaPorElla)
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	pulsa_cerrar(s.x());
 	s.tecla("Escape");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(el_menu_sigue(s));
 	EXPECT_EQ(s.sal(), 0);
 }
@@ -117,7 +117,7 @@ TEST(Cierre, DuranteLaCalibracionEsperaAQueVuelvaElMenu)
 	s.tecla("Escape");
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	s.tecla("Return");
-	EXPECT_EQ(s.programa().espera_salida(10), 0);
+	EXPECT_EQ(s.programa().espera_salida(Sesion::ESPERA), 0);
 }
 
 TEST(Cierre, LaCSolaEnLaSalidaContinuaComoEsc)
@@ -127,7 +127,7 @@ TEST(Cierre, LaCSolaEnLaSalidaContinuaComoEsc)
 	s.tecla("Escape");
 	ASSERT_TRUE(s.espera_en_pantalla(AYUDA));
 	s.tecla("c");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(s.programa().vivo());
 	EXPECT_EQ(s.sal(), 0);
 }

@@ -59,7 +59,7 @@ arnes::Imagen quieta(Sesion &s)
 		    arnes::duerme_ms(150);
 		    return img.px == s.captura().px;
 	    },
-	    5);
+	    Sesion::ESPERA);
 	return img;
 }
 
@@ -77,10 +77,10 @@ TEST(Hojeo, AvPagYRePagRecorrenLaCarpetaSaltandoLoQueNoSeLee)
 	ASSERT_TRUE(fin_es(s, "1500 "));
 	arnes::Imagen lineal = quieta(s);
 	s.tecla("Tab");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return !misma_grafica(s.captura(), lineal); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !misma_grafica(s.captura(), lineal); }, Sesion::ESPERA));
 	arnes::Imagen logaritmica = quieta(s);
 	s.tecla("Tab");
-	ASSERT_TRUE(arnes::espera_hasta([&] { return misma_grafica(s.captura(), lineal); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return misma_grafica(s.captura(), lineal); }, Sesion::ESPERA));
 	s.tecla("Prior");
 	ASSERT_TRUE(fin_es(s, "1001 "));
 	EXPECT_TRUE(cursor_es(s, "501 "));
@@ -98,10 +98,11 @@ TEST(Hojeo, AvPagYRePagRecorrenLaCarpetaSaltandoLoQueNoSeLee)
 	s.tecla("Next");
 	ASSERT_TRUE(fin_es(s, "1500 "));
 	EXPECT_TRUE(cursor_es(s, "750 "));
-	EXPECT_TRUE(arnes::espera_hasta([&] { return misma_grafica(s.captura(), logaritmica); }, 5));
+	EXPECT_TRUE(
+	    arnes::espera_hasta([&] { return misma_grafica(s.captura(), logaritmica); }, Sesion::ESPERA));
 	s.tecla("Next"); // the folder's end
 	s.tecla("Tab");  // back to linear: the same fresh view as the first load
-	EXPECT_TRUE(arnes::espera_hasta([&] { return misma_grafica(s.captura(), lineal); }, 5));
+	EXPECT_TRUE(arnes::espera_hasta([&] { return misma_grafica(s.captura(), lineal); }, Sesion::ESPERA));
 	EXPECT_TRUE(fin_es(s, "1500 "));
 	EXPECT_EQ(s.sal(), 0);
 }

@@ -56,7 +56,8 @@ TEST_F(EjemploCargado, GuardaLaImagenEnPngConLosPixelesDeLaVentana)
 	arnes::Imagen pantalla = s.captura();
 	s.guarda(true, false, "vista.png");
 	arnes::Imagen png;
-	ASSERT_TRUE(arnes::espera_hasta([&] { return !(png = lee_png(s.ruta("vista.png"))).vacia(); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !(png = lee_png(s.ruta("vista.png"))).vacia(); },
+	                                Sesion::ESPERA));
 	ASSERT_EQ(png.ancho, PWX);
 	ASSERT_EQ(png.alto, PWY - Y_IMAGEN);
 	EXPECT_EQ(pixeles_distintos(png, pantalla), 0u);
@@ -69,7 +70,8 @@ TEST_F(EjemploCargado, UnaExtensionPngEnMayusculasTambienEscribePng)
 	arnes::Imagen pantalla = s.captura();
 	s.guarda(true, false, "VISTA.PNG");
 	arnes::Imagen png;
-	ASSERT_TRUE(arnes::espera_hasta([&] { return !(png = lee_png(s.ruta("VISTA.PNG"))).vacia(); }, 5));
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !(png = lee_png(s.ruta("VISTA.PNG"))).vacia(); },
+	                                Sesion::ESPERA));
 	ASSERT_EQ(png.ancho, PWX);
 	EXPECT_EQ(pixeles_distintos(png, pantalla), 0u);
 }
@@ -82,6 +84,6 @@ TEST_F(EjemploCargado, ExtensionDeImagenNoAdmitidaNoEscribeNadaYNombraLosCuatroF
 	std::ifstream f(s.ruta("imagen.jpg"));
 	EXPECT_FALSE(f.good());
 	s.tecla("Return"); // closes the message
-	EXPECT_TRUE(
-	    arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); }, 5));
+	EXPECT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "No se guarda").has_value(); },
+	                                Sesion::ESPERA));
 }

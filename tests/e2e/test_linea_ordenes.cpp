@@ -116,7 +116,7 @@ TEST(LineaOrdenes, UnFicheroQueNoSeLeeLoDiceComoLeerDatosYSigueSinEspectro)
 	arnes::tecla(x, "Escape");
 	ASSERT_TRUE(en_pantalla("Vers. " ORQ_VERSION));
 	arnes::tecla(x, "Return");
-	EXPECT_EQ(p.espera_salida(10), 0);
+	EXPECT_EQ(p.espera_salida(Sesion::ESPERA), 0);
 }
 
 TEST(LineaOrdenes, UnSpeDesdeLaLineaDeOrdenesSeVeCalibradoEnKeV)
