@@ -217,7 +217,7 @@ TEST(FicheroFallos, CuentaMayorQueLasMuestrasONegativa)
 	EXPECT_EQ(negativa.v(), (std::vector<float>{1, 2, 3, 4}));
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(ORQ_CON_SANITIZADORES)
 // With the address space capped a little above what the process uses, a
 // reader that trusted the count (8 GB of samples) would fail to allocate.
 TEST(FicheroFallos, CuentaEnormeNoReservaMasDeLoQueCabe)

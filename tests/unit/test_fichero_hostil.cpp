@@ -208,7 +208,7 @@ TEST(FicheroTokenLargo, UnaCabeceraDeTextoLargaSeSaltaComoCualquiera)
 	          (std::vector<float>{5, 6}));
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(ORQ_CON_SANITIZADORES)
 namespace {
 
 constexpr size_t MEGA = size_t(1) << 20;
