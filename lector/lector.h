@@ -95,6 +95,9 @@ struct Muestras {
 	float max = 0; // the largest finite sample, never below 0
 };
 
+// Slots a run of samples starts with when nothing says how many will come.
+constexpr size_t CAPACIDAD_INICIAL = 4096;
+
 // Room for cap slots (never less than n + 1); false when there is no memory.
 bool reserva(Muestras &m, size_t cap);
 

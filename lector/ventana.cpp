@@ -27,7 +27,6 @@ namespace {
 
 using lector_interno::ajustes;
 
-constexpr size_t CAPACIDAD_INICIAL = 4096;
 constexpr int BYTES_MASCARA = 64;
 constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr size_t CAPACIDAD_INICIAL = 4096;
 constexpr int SIN_LIMITE = INT_MAX - 1; // samples, so that nptL + 1 slots fit an int
 constexpr char COMILLA = '"';
 constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";

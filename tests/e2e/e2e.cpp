@@ -249,6 +249,14 @@ void Sesion::carga(const std::string &nombre)
 	tecla("Return");
 }
 
+bool Sesion::carga_propone(const std::string &nombre)
+{
+	abre_dialogo("l", DIALOGO_CARGA.titulo);
+	bool propone = espera_en_pantalla(nombre);
+	tecla("Escape");
+	return propone;
+}
+
 void Sesion::reemplaza_campo(const std::string &texto)
 {
 	tecla("End");

@@ -55,6 +55,8 @@ public:
 	int anuncios(const std::string &que) const;
 	// Waits until it has announced `que` more than `previos` times.
 	bool espera_anuncio(const std::string &que, int previos, double segundos = ESPERA);
+	// Whether the load dialog, opened and then closed with Esc, proposes `nombre`.
+	bool carga_propone(const std::string &nombre);
 	// Opens the load dialog, puts `nombre` in its field and confirms.
 	void carga(const std::string &nombre);
 	// Opens the save dialog, ticks what is asked (with other names if given)

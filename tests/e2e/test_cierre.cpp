@@ -94,8 +94,7 @@ TEST(Cierre, UnaPulsacionConLaPreguntaYaAbiertaQuedaContestadaPorElla)
 TEST(Cierre, ConElDialogoDeCargaAbiertoEsperaAQueVuelvaElMenu)
 {
 	Sesion s;
-	s.tecla("l");
-	ASSERT_TRUE(s.espera_en_pantalla("Fichero con datos"));
+	s.abre_dialogo("l", DIALOGO_CARGA.titulo);
 	pulsa_cerrar(s.x());
 	// The load dialog still has the keys: Enter loads the offered file.
 	s.tecla("Return");

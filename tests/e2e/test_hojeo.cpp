@@ -113,10 +113,7 @@ TEST(Hojeo, ElDialogoDeCargaProponeElFicheroHojeado)
 	ASSERT_TRUE(ejemplo_y_otro(s, "b-siguiente.txt"));
 	s.tecla("Next");
 	ASSERT_TRUE(fin_es(s, "1001 "));
-	s.tecla("l");
-	ASSERT_TRUE(s.espera_en_pantalla("Fichero con datos"));
-	EXPECT_TRUE(s.espera_en_pantalla("b-siguiente.txt"));
-	s.tecla("Escape");
+	EXPECT_TRUE(s.carga_propone("b-siguiente.txt"));
 	EXPECT_EQ(s.sal(), 0);
 }
 

@@ -88,10 +88,7 @@ TEST(LineaOrdenes, ConUnFicheroArrancaConElEspectroDibujadoYElDialogoLoPropone)
 	EXPECT_EQ(s.lee(X_CAMPO_CURSOR, Y_INFO_1, 11), "cn.cur=750 ");
 	EXPECT_EQ(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, 5), "\"...\"");
 	EXPECT_GT(rojos_en_la_grafica(s.captura()), 1000);
-	s.tecla("l");
-	ASSERT_TRUE(s.espera_en_pantalla("Fichero con datos"));
-	EXPECT_TRUE(s.espera_en_pantalla("./datos.txt"));
-	s.tecla("Escape");
+	EXPECT_TRUE(s.carga_propone("./datos.txt"));
 	EXPECT_EQ(s.sal(), 0);
 }
 
