@@ -24,13 +24,27 @@ constexpr int RESULTADO_OK = 1;
 
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
-constexpr int BOTON_REEMPLAZAR = 2; // the second button: Enter and Esc give the first
+// Allegro's message box answers 3 for Esc whatever its buttons: never the second.
+constexpr int BOTON_REEMPLAZAR = 2;
 constexpr int TECLA_REEMPLAZAR = 'r';
+
+// Allegro's message box with one or two buttons; the pressed button's number,
+// or 3 for Esc.  As in every other dialog the focus stays on the button the
+// keyboard is on: left to follow the pointer, a pointer that leaves the box
+// takes the focus with it, and Enter then does nothing.
+int pregunta(const char *linea1, const char *linea2, const char *boton1, const char *boton2, int tecla2)
+{
+	int foco_raton = gui_mouse_focus;
+	gui_mouse_focus = FALSE;
+	int boton = alert3(linea1, linea2, nullptr, boton1, boton2, nullptr, 0, tecla2, 0);
+	gui_mouse_focus = foco_raton;
+	return boton;
+}
 
 // A message box with an OK button.
 void avisa(const char *linea1, const char *linea2)
 {
-	alert(linea1, linea2, nullptr, "OK", nullptr, 0, 0);
+	pregunta(linea1, linea2, "OK", nullptr, 0);
 }
 
 // The read spectrum replaces the old one, with a fresh view of all of it.
@@ -78,8 +92,8 @@ bool puede_reemplazar(const char *nombre)
 	if (formato < 0 || formato == FORMATO_PROPIO)
 		return true;
 	std::string aviso = std::string("El fichero ") + nombre + " no está en el formato de Orquilo.";
-	return alert(aviso.c_str(), "¿Reemplazarlo con los datos?", nullptr, "Cancelar", "Reemplazar", 0,
-	             TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
+	return pregunta(aviso.c_str(), "¿Reemplazarlo con los datos?", "Cancelar", "Reemplazar",
+	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
 }
 
 void guarda_datos(const char *nombre)

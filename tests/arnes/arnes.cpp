@@ -310,11 +310,17 @@ void raton_fuera(const Xvfb &x)
 	XSync(c.d, False);
 }
 
-void clic(const Xvfb &x, int vx, int vy)
+void mueve_raton(const Xvfb &x, int vx, int vy)
 {
 	auto v = busca_ventana(x);
 	int ox = v ? v->x : 0, oy = v ? v->y : 0;
-	ejecuta(x, {"xdotool", "mousemove", std::to_string(ox + vx), std::to_string(oy + vy), "click", "1"});
+	ejecuta(x, {"xdotool", "mousemove", std::to_string(ox + vx), std::to_string(oy + vy)});
+}
+
+void clic(const Xvfb &x, int vx, int vy)
+{
+	mueve_raton(x, vx, vy);
+	ejecuta(x, {"xdotool", "click", "1"});
 	duerme_ms(200);
 }
 
@@ -349,9 +355,7 @@ bool espera_salida_con(const Proceso &p, const std::string &texto, double segund
 
 void clic_sostenido(const Xvfb &x, int vx, int vy, int pulsar_ms)
 {
-	auto v = busca_ventana(x);
-	int ox = v ? v->x : 0, oy = v ? v->y : 0;
-	ejecuta(x, {"xdotool", "mousemove", std::to_string(ox + vx), std::to_string(oy + vy)});
+	mueve_raton(x, vx, vy);
 	duerme_ms(pulsar_ms);
 	ejecuta(x, {"xdotool", "mousedown", "1"});
 	duerme_ms(pulsar_ms);

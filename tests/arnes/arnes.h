@@ -96,6 +96,8 @@ void escribe(const Xvfb &x, const std::string &texto);
 // and gives the window the keyboard focus (with no window manager the focus
 // would otherwise follow the pointer out).
 void raton_fuera(const Xvfb &x);
+// Moves the pointer to (vx, vy) inside the program's window.
+void mueve_raton(const Xvfb &x, int vx, int vy);
 // Clicks at a point of the window.
 void clic(const Xvfb &x, int vx, int vy);
 

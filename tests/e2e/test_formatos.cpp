@@ -84,6 +84,22 @@ TEST(FormatosE2E, ReemplazarUnFicheroDeOtroFormatoSePregunta)
 	EXPECT_EQ(s.sal(), 0);
 }
 
+TEST(FormatosE2E, EscAnteLaPreguntaDeReemplazarGuardaElFichero)
+{
+	Sesion s;
+	s.carga("datos.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+	std::string spe = arnes::lee_fichero(datos_prueba("real/czt-simulated.spe"));
+	arnes::escribe_fichero(s.ruta("czt.spe"), spe);
+	s.guarda(false, true, "", "czt.spe");
+	ASSERT_TRUE(s.espera_en_pantalla("no est"));
+	s.tecla("Escape");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "no est").has_value(); },
+	                                Sesion::ESPERA));
+	EXPECT_EQ(arnes::lee_fichero(s.ruta("czt.spe")), spe);
+	EXPECT_EQ(s.sal(), 0);
+}
+
 TEST(FormatosE2E, FilaRotaDeUnaTablaSeCargaHastaAhiYSeDice)
 {
 	Sesion s;

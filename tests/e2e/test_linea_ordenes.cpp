@@ -14,6 +14,8 @@
 namespace {
 
 constexpr double ESPERA_ARRANQUE = 40;
+// Long enough for the program to see the pointer where it was moved.
+constexpr int PAUSA_RATON_MS = 300;
 constexpr uint32_t ROJO_CURVA = 0xFF0000;
 
 struct Resultado {
@@ -98,12 +100,19 @@ TEST(LineaOrdenes, UnFicheroQueNoSeLeeLoDiceComoLeerDatosYSigueSinEspectro)
 	std::string carpeta = arnes::carpeta_temporal("ordenes");
 	arnes::Proceso p(x, ORQ_BINARIO, carpeta, {"no-existe.txt"});
 	ASSERT_TRUE(arnes::espera_ventana(x, ESPERA_ARRANQUE));
-	arnes::raton_fuera(x);
 	auto en_pantalla = [&](const std::string &t) {
 		return arnes::espera_hasta([&] { return busca_texto(arnes::captura(x), t).has_value(); },
 		                           ESPERA_ARRANQUE);
 	};
 	ASSERT_TRUE(en_pantalla("No se puede abrir el fichero no-existe.txt"));
+	// The pointer crosses the box, which opens in the middle of the window, and
+	// leaves it: Enter must still reach the OK button.
+	auto v = arnes::busca_ventana(x);
+	ASSERT_TRUE(v.has_value());
+	arnes::mueve_raton(x, v->ancho / 2, v->alto / 2);
+	arnes::duerme_ms(PAUSA_RATON_MS);
+	arnes::mueve_raton(x, v->ancho / 2, v->alto - 1);
+	arnes::raton_fuera(x);
 	arnes::tecla(x, "Return");
 	ASSERT_TRUE(arnes::espera_hasta(
 	    [&] { return !busca_texto(arnes::captura(x), "No se puede abrir").has_value(); },
