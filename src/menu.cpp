@@ -4,7 +4,6 @@
 #include "menu.h"
 
 #include <algorithm>
-#include <sys/prctl.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "hojea.h"
 #include "navega.h"
 #include "pinta.h"
+#include "reposo.h"
 #include "textos.h"
 
 namespace {
@@ -47,20 +47,6 @@ void pide_cierre()
 
 TeclasPagina paginas_antes; // as the menu's hook last saw them
 
-// Allegro's input thread wakes every millisecond to look for X events (and
-// handles them only every 10 ms).  Letting the kernel gather those wake-ups a
-// few milliseconds at a time keeps an idle window nearly free.  Threads
-// inherit the setting when they are made, so it is set before Allegro makes
-// its threads and taken back afterwards: this thread's own pauses (the
-// dialogs' short sleep, the plot's pace) stay exact.
-constexpr unsigned long HOLGURA_NS = 4000000;
-constexpr unsigned long HOLGURA_NORMAL = 0; // the kernel's default for this thread
-
-void holgura_de_espera(unsigned long ns)
-{
-	prctl(PR_SET_TIMERSLACK, ns);
-}
-
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
 {
@@ -80,11 +66,12 @@ void calcula_tamano_ventana()
 
 int inicializo_graficos()
 {
-	holgura_de_espera(HOLGURA_NS);
+	antes_de_allegro();
 	if (allegro_init() != 0) {
 		std::printf("Error instalando ALLEGRO\n");
 		return FALLO;
 	}
+	antes_del_reloj();
 	if (install_timer() != 0)
 		return falla("Fallo al instalar timer.\n");
 	if (install_keyboard() != 0)
@@ -100,7 +87,7 @@ int inicializo_graficos()
 	// Let the window system draw the pointer: a pointer drawn into the screen
 	// would be caught by the exclusive-or cursor bar and the saved picture.
 	enable_hardware_cursor();
-	holgura_de_espera(HOLGURA_NORMAL); // Allegro's threads are all made by now
+	ya_hay_ventana(); // Allegro's threads are all made by now
 	crea_colores();
 	if (adime_init() != 0) {
 		set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
