@@ -28,6 +28,18 @@ protected:
 	void TearDown() override { EXPECT_EQ(s.sal(), 0); }
 };
 
+// Loads the example and saves it over czt.spe, a file of another format, up to
+// the question whether to replace it; *spe is that file as it was.
+void pregunta_si_reemplazar(Sesion &s, std::string *spe)
+{
+	s.carga("datos.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+	*spe = arnes::lee_fichero(datos_prueba("real/czt-simulated.spe"));
+	arnes::escribe_fichero(s.ruta("czt.spe"), *spe);
+	s.guarda(false, true, "", "czt.spe");
+	ASSERT_TRUE(s.espera_en_pantalla("no est"));
+}
+
 } // namespace
 
 TEST_F(SpeCargado, SeVeConSuTituloYSuCalibracionEnKeV)
@@ -65,12 +77,8 @@ TEST_F(SpeCargado, GuardarProponeOtroNombreYLaCargaElLeido)
 TEST(FormatosE2E, ReemplazarUnFicheroDeOtroFormatoSePregunta)
 {
 	Sesion s;
-	s.carga("datos.txt");
-	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
-	std::string spe = arnes::lee_fichero(datos_prueba("real/czt-simulated.spe"));
-	arnes::escribe_fichero(s.ruta("czt.spe"), spe);
-	s.guarda(false, true, "", "czt.spe");
-	ASSERT_TRUE(s.espera_en_pantalla("no est"));
+	std::string spe;
+	ASSERT_NO_FATAL_FAILURE(pregunta_si_reemplazar(s, &spe));
 	s.tecla("Return"); // the first button keeps the file
 	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "no est").has_value(); },
 	                                Sesion::ESPERA));
@@ -87,12 +95,8 @@ TEST(FormatosE2E, ReemplazarUnFicheroDeOtroFormatoSePregunta)
 TEST(FormatosE2E, EscAnteLaPreguntaDeReemplazarGuardaElFichero)
 {
 	Sesion s;
-	s.carga("datos.txt");
-	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
-	std::string spe = arnes::lee_fichero(datos_prueba("real/czt-simulated.spe"));
-	arnes::escribe_fichero(s.ruta("czt.spe"), spe);
-	s.guarda(false, true, "", "czt.spe");
-	ASSERT_TRUE(s.espera_en_pantalla("no est"));
+	std::string spe;
+	ASSERT_NO_FATAL_FAILURE(pregunta_si_reemplazar(s, &spe));
 	s.tecla("Escape");
 	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "no est").has_value(); },
 	                                Sesion::ESPERA));
