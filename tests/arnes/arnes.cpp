@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -24,6 +25,17 @@ namespace arnes {
 namespace {
 
 constexpr int ESPERA_SONDEO_MS = 20;
+
+// The folders carpeta_temporal made, for the test program's exit to remove.
+std::vector<std::string> carpetas_hechas;
+
+void borra_carpetas_hechas()
+{
+	for (const std::string &c : carpetas_hechas) {
+		std::error_code error; // a folder already gone is no error
+		std::filesystem::remove_all(c, error);
+	}
+}
 constexpr int SONDEO_TECLA_MS = 2; // a held key is let go this soon after the change
 
 // Runs a command with DISPLAY set and waits for it.
@@ -331,6 +343,9 @@ std::string carpeta_temporal(const std::string &prefijo)
 	buf.push_back('\0');
 	if (!mkdtemp(buf.data()))
 		throw std::runtime_error("mkdtemp");
+	if (carpetas_hechas.empty())
+		std::atexit(borra_carpetas_hechas);
+	carpetas_hechas.push_back(buf.data());
 	return buf.data();
 }
 

@@ -111,7 +111,8 @@ bool pulsa_hasta(const Xvfb &x, const std::string &teclas, const std::function<b
                  double segundos);
 void duerme_ms(int ms);
 
-// A fresh empty folder under the build's temporary area.
+// A fresh empty folder under /tmp, removed with all it holds when the test
+// program ends.
 std::string carpeta_temporal(const std::string &prefijo);
 std::string lee_fichero(const std::string &ruta);
 void escribe_fichero(const std::string &ruta, const std::string &contenido);
