@@ -25,6 +25,7 @@ namespace arnes {
 namespace {
 
 constexpr int ESPERA_SONDEO_MS = 20;
+constexpr int SONDEO_TECLA_MS = 2; // a held key is let go this soon after the change
 
 // The folders carpeta_temporal made, for the test program's exit to remove.
 std::vector<std::string> carpetas_hechas;
@@ -36,7 +37,6 @@ void borra_carpetas_hechas()
 		std::filesystem::remove_all(c, error);
 	}
 }
-constexpr int SONDEO_TECLA_MS = 2; // a held key is let go this soon after the change
 
 // Runs a command with DISPLAY set and waits for it.
 int ejecuta(const Xvfb &x, const std::vector<std::string> &args)

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
@@ -226,8 +225,6 @@ Sesion::~Sesion()
 {
 	proceso_.reset();
 	xvfb_.reset();
-	std::error_code error;
-	std::filesystem::remove_all(carpeta_, error);
 }
 
 bool Sesion::espera_texto(int x, int y, const std::string &texto, double segundos)

@@ -19,7 +19,6 @@ class Reemplazo : public ::testing::Test {
 protected:
 	std::string carpeta = arnes::carpeta_temporal("reemplazo");
 	std::string ruta = carpeta + "/espectro.bmp";
-	void TearDown() override { std::filesystem::remove_all(carpeta); }
 	size_t ficheros() const
 	{
 		size_t n = 0;
