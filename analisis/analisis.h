@@ -1,5 +1,8 @@
-// Finding the lines of a spectrum: the peak test and the search that Ctrl
-// with an arrow runs.  Display-free; start at pico_siguiente.
+// Analysis of a spectrum's samples, as the program sees it: finding its
+// lines (the peak test and the search that Ctrl with an arrow runs).  Its
+// contract: pure functions of the samples they are given, which they never
+// change; no display, no program state, no file.  It builds as orq_analisis.
+// Start at pico_siguiente (picos.cpp).
 #pragma once
 
 // A peak is a channel whose sample is the highest within RADIO_PICO channels

@@ -3,7 +3,7 @@
 // at only where it holds; there a count of the background samples low enough
 // to let the sample stand out rules out most channels before any median is
 // taken.
-#include "picos.h"
+#include "analisis.h"
 
 #include <algorithm>
 #include <array>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cronometro.h"
-#include "picos.h"
+#include "analisis.h"
 
 namespace {
 

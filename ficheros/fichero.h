@@ -1,13 +1,20 @@
-// The spectrum data file: reading one, in any format the program knows, into
-// a Lectura (never into the program state: the load command commits it) and
-// writing one in the own format safely.  Start at lee_espectro and
-// escribe_espectro; formatos.h has the readers; the number reader they
-// share is the engine in lector/ (lector.h).
+// The file formats, as the program sees them: reading a spectrum file, in any
+// format the program knows, into a Lectura (never into the program state: the
+// load command commits it) and writing one in the own format safely.  Its
+// contract: a load returns a code and, on success, the whole spectrum; on any
+// failure nothing is left allocated; a save either completes or leaves the
+// old file as it was.  No display and no program state: it builds, over the
+// number engine in ../lector/ (lector.h), as orq_ficheros.  Start at
+// lee_espectro and escribe_espectro; formatos.h has the readers inside.
 #pragma once
 
 #include <cstddef>
 
-#include "textos.h" // TAM_NOMBRE
+#include "reemplazo.h"
+
+// Bytes of each file name and of the title, terminator included.
+#define ORQ_TAM_NOMBRE 1000
+constexpr int TAM_NOMBRE = ORQ_TAM_NOMBRE;
 
 // The formats a file may be in, told apart by content (see formatos.cpp).
 enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };

@@ -15,7 +15,6 @@
 #include "estado.h"
 #include "fichero.h"
 #include "pinta.h"
-#include "reemplazo.h"
 #include "textos.h"
 
 namespace {

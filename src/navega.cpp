@@ -7,7 +7,7 @@
 
 #include "adime.h"
 #include "estado.h"
-#include "picos.h"
+#include "analisis.h"
 #include "pinta.h"
 
 namespace {

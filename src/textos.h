@@ -3,12 +3,12 @@
 // every test that looks for them, takes them from here.  No Allegro needed.
 #pragma once
 
-// Bytes of each file-name buffer and of the title; the dialogs' %filename
-// fields are built from the same number, so the two cannot drift apart.
-#define ORQ_TAM_NOMBRE 1000
+#include "fichero.h" // ORQ_TAM_NOMBRE, TAM_NOMBRE
+
+// The dialogs' %filename fields hold TAM_NOMBRE bytes, the size of each
+// file-name buffer and of the title, so the two cannot drift apart.
 #define ORQ_CADENA_(x) #x
 #define ORQ_CADENA(x) ORQ_CADENA_(x)
-constexpr int TAM_NOMBRE = ORQ_TAM_NOMBRE;
 #define ORQ_CAMPO_FICHERO "%filename[" ORQ_CADENA(ORQ_TAM_NOMBRE) ",,]"
 
 // ORQ_VERSION comes from the build: the project's version in CMakeLists.txt.
