@@ -29,6 +29,7 @@ struct Lectura {
 	int linea_ilegible = 0;  // a row that stopped the load, or 0
 	int cuenta_ilegible = 0; // the same for a count of a .Spe or .mca, by its place
 	double desvio_x = 0;     // columns whose x is not linear: how far it misses its line, in steps
+	double tiempo_vivo = 0;  // the counting's live time in seconds, from an instrument's file; 0: unknown
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 
 #include <allegro.h>
@@ -14,6 +15,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "fichero.h"
+#include "fondo.h"
 #include "pinta.h"
 #include "textos.h"
 
@@ -40,12 +42,6 @@ int pregunta(const char *linea1, const char *linea2, const char *boton1, const c
 	return boton;
 }
 
-// A message box with an OK button.
-void avisa(const char *linea1, const char *linea2)
-{
-	pregunta(linea1, linea2, "OK", nullptr, 0);
-}
-
 // The read spectrum replaces the old one, with a fresh view of all of it.
 void adopta(Lectura *l)
 {
@@ -56,8 +52,21 @@ void adopta(Lectura *l)
 	al = l->al;
 	bl = l->bl;
 	maxL = l->maxL;
+	tiempo_vivo = l->tiempo_vivo;
 	std::memcpy(comment, l->comment, sizeof comment);
 	vista_inicial();
+}
+
+// The net spectrum's title: the spectrum's, with " (neto)" inside its quotes
+// (the title cut to make room).
+std::string titulo_neto()
+{
+	constexpr const char *NETO = " (neto)";
+	std::string t = comment;
+	size_t cierre = t.size() >= 2 && t.back() == '"' ? t.size() - 1 : t.size();
+	size_t cabe = TAM_NOMBRE - 1 - std::strlen(NETO) - 1;
+	t = t.substr(0, std::min(cierre, cabe)) + NETO + "\"";
+	return t;
 }
 
 // The picture goes through a new file beside the old one, like the data, so a
@@ -99,7 +108,8 @@ void guarda_datos(const char *nombre)
 {
 	if (!puede_reemplazar(nombre))
 		return;
-	int error = escribe_espectro(nombre, comment, Li, nptL, al, bl);
+	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
+	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
 	if (error != 0)
 		avisa(mensaje_error_fichero(error, nombre), nullptr);
 }
@@ -113,6 +123,11 @@ void recuerda_nombres(const char *ruta, int formato)
 }
 
 } // namespace
+
+void avisa(const char *linea1, const char *linea2)
+{
+	pregunta(linea1, linea2, "OK", nullptr, 0);
+}
 
 void activa_formatos_de_imagen()
 {
@@ -147,6 +162,7 @@ void muestra_leido(const char *ruta, Lectura *l)
 	if (ruta != filename_esp)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	recuerda_nombres(ruta, l->formato);
+	actualiza_fondo(true);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();

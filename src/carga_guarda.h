@@ -24,6 +24,9 @@ void muestra_leido(const char *ruta, Lectura *l);
 // data, asking first before replacing a file of another format.  Always 0.
 int comando_guarda();
 
+// A message box with an OK button (linea2 may be null).
+void avisa(const char *linea1, const char *linea2);
+
 // Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.
 void activa_formatos_de_imagen();
 

@@ -22,6 +22,15 @@ char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
 char fichero_cargado[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
+double tiempo_vivo;
+Lectura fondo;
+char fichero_fondo[TAM_NOMBRE];
+std::vector<float> fondo_canal;
+float factor_fondo = 1;
+bool factor_tecleado;
+int vista_neta;
+std::vector<float> Neto;
+float maxNeto;
 
 void reinicia_estado()
 {
@@ -44,6 +53,15 @@ void reinicia_estado()
 	fichero_cargado[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
+	tiempo_vivo = 0;
+	libera_lectura(&fondo);
+	fichero_fondo[0] = '\0';
+	std::vector<float>().swap(fondo_canal);
+	factor_fondo = 1;
+	factor_tecleado = false;
+	vista_neta = 0;
+	std::vector<float>().swap(Neto);
+	maxNeto = 0;
 }
 
 void vista_inicial()

@@ -14,6 +14,7 @@
 #include "carga_guarda.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "fondo.h"
 #include "hojea.h"
 #include "navega.h"
 #include "pinta.h"
@@ -46,6 +47,34 @@ void pide_cierre()
 }
 
 TeclasPagina paginas_antes; // as the menu's hook last saw them
+
+// Letter keys that only the menu answers (a dialog's text field takes
+// letters), each once a press, and whether each was down when last seen.
+struct TeclaMenu {
+	int tecla;
+	void (*orden)();
+	bool antes;
+};
+TeclaMenu teclas_menu[] = {{KEY_F, comando_fondo, false}, {KEY_R, conmuta_neto, false}};
+
+// Runs the command of a letter key just pressed; false when there is none.
+// Its letter is dropped, so that no field of the command's dialog takes it.
+bool atiende_letras()
+{
+	for (TeclaMenu &t : teclas_menu) {
+		bool ahora = key[t.tecla];
+		bool pulsada = ahora && !t.antes;
+		t.antes = ahora;
+		if (!pulsada)
+			continue;
+		clear_keybuf();
+		suspende_navegacion();
+		t.orden();
+		activa_navegacion(vigila_menu);
+		return true;
+	}
+	return false;
+}
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -111,7 +140,7 @@ void vigila_menu(DIALOG *d)
 	int sentido = sentido_pedido(ahora, &paginas_antes);
 	if (sentido != 0)
 		hojea(sentido);
-	else
+	else if (!atiende_letras())
 		vigila_escala(d);
 }
 
@@ -178,6 +207,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
     "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.\n"
+    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "

@@ -13,6 +13,8 @@
 #include "curva.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "fondo.h"
+#include "textos.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ constexpr int LARGO_TICK_MENOR = 3;
 constexpr int MAX_TICKS = 1000; // far above any real scale; stops a spacing that no longer advances
 constexpr int TAM_CAMPO = 256;
 constexpr double TOPE_SIN_POSITIVAS = 1; // the scale's top when no sample is above 0
+constexpr int TAM_LINEA_FONDO = 64;      // the background line's words and factor, besides its title
 
 struct Escalas {
 	float x;          // pixels per channel
@@ -61,6 +64,7 @@ void invierte_espectro()
 	ch_i = 1;
 	ch_f = nptL;
 	ch_c = nptL - ch_c + 1;
+	actualiza_fondo(false); // the channels under the background turned round too
 }
 
 Escalas calcula_escalas()
@@ -71,7 +75,8 @@ Escalas calcula_escalas()
 	e.menos_ch_i = static_cast<float>(-ch_i);
 	// A spectrum with nothing above 0 is still shown, its zeros on the bottom
 	// edge, against a top of one count.
-	double tope = maxL > 0 ? static_cast<double>(maxL) : TOPE_SIN_POSITIVAS;
+	float maximo = maximo_visto();
+	double tope = maximo > 0 ? static_cast<double>(maximo) : TOPE_SIN_POSITIVAS;
 	if (elog)
 		e.offset = static_cast<float>(-std::log(tope + 1.0));
 	else
@@ -86,12 +91,13 @@ int columna(const Escalas &e, double canal)
 }
 
 // The plotted value of a sample; in the log scale a sample of -1 or less has
-// no logarithm and lies on the bottom edge with the zeros.
+// no logarithm and lies on the bottom edge with the zeros, and so does a net
+// sample of 0 or less, which stands for no counts left.
 float valor_pintado(float s)
 {
 	if (!elog)
 		return s;
-	if (s <= -1)
+	if (s <= -1 || (vista_neta && s <= 0))
 		return 0;
 	return static_cast<float>(std::log(static_cast<double>(s) + 1.0));
 }
@@ -128,7 +134,8 @@ void escribe_linea_1()
 {
 	escribe_campo(CN_INI, X_CAMPO_INICIO, Y_INFO_1, "cn.ini=%-4i", ch_i);
 	escribe_campo(CN_CUR, X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=%-4i", ch_c);
-	escribe_campo(IN_CUR, X_CAMPO_TERCERO, Y_INFO_1, "In.cur=%-8.1f", static_cast<double>(Li[ch_c]));
+	escribe_campo(IN_CUR, X_CAMPO_TERCERO, Y_INFO_1, "In.cur=%-8.1f",
+	              static_cast<double>(muestras_vistas()[ch_c]));
 	escribe_campo(CN_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=%-4i", ch_f);
 }
 
@@ -151,18 +158,41 @@ void escribe_linea_2(const Longitudes &l)
 	escribe_campo(LO_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=%-8.2f", static_cast<double>(l.fin));
 }
 
-// The samples of the window, from ch_i to ch_f - 1 (a one-channel window
-// draws its one sample); when ch_i > 1 the sample left of it feeds the
-// first line.
-void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+// The curve of the window's values, valor(c) from ch_i to ch_f - 1 (a
+// one-channel window draws its one sample); when ch_i > 1 the sample left of
+// it feeds the first line.
+template <class Valor>
+void dibuja_serie(BITMAP *bmp, const Escalas &e, Valor valor, int color_punto, int color_linea)
 {
 	int primero = ch_i > 1 ? ch_i - 1 : ch_i;
 	int ultimo = ch_f > ch_i ? ch_f - 1 : ch_i;
 	std::vector<PuntoCurva> p(static_cast<size_t>(ultimo - primero + 1));
-	for (int c = primero; c <= ultimo; c++)
-		p[c - primero] = {columna(e, c), fila(e, Li[c]), std::isfinite(Li[c]) != 0};
+	for (int c = primero; c <= ultimo; c++) {
+		float v = valor(c);
+		p[c - primero] = {columna(e, c), fila(e, v), std::isfinite(v) != 0};
+	}
 	// barra_cursor hands the solid mode back, and nothing between changes it.
-	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, RED, BACK, DRAW_MODE_SOLID);
+	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, color_punto, color_linea,
+	             DRAW_MODE_SOLID);
+}
+
+int color_fondo()
+{
+	return makecol24(RGB_FONDO.r, RGB_FONDO.g, RGB_FONDO.b);
+}
+
+// The spectrum's samples (or the net ones), over its scaled background, which
+// the net view leaves out; where the background has no data it is not drawn.
+void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+{
+	if (!fondo_canal.empty() && !vista_neta) {
+		double factor = factor_fondo;
+		auto escalado = [factor](int c) { return static_cast<float>(factor * fondo_canal[c]); };
+		dibuja_serie(bmp, e, escalado, color_fondo(), color_fondo());
+	}
+	const float *v = muestras_vistas();
+	dibuja_serie(
+	    bmp, e, [v](int c) { return v[c]; }, RED, BACK);
 }
 
 // Column, inside the graph area, of the tick for wavelength t.
@@ -260,4 +290,7 @@ void borra_linea_info_2()
 void escribe_titulo()
 {
 	textout_ex(grafica, font, comment, X_TITULO, Y_TITULO, BLACK, BLUE);
+	char linea[TAM_NOMBRE + TAM_LINEA_FONDO];
+	if (linea_de_fondo(linea, sizeof linea))
+		textout_ex(grafica, font, linea, X_TITULO, Y_TITULO_FONDO, color_fondo(), BLUE);
 }
