@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "carga_guarda.h"
@@ -71,11 +72,15 @@ bool hojea(int sentido)
 	if (fichero_cargado[0] == '\0')
 		return false;
 	Lectura l;
-	std::string vecino = lee_vecino(fichero_cargado, sentido, &l);
-	if (vecino.empty())
+	std::string vecino;
+	try {
+		vecino = lee_vecino(fichero_cargado, sentido, &l);
+	} catch (const std::bad_alloc &) { // the folder's names, a path
+		libera_lectura(&l);
+		avisa_sin_memoria(fichero_cargado);
 		return false;
-	muestra_leido(vecino.c_str(), &l);
-	return true;
+	}
+	return !vecino.empty() && muestra_leido(vecino.c_str(), &l);
 }
 
 int sentido_pedido(TeclasPagina ahora, TeclasPagina *antes)

@@ -21,7 +21,8 @@ std::string lee_vecino(const std::string &ruta, int sentido, Lectura *l);
 
 // Page Down (1) or Page Up (-1): the next or previous readable file of the
 // loaded one's folder replaces the spectrum, as a load would.  False, with
-// nothing changed, at the ends of the folder and before any load.
+// nothing changed, at the ends of the folder and before any load, and when
+// there is no memory for it (a message then says so).
 bool hojea(int sentido);
 
 // The Page keys as last seen, for telling a press from a held key.
