@@ -163,6 +163,19 @@ void escribe_linea_2(const Longitudes &l)
 	escribe_campo(LO_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=%-8.2f", static_cast<double>(l.fin));
 }
 
+// One batch through the curve engine; false when the engine found no memory
+// for its own bookkeeping, and the rest of the curve is left out.
+bool dibuja_tanda(BITMAP *bmp, const PuntoCurva *p, int n, int desde)
+{
+	try {
+		// barra_cursor hands the solid mode back, and nothing between changes it.
+		dibuja_curva(bmp, p, n, desde, RED, BACK, DRAW_MODE_SOLID);
+		return true;
+	} catch (const std::bad_alloc &) {
+		return false;
+	}
+}
+
 PuntoCurva punto_de(const Escalas &e, int c)
 {
 	return {columna(e, c), fila(e, Li[c]), std::isfinite(Li[c]) != 0};
@@ -189,9 +202,7 @@ void dibuja_muestras(BITMAP *bmp, const Escalas &e)
 		int fin = ultimo_de_tanda(inicio, ultimo);
 		for (int c = inicio; c <= fin; c++)
 			p[c - inicio] = punto_de(e, c);
-		// barra_cursor hands the solid mode back, and nothing between changes it.
-		dibuja_curva(bmp, p.data(), fin - inicio + 1, desde, RED, BACK, DRAW_MODE_SOLID);
-		if (fin == ultimo)
+		if (!dibuja_tanda(bmp, p.data(), fin - inicio + 1, desde) || fin == ultimo)
 			return;
 		inicio = fin; // the batch's last point leads the next one in
 		desde = 1;
