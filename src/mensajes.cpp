@@ -29,6 +29,33 @@ std::string sin_el_medio(const std::string &ruta, const std::vector<size_t> &ini
 	return ruta.substr(0, inicios[cabeza]) + PUNTOS + ruta.substr(inicios[n - cola]);
 }
 
+// Bytes of the UTF-8 character that starts at s[i], or 0 when none does
+// there (overlong three- and four-byte forms are let through).
+size_t largo_utf8(const std::string &s, size_t i)
+{
+	unsigned char c = static_cast<unsigned char>(s[i]);
+	size_t n = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+	if (n == 0 || i + n > s.size())
+		return 0;
+	for (size_t k = 1; k < n; k++)
+		if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+			return 0;
+	return n;
+}
+
+// s with '?' for each byte that starts no UTF-8 character: X takes a title
+// as UTF-8, and a file's name need not be.
+std::string como_utf8(const std::string &s)
+{
+	std::string r;
+	for (size_t i = 0; i < s.size();) {
+		size_t n = largo_utf8(s, i);
+		r += n == 0 ? std::string("?") : s.substr(i, n);
+		i += n == 0 ? 1 : n;
+	}
+	return r;
+}
+
 } // namespace
 
 std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
@@ -59,5 +86,5 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno)
 std::string titulo_de_ventana(const std::string &ruta)
 {
 	size_t barra = ruta.rfind('/');
-	return TITULO_VENTANA_CARGADO + ruta.substr(barra == std::string::npos ? 0 : barra + 1);
+	return TITULO_VENTANA_CARGADO + como_utf8(ruta.substr(barra == std::string::npos ? 0 : barra + 1));
 }

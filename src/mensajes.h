@@ -27,5 +27,5 @@ struct Pregunta {
 Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno);
 
 // The window's title once the file at ruta is loaded: the program's name and
-// the file's base name.
+// the file's base name, in UTF-8 ('?' for each byte of the name that is not).
 std::string titulo_de_ventana(const std::string &ruta);

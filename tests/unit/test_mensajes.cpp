@@ -70,3 +70,15 @@ TEST(Mensajes, UnaRutaLargaPierdeSuMedioYLoDemasQuedaEntero)
 	EXPECT_EQ(acorta_ruta(linea, ruta, ancho(linea), ancho), linea); // fits: untouched
 	EXPECT_EQ(acorta_ruta(linea, ruta, 0, ancho), antes + "..." + despues);
 }
+
+// The base name alone, and valid UTF-8 whatever bytes the name holds (a
+// Latin-1 "é", a lone continuation byte, a cut character at the end).
+TEST(Mensajes, ElTituloNombraElFicheroSinSuCarpetaYEnUtf8)
+{
+	const std::string raya = "Orquilo \xe2\x80\x94 ";
+	EXPECT_EQ(titulo_de_ventana("/datos/junio/kelp.Spe"), raya + "kelp.Spe");
+	EXPECT_EQ(titulo_de_ventana("kelp.Spe"), raya + "kelp.Spe");
+	EXPECT_EQ(titulo_de_ventana("a/caf\xc3\xa9.txt"), raya + "caf\xc3\xa9.txt");
+	EXPECT_EQ(titulo_de_ventana("a/caf\xe9.txt"), raya + "caf?.txt");
+	EXPECT_EQ(titulo_de_ventana("a/\x80x\xc3"), raya + "?x?");
+}
