@@ -134,15 +134,19 @@ bool mismo_fichero(const char *a, const char *b)
 	return ea || eb ? std::strcmp(a, b) == 0 : ca == cb;
 }
 
-// An existing file other than the one last loaded or saved is replaced only
-// when the user says so, whatever it holds; Enter and Esc both keep it.
+// An existing file is replaced only when the user says so, whatever it
+// holds; Enter and Esc both keep it.  Only the file last loaded or saved goes
+// without a question, and only when it is in the own format: an instrument's
+// file is never replaced unasked.
 bool puede_reemplazar(const char *nombre)
 {
-	if (!existe(nombre) || mismo_fichero(nombre, fichero_cargado) ||
-	    mismo_fichero(nombre, fichero_guardado))
+	if (!existe(nombre))
 		return true;
 	int formato = formato_de_fichero(nombre);
-	Pregunta p = pregunta_de_reemplazo(nombre, formato >= 0 && formato != FORMATO_PROPIO);
+	bool ajeno = formato >= 0 && formato != FORMATO_PROPIO;
+	if (!ajeno && (mismo_fichero(nombre, fichero_cargado) || mismo_fichero(nombre, fichero_guardado)))
+		return true;
+	Pregunta p = pregunta_de_reemplazo(nombre, ajeno);
 	return pregunta(cabe(p.linea1, nombre).c_str(), p.linea2.c_str(), "Cancelar", "Reemplazar",
 	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
 }

@@ -27,8 +27,8 @@ void avisa_sin_memoria(const char *ruta);
 
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  With nothing loaded the data are not written and a message says so;
-// an existing file other than the one last loaded or saved is replaced only
-// after the user says so.  Always 0.
+// an existing file is replaced only after the user says so, unless it is the
+// one last loaded or saved and in the own format.  Always 0.
 int comando_guarda();
 
 // Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.
