@@ -1,7 +1,7 @@
 // The words of the program's message boxes and of its window title, apart
 // from the boxes themselves: a path shortened in its middle so that the rest
-// of a line always shows whole, the questions and notices of the save, and
-// the title that names the loaded file.  No display needed: the width of a
+// of a line always shows whole, the question asked before the save replaces
+// a file, and the title that names the loaded file.  No display needed: the width of a
 // text comes from the caller.
 #pragma once
 
