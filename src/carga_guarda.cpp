@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <filesystem>
+#include <new>
 #include <string>
+#include <system_error>
 
 #include <allegro.h>
 #include <loadpng.h>
@@ -16,8 +19,10 @@
 #include "estado.h"
 #include "fichero.h"
 #include "fondo.h"
+#include "mensajes.h"
 #include "pinta.h"
 #include "textos.h"
+#include "titulo_ventana.h"
 
 namespace {
 
@@ -28,6 +33,10 @@ const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 // Allegro's message box answers 3 for Esc whatever its buttons: never the second.
 constexpr int BOTON_REEMPLAZAR = 2;
 constexpr int TECLA_REEMPLAZAR = 'r';
+
+// What a message box takes beyond its longest line: its frame and margins,
+// with room to spare on either side of it.
+constexpr int MARGEN_AVISO = 48;
 
 // Allegro's message box with one or two buttons; the pressed button's number,
 // or 3 for Esc.  As in every other dialog the focus stays on the button the
@@ -40,6 +49,29 @@ int pregunta(const char *linea1, const char *linea2, const char *boton1, const c
 	int boton = alert3(linea1, linea2, nullptr, boton1, boton2, nullptr, 0, tecla2, 0);
 	gui_mouse_focus = foco_raton;
 	return boton;
+}
+
+int ancho_en_pantalla(const std::string &texto)
+{
+	return text_length(font, texto.c_str());
+}
+
+// A line of a message box that names ruta, its path shortened in the middle
+// when the line would be wider than the window leaves for the box.
+std::string cabe(const std::string &linea, const char *ruta)
+{
+	return acorta_ruta(linea, ruta, SCREEN_W - MARGEN_AVISO, ancho_en_pantalla);
+}
+
+// A message about the file at ruta, which it names.
+void avisa_de(const char *mensaje, const char *ruta)
+{
+	avisa(cabe(mensaje, ruta).c_str(), nullptr);
+}
+
+bool hay_espectro()
+{
+	return Li != nullptr && nptL > 0;
 }
 
 // The read spectrum replaces the old one, with a fresh view of all of it.
@@ -75,7 +107,7 @@ void guarda_imagen()
 {
 	if (!extension_de_imagen_valida(filename_bmp)) {
 		avisa("No se guarda la imagen: su nombre debe acabar en .bmp, .pcx, .tga o .png",
-		      filename_bmp);
+		      cabe(filename_bmp, filename_bmp).c_str());
 		return;
 	}
 	show_mouse(nullptr);
@@ -89,29 +121,60 @@ void guarda_imagen()
 		destroy_bitmap(ventana);
 	show_mouse(screen);
 	if (!bien)
-		avisa("No se pudo escribir la imagen", filename_bmp);
+		avisa("No se pudo escribir la imagen", cabe(filename_bmp, filename_bmp).c_str());
 }
 
-// A file of another format (an instrument's, a table) is replaced only when
-// the user says so; Enter and Esc both keep it.
+// Whether anything, even a dangling link, stands at this name.
+bool existe(const char *nombre)
+{
+	std::error_code error;
+	return std::filesystem::exists(std::filesystem::symlink_status(nombre, error));
+}
+
+// Whether the two names lead to the same file: both made absolute, with ".",
+// ".." and symbolic links resolved as far as they exist.
+bool mismo_fichero(const char *a, const char *b)
+{
+	if (b[0] == '\0')
+		return false;
+	std::error_code ea, eb;
+	std::filesystem::path ca = std::filesystem::weakly_canonical(a, ea);
+	std::filesystem::path cb = std::filesystem::weakly_canonical(b, eb);
+	return ea || eb ? std::strcmp(a, b) == 0 : ca == cb;
+}
+
+// An existing file is replaced only when the user says so, whatever it
+// holds; Enter and Esc both keep it.  Only the file last loaded or saved goes
+// without a question, and only when it is in the own format: an instrument's
+// file is never replaced unasked.
 bool puede_reemplazar(const char *nombre)
 {
-	int formato = formato_de_fichero(nombre);
-	if (formato < 0 || formato == FORMATO_PROPIO)
+	if (!existe(nombre))
 		return true;
-	std::string aviso = std::string("El fichero ") + nombre + " no está en el formato de Orquilo.";
-	return pregunta(aviso.c_str(), "¿Reemplazarlo con los datos?", "Cancelar", "Reemplazar",
+	int formato = formato_de_fichero(nombre);
+	bool ajeno = formato >= 0 && formato != FORMATO_PROPIO;
+	if (!ajeno && (mismo_fichero(nombre, fichero_cargado) || mismo_fichero(nombre, fichero_guardado)))
+		return true;
+	Pregunta p = pregunta_de_reemplazo(nombre, ajeno);
+	return pregunta(cabe(p.linea1, nombre).c_str(), p.linea2.c_str(), "Cancelar", "Reemplazar",
 	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
 }
 
 void guarda_datos(const char *nombre)
 {
+	if (!hay_espectro()) {
+		avisa(AVISO_SIN_DATOS, nullptr);
+		return;
+	}
 	if (!puede_reemplazar(nombre))
 		return;
 	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
 	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
-	if (error != 0)
-		avisa(mensaje_error_fichero(error, nombre), nullptr);
+	if (error != 0) {
+		avisa_de(mensaje_error_fichero(error, nombre), nombre);
+		return;
+	}
+	std::snprintf(fichero_guardado, sizeof fichero_guardado, "%s", nombre);
 }
 
 // Where the next save proposes to write the data.
@@ -146,28 +209,58 @@ bool extension_de_imagen_valida(const char *nombre)
 bool carga_espectro(const char *ruta)
 {
 	Lectura l;
-	int error = lee_espectro(ruta, &l);
+	int error;
+	try {
+		error = lee_espectro(ruta, &l);
+	} catch (const std::bad_alloc &) {
+		libera_lectura(&l);
+		error = FICHERO_SIN_MEMORIA;
+	}
 	if (error != 0) {
-		avisa(mensaje_error_fichero(error, ruta), nullptr);
+		avisa_de(mensaje_error_fichero(error, ruta), ruta);
 		return false;
 	}
-	muestra_leido(ruta, &l);
-	return true;
+	return muestra_leido(ruta, &l);
 }
 
-void muestra_leido(const char *ruta, Lectura *l)
+bool muestra_leido(const char *ruta, Lectura *l)
 {
+	// Everything that needs memory comes first, while the old spectrum stands.
+	std::string titulo, aviso;
+	try {
+		titulo = titulo_de_ventana(ruta);
+		if (const char *texto = mensaje_aviso(*l, ruta))
+			aviso = cabe(texto, ruta);
+	} catch (const std::bad_alloc &) {
+		libera_lectura(l);
+		avisa_sin_memoria(ruta);
+		return false;
+	}
 	adopta(l);
 	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
 	if (ruta != filename_esp)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	recuerda_nombres(ruta, l->formato);
+	pon_titulo_ventana(titulo);
 	actualiza_fondo(true);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
-	if (const char *aviso = mensaje_aviso(*l, ruta))
-		avisa(aviso, nullptr);
+	if (!aviso.empty())
+		avisa(aviso.c_str(), nullptr);
+	return true;
+}
+
+void avisa_sin_memoria(const char *ruta)
+{
+	// The message's own buffer is static, so this needs no memory of its own
+	// unless the path must be shortened.
+	const char *mensaje = mensaje_error_fichero(FICHERO_SIN_MEMORIA, ruta);
+	try {
+		avisa_de(mensaje, ruta);
+	} catch (const std::bad_alloc &) {
+		avisa(mensaje, nullptr);
+	}
 }
 
 int comando_carga()

@@ -11,17 +11,24 @@ int comando_carga();
 // Reads the file, in any format the reader knows, and shows it with a fresh
 // view and its title; a message tells of a row that stopped the load or an x
 // that could not calibrate.  After a foreign format the save proposes a name
-// of its own.  On failure the old spectrum stays and a message box says why
-// (false).
+// of its own.  On failure (out of memory included) the old spectrum stays
+// and a message box says why (false).
 bool carga_espectro(const char *ruta);
 
 // What a load does once the file at ruta has been read into *l: the spectrum
-// replaces the old one and shows with a fresh view and its title, and ruta
-// becomes the loaded file and the name the load dialog proposes.
-void muestra_leido(const char *ruta, Lectura *l);
+// replaces the old one and shows with a fresh view and its title, the
+// window's title names the file, and ruta becomes the loaded file and the
+// name the load dialog proposes.  Without memory for this the old spectrum
+// stays, *l is freed and a message says so (false).
+bool muestra_leido(const char *ruta, Lectura *l);
+
+// The message that the file at ruta does not fit in memory.
+void avisa_sin_memoria(const char *ruta);
 
 // Asks what to save and where; writes the picture of the window and/or the
-// data, asking first before replacing a file of another format.  Always 0.
+// data.  With nothing loaded the data are not written and a message says so;
+// an existing file is replaced only after the user says so, unless it is the
+// one last loaded or saved and in the own format.  Always 0.
 int comando_guarda();
 
 // A message box with an OK button (linea2 may be null).

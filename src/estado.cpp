@@ -20,6 +20,7 @@ int WHITE, BLUE, BLACK, RED, BACK;
 char filename_esp[TAM_NOMBRE] = "datos.txt";
 char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
 char fichero_cargado[TAM_NOMBRE];
+char fichero_guardado[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
 double tiempo_vivo;
@@ -51,6 +52,7 @@ void reinicia_estado()
 	std::strcpy(filename_esp, "datos.txt");
 	std::strcpy(filename_bmp, "espectro.bmp");
 	fichero_cargado[0] = '\0';
+	fichero_guardado[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
 	tiempo_vivo = 0;
@@ -68,7 +70,8 @@ void vista_inicial()
 {
 	ch_i0 = ch_i = 1;
 	ch_f0 = ch_f = nptL;
-	ch_c0 = ch_c = (ch_f + ch_i) / 2;
+	// In 64 bits: the two ends of the largest spectrum add up beyond an int.
+	ch_c0 = ch_c = static_cast<int>((static_cast<long long>(ch_f) + ch_i) / 2);
 	amplia_y = 1;
 	pide_redibujo();
 }

@@ -71,6 +71,10 @@ extern float maxNeto;
 // folder.  filename_esp can differ, once the save dialog has changed it.
 extern char fichero_cargado[TAM_NOMBRE];
 
+// The data file of the last save, empty before any: saving over it, as over
+// fichero_cargado, asks nothing.
+extern char fichero_guardado[TAM_NOMBRE];
+
 // Puts every variable above back to its initial value (frees Li, forgets
 // grafica).  The program starts from these values; tests call it between cases.
 void reinicia_estado();

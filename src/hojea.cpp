@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "carga_guarda.h"
@@ -12,11 +13,12 @@
 
 namespace {
 
-// What browsing asks of the loader: the file read into *l, or false (with *l
-// empty) for any file it cannot read.
-bool lee_si_se_puede(const std::string &ruta, Lectura *l)
+// Whether browsing stops at a file, given what the loader said of it: it
+// stops at one read, and at one that does not fit in memory, which must be
+// said rather than passed over.  Any other failure passes it over.
+bool se_para_en(int error)
 {
-	return lee_espectro(ruta.c_str(), l) == FICHERO_BIEN;
+	return error == FICHERO_BIEN || error == FICHERO_SIN_MEMORIA;
 }
 
 // The folder part of a path, with its last slash ("" for a bare name).
@@ -60,7 +62,7 @@ std::string lee_vecino(const std::string &ruta, int sentido, Lectura *l)
 	std::string actual = ruta.substr(carpeta.size());
 	for (const std::string &nombre : orden_de_hojeo(ficheros_de(carpeta), actual, sentido)) {
 		std::string vecino = carpeta + nombre;
-		if (vecino.size() < TAM_NOMBRE && lee_si_se_puede(vecino, l))
+		if (vecino.size() < TAM_NOMBRE && se_para_en(lee_espectro(vecino.c_str(), l)))
 			return vecino;
 	}
 	return std::string();
@@ -71,11 +73,21 @@ bool hojea(int sentido)
 	if (fichero_cargado[0] == '\0')
 		return false;
 	Lectura l;
-	std::string vecino = lee_vecino(fichero_cargado, sentido, &l);
+	std::string vecino;
+	try {
+		vecino = lee_vecino(fichero_cargado, sentido, &l);
+	} catch (const std::bad_alloc &) { // the folder's names, a path
+		libera_lectura(&l);
+		avisa_sin_memoria(fichero_cargado);
+		return false;
+	}
 	if (vecino.empty())
 		return false;
-	muestra_leido(vecino.c_str(), &l);
-	return true;
+	if (l.Li == nullptr) {
+		avisa_sin_memoria(vecino.c_str());
+		return false;
+	}
+	return muestra_leido(vecino.c_str(), &l);
 }
 
 int sentido_pedido(TeclasPagina ahora, TeclasPagina *antes)

@@ -15,13 +15,15 @@ std::vector<std::string> orden_de_hojeo(std::vector<std::string> nombres, const 
 
 // Reads into *l the nearest file after (sentido 1) or before (-1) the one at
 // ruta, in its folder, that the loader reads; only regular files count and
-// the rest are passed over in silence.  Its path, or "" when there is none
-// (*l then stays empty).
+// the rest are passed over in silence, except one that does not fit in
+// memory: the search stops there and gives its path with *l empty.  Its
+// path, or "" when there is none (*l then stays empty).
 std::string lee_vecino(const std::string &ruta, int sentido, Lectura *l);
 
 // Page Down (1) or Page Up (-1): the next or previous readable file of the
 // loaded one's folder replaces the spectrum, as a load would.  False, with
-// nothing changed, at the ends of the folder and before any load.
+// nothing changed, at the ends of the folder and before any load, and when
+// there is no memory for it (a message then says so).
 bool hojea(int sentido);
 
 // The Page keys as last seen, for telling a press from a held key.

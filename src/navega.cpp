@@ -1,9 +1,13 @@
 // Keyboard navigation.  navega() holds every rule, in the order they are
 // tried; vigila_escala() only reads the keys and plots.  Channel arithmetic
-// is on ints, rounded down; the vertical scale is a float.
+// is on integers, rounded down; the vertical scale is a float.  The view
+// itself is kept in ints, but sums and multiples of channels are taken in 64
+// bits: every result lies within the spectrum, yet 6 × a width or the sum of
+// two ends overflows an int long before the largest spectrum a load accepts.
 #include "navega.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "adime.h"
 #include "estado.h"
@@ -22,49 +26,53 @@ constexpr int ANCHO_MIN_ZOOM = 30;    // no zooming in on a window this narrow
 constexpr int SEXTOS = 6;             // the cursor scrolls the window in its outer sixths
 constexpr int DECIMOS_SCROLL = 3;     // scrolling moves the window three tenths of its width
 
+using Canal = std::int64_t; // a channel in the middle of a computation
+
+// Back to the view's int: every caller has brought v within the spectrum.
+int canal_de(Canal v)
+{
+	return static_cast<int>(v);
+}
+
 // Zoom in towards the cursor: a cursor right of the middle cuts from the
 // left, one left of it cuts from the right, one near the middle from both.
 void acerca(int paso)
 {
-	if (2 * ch_c >= ch_f + ch_i)
-		ch_i += PASOS_ZOOM * paso;
-	if (2 * ch_c <= ch_f + ch_i)
-		ch_f -= PASOS_ZOOM * paso;
+	Canal corte = Canal{PASOS_ZOOM} * paso;
+	if (2 * Canal{ch_c} >= Canal{ch_f} + ch_i)
+		ch_i = canal_de(ch_i + corte);
+	if (2 * Canal{ch_c} <= Canal{ch_f} + ch_i)
+		ch_f = canal_de(ch_f - corte);
 }
 
 void aleja(int paso)
 {
-	ch_i -= PASOS_ZOOM * paso;
-	ch_f += PASOS_ZOOM * paso;
-	if (ch_i <= 0)
-		ch_i = 1;
-	if (ch_f > nptL)
-		ch_f = nptL;
+	Canal corte = Canal{PASOS_ZOOM} * paso;
+	ch_i = canal_de(std::max<Canal>(ch_i - corte, 1));
+	ch_f = canal_de(std::min<Canal>(ch_f + corte, nptL));
 }
 
-int desplazamiento()
+Canal desplazamiento()
 {
-	return DECIMOS_SCROLL * (ch_f - ch_i) / 10;
+	return DECIMOS_SCROLL * (Canal{ch_f} - ch_i) / 10;
 }
 
 void cursor_derecha(int paso)
 {
-	ch_c = std::min(ch_c + paso, nptL);
-	if (SEXTOS * (ch_f - ch_c) > ch_f - ch_i)
+	ch_c = canal_de(std::min<Canal>(Canal{ch_c} + paso, nptL));
+	if (SEXTOS * (Canal{ch_f} - ch_c) > Canal{ch_f} - ch_i)
 		return;
-	int d = std::min(desplazamiento(), nptL - ch_f);
+	int d = canal_de(std::min<Canal>(desplazamiento(), Canal{nptL} - ch_f));
 	ch_f += d;
 	ch_i += d;
 }
 
 void cursor_izquierda(int paso)
 {
-	ch_c -= paso;
-	if (ch_c <= 0)
-		ch_c = 1;
-	if (SEXTOS * (ch_c - ch_i) > ch_f - ch_i)
+	ch_c = canal_de(std::max<Canal>(Canal{ch_c} - paso, 1));
+	if (SEXTOS * (Canal{ch_c} - ch_i) > Canal{ch_f} - ch_i)
 		return;
-	int d = std::min(desplazamiento(), ch_i - 1);
+	int d = canal_de(std::min<Canal>(desplazamiento(), Canal{ch_i} - 1));
 	ch_f -= d;
 	ch_i -= d;
 }
@@ -72,9 +80,9 @@ void cursor_izquierda(int paso)
 // Puts the window, with its width, around channel c as far as the spectrum allows.
 void centra_ventana(int c)
 {
-	int ancho = ch_f - ch_i;
-	ch_i = std::clamp(c - ancho / 2, 1, std::max(1, nptL - ancho));
-	ch_f = ch_i + ancho;
+	Canal ancho = Canal{ch_f} - ch_i;
+	ch_i = canal_de(std::clamp<Canal>(c - ancho / 2, 1, std::max<Canal>(1, nptL - ancho)));
+	ch_f = canal_de(ch_i + ancho);
 }
 
 // Ctrl with an arrow: the cursor to the next peak that way, the window after

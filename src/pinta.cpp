@@ -3,10 +3,12 @@
 // every expression built from them is evaluated in double and truncated once.
 #include "pinta.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,9 @@ constexpr int MAX_TICKS = 1000; // far above any real scale; stops a spacing tha
 constexpr int TAM_CAMPO = 256;
 constexpr double TOPE_SIN_POSITIVAS = 1; // the scale's top when no sample is above 0
 constexpr int TAM_LINEA_FONDO = 64;      // the background line's words and factor, besides its title
+// Points handed to the curve engine at a time: any window of up to a million
+// channels goes in one call.
+constexpr size_t MUESTRAS_POR_TANDA = size_t{1} << 20;
 
 struct Escalas {
 	float x;          // pixels per channel
@@ -83,6 +88,13 @@ Escalas calcula_escalas()
 		e.offset = static_cast<float>(-tope / amplia_y);
 	e.y = static_cast<float>(wy / static_cast<double>(e.offset));
 	return e;
+}
+
+// The last sample of the batch that starts at `inicio`, without passing `ultimo`.
+int ultimo_de_tanda(int inicio, int ultimo)
+{
+	return static_cast<int>(
+	    std::min<long long>(static_cast<long long>(inicio) + MUESTRAS_POR_TANDA - 1, ultimo));
 }
 
 int columna(const Escalas &e, double canal)
@@ -158,22 +170,50 @@ void escribe_linea_2(const Longitudes &l)
 	escribe_campo(LO_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=%-8.2f", static_cast<double>(l.fin));
 }
 
+// One batch through the curve engine; false when the engine found no memory
+// for its own bookkeeping, and the rest of the curve is left out.
+bool dibuja_tanda(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
+{
+	try {
+		// barra_cursor hands the solid mode back, and nothing between changes it.
+		dibuja_curva(bmp, p, n, desde, color_punto, color_linea, DRAW_MODE_SOLID);
+		return true;
+	} catch (const std::bad_alloc &) {
+		return false;
+	}
+}
+
 // The curve of the window's values, valor(c) from ch_i to ch_f - 1 (a
 // one-channel window draws its one sample); when ch_i > 1 the sample left of
-// it feeds the first line.
+// it feeds the first line.  The curve engine takes them in batches, each led
+// in by the last point of the batch before: it draws each sample's dot and
+// then the line that reaches it, in order, so the batches draw exactly what
+// one call would, and a window of any width needs no more memory than one
+// batch.
 template <class Valor>
 void dibuja_serie(BITMAP *bmp, const Escalas &e, Valor valor, int color_punto, int color_linea)
 {
 	int primero = ch_i > 1 ? ch_i - 1 : ch_i;
 	int ultimo = ch_f > ch_i ? ch_f - 1 : ch_i;
-	std::vector<PuntoCurva> p(static_cast<size_t>(ultimo - primero + 1));
-	for (int c = primero; c <= ultimo; c++) {
-		float v = valor(c);
-		p[c - primero] = {columna(e, c), fila(e, v), std::isfinite(v) != 0};
+	std::vector<PuntoCurva> p;
+	try {
+		p.resize(std::min<size_t>(static_cast<size_t>(ultimo - primero) + 1, MUESTRAS_POR_TANDA));
+	} catch (const std::bad_alloc &) {
+		return; // the graph stays blank rather than the program ending
 	}
-	// barra_cursor hands the solid mode back, and nothing between changes it.
-	dibuja_curva(bmp, p.data(), static_cast<int>(p.size()), ch_i - primero, color_punto, color_linea,
-	             DRAW_MODE_SOLID);
+	int inicio = primero, desde = ch_i - primero;
+	for (;;) {
+		int fin = ultimo_de_tanda(inicio, ultimo);
+		for (int c = inicio; c <= fin; c++) {
+			float v = valor(c);
+			p[c - inicio] = {columna(e, c), fila(e, v), std::isfinite(v) != 0};
+		}
+		if (!dibuja_tanda(bmp, p.data(), fin - inicio + 1, desde, color_punto, color_linea) ||
+		    fin == ultimo)
+			return;
+		inicio = fin; // the batch's last point leads the next one in
+		desde = 1;
+	}
 }
 
 int color_fondo()

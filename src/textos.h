@@ -41,6 +41,13 @@ constexpr Dialogo DIALOGO_FONDO = {"Espectro de fondo (sin nombre: ninguno)",
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};
 
+// The window's title once a file is loaded, before the file's base name (an
+// em dash); before any load the title stays the one Allegro gives.
+constexpr const char *TITULO_VENTANA_CARGADO = "Orquilo — ";
+
+// "Guardar datos" with no spectrum loaded: nothing is written.
+constexpr const char *AVISO_SIN_DATOS = "No se guardan los datos: no hay ningún espectro cargado.";
+
 // The help text's first block: the title and the version.
 #define ORQ_CABECERA_AYUDA "Orquilo      Vers. " ORQ_VERSION "   "
 

@@ -240,6 +240,32 @@ std::optional<Ventana> busca_ventana(const Xvfb &x)
 	return mejor;
 }
 
+std::string titulo_ventana(const Xvfb &x)
+{
+	auto v = busca_ventana(x);
+	Conexion c(x);
+	if (!v || !c.d)
+		return std::string();
+	XSetErrorHandler(ignora_errores);
+	Atom tipo;
+	int formato;
+	unsigned long n = 0, quedan;
+	unsigned char *datos = nullptr;
+	std::string titulo;
+	Atom nombre = XInternAtom(c.d, "_NET_WM_NAME", False), utf8 = XInternAtom(c.d, "UTF8_STRING", False);
+	if (XGetWindowProperty(c.d, v->id, nombre, 0, 4096, False, utf8, &tipo, &formato, &n, &quedan,
+	                       &datos) == Success &&
+	    datos && tipo == utf8)
+		titulo.assign(reinterpret_cast<char *>(datos), n);
+	else if (char *antiguo = nullptr; XFetchName(c.d, v->id, &antiguo) && antiguo) {
+		titulo = antiguo;
+		XFree(antiguo);
+	}
+	if (datos)
+		XFree(datos);
+	return titulo;
+}
+
 std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos)
 {
 	std::optional<Ventana> v;

@@ -77,6 +77,9 @@ struct Ventana {
 	int x = 0, y = 0, ancho = 0, alto = 0;
 };
 std::optional<Ventana> busca_ventana(const Xvfb &x);
+// The title of the program's window as window managers read it
+// (_NET_WM_NAME, UTF-8), else its WM_NAME; "" when it has none.
+std::string titulo_ventana(const Xvfb &x);
 // Waits until a window shows up; its geometry, or nothing after the time.
 std::optional<Ventana> espera_ventana(const Xvfb &x, double segundos = 10);
 // The window's pixels (empty when there is none).

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -137,4 +138,68 @@ TEST_F(EjemploCargado, FicheroQueNoExisteDejaElEspectroYLoDice)
 	EXPECT_TRUE(s.espera_en_pantalla("no-existe.txt"));
 	s.tecla("Return");
 	EXPECT_EQ(s.lee(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, 11), "cn.fin=1500");
+}
+
+// Before any load "Guardar datos" writes nothing, not even over the example,
+// and says so; the picture is still saved.
+TEST(Guarda, SinEspectroNoSeGuardanLosDatosPeroSiLaImagen)
+{
+	Sesion s;
+	std::string original = arnes::lee_fichero(s.ruta("datos.txt"));
+	s.guarda(true, true);
+	ASSERT_TRUE(s.espera_en_pantalla("No se guardan los datos"));
+	s.tecla("Return");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !arnes::lee_fichero(s.ruta("espectro.bmp")).empty(); },
+	                                Sesion::ESPERA));
+	EXPECT_EQ(arnes::lee_fichero(s.ruta("datos.txt")), original);
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// A text note typed as the data file's name is asked about; Esc keeps it.
+TEST_F(EjemploCargado, ReemplazarUnaNotaDeTextoSePreguntaYEscLaGuarda)
+{
+	const std::string nota = "Llamar a Marta: el detector 2 vuelve el lunes.\n";
+	arnes::escribe_fichero(s.ruta("nota.txt"), nota);
+	s.guarda(false, true, "", "nota.txt");
+	ASSERT_TRUE(s.espera_en_pantalla("nota.txt ya existe."));
+	s.tecla("Escape");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "ya existe").has_value(); },
+	                                Sesion::ESPERA));
+	EXPECT_EQ(arnes::lee_fichero(s.ruta("nota.txt")), nota);
+}
+
+// The file of the last save is replaced again without a question, whatever
+// it holds by then.
+TEST_F(EjemploCargado, ElFicheroGuardadoUltimoSeReemplazaSinPreguntar)
+{
+	s.guarda(false, true, "", "copia.txt");
+	std::string copia;
+	ASSERT_TRUE(arnes::espera_hasta(
+	    [&] { return !(copia = arnes::lee_fichero(s.ruta("copia.txt"))).empty(); }, Sesion::ESPERA));
+	arnes::escribe_fichero(s.ruta("copia.txt"), "otra cosa\n");
+	s.guarda(false, true, "", "copia.txt");
+	EXPECT_TRUE(arnes::espera_hasta([&] { return arnes::lee_fichero(s.ruta("copia.txt")) == copia; },
+	                                Sesion::ESPERA));
+}
+
+// A 96-character path on a 1280-pixel desktop, in a notice that it makes far
+// wider than the window: the notice keeps its start and its end, and the
+// path loses its middle.
+TEST(Mensajes, UnaRutaLargaSeAcortaEnMedioYElMotivoSeVeEntero)
+{
+	Sesion s(1280, 1024);
+	const std::string carpeta =
+	    "medidas-de-la-campana-de-invierno/detector-de-germanio-numero-dos/sin-blindaje";
+	const std::string ruta = carpeta + "/fondo-de-0003.csv";
+	ASSERT_EQ(ruta.size(), 96u);
+	std::filesystem::create_directories(s.ruta(carpeta));
+	arnes::escribe_fichero(s.ruta(ruta), "nm,I\n400,5\n401,7\n403,9\n404,6\n"); // x not linear
+	s.carga(ruta);
+	ASSERT_TRUE(s.espera_en_pantalla("La x de medidas-de"));
+	arnes::Imagen img = s.captura();
+	EXPECT_TRUE(busca_texto(img, "...").has_value());
+	EXPECT_TRUE(busca_texto(img, "fondo-de-0003.csv no es lineal").has_value());
+	EXPECT_TRUE(busca_texto(img, "se carga sin calibrar").has_value());
+	s.tecla("Return");
+	EXPECT_EQ(s.sal(), 0);
 }

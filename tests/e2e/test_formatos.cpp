@@ -72,6 +72,13 @@ TEST_F(SpeCargado, GuardarProponeOtroNombreYLaCargaElLeido)
 	s.tecla("l");
 	EXPECT_TRUE(s.espera_en_pantalla(CERAMICA));
 	s.tecla("Escape");
+	// Though it is the file last loaded, saving over it asks.
+	s.guarda(false, true, "", CERAMICA);
+	ASSERT_TRUE(s.espera_en_pantalla("no est"));
+	s.tecla("Escape");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return !busca_texto(s.captura(), "no est").has_value(); },
+	                                Sesion::ESPERA));
+	EXPECT_EQ(arnes::lee_fichero(s.ruta(CERAMICA)), original);
 }
 
 TEST(FormatosE2E, ReemplazarUnFicheroDeOtroFormatoSePregunta)

@@ -3,6 +3,7 @@
 // through a folder of spectra with an unreadable file among them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "disposicion.h"
@@ -177,5 +178,25 @@ TEST(Hojeo, UnFicheroQueCargaConAvisoLoMuestraAlHojear)
 	ASSERT_TRUE(s.espera_en_pantalla("no es lineal"));
 	s.tecla("Return"); // closes the notice
 	EXPECT_TRUE(fin_es(s, "4    "));
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// The title bar names the file on screen by its base name, after a load and
+// after each Page Down; before any load it is Allegro's own.
+TEST(Hojeo, LaBarraDeTituloNombraElFicheroCargadoYElHojeado)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	std::filesystem::create_directory(s.ruta("sub"));
+	arnes::escribe_fichero(s.ruta("sub/a.txt"), arnes::lee_fichero(ejemplo()));
+	arnes::escribe_fichero(s.ruta("sub/b.Spe"),
+	                       arnes::lee_fichero(datos_prueba("real/hpge-pottery.Spe")));
+	std::string antes = arnes::titulo_ventana(s.x());
+	EXPECT_EQ(antes.find(TITULO_VENTANA_CARGADO), std::string::npos) << antes;
+	s.carga("sub/a.txt");
+	ASSERT_TRUE(fin_es(s, "1500 "));
+	EXPECT_EQ(arnes::titulo_ventana(s.x()), "Orquilo \u2014 a.txt");
+	s.tecla("Next");
+	ASSERT_TRUE(fin_es(s, "16384"));
+	EXPECT_EQ(arnes::titulo_ventana(s.x()), "Orquilo \u2014 b.Spe");
 	EXPECT_EQ(s.sal(), 0);
 }

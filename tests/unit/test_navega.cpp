@@ -2,6 +2,7 @@
 // the cursor move, and where they stop.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -309,4 +310,38 @@ TEST(Navega, ControlYFlechaAntesDeCargarNoHacenNada)
 	EXPECT_EQ(ch_c, 0);
 	EXPECT_EQ(ch_i, 0);
 	EXPECT_EQ(ch_f, 0);
+}
+
+// The largest spectrum a load accepts, walked with the plain keys (which read
+// no samples, so none are allocated): zoomed in, the cursor reaches the last
+// channel and the first with the window scrolling after it, and zooming out
+// brings back the whole spectrum, the view always inside it.
+TEST(Navega, ElEspectroMasGrandeSeRecorreEnteroSinSalirseDeEl)
+{
+	const int n = INT_MAX - 1;
+	vista(n, 1, n, n / 2);
+	auto dentro = [&] { return 1 <= ch_i && ch_i < ch_f && ch_f <= n && ch_i <= ch_c && ch_c <= ch_f; };
+	navega(teclas("U"));
+	navega(teclas("U"));
+	ASSERT_TRUE(dentro());
+	ASSERT_GT(ch_f - ch_i, INT_MAX / 3); // three times the width passes an int
+	for (int k = 0; k < 1000 && ch_c < n; k++) {
+		navega(teclas("R"));
+		ASSERT_TRUE(dentro()) << ch_i << " " << ch_c << " " << ch_f;
+	}
+	EXPECT_EQ(ch_c, n);
+	EXPECT_EQ(ch_f, n);
+	for (int k = 0; k < 1000 && ch_c > 1; k++) {
+		navega(teclas("L"));
+		ASSERT_TRUE(dentro()) << ch_i << " " << ch_c << " " << ch_f;
+	}
+	EXPECT_EQ(ch_c, 1);
+	EXPECT_EQ(ch_i, 1);
+	for (int k = 0; k < 100 && ch_f - ch_i < n - 1; k++) {
+		navega(teclas("D"));
+		ASSERT_TRUE(dentro()) << ch_i << " " << ch_c << " " << ch_f;
+	}
+	EXPECT_EQ(ch_i, 1);
+	EXPECT_EQ(ch_f, n);
+	reinicia_estado();
 }

@@ -1,0 +1,90 @@
+// See mensajes.h.  Start at acorta_ruta.
+#include "mensajes.h"
+
+#include <vector>
+
+#include "textos.h"
+
+namespace {
+
+constexpr const char *PUNTOS = "...";
+
+// Where each UTF-8 character of s starts, and s.size() at the end.
+std::vector<size_t> inicios_de_caracter(const std::string &s)
+{
+	constexpr unsigned char MASCARA_CONTINUACION = 0xC0, CONTINUACION = 0x80;
+	std::vector<size_t> inicios;
+	for (size_t i = 0; i < s.size(); i++)
+		if ((static_cast<unsigned char>(s[i]) & MASCARA_CONTINUACION) != CONTINUACION)
+			inicios.push_back(i);
+	inicios.push_back(s.size());
+	return inicios;
+}
+
+// The path kept to its first `cabeza` and last `cola` characters.
+std::string sin_el_medio(const std::string &ruta, const std::vector<size_t> &inicios, size_t cabeza,
+                         size_t cola)
+{
+	size_t n = inicios.size() - 1;
+	return ruta.substr(0, inicios[cabeza]) + PUNTOS + ruta.substr(inicios[n - cola]);
+}
+
+// Bytes of the UTF-8 character that starts at s[i], or 0 when none does
+// there (overlong three- and four-byte forms are let through).
+size_t largo_utf8(const std::string &s, size_t i)
+{
+	unsigned char c = static_cast<unsigned char>(s[i]);
+	size_t n = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+	if (n == 0 || i + n > s.size())
+		return 0;
+	for (size_t k = 1; k < n; k++)
+		if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+			return 0;
+	return n;
+}
+
+// s with '?' for each byte that starts no UTF-8 character: X takes a title
+// as UTF-8, and a file's name need not be.
+std::string como_utf8(const std::string &s)
+{
+	std::string r;
+	for (size_t i = 0; i < s.size();) {
+		size_t n = largo_utf8(s, i);
+		r += n == 0 ? std::string("?") : s.substr(i, n);
+		i += n == 0 ? 1 : n;
+	}
+	return r;
+}
+
+} // namespace
+
+std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
+                        const AnchoDeTexto &ancho_de)
+{
+	size_t donde = ruta.empty() ? std::string::npos : linea.find(ruta);
+	if (donde == std::string::npos || ancho_de(linea) <= ancho)
+		return linea;
+	std::string antes = linea.substr(0, donde), despues = linea.substr(donde + ruta.size());
+	std::vector<size_t> inicios = inicios_de_caracter(ruta);
+	// Fewer characters kept each time, the end of the path (its file name)
+	// keeping the odd one.
+	for (size_t quedan = inicios.size() - 2; quedan > 0; quedan--) {
+		std::string corta =
+		    antes + sin_el_medio(ruta, inicios, quedan / 2, quedan - quedan / 2) + despues;
+		if (ancho_de(corta) <= ancho)
+			return corta;
+	}
+	return antes + PUNTOS + despues;
+}
+
+Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno)
+{
+	std::string estado = ajeno ? " no está en el formato de Orquilo." : " ya existe.";
+	return {"El fichero " + nombre + estado, "¿Reemplazarlo con los datos?"};
+}
+
+std::string titulo_de_ventana(const std::string &ruta)
+{
+	size_t barra = ruta.rfind('/');
+	return TITULO_VENTANA_CARGADO + como_utf8(ruta.substr(barra == std::string::npos ? 0 : barra + 1));
+}

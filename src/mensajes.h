@@ -1,0 +1,31 @@
+// The words of the program's message boxes and of its window title, apart
+// from the boxes themselves: a path shortened in its middle so that the rest
+// of a line always shows whole, the question asked before the save replaces
+// a file, and the title that names the loaded file.  No display needed: the width of a
+// text comes from the caller.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Width in pixels of a text as the box would draw it.
+using AnchoDeTexto = std::function<int(const std::string &)>;
+
+// The line with the first occurrence of ruta in it shortened in its middle
+// ("..." in place of what goes) until the line is at most `ancho` pixels
+// wide; the line unchanged when it fits already or holds no ruta.  Only whole
+// UTF-8 characters are kept.  When even "..." alone is too wide, that is what
+// stands in for the path.
+std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
+                        const AnchoDeTexto &ancho_de);
+
+// The two lines of the question asked before the data replace an existing
+// file; `ajeno` when that file is in a format other than the program's own.
+struct Pregunta {
+	std::string linea1, linea2;
+};
+Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno);
+
+// The window's title once the file at ruta is loaded: the program's name and
+// the file's base name, in UTF-8 ('?' for each byte of the name that is not).
+std::string titulo_de_ventana(const std::string &ruta);

@@ -1,0 +1,84 @@
+// A long path in a message line, shortened to a width: checked against what
+// any right answer must be (the rest of the line whole, the path's two ends
+// kept, nothing more that would still fit), with a font of 8 pixels a
+// character as the built-in one.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mensajes.h"
+
+namespace {
+
+constexpr int CELDA = 8;
+
+// Characters of a UTF-8 text.
+int caracteres(const std::string &s)
+{
+	int n = 0;
+	for (unsigned char c : s)
+		n += (c & 0xC0) != 0x80;
+	return n;
+}
+
+int ancho(const std::string &s)
+{
+	return CELDA * caracteres(s);
+}
+
+// Whether byte i of s starts a character (or is its end).
+bool inicia_caracter(const std::string &s, size_t i)
+{
+	return i == s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+}
+
+bool empieza(const std::string &s, const std::string &por)
+{
+	return s.compare(0, por.size(), por) == 0;
+}
+
+bool acaba(const std::string &s, const std::string &en)
+{
+	return s.size() >= en.size() && s.compare(s.size() - en.size(), en.size(), en) == 0;
+}
+
+} // namespace
+
+TEST(Mensajes, UnaRutaLargaPierdeSuMedioYLoDemasQuedaEntero)
+{
+	const std::string ruta = "/home/ana/campa\xc3\xb1"
+	                         "a-\xc3\xa1rtica/d\xc3\xad"
+	                         "a-03/germanio-2/fondo-\xc3\xa9"
+	                         "ste.txt";
+	const std::string antes = "La x de ", despues = " no es lineal: se carga sin calibrar";
+	const std::string linea = antes + ruta + despues;
+	for (int limite = ancho(antes + "..." + despues); limite < ancho(linea); limite += 3) {
+		std::string corta = acorta_ruta(linea, ruta, limite, ancho);
+		ASSERT_LE(ancho(corta), limite);
+		ASSERT_GT(ancho(corta) + CELDA, limite); // one more character would not fit
+		ASSERT_TRUE(empieza(corta, antes) && acaba(corta, despues)) << corta;
+		std::string medio = corta.substr(antes.size(), corta.size() - antes.size() - despues.size());
+		size_t puntos = medio.find("...");
+		ASSERT_NE(puntos, std::string::npos) << corta;
+		std::string cabeza = medio.substr(0, puntos), cola = medio.substr(puntos + 3);
+		EXPECT_TRUE(empieza(ruta, cabeza) && acaba(ruta, cola)) << corta;
+		EXPECT_TRUE(inicia_caracter(ruta, cabeza.size()) &&
+		            inicia_caracter(ruta, ruta.size() - cola.size()));
+		EXPECT_LE(caracteres(cabeza), caracteres(cola));
+		EXPECT_LE(caracteres(cola), caracteres(cabeza) + 1);
+	}
+	EXPECT_EQ(acorta_ruta(linea, ruta, ancho(linea), ancho), linea); // fits: untouched
+	EXPECT_EQ(acorta_ruta(linea, ruta, 0, ancho), antes + "..." + despues);
+}
+
+// The base name alone, and valid UTF-8 whatever bytes the name holds (a
+// Latin-1 "é", a lone continuation byte, a cut character at the end).
+TEST(Mensajes, ElTituloNombraElFicheroSinSuCarpetaYEnUtf8)
+{
+	const std::string raya = "Orquilo \xe2\x80\x94 ";
+	EXPECT_EQ(titulo_de_ventana("/datos/junio/kelp.Spe"), raya + "kelp.Spe");
+	EXPECT_EQ(titulo_de_ventana("kelp.Spe"), raya + "kelp.Spe");
+	EXPECT_EQ(titulo_de_ventana("a/caf\xc3\xa9.txt"), raya + "caf\xc3\xa9.txt");
+	EXPECT_EQ(titulo_de_ventana("a/caf\xe9.txt"), raya + "caf?.txt");
+	EXPECT_EQ(titulo_de_ventana("a/\x80x\xc3"), raya + "?x?");
+}
