@@ -22,6 +22,8 @@ char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
 char fichero_cargado[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
+std::vector<MedidaPico> picos;
+char filename_picos[TAM_NOMBRE];
 
 void reinicia_estado()
 {
@@ -44,6 +46,8 @@ void reinicia_estado()
 	fichero_cargado[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
+	picos.clear();
+	filename_picos[0] = '\0';
 }
 
 void vista_inicial()
