@@ -368,11 +368,17 @@ Region region_de_ajuste(const Suave &s, const Ajuste &a)
 	return r;
 }
 
+// Whether the fit's Gaussian lies in its region, as wide as a line can be
+// there (which also keeps every channel computed from it in range).
+bool cabe(const Ajuste &a, const Region &r)
+{
+	return a.p[P_MU] >= r.desde && a.p[P_MU] <= r.hasta && a.p[P_SIGMA] >= SIGMA_MINIMA &&
+	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
+}
+
 bool es_un_pico(const Ajuste &a, const Region &r)
 {
-	return a.bien && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA] && a.p[P_MU] >= r.desde &&
-	       a.p[P_MU] <= r.hasta && a.p[P_SIGMA] >= SIGMA_MINIMA &&
-	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
+	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA];
 }
 
 // Gross counts over the region (clipped to the spectrum) and net of the line through its ends.
@@ -469,7 +475,7 @@ bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
 		Ajuste previo = *a;
 		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(t.cima);
 		*a = ajusta(t.s.Li, *r, mu, fwhm, previo.bien ? &previo : nullptr);
-		if (!a->bien)
+		if (!a->bien || !cabe(*a, *r))
 			return false;
 		Region nueva = region_de_ajuste(t.s, *a);
 		if (nueva.desde < 1 || nueva.hasta > t.s.n)
