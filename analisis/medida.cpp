@@ -245,6 +245,8 @@ bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
 	fdf.p = N_PARAM;
 	fdf.params = &d;
 	gsl_multifit_nlinear_parameters parametros = gsl_multifit_nlinear_default_parameters();
+	parametros.solver = gsl_multifit_nlinear_solver_cholesky; // five parameters: the normal equations are
+	                                                          // cheap and well scaled
 	gsl_multifit_nlinear_workspace *w =
 	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, N_PARAM);
 	gsl_vector *pesos = gsl_vector_alloc(n);
@@ -440,25 +442,33 @@ struct Cumbre {
 	Suave s;
 };
 
-// Climbs with ever wider smoothing, each climb from the last top, until the
-// top found stands out of its noise.
-Cumbre cumbre(const float *Li, int n, int c)
+bool ultimo_suavizado(const Cumbre &t);
+
+// Climbs from t's top with t's smoothing; then with ever wider smoothing,
+// each climb from the last top, until the top found stands out of its noise.
+void cumbre(Cumbre *t)
 {
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
-	for (;; t.s.radio *= 2) {
-		t.cima = sube(t.s, t.cima);
+	for (;; t->s.radio *= 2) {
+		t->cima = sube(t->s, t->cima);
 		double realce = 0;
-		t.fwhm = ancho_a_media_altura(t.s, t.cima, &realce);
-		if (realce >= SIGMAS_CUMBRE || 2 * t.s.radio > SUAVIZADO_MAXIMO)
-			return t;
+		t->fwhm = ancho_a_media_altura(t->s, t->cima, &realce);
+		if (realce >= SIGMAS_CUMBRE || ultimo_suavizado(*t))
+			return;
 	}
+}
+
+bool ultimo_suavizado(const Cumbre &t)
+{
+	return 2 * t.s.radio > SUAVIZADO_MAXIMO;
 }
 
 } // namespace
 
 int cima_de(const float *Li, int n, int c)
 {
-	return static_cast<int>(cumbre(Li, n, c).cima);
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	cumbre(&t);
+	return static_cast<int>(t.cima);
 }
 
 namespace {
@@ -489,17 +499,26 @@ bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
 
 } // namespace
 
-// From the width found, or half of it when that gives no peak; every way
-// out with no peak gives the summed counts of the last region tried.
+// From the width found, or half of it when that gives no peak, then from
+// the top that wider smoothing reaches; every way out with no peak gives the
+// summed counts of the last region tried.
 MedidaPico mide_pico(const float *Li, int n, int c)
 {
 	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	MedidaPico m;
-	Cumbre t = cumbre(Li, n, c);
-	m.cima = static_cast<int>(t.cima);
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	cumbre(&t);
 	Region r{};
 	Ajuste a;
-	bool bien = sigue_region(t, t.fwhm, &r, &a) || sigue_region(t, t.fwhm / 2, &r, &a);
+	bool bien = false;
+	for (;;) {
+		bien = sigue_region(t, t.fwhm, &r, &a) || sigue_region(t, t.fwhm / 2, &r, &a);
+		if (bien || ultimo_suavizado(t))
+			break;
+		t.s.radio *= 2; // a narrow bump on a wide line: climb on over more smoothing
+		cumbre(&t);
+	}
+	m.cima = static_cast<int>(t.cima);
 	suma_region(Li, n, r, &m);
 	if (bien)
 		adopta_ajuste(a, &m);
