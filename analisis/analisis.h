@@ -44,10 +44,14 @@ int pico_siguiente(const float *Li, int n, int desde, int sentido);
 // SUAVIZADO_MAXIMO), each climb starting from the last top, until the top
 // stands SIGMAS_CUMBRE standard deviations of the smoothed counting noise
 // above the lower of the points where the smoothed counts stop falling on
-// either side: a wide line (NaI) is climbed over its noise.
+// either side: a wide line (NaI) is climbed over its noise.  A top from which
+// no peak can be fitted (below) is climbed on in the same way, the smoothing
+// doubled, while it is not yet SUAVIZADO_MAXIMO.  The rule is this file's
+// own: Ctrl with an arrow stops at the peaks of es_pico.
+//
 // The region: from the top's width at half height over that point, at that
-// smoothing (or half that width, when no fit can be made with it), then from each fit,
-// mu +- REGION_FWHM * FWHM rounded to whole channels (never under
+// smoothing (or half that width, when no fit can be made with it), then from
+// each fit, mu +- REGION_FWHM * FWHM rounded to whole channels (never under
 // REGION_MINIMA channels each side), fitted again until it stays put.  A
 // neighbouring peak (a local maximum of the smoothed counts standing
 // SIGMAS_VECINO standard deviations above the fit, more than
