@@ -57,6 +57,7 @@ bool hay_negro(const arnes::Imagen &img)
 TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 {
 	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	s.tecla("p"); // nothing loaded: nothing to measure
 	arnes::escribe_fichero(s.ruta("linea.txt"), espectro_con_linea());
 	s.carga("linea.txt");
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1001"));
@@ -71,8 +72,14 @@ TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 	EXPECT_TRUE(s.espera_en_pantalla("Centroide: canal 501.30"));
 	EXPECT_TRUE(s.espera_en_pantalla("Chi2/gl: 0.00"));
 	s.tecla("Return");
-	EXPECT_TRUE(
-	    arnes::espera_hasta([&] { return hay_negro(arnes::captura(s.x(), encima)); }, Sesion::ESPERA));
+	auto marcada = [&] { return hay_negro(arnes::captura(s.x(), encima)); };
+	EXPECT_TRUE(arnes::espera_hasta(marcada, Sesion::ESPERA));
+	EXPECT_EQ(s.anuncios(std::string("dialogo: ") + DIALOGO_PICO.titulo), 1); // the first P did nothing
+	// The log scale redraws everything, the mark with it (the top stays on row 0).
+	arnes::Imagen lineal = s.captura();
+	s.tecla("Tab");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px != lineal.px; }, Sesion::ESPERA));
+	EXPECT_TRUE(arnes::espera_hasta(marcada, Sesion::ESPERA));
 
 	// The third row is ticked: OK writes the table alone, under the proposed name.
 	s.abre_dialogo("g", DIALOGO_GUARDA_PICOS.titulo);
