@@ -206,8 +206,9 @@ void dibuja_marcas(BITMAP *bmp, const Escalas &e)
 		if (canal < ch_i || canal > ch_f)
 			continue;
 		int x = columna(e, canal);
-		int arriba =
-		    std::max(fila(e, Li[std::lround(canal)]) - MARCA_HUECO - MARCA_LARGO, MARCA_TEXTO);
+		float muestra = Li[std::lround(canal)];
+		int tope = std::isfinite(muestra) ? fila(e, muestra) : 0; // a NaN sample: from the top
+		int arriba = std::max(tope - MARCA_HUECO - MARCA_LARGO, MARCA_TEXTO);
 		line(bmp, x, arriba, x, arriba + MARCA_LARGO, BLACK);
 		std::snprintf(numero, sizeof numero, "%zu", i + 1);
 		textout_centre_ex(bmp, font, numero, x, arriba - MARCA_TEXTO, BLACK, -1);
