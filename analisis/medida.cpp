@@ -2,7 +2,6 @@
 // Poisson fit (GSL's nonlinear least squares, its weights refreshed from the
 // model until they settle) and the summed counts when no fit can be made.
 // Start at mide_pico.
-#include <gsl/gsl_blas.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
 
