@@ -23,6 +23,8 @@ char fichero_cargado[TAM_NOMBRE];
 char fichero_guardado[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
+std::vector<MedidaPico> picos;
+char filename_picos[TAM_NOMBRE];
 
 void reinicia_estado()
 {
@@ -46,6 +48,8 @@ void reinicia_estado()
 	fichero_guardado[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
+	picos.clear();
+	filename_picos[0] = '\0';
 }
 
 void vista_inicial()

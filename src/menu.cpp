@@ -15,6 +15,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "hojea.h"
+#include "medidas.h"
 #include "navega.h"
 #include "pinta.h"
 #include "reposo.h"
@@ -46,6 +47,21 @@ void pide_cierre()
 }
 
 TeclasPagina paginas_antes; // as the menu's hook last saw them
+bool p_antes;               // P, likewise: a held P measures once
+
+// P measures the peak at the cursor, with the navigation off while its report is up.
+bool mide_si_pedido()
+{
+	bool p = key[KEY_P];
+	bool nueva = p && !p_antes;
+	p_antes = p;
+	if (!nueva)
+		return false;
+	suspende_navegacion();
+	comando_pico();
+	activa_navegacion(vigila_menu);
+	return true;
+}
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -105,6 +121,8 @@ void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
+	if (mide_si_pedido())
+		return;
 	TeclasPagina ahora;
 	ahora.abajo = key[KEY_PGDN];
 	ahora.arriba = key[KEY_PGUP];
@@ -177,7 +195,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
-    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.\n"
+    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
