@@ -202,11 +202,12 @@ TEST(Picos, LasMuestrasQueNoSonNumerosNoCuentan)
 {
 	Sintetico s = sintetico(1, true);
 	std::vector<int> antes = paseo(s.li, 1);
-	auto mayor = std::max_element(antes.begin() + 1, antes.end(), [&](const int &a, const int &b) {
-		return a - *(&a - 1) < b - *(&b - 1);
-	});
-	ASSERT_GE(*mayor - mayor[-1], 400);
-	int hueco = (*mayor + mayor[-1]) / 2;
+	size_t tras = 1; // the widest gap between stops lies after antes[tras - 1]
+	for (size_t i = 2; i < antes.size(); i++)
+		if (antes[i] - antes[i - 1] > antes[tras] - antes[tras - 1])
+			tras = i;
+	ASSERT_GE(antes[tras] - antes[tras - 1], 400);
+	int hueco = (antes[tras] + antes[tras - 1]) / 2;
 	for (float malo : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
 		std::vector<float> li = s.li;
 		li[hueco] = malo;
