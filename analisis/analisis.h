@@ -15,7 +15,8 @@
 //   standing at its window's middle, and B its sum under the peak window.
 //   Where a side window is cut by the spectrum's end to less than its half
 //   (c within 3h + 2 of an end), or a window holds a sample that is not a
-//   finite number, the width is not tried;
+//   finite number, the width is not tried; nor where the peak window's mean
+//   does not stand above both side windows' means (an edge, a shoulder);
 // - the net counts N = P - B; their variance under Poisson statistics is
 //   var N = P + var B, var B following from the side windows' sums.
 // The width that fits c is, of those whose next two narrower widths also net

@@ -103,6 +103,8 @@ Prueba prueba_a(const float *Li, int n, int c, int h)
 	double peso_der = (c - izq.medio) / (der.medio - izq.medio), peso_izq = 1 - peso_der;
 	double media_izq = izq.suma / izq.largo, media_der = der.suma / der.largo;
 	double ancho = 2 * h + 1, fondo = peso_izq * media_izq + peso_der * media_der;
+	if (pico / ancho <= std::max(media_izq, media_der))
+		return {};
 	double neto = pico - ancho * fondo;
 	double var_izq = peso_izq * peso_izq * izq.suma / (izq.largo * izq.largo);
 	double var_der = peso_der * peso_der * der.suma / (der.largo * der.largo);

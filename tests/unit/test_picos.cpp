@@ -216,6 +216,19 @@ TEST(Picos, LasMuestrasQueNoSonNumerosNoCuentan)
 	}
 }
 
+// An edge is not a line: a step up, and the step down of a Compton edge, stop
+// nowhere, though a straight line across either lies below its top corner.
+TEST(Picos, UnEscalonNoEsUnaLinea)
+{
+	std::vector<float> sube(CANALES + 1, 20), baja(CANALES + 1, 2000);
+	std::fill(sube.begin() + CANALES / 2, sube.end(), 2000.0f);
+	std::fill(baja.begin() + CANALES / 2, baja.end(), 20.0f);
+	for (const auto &li : {sube, baja}) {
+		EXPECT_EQ(pico_siguiente(li.data(), CANALES, 0, 1), 0);
+		EXPECT_EQ(pico_siguiente(li.data(), CANALES, CANALES + 1, -1), 0);
+	}
+}
+
 // The stop a measurement means: the stop of the line a channel stands on,
 // from anywhere within two sigma of the line; nothing without stops.
 TEST(Picos, LaParadaCercanaEsLaDeLaLineaBajoElCanal)
