@@ -47,13 +47,14 @@ static_assert(LARGO_TRAMO * TRAMOS == LARGO_SUMAS - 1, "the stretches must cover
 constexpr int VECTOR = 8;
 using Sumas = std::array<double, LARGO_SUMAS + VECTOR>;
 
-// The screen's slack, relative to the sum of the magnitudes the block reads.
-// The running sums round by far less (at most LARGO_SUMAS^2 units of the last
-// place of a double), and so do window sums rounded to float and the float
-// test (a few units of the last place of a float).  Far below the noise
-// unless samples pass some 10^7; samples so large that float window sums
-// could overflow skip the screen.
-constexpr double HOLGURA = 1e-6;
+// The screen's slack, relative to the sum of the magnitudes the block reads,
+// some eight times what its rounding can reach: the running sums round by
+// far less (LARGO_SUMAS^2 units of the last place of a double), window sums
+// rounded to float and the float test by some ten units of the last place of
+// a float.  Far below the noise unless samples pass some 10^6; samples so
+// large that float window sums could overflow skip the screen.  The
+// threshold's own slack covers the roundings of the squares.
+constexpr double HOLGURA = 4e-6;
 constexpr double MAGNITUD_MAX = 1e30;
 constexpr float UMBRAL_CRIBA = static_cast<float>(SIGMAS_PICO * SIGMAS_PICO * (1 - 1e-5));
 constexpr float NETO_MIN_CRIBA =
