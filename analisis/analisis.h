@@ -1,30 +1,42 @@
 // Analysis of a spectrum's samples, as the program sees it: finding its
-// lines (the peak test and the search that Ctrl with an arrow runs).  Its
+// lines (the line test and the search that Ctrl with an arrow runs) and
+// measuring one (its centroid, width and net area, by a Poisson fit).  Its
 // contract: pure functions of the samples they are given, which they never
 // change; no display, no program state, no file.  It builds as orq_analisis.
-// Start at pico_siguiente (picos.cpp).
+// Start at pico_siguiente (picos.cpp) and mide_pico (medida.cpp).
 #pragma once
 
 #include <vector>
 
-// A peak is a channel whose sample is the highest within RADIO_PICO channels
-// on each side (the leftmost of equal highest ones) and stands above the local
-// background b by at least SIGMAS_PICO * max(1, sqrt(b)): three standard
-// deviations of counting noise, never less than three counts.  b is the
-// median of the samples FONDO_DESDE to FONDO_HASTA channels away on both
-// sides, past the flanks of the line itself.
-constexpr int RADIO_PICO = 5;
-constexpr int FONDO_DESDE = 21;
-constexpr int FONDO_HASTA = 60;
-constexpr double SIGMAS_PICO = 3;
+// A stop (a peak) is the top of a line that stands clear of counting noise.
+// Lines are tried at each half-width h of ANCHOS_PICO, so that one from a
+// channel or two wide to tens of channels wide fits one of them.  At channel
+// c and half-width h:
+// - P is the sum of the 2h + 1 channels about c (the peak window);
+// - the background is the straight line through the means of two side
+//   windows, the channels 2h + 2 to 4h + 2 away on either side, each mean
+//   standing at its window's middle, and B its sum under the peak window.
+//   Where a side window is cut by the spectrum's end to less than its half
+//   (c within 3h + 2 of an end), or a window holds a sample that is not a
+//   finite number, the width is not tried; nor where the peak window's mean
+//   does not stand above both side windows' means (an edge, a shoulder);
+// - the net counts N = P - B; their variance under Poisson statistics is
+//   var N = P + var B, var B following from the side windows' sums.
+// The width that fits c is, of those whose next two narrower widths also net
+// N > 0 (a wide window over the valley between two lines does not fit), the
+// one with the largest N / sqrt(2h + 1).  Channel c passes when, at that
+// width, N >= SIGMAS_PICO * sqrt(max(1, var N)).  A line is found at c when
+// c passes and no channel within 2h of it (h the width that fits c) passes
+// with a larger N / sqrt(2h + 1) (at equal, the lower channel).  Its stop is
+// its top: of the channels within h of c, the one where the counts weighted
+// 2h + 1 - |j| at distance j stand highest over that straight line (at
+// equal, the lower).  Channels 1 to 4 and the last four are never stops.
+constexpr int ANCHOS_PICO[] = {1, 2, 4, 8, 16, 32};
+constexpr double SIGMAS_PICO = 5;
 
-// Whether channel c of Li[1..n] is a peak.  Samples beyond the ends (and NaN
-// ones in the background) are left out; with no background sample at all
-// there is no peak.
-bool es_pico(const float *Li, int n, int c);
-
-// The first peak after channel desde towards higher channels (sentido 1) or
-// lower ones (-1), searching to the spectrum's end; 0 when there is none.
+// The first stop after channel desde towards higher channels (sentido 1) or
+// lower ones (-1), searching to the spectrum Li[1..n]'s end; 0 when there is
+// none.
 int pico_siguiente(const float *Li, int n, int desde, int sentido);
 
 // A straight-line calibration as the program keeps it: the wavelength of
@@ -43,3 +55,88 @@ struct CalibracionLineal {
 // under its NaN samples) is NaN.  Linear in m + n.  May throw bad_alloc.
 std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal &cal_fondo, int n,
                                   const CalibracionLineal &cal_espectro);
+
+// The stop that a measurement at channel c means, the top of the line that c
+// stands on: c itself if it is a stop, else the nearer of the nearest stops
+// on either side (at equal distance, the lower); 0 when Li[1..n] has none.
+// A c outside 1..n counts as the nearest end.
+int pico_cercano(const float *Li, int n, int c);
+
+// Measuring one peak (medida.cpp): a Gaussian of net area A, centroid mu and
+// width sigma, integrated over each channel (channel c spans c - 0.5 to
+// c + 0.5), on a straight-line background, fitted by Poisson maximum
+// likelihood: least squares weighted by the model's own variance, the weights
+// refreshed from the fit until the parameters settle (the fixed point is the
+// likelihood's maximum, so small areas carry no bias).  Uncertainties are one
+// standard deviation, from the inverse of the Fisher information at the fit;
+// chi2_gl is the Poisson deviance (twice the log-likelihood ratio to a
+// model that hits every count, chi-squared distributed) per degree of freedom.
+// NaN samples are left out.
+//
+// The peak at channel c: the top reached by climbing from c over the counts
+// smoothed by a running mean of 2 * r + 1 channels, one channel at a time
+// towards the higher neighbour until neither is higher.  r starts at
+// SUAVIZADO, so a narrow line is found as it is, and doubles (up to
+// SUAVIZADO_MAXIMO), each climb starting from the last top, until the top
+// stands SIGMAS_CUMBRE standard deviations of the smoothed counting noise
+// above the lower of the points where the smoothed counts stop falling on
+// either side: a wide line (NaI) is climbed over its noise.  A top from which
+// no peak can be fitted (below) is climbed on in the same way, the smoothing
+// doubled, while it is not yet SUAVIZADO_MAXIMO.  A stop of Ctrl with an
+// arrow is a line's top, so a climb from it stays on that line: what P
+// measures after Ctrl and an arrow is the line the cursor stopped on.
+//
+// The region: from the top's width at half height over that point, at that
+// smoothing (or half that width, when no fit can be made with it), then from
+// each fit, mu +- REGION_FWHM * FWHM rounded to whole channels (never under
+// REGION_MINIMA channels each side), fitted again until it stays put.  A
+// neighbouring peak (a local maximum of the smoothed counts standing
+// SIGMAS_VECINO standard deviations above the fit, more than
+// VECINO_FWHM * FWHM from mu) shortens that side to end VECINO_FWHM * FWHM
+// short of it, never nearer mu than that.
+//
+// The fit fails (ajustado false) when the region reaches past either end of
+// the spectrum, the solver does not converge, or the result is no peak:
+// A below SIGNIFICANCIA standard deviations, mu outside the region, or sigma
+// under SIGMA_MINIMA or above the region's width.  The region's gross and net
+// counts are then what it gives: net is gross less a straight line through
+// the means of the BORDE channels at each end of the region.
+constexpr int SUAVIZADO = 2;
+constexpr int SUAVIZADO_MAXIMO = 32;
+constexpr double SIGMAS_CUMBRE = 5;
+constexpr double REGION_FWHM = 3;
+constexpr int REGION_MINIMA = 5;
+constexpr double SIGMAS_VECINO = 4;
+constexpr double VECINO_FWHM = 1.5;
+constexpr double SIGNIFICANCIA = 3;
+constexpr double SIGMA_MINIMA = 0.3;
+constexpr int BORDE = 3;
+
+// FWHM of a Gaussian per unit sigma: 2 sqrt(2 ln 2).
+constexpr double FWHM_POR_SIGMA = 2.3548200450309493;
+
+struct MedidaPico {
+	bool ajustado = false;
+	int cima = 0;                              // the top the climb reached
+	int desde = 0, hasta = 0;                  // the region, channels inclusive (clipped to the spectrum)
+	double area = 0, error_area = 0;           // net area, counts
+	double centroide = 0, error_centroide = 0; // channels
+	double sigma = 0, error_sigma = 0;         // channels
+	double fondo = 0;                          // background counts summed over the region
+	double chi2_gl = 0;                        // chi-squared per degree of freedom
+	double bruto = 0, neto = 0; // counts summed over the region, and less the straight background
+	// The fitted background line: fondo_a + fondo_b * c counts in channel c.
+	double fondo_a = 0, fondo_b = 0;
+};
+
+// The top reached by climbing from channel c of Li[1..n] (c is clipped to the spectrum).
+int cima_de(const float *Li, int n, int c);
+
+// Measures the peak at channel c of Li[1..n], n >= 1.
+MedidaPico mide_pico(const float *Li, int n, int c);
+
+// The fitted counts in channel c, background and peak (for a fitted m).
+double cuentas_ajustadas(const MedidaPico &m, double c);
+
+// The channel a peak is found at: its centroid when fitted, else its top.
+double posicion(const MedidaPico &m);

@@ -1,203 +1,345 @@
-// The peak test and the search.  The cheap condition, a local maximum, is
-// tested first, a block of channels at a time, so the background is looked
-// at only where it holds; there a count of the background samples low enough
-// to let the sample stand out rules out most channels before any median is
-// taken.
+// The line test and the search behind Ctrl with an arrow (the rule is stated
+// in analisis.h).  The search goes a block of channels at a time, blocks
+// aligned on channel 1 whichever way it goes.  Inside the spectrum a screen
+// rules out most channels at every width at once, on running sums and float
+// vectors; only the channels that pass it get the exact test, summed sample
+// by sample, and only those that pass that look at their neighbours.  Start
+// at pico_siguiente.
 #include "analisis.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <utility>
+
+// On x86-64 the screen is built for AVX2 and for any processor, and the
+// loader picks one: twice the lanes where the processor has them.  What it
+// calls is inlined into each build.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define PARA_CADA_PROCESADOR __attribute__((target_clones("avx2", "default")))
+#define EN_LINEA __attribute__((always_inline)) inline
+#else
+#define PARA_CADA_PROCESADOR
+#define EN_LINEA inline
+#endif
 
 namespace {
 
-constexpr int LARGO_TRAMO = FONDO_HASTA - FONDO_DESDE + 1;
-constexpr int MUESTRAS_FONDO = 2 * LARGO_TRAMO;
-using Fondo = std::array<float, MUESTRAS_FONDO>;
+constexpr int ESCALAS = sizeof ANCHOS_PICO / sizeof ANCHOS_PICO[0];
+constexpr int MEDIO_MAX = ANCHOS_PICO[ESCALAS - 1];
+constexpr int ALCANCE = 4 * MEDIO_MAX + 2; // the farthest channel a test reads
+constexpr int RADIO_MAX = 2 * MEDIO_MAX;   // the farthest a line looks for a better channel
+constexpr int FACTOR_CIMA = 2;             // the top's weights reach this many half-widths
 
-// Relative slack of fondo_maximo, far above the rounding of its arithmetic.
-constexpr double HOLGURA = 1e-9;
-
-// Channels whose maxima are marked at once.
-constexpr int BLOQUE = 256;
+// Channels screened at once.
+constexpr int BLOQUE = 1024;
 using Marcas = std::array<int, BLOQUE>;
 
-bool es_maximo_local(const float *Li, int n, int c)
+// Running sums of a block and its reach (one more than the channels), summed
+// in TRAMOS stretches side by side, with room for the last vector of window
+// sums to read.
+constexpr int LARGO_SUMAS = BLOQUE + 2 * ALCANCE + 1;
+constexpr int TRAMOS = 4;
+constexpr int LARGO_TRAMO = (LARGO_SUMAS - 1) / TRAMOS;
+static_assert(LARGO_TRAMO * TRAMOS == LARGO_SUMAS - 1, "the stretches must cover the sums");
+constexpr int VECTOR = 8;
+using Sumas = std::array<double, LARGO_SUMAS + VECTOR>;
+
+// The screen's slack, relative to the sum of the magnitudes the block reads,
+// some eight times what its rounding can reach: the running sums round by
+// far less (LARGO_SUMAS^2 units of the last place of a double), window sums
+// rounded to float and the float test by some ten units of the last place of
+// a float.  Far below the noise unless samples pass some 10^6; samples so
+// large that float window sums could overflow skip the screen.  The
+// threshold's own slack covers the roundings of the squares.
+constexpr double HOLGURA = 4e-6;
+constexpr double MAGNITUD_MAX = 1e30;
+constexpr float UMBRAL_CRIBA = static_cast<float>(SIGMAS_PICO * SIGMAS_PICO * (1 - 1e-5));
+constexpr float NETO_MIN_CRIBA =
+    static_cast<float>(SIGMAS_PICO * (1 - 1e-5)); // as the deviation is at least 1
+
+// One channel's test at the width that fits it best: the net counts per
+// square root of channel (what widths and neighbours are compared by), the
+// deviations they stand out by, that half-width (0: none fits), and the
+// straight background line, its value at the channel and rise per channel.
+struct Prueba {
+	double destaca, sigmas;
+	int medio;
+	double fondo, pendiente;
+};
+
+// The sum of Li[desde..hasta] in channel order; not finite if a sample is not.
+double suma(const float *Li, int desde, int hasta)
 {
-	float v = Li[c];
-	for (int k = 1; k <= RADIO_PICO; k++) {
-		if (c - k >= 1 && !(Li[c - k] < v))
+	double s = 0;
+	for (int j = desde; j <= hasta; j++)
+		s += Li[j];
+	return s;
+}
+
+// A side window, cut at the spectrum's end: its sum, length and middle.
+struct Lado {
+	double suma, largo, medio;
+};
+
+Lado lado(const float *Li, int desde, int hasta)
+{
+	return {suma(Li, desde, hasta), static_cast<double>(hasta - desde + 1), (desde + hasta) / 2.0};
+}
+
+// Channel c of Li[1..n] tested at half-width h; medio 0 when the width does
+// not fit (a side window cut to less than its half) or a sample is not finite.
+Prueba prueba_a(const float *Li, int n, int c, int h)
+{
+	int lejos = 4 * h + 2, cerca = 2 * h + 2; // the side windows' far and near ends
+	if (c - 3 * h - 2 < 1 || c > n - 3 * h - 2)
+		return {};
+	Lado izq = lado(Li, c - std::min(lejos, c - 1), c - cerca);
+	Lado der = lado(Li, c + cerca, c + std::min(lejos, n - c));
+	double pico = suma(Li, c - h, c + h);
+	if (!std::isfinite(pico + izq.suma + der.suma))
+		return {};
+	double peso_der = (c - izq.medio) / (der.medio - izq.medio), peso_izq = 1 - peso_der;
+	double media_izq = izq.suma / izq.largo, media_der = der.suma / der.largo;
+	double ancho = 2 * h + 1, fondo = peso_izq * media_izq + peso_der * media_der;
+	if (pico / ancho <= std::max(media_izq, media_der))
+		return {};
+	double neto = pico - ancho * fondo;
+	double var_izq = peso_izq * peso_izq * izq.suma / (izq.largo * izq.largo);
+	double var_der = peso_der * peso_der * der.suma / (der.largo * der.largo);
+	double varianza = std::max(1.0, pico + ancho * ancho * (var_izq + var_der));
+	return {neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, fondo,
+	        (media_der - media_izq) / (der.medio - izq.medio)};
+}
+
+// The exact test of channel c: of the widths whose next two narrower ones net
+// more than nothing, the one where the line stands out most.
+Prueba prueba(const float *Li, int n, int c)
+{
+	Prueba mejor{};
+	bool neto[ESCALAS];
+	for (int k = 0; k < ESCALAS; k++) {
+		Prueba t = prueba_a(Li, n, c, ANCHOS_PICO[k]);
+		neto[k] = t.medio != 0 && t.destaca > 0;
+		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
+		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca))
+			mejor = t;
+	}
+	return mejor;
+}
+
+bool pasa(const Prueba &t)
+{
+	return t.medio != 0 && t.sigmas >= SIGMAS_PICO;
+}
+
+// Whether channel o with test u outdoes channel c with test t: o passes,
+// lies within 2h of c (h the best half-width of c) and stands out more (at
+// equal, the lower).  Only c's width counts: a window wide enough to span a
+// strong line and a weaker neighbour must not hide the neighbour.
+bool supera(int o, const Prueba &u, int c, const Prueba &t)
+{
+	bool mas = u.destaca > t.destaca || (u.destaca == t.destaca && o < c);
+	return o != c && pasa(u) && mas && std::abs(o - c) <= 2 * t.medio;
+}
+
+// The tests of the channels that the lines of a block look at, each made once.
+class Vecindad {
+public:
+	Vecindad(const float *Li, int n, int inicio) : Li_(Li), n_(n), base_(inicio - RADIO_MAX) {}
+
+	const Prueba &de(int c)
+	{
+		int i = c - base_;
+		if (!hecha_[i]) {
+			t_[i] = prueba(Li_, n_, c);
+			hecha_[i] = true;
+		}
+		return t_[i];
+	}
+
+	// Whether c passes and no channel outdoes it: a line is found at c.
+	bool halla_linea(int c)
+	{
+		if (!pasa(de(c)))
 			return false;
-		if (k <= n - c && !(Li[c + k] <= v))
+		for (int o = c - std::min(RADIO_MAX, c - 1); o <= c + std::min(RADIO_MAX, n_ - c); o++)
+			if (supera(o, de(o), c, de(c)))
+				return false;
+		return true;
+	}
+
+private:
+	const float *Li_;
+	int n_, base_;
+	std::array<Prueba, BLOQUE + 2 * RADIO_MAX> t_;
+	std::array<bool, BLOQUE + 2 * RADIO_MAX> hecha_{};
+};
+
+// The top of the line found at c with test t: of the channels within h of c
+// (h its best half-width), the one where the counts weighted k + 1 - |j| at
+// distance j, k = FACTOR_CIMA * h, stand highest over the straight line of t
+// (at equal, the lower).  Weights that fall off use every sample, so the top
+// stays put where a flat window's edges would wander with the noise.  They
+// reach 3h from c, inside the spectrum since the width fits there.
+int cima(const float *Li, int c, const Prueba &t)
+{
+	int h = t.medio, k = FACTOR_CIMA * h, mejor = c;
+	double alto = -std::numeric_limits<double>::infinity();
+	for (int m = c - h; m <= c + h; m++) {
+		double s = 0;
+		for (int j = -k; j <= k; j++)
+			s += (k + 1 - std::abs(j)) * static_cast<double>(Li[m + j]);
+		s -= (k + 1.0) * (k + 1) * (t.fondo + t.pendiente * (m - c));
+		if (s > alto) {
+			alto = s;
+			mejor = m;
+		}
+	}
+	return mejor;
+}
+
+// Running sums over the block from inicio and its reach, TRAMOS stretches
+// summed side by side and then each raised by the ones before it; with
+// LIMPIA, samples that are not finite count as 0 (windows that hold one fail
+// the exact test anyway).  Returns the sum of the magnitudes, which bounds
+// their rounding: not finite when a sample is not.
+template <bool LIMPIA> double suma_corrida(const float *Li, int inicio, Sumas &s)
+{
+	const float *p = Li + inicio - ALCANCE;
+	double a = 0, b = 0, c = 0, d = 0, magnitud = 0;
+	s[0] = 0;
+	for (int j = 0; j < LARGO_TRAMO; j++) {
+		double x[TRAMOS];
+		for (int t = 0; t < TRAMOS; t++) {
+			float v = p[t * LARGO_TRAMO + j];
+			x[t] = LIMPIA && !std::isfinite(v) ? 0 : v;
+		}
+		s[1 + j] = a += x[0];
+		s[1 + LARGO_TRAMO + j] = b += x[1];
+		s[1 + 2 * LARGO_TRAMO + j] = c += x[2];
+		s[1 + 3 * LARGO_TRAMO + j] = d += x[3];
+		magnitud += (std::fabs(x[0]) + std::fabs(x[1])) + (std::fabs(x[2]) + std::fabs(x[3]));
+	}
+	for (int t = 1; t < TRAMOS; t++) {
+		double antes = s[t * LARGO_TRAMO];
+		for (int j = 1; j <= LARGO_TRAMO; j++)
+			s[t * LARGO_TRAMO + j] += antes;
+	}
+	std::fill(s.begin() + LARGO_SUMAS, s.end(), 0.0);
+	return magnitud;
+}
+
+// Marks the channels of the block that may pass at half-width H: the test
+// with every window whole (both side weights 1/2) on window sums rounded to
+// float, squared, and loosened by the slack.  The window sums of every
+// channel first, then the test; fixed counts and no branches, so that both
+// run on vectors.
+template <int H> EN_LINEA void criba_escala(const Sumas &s, float holgura, Marcas &marca)
+{
+	constexpr int LADO = 3 * H + 2; // from a channel to the middle of a side window
+	constexpr int LARGO = (BLOQUE + 2 * LADO + VECTOR - 1) / VECTOR * VECTOR;
+	static_assert(ALCANCE + 1 - LADO + LARGO + H <= LARGO_SUMAS + VECTOR, "window sums past the sums");
+	std::array<float, LARGO> caja;
+	const double *o = s.data() + ALCANCE + 1 - LADO;
+	for (int j = 0; j < LARGO; j++)
+		caja[j] = static_cast<float>(o[j + H] - o[j - H - 1]);
+	for (int i = 0; i < BLOQUE; i++) {
+		float pico = caja[i + LADO], lados = caja[i] + caja[i + 2 * LADO];
+		float neto = pico - lados / 2 + holgura, varianza = pico + lados / 4 - holgura;
+		marca[i] |= (neto >= NETO_MIN_CRIBA) & (neto * neto >= UMBRAL_CRIBA * varianza);
+	}
+}
+
+template <size_t... K>
+EN_LINEA void criba_escalas(const Sumas &s, float holgura, Marcas &marca, std::index_sequence<K...>)
+{
+	(criba_escala<ANCHOS_PICO[K]>(s, holgura, marca), ...);
+}
+
+PARA_CADA_PROCESADOR void criba(const Sumas &s, float holgura, Marcas &marca)
+{
+	criba_escalas(s, holgura, marca, std::make_index_sequence<ESCALAS>());
+}
+
+// Marks the channels of the block from inicio that may pass: all of them
+// where a window would leave the spectrum or the samples are huge.
+void marca_bloque(const float *Li, int n, int inicio, Marcas &marca)
+{
+	marca.fill(1);
+	if (inicio - ALCANCE < 1 || inicio > n - (BLOQUE - 1 + ALCANCE))
+		return;
+	Sumas s;
+	double magnitud = suma_corrida<false>(Li, inicio, s);
+	if (!std::isfinite(magnitud))
+		magnitud = suma_corrida<true>(Li, inicio, s);
+	if (!(magnitud < MAGNITUD_MAX))
+		return;
+	marca.fill(0);
+	criba(s, static_cast<float>(HOLGURA * magnitud), marca);
+}
+
+// Of the lines found in the block from inicio, met going the way of paso,
+// keeps in *mejor the top nearest past desde (0: none yet); false once a
+// line lies too far past *mejor for a later top to come before it.
+bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int paso, int *mejor)
+{
+	Marcas marca;
+	marca_bloque(Li, n, inicio, marca);
+	if (std::none_of(marca.begin(), marca.end(), [](int m) { return m != 0; }))
+		return true;
+	Vecindad v(Li, n, inicio);
+	int ultimo = std::min(BLOQUE - 1, n - inicio);
+	for (int k = 0; k <= ultimo; k++) {
+		int i = paso > 0 ? k : ultimo - k, c = inicio + i;
+		if (!marca[i] || !v.halla_linea(c))
+			continue;
+		if (*mejor != 0 && (c - *mejor) * paso > MEDIO_MAX)
 			return false;
+		int pico = cima(Li, c, v.de(c));
+		if ((pico - desde) * paso > 0 && (*mejor == 0 || (pico - *mejor) * paso < 0))
+			*mejor = pico;
 	}
 	return true;
 }
 
-// Marks which of the BLOQUE channels from desde on are local maxima, each at
-// least RADIO_PICO channels from both ends.  Int marks, no branches and a
-// fixed count let the compiler test several channels at once.
-void marca_maximos(const float *Li, int desde, Marcas &marca)
+// The search from desde (which may lie one past either end).  Lines are
+// looked for from MEDIO_MAX before desde, since a top lies within its
+// half-width of the channel that finds it, and on past the first top until
+// no later line can have a nearer one.
+int busca(const float *Li, int n, long long desde, int paso)
 {
-	for (int i = 0; i < BLOQUE; i++) {
-		const float *p = Li + desde + i;
-		float v = p[0];
-		int es = 1;
-		for (int k = 1; k <= RADIO_PICO; k++) {
-			es &= p[-k] < v;
-			es &= p[k] <= v;
-		}
-		marca[i] = es;
+	if (n < 1)
+		return 0;
+	auto primero = static_cast<int>(std::clamp(desde - paso * MEDIO_MAX, 1LL, static_cast<long long>(n)));
+	int mejor = 0;
+	for (long long inicio = (primero - 1) / BLOQUE * BLOQUE + 1; inicio >= 1 && inicio <= n;
+	     inicio += paso * BLOQUE) {
+		long long delante = paso > 0 ? inicio : inicio + BLOQUE - 1;
+		if (mejor != 0 && (delante - mejor) * paso > MEDIO_MAX)
+			break;
+		if (!busca_en_bloque(Li, n, static_cast<int>(inicio), desde, paso, &mejor))
+			break;
 	}
-}
-
-// The background of channel c: two stretches of channels, clipped to the
-// spectrum (an empty one ends before it starts).  Wide sums, since n may be
-// close to the largest int.
-struct Tramos {
-	int izq_desde, izq_hasta, der_desde, der_hasta;
-};
-
-Tramos tramos_de(int n, int c)
-{
-	long long centro = c, ultimo = n;
-	return {static_cast<int>(std::max(1LL, centro - FONDO_HASTA)), static_cast<int>(centro - FONDO_DESDE),
-	        static_cast<int>(std::min(ultimo + 1, centro + FONDO_DESDE)),
-	        static_cast<int>(std::min(ultimo, centro + FONDO_HASTA))};
-}
-
-// Adds to *bajas the samples of Li[desde..hasta] at most tope, and to *validas
-// those that are not NaN.
-void cuenta(const float *Li, int desde, int hasta, float tope, int *bajas, int *validas)
-{
-	for (int j = desde; j <= hasta; j++) {
-		*bajas += Li[j] <= tope;
-		*validas += Li[j] == Li[j];
-	}
-}
-
-// The same over a whole stretch: no branches and a fixed count, so that it
-// runs on vectors.
-void cuenta_tramo(const float *p, float tope, int *bajas, int *validas)
-{
-	int b = 0, v = 0;
-	for (int j = 0; j < LARGO_TRAMO; j++) {
-		b += p[j] <= tope;
-		v += p[j] == p[j];
-	}
-	*bajas += b;
-	*validas += v;
-}
-
-// Copies the background samples of channel c that are not NaN into f; how many.
-int muestras_fondo(const float *Li, const Tramos &t, Fondo &f)
-{
-	int m = 0;
-	for (int j = t.izq_desde; j <= t.izq_hasta; j++)
-		if (!std::isnan(Li[j]))
-			f[m++] = Li[j];
-	for (int j = t.der_desde; j <= t.der_hasta; j++)
-		if (!std::isnan(Li[j]))
-			f[m++] = Li[j];
-	return m;
-}
-
-// The median of f[0..m), m > 0 (reorders f).
-double mediana(Fondo &f, int m)
-{
-	int mitad = m / 2;
-	std::nth_element(f.begin(), f.begin() + mitad, f.begin() + m);
-	double alta = f[mitad];
-	if (m % 2 != 0)
-		return alta;
-	double baja = *std::max_element(f.begin(), f.begin() + mitad);
-	return (baja + alta) / 2;
-}
-
-double ruido(double b)
-{
-	return SIGMAS_PICO * (b < 1 ? 1 : std::sqrt(b));
-}
-
-// The highest background that a sample v still stands out of (b + ruido(b)
-// grows with b), raised a little so that rounding never rules out a peak.
-double fondo_maximo(double v)
-{
-	double t = v - SIGMAS_PICO;
-	if (t > 1) {
-		double raiz = (std::sqrt(SIGMAS_PICO * SIGMAS_PICO + 4 * v) - SIGMAS_PICO) / 2;
-		t = raiz * raiz;
-	}
-	return t + HOLGURA * (std::fabs(t) + 1);
-}
-
-// Whether at least half of the background samples are at most tope, which a
-// median at most tope needs.  False when there is no sample.
-bool mitad_como_mucho(const float *Li, const Tramos &t, double tope)
-{
-	float tope_f = std::nextafter(static_cast<float>(tope), std::numeric_limits<float>::infinity());
-	int bajas = 0, validas = 0;
-	if (t.izq_hasta - t.izq_desde + 1 == LARGO_TRAMO && t.der_hasta - t.der_desde + 1 == LARGO_TRAMO) {
-		cuenta_tramo(Li + t.izq_desde, tope_f, &bajas, &validas);
-		cuenta_tramo(Li + t.der_desde, tope_f, &bajas, &validas);
-	} else {
-		cuenta(Li, t.izq_desde, t.izq_hasta, tope_f, &bajas, &validas);
-		cuenta(Li, t.der_desde, t.der_hasta, tope_f, &bajas, &validas);
-	}
-	return validas > 0 && 2 * bajas >= validas;
-}
-
-// The background half of the test, for a local maximum c.
-bool sobre_el_fondo(const float *Li, int n, int c)
-{
-	Tramos t = tramos_de(n, c);
-	double v = Li[c];
-	if (!mitad_como_mucho(Li, t, fondo_maximo(v)))
-		return false;
-	Fondo f{};
-	int m = muestras_fondo(Li, t, f);
-	double b = mediana(f, m);
-	return v - b >= ruido(b);
-}
-
-// The first peak of the block from inicio on, met going the way of paso; 0 if none.
-int pico_en_bloque(const float *Li, int n, int inicio, int paso)
-{
-	Marcas marca;
-	marca_maximos(Li, inicio, marca);
-	for (int i = 0; i < BLOQUE; i++) {
-		int j = paso > 0 ? i : BLOQUE - 1 - i;
-		if (marca[j] && sobre_el_fondo(Li, n, inicio + j))
-			return inicio + j;
-	}
-	return 0;
+	return mejor;
 }
 
 } // namespace
 
-bool es_pico(const float *Li, int n, int c)
-{
-	return c >= 1 && c <= n && es_maximo_local(Li, n, c) && sobre_el_fondo(Li, n, c);
-}
-
-// Whole blocks where every channel has all its neighbours; one channel at a
-// time near the ends.
 int pico_siguiente(const float *Li, int n, int desde, int sentido)
 {
-	int paso = sentido > 0 ? 1 : -1;
-	for (int c = desde + paso; c >= 1 && c <= n;) {
-		int inicio = paso > 0 ? c : c - BLOQUE + 1;
-		if (inicio <= RADIO_PICO || inicio > n - RADIO_PICO - BLOQUE + 1) {
-			if (es_pico(Li, n, c))
-				return c;
-			c += paso;
-			continue;
-		}
-		int pico = pico_en_bloque(Li, n, inicio, paso);
-		if (pico != 0)
-			return pico;
-		c += paso * BLOQUE;
-	}
-	return 0;
+	return busca(Li, n, desde, sentido > 0 ? 1 : -1);
+}
+
+int pico_cercano(const float *Li, int n, int c)
+{
+	if (n < 1)
+		return 0;
+	c = std::clamp(c, 1, n);
+	int abajo = busca(Li, n, c + 1LL, -1), arriba = busca(Li, n, c - 1LL, 1);
+	if (abajo == 0 || arriba == 0)
+		return abajo + arriba;
+	return arriba - c < c - abajo ? arriba : abajo;
 }

@@ -1,7 +1,9 @@
 // Plot benchmark on a private Xvfb: a cursor step in a window of 10^3 and of
 // 10^6 samples (no sample may be redrawn, so both should cost the same), and
 // opening a file of 10^6 samples up to seeing it drawn.  Every plot ends in
-// a 100 ms pause; the pause alone is measured too and taken off.
+// a 100 ms pause; the pause alone is measured too and taken off.  Last, a
+// full redraw of 10^6 samples with 20 measured peaks marked beside one with
+// none.
 #include <allegro.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "arnes.h"
+#include "cronometro.h"
 #include "estado.h"
 #include "carga_guarda.h"
 #include "fichero.h"
@@ -80,6 +83,43 @@ double abrir_ms(int n, double pausa)
 	return ms;
 }
 
+constexpr int MARCAS = 20;
+
+// The best of PASOS full redraws of the whole spectrum, beyond the best pause.
+double redibujo_ms()
+{
+	double pausa = mejor_tiempo(PASOS, [] {
+		rest(PAUSA_MS);
+		return true;
+	});
+	double t = mejor_tiempo(PASOS, [] {
+		pide_redibujo();
+		pinta_L();
+		return true;
+	});
+	return 1e3 * (t - pausa);
+}
+
+// The same with MARCAS peaks marked across the window, beside none.
+void redibujo_con_marcas()
+{
+	espectro(1000000);
+	picos.clear();
+	double sin = redibujo_ms();
+	for (int i = 0; i < MARCAS; i++) {
+		MedidaPico m;
+		m.ajustado = true;
+		m.centroide = (i + 0.5) * nptL / MARCAS;
+		m.sigma = 2;
+		picos.push_back(m);
+	}
+	double con = redibujo_ms();
+	picos.clear();
+	std::printf(
+	    "full redraw of 10^6 samples: %.2f ms; with %d marks: %.2f ms (ratio %.3f, goal: at most 1.1)\n",
+	    sin, MARCAS, con, con / sin);
+}
+
 } // namespace
 
 int main()
@@ -95,6 +135,7 @@ int main()
 	std::printf("cursor step, 10^3 samples: %.3f ms\n", mil);
 	std::printf("cursor step, 10^6 samples: %.3f ms  (ratio to 10^3: %.2f)\n", millon, millon / mil);
 	std::printf("open and draw 10^6 samples: %.1f ms  (goal: under 50 ms)\n", abrir_ms(1000000, pausa));
+	redibujo_con_marcas();
 	termina_programa();
 	return 0;
 }

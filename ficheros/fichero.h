@@ -75,6 +75,11 @@ int formato_de_fichero(const char *ruta);
 // same name.  Into nombre (TAM_NOMBRE bytes).
 void nombre_para_guardar(const char *cargado, char *nombre);
 
+// The name the save dialog proposes for the table of measured peaks: the
+// loaded file's with its extension replaced by "-picos.tsv".  Into nombre
+// (TAM_NOMBRE bytes).
+void nombre_tabla_picos(const char *cargado, char *nombre);
+
 // The message for a code above, naming the file (a static buffer, valid until
 // the next call).
 const char *mensaje_error_fichero(int error, const char *ruta);

@@ -28,6 +28,7 @@ constexpr const char *PRIMERA_LINEA_MCA = "<<PMCA SPECTRUM>>";
 constexpr char TITULO_SIN_NOMBRE[] = "\"...\"";
 constexpr const char *EXTENSION_GUARDADO = ".txt";
 constexpr const char *SUFIJO_GUARDADO = "-orquilo.txt";
+constexpr const char *SUFIJO_PICOS = "-picos.tsv"; // the table of measured peaks
 constexpr size_t TAM_MENSAJE = 2 * TAM_NOMBRE + 256;
 
 // The first line that is not blank, trimmed.
@@ -277,14 +278,37 @@ bool recta_minimos_cuadrados(const double *x, const double *v, int n, double *a,
 	return std::isfinite(*a) && std::isfinite(*b);
 }
 
+namespace {
+
+// The extension of a path's last name (its last dot on, a leading dot not
+// counting), or nullptr when it has none.
+const char *extension(const char *ruta)
+{
+	const char *base = nombre_base(ruta);
+	const char *punto = std::strrchr(base, '.');
+	return punto && punto != base ? punto : nullptr;
+}
+
+// The path with its extension replaced by `cola`, into nombre (TAM_NOMBRE bytes).
+void cambia_extension(const char *ruta, const char *cola, char *nombre)
+{
+	const char *punto = extension(ruta);
+	size_t raiz = punto ? size_t(punto - ruta) : std::strlen(ruta);
+	std::snprintf(nombre, TAM_NOMBRE, "%.*s%s", int(raiz), ruta, cola);
+}
+
+} // namespace
+
 void nombre_para_guardar(const char *cargado, char *nombre)
 {
-	const char *base = nombre_base(cargado);
-	const char *punto = std::strrchr(base, '.');
-	size_t raiz = punto && punto != base ? size_t(punto - cargado) : std::strlen(cargado);
-	bool ya_txt = punto && punto != base && std::strcmp(punto, EXTENSION_GUARDADO) == 0;
-	std::snprintf(nombre, TAM_NOMBRE, "%.*s%s", int(raiz), cargado,
-	              ya_txt ? SUFIJO_GUARDADO : EXTENSION_GUARDADO);
+	const char *punto = extension(cargado);
+	bool ya_txt = punto && std::strcmp(punto, EXTENSION_GUARDADO) == 0;
+	cambia_extension(cargado, ya_txt ? SUFIJO_GUARDADO : EXTENSION_GUARDADO, nombre);
+}
+
+void nombre_tabla_picos(const char *cargado, char *nombre)
+{
+	cambia_extension(cargado, SUFIJO_PICOS, nombre);
 }
 
 const char *mensaje_aviso(const Lectura &l, const char *ruta)

@@ -20,6 +20,7 @@
 #include "fichero.h"
 #include "fondo.h"
 #include "mensajes.h"
+#include "medidas.h"
 #include "pinta.h"
 #include "textos.h"
 #include "titulo_ventana.h"
@@ -86,6 +87,7 @@ void adopta(Lectura *l)
 	maxL = l->maxL;
 	tiempo_vivo = l->tiempo_vivo;
 	std::memcpy(comment, l->comment, sizeof comment);
+	picos.clear();
 	vista_inicial();
 }
 
@@ -242,6 +244,7 @@ bool muestra_leido(const char *ruta, Lectura *l)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	recuerda_nombres(ruta, l->formato);
 	pon_titulo_ventana(titulo);
+	nombre_tabla_picos(ruta, filename_picos);
 	actualiza_fondo(true);
 	borra_linea_info_2();
 	pinta_L();
@@ -271,17 +274,20 @@ int comando_carga()
 	return 0;
 }
 
+// With a peak measured the dialog has a third row, ticked, for their table.
 int comando_guarda()
 {
-	int imagen = 0, datos = 0;
+	int imagen = 0, datos = 0, tabla = picos.empty() ? 0 : 1;
 	char *nombre_datos = cargado_extranjero ? filename_dat : filename_esp;
-	if (adime_dialogf(DIALOGO_GUARDA.titulo, DIALOGO_GUARDA.x, DIALOGO_GUARDA.y,
-	                  DIALOGO_GUARDA.ancho_campo, DIALOGO_GUARDA.formato, &imagen, filename_bmp, &datos,
-	                  nombre_datos) != RESULTADO_OK)
+	const Dialogo &d = tabla ? DIALOGO_GUARDA_PICOS : DIALOGO_GUARDA;
+	if (adime_dialogf(d.titulo, d.x, d.y, d.ancho_campo, d.formato, &imagen, filename_bmp, &datos,
+	                  nombre_datos, &tabla, filename_picos) != RESULTADO_OK)
 		return 0;
 	if (imagen)
 		guarda_imagen();
 	if (datos)
 		guarda_datos(nombre_datos);
+	if (tabla && !guarda_tabla_picos(filename_picos))
+		avisa("No se pudo escribir la tabla de picos", filename_picos);
 	return 0;
 }

@@ -36,5 +36,13 @@ constexpr int X_TITULO = 5;
 constexpr int Y_TITULO = 5;
 constexpr int Y_TITULO_FONDO = 15; // the background's title and factor, under it
 
+// The mark of a measured peak, in the graph area: a tick rising from
+// MARCA_HUECO pixels above the sample at its centroid, MARCA_LARGO long,
+// under its number.  Never higher than MARCA_TECHO from the area's top.
+constexpr int MARCA_HUECO = 4;
+constexpr int MARCA_LARGO = 8;
+constexpr int MARCA_TEXTO = 9; // a line of the built-in font and a pixel of space
+constexpr int MARCA_TECHO = MARCA_LARGO + MARCA_TEXTO;
+
 // The saved picture is the window from this row down.
 constexpr int Y_IMAGEN = 60;

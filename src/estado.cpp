@@ -32,6 +32,8 @@ bool factor_tecleado;
 int vista_neta;
 std::vector<float> Neto;
 float maxNeto;
+std::vector<MedidaPico> picos;
+char filename_picos[TAM_NOMBRE];
 
 void reinicia_estado()
 {
@@ -64,6 +66,8 @@ void reinicia_estado()
 	vista_neta = 0;
 	std::vector<float>().swap(Neto);
 	maxNeto = 0;
+	picos.clear();
+	filename_picos[0] = '\0';
 }
 
 void vista_inicial()

@@ -7,8 +7,9 @@
 
 #include <vector>
 
-#include "fichero.h" // Lectura
-#include "textos.h"  // TAM_NOMBRE, the size of each file-name buffer and of comment
+#include "analisis.h" // MedidaPico
+#include "fichero.h"  // Lectura
+#include "textos.h"   // TAM_NOMBRE, the size of each file-name buffer and of comment
 
 // Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
 // maxL is the largest finite sample, 0 when none is above 0.
@@ -74,6 +75,11 @@ extern char fichero_cargado[TAM_NOMBRE];
 // The data file of the last save, empty before any: saving over it, as over
 // fichero_cargado, asks nothing.
 extern char fichero_guardado[TAM_NOMBRE];
+// The peaks measured since the last load, each marked on the plot with its
+// place in this list (1, 2, ...), and where the save dialog proposes to write
+// their table.
+extern std::vector<MedidaPico> picos;
+extern char filename_picos[TAM_NOMBRE];
 
 // Puts every variable above back to its initial value (frees Li, forgets
 // grafica).  The program starts from these values; tests call it between cases.

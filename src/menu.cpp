@@ -16,6 +16,7 @@
 #include "estado.h"
 #include "fondo.h"
 #include "hojea.h"
+#include "medidas.h"
 #include "navega.h"
 #include "pinta.h"
 #include "reposo.h"
@@ -49,13 +50,15 @@ void pide_cierre()
 TeclasPagina paginas_antes; // as the menu's hook last saw them
 
 // Letter keys that only the menu answers (a dialog's text field takes
-// letters), each once a press, and whether each was down when last seen.
+// letters), each once a press (a held key acts once), and whether each was
+// down when last seen.  Navigation is off while their dialogs are up.
 struct TeclaMenu {
 	int tecla;
 	void (*orden)();
 	bool antes;
 };
-TeclaMenu teclas_menu[] = {{KEY_F, comando_fondo, false}, {KEY_R, conmuta_neto, false}};
+TeclaMenu teclas_menu[] = {
+    {KEY_P, comando_pico, false}, {KEY_F, comando_fondo, false}, {KEY_R, conmuta_neto, false}};
 
 // Runs the command of a letter key just pressed; false when there is none.
 // Its letter is dropped, so that no field of the command's dialog takes it.
@@ -134,13 +137,15 @@ void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
+	if (atiende_letras())
+		return;
 	TeclasPagina ahora;
 	ahora.abajo = key[KEY_PGDN];
 	ahora.arriba = key[KEY_PGUP];
 	int sentido = sentido_pedido(ahora, &paginas_antes);
 	if (sentido != 0)
 		hojea(sentido);
-	else if (!atiende_letras())
+	else
 		vigila_escala(d);
 }
 
@@ -206,7 +211,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
-    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.\n"
+    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.\n"
     "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"

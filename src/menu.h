@@ -19,11 +19,12 @@ void carga_al_arrancar(const char *ruta);
 void bucle_menu();
 
 // The command menu's idle hook: a pending press of the window's close button,
-// answered as Esc would be; Page Down / Page Up, which browse the loaded
-// file's folder (one file a press); otherwise the navigation keys.  Only the
+// answered as Esc would be; P, which measures the peak at the cursor (one
+// measure a press); Page Down / Page Up, which browse the loaded file's
+// folder (one file a press); otherwise the navigation keys.  Only the
 // menu runs it (commands empty the hook or put plain navigation in it), so a
 // close press made while another dialog is open waits until the menu is back,
-// and no file is browsed under an open calibration.
+// and no file is browsed nor peak measured under an open calibration.
 void vigila_menu(DIALOG *d);
 
 // The button-row callback of the command menu: 1 load, 2 calibrate, 3 save,

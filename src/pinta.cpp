@@ -265,6 +265,25 @@ void dibuja_ticks(BITMAP *bmp, const Escalas &e, const Longitudes &l)
 	serie_ticks(bmp, e, lo2, hi2, div2, LARGO_TICK_MENOR);
 }
 
+// The marks of the measured peaks whose place is inside the window: a tick
+// above the sample there, under the peak's number.
+void dibuja_marcas(BITMAP *bmp, const Escalas &e)
+{
+	char numero[TAM_CAMPO];
+	for (size_t i = 0; i < picos.size(); i++) {
+		double canal = posicion(picos[i]);
+		if (canal < ch_i || canal > ch_f)
+			continue;
+		int x = columna(e, canal);
+		float muestra = Li[std::lround(canal)];
+		int tope = std::isfinite(muestra) ? fila(e, muestra) : 0; // a NaN sample: from the top
+		int arriba = std::max(tope - MARCA_HUECO - MARCA_LARGO, MARCA_TEXTO);
+		line(bmp, x, arriba, x, arriba + MARCA_LARGO, BLACK);
+		std::snprintf(numero, sizeof numero, "%zu", i + 1);
+		textout_centre_ex(bmp, font, numero, x, arriba - MARCA_TEXTO, BLACK, -1);
+	}
+}
+
 // Draws samples and ticks off screen and puts them on the graph area at once;
 // straight onto the area if there is no memory for the off-screen copy.
 void redibujo_completo(const Escalas &e, const Longitudes &l)
@@ -275,6 +294,7 @@ void redibujo_completo(const Escalas &e, const Longitudes &l)
 	dibuja_muestras(destino, e);
 	if (al != 0)
 		dibuja_ticks(destino, e, l);
+	dibuja_marcas(destino, e);
 	if (lienzo) {
 		blit(lienzo, grafica, 0, 0, 0, 0, wx, wy);
 		destroy_bitmap(lienzo);
@@ -318,6 +338,18 @@ void pinta_L()
 	barra_cursor(e, ch_c);
 	ch_c0 = ch_c;
 	rest(PAUSA_MS);
+}
+
+void dibuja_ajuste(const MedidaPico &m)
+{
+	Escalas e = calcula_escalas();
+	if (m.ajustado)
+		for (int c = m.desde + 1; c <= m.hasta; c++)
+			line(grafica, columna(e, c - 1),
+			     fila(e, static_cast<float>(cuentas_ajustadas(m, c - 1))), columna(e, c),
+			     fila(e, static_cast<float>(cuentas_ajustadas(m, c))), BLACK);
+	for (double borde : {m.desde - 0.5, m.hasta + 0.5})
+		line(grafica, columna(e, borde), 0, columna(e, borde), wy, BLACK);
 }
 
 void borra_linea_info_2()

@@ -3,6 +3,8 @@
 // marks, and the loaded file's title.
 #pragma once
 
+#include "analisis.h" // MedidaPico
+
 // Clears the window to BLUE, prints the header and makes the white graph area.
 void dibuja_decoracion();
 
@@ -10,6 +12,10 @@ void dibuja_decoracion();
 // when the window or the scale changed since the last full redraw, redraws the
 // samples and the tick marks.  Nothing (and no pause) before a load.
 void pinta_L();
+
+// Draws the fit of m (its curve, when there is one) and its region's two ends
+// over the graph area as it stands; the next full redraw takes them away.
+void dibuja_ajuste(const MedidaPico &m);
 
 // Blanks info line 2 (a load does it, since an uncalibrated spectrum never
 // reprints it).

@@ -25,10 +25,14 @@ struct Dialogo {
 constexpr Dialogo DIALOGO_MENU = {
     "Opciones", "%buttonrow[&Leer Datos;L,&Calibrar;C,Guardar;G,Salida+Help;ESC]", 175, 5, 650};
 constexpr Dialogo DIALOGO_CARGA = {"Fichero con datos del espectro: ", ORQ_CAMPO_FICHERO, 70, 10, 300};
-constexpr Dialogo DIALOGO_GUARDA = {"Fichero para guardar resultados",
-                                    "Guardar imagen %bool[] en fichero " ORQ_CAMPO_FICHERO " "
-                                    "Guardar datos  %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
-                                    100, 50, 300};
+#define ORQ_FORMATO_GUARDA                                                                                   \
+	"Guardar imagen %bool[] en fichero " ORQ_CAMPO_FICHERO " "                                           \
+	"Guardar datos  %bool[] en fichero " ORQ_CAMPO_FICHERO " "
+constexpr Dialogo DIALOGO_GUARDA = {"Fichero para guardar resultados", ORQ_FORMATO_GUARDA, 100, 50, 300};
+// The same once a peak is measured: a third row for the table of peaks.
+constexpr Dialogo DIALOGO_GUARDA_PICOS = {
+    DIALOGO_GUARDA.titulo, ORQ_FORMATO_GUARDA "Guardar picos %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
+    DIALOGO_GUARDA.x, DIALOGO_GUARDA.y, DIALOGO_GUARDA.ancho_campo};
 constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibracion ",
                                        "Longitud de onda=%float[0,]", 125, 10, 125};
 constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ",
@@ -37,6 +41,26 @@ constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibra
 // The background: a file like the load's (empty: none) and its scale factor.
 constexpr Dialogo DIALOGO_FONDO = {"Espectro de fondo (sin nombre: ninguno)",
                                    "Fichero " ORQ_CAMPO_FICHERO "Factor de escala=%float[,]", 70, 10, 300};
+
+// The report of a measured peak: its lines (below) as one block with no field.
+constexpr Dialogo DIALOGO_PICO = {"Pico", "%nothing[]", 175, 5, 300};
+// Its lines, numbers as the info lines write them: counts with one decimal,
+// channels and wavelengths (fractional here) with two.
+constexpr const char *PICO_CENTROIDE = "Centroide: canal %.2f ± %.2f";
+constexpr const char *PICO_CENTROIDE_LO = ", longitud de onda %.2f ± %.2f";
+constexpr const char *PICO_FWHM = "FWHM: %.2f canales";
+constexpr const char *PICO_FWHM_LO = ", %.2f en longitud de onda";
+constexpr const char *PICO_AREA = "Area neta: %.1f ± %.1f";
+constexpr const char *PICO_FONDO = "Fondo bajo el pico: %.1f";
+constexpr const char *PICO_CHI2 = "Chi2/gl: %.2f";
+constexpr const char *PICO_FALLIDO = "No se pudo ajustar el pico";
+constexpr const char *PICO_BRUTAS = "Cuentas brutas: %.1f";
+constexpr const char *PICO_NETAS = "Cuentas netas: %.1f";
+
+// The header line of the table of measured peaks (tab-separated).
+constexpr const char *CABECERA_PICOS =
+    "canal\terror_canal\tlongitud\tfwhm_canales\tfwhm\tarea\terror_area\tfondo\tchi2_gl\tconocida\tresiduo";
+
 // The exit dialog's format is the help text, `info` (menu.cpp).
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};

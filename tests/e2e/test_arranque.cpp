@@ -57,8 +57,9 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 	EXPECT_TRUE(busca_texto(ayuda, "Orquilo      Vers. " ORQ_VERSION).has_value());
 	auto flechas = busca_texto(ayuda, "Flechas <-/-> del teclado");
 	auto tab = busca_texto(ayuda, "Tecla TAB cambia entre escalas lineal y logaritmica.");
-	auto nueva =
-	    busca_texto(ayuda, "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.");
+	auto nueva = busca_texto(
+	    ayuda,
+	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.");
 	ASSERT_TRUE(flechas && tab && nueva);
 	// The new line closes the key block, right under the Tab line.
 	EXPECT_EQ(nueva->first, tab->first);

@@ -319,3 +319,43 @@ TEST_F(Pinta, LaVentanaRealMuestraLoDibujado)
 	EXPECT_EQ(img.alto, pwy);
 	EXPECT_EQ(img.en(0, 0), 0xB4C8FAu); // the light blue background
 }
+
+// A measured peak's mark: its tick above the top at its centroid, redrawn by
+// every full redraw wherever the window puts it, and absent while the
+// centroid is outside the window (nothing else here draws black).
+TEST_F(Pinta, LaMarcaDeUnPicoSigueALaVentanaYSoloDentroDeElla)
+{
+	std::vector<float> m(200, 10.0f);
+	m[99] = 100; // channel 100
+	carga_muestras(m);
+	ch_c = ch_c0 = 20;
+	MedidaPico p;
+	p.ajustado = true;
+	p.centroide = 99.9; // just left of channel 100, whose sample it stands on
+	p.sigma = 2;
+	picos = {p};
+	auto negro_en = [](int x, int y) {
+		for (int dx = -1; dx <= 1; dx++)
+			if (pixel(x + dx, y) == NEGRO)
+				return true;
+		return false;
+	};
+	auto algun_negro = [] {
+		for (uint32_t v : copia_grafica())
+			if (v == NEGRO)
+				return true;
+		return false;
+	};
+	int fila_tick = MARCA_TEXTO + MARCA_LARGO / 2; // the top is on row 0
+	pinta_L();
+	EXPECT_TRUE(negro_en(columna_aprox(100, 200), fila_tick));
+	ch_i = 100; // the centroid leaves the window, though its tick would still show at column 0
+	pinta_L();
+	EXPECT_FALSE(algun_negro());
+	ch_i = 50;
+	ch_f = 150;
+	pinta_L();
+	int x = static_cast<int>((99.9 - 50) * (static_cast<double>(wx) / 100));
+	EXPECT_TRUE(negro_en(x, fila_tick));
+	picos.clear();
+}

@@ -51,7 +51,7 @@ TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 	    "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. ",
 	    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. ",
 	    "Tecla TAB cambia entre escalas lineal y logaritmica. ",
-	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.",
+	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.",
 	    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.",
 	    "",
 	    "Abreviaturas que aparecen en la parte superior de la ventana:",

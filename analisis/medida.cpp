@@ -1,0 +1,535 @@
+// Measuring one peak: the climb to its top, the region around it, the
+// Poisson fit (GSL's nonlinear least squares, its weights refreshed from the
+// model until they settle) and the summed counts when no fit can be made.
+// Start at mide_pico.
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_multifit_nlinear.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "analisis.h"
+
+namespace {
+
+enum Parametro { P_AREA, P_MU, P_SIGMA, P_A, P_B, N_PARAM };
+
+constexpr int MAX_ITERACIONES = 200; // of the solver, for one set of weights
+constexpr int MAX_PESOS = 30;        // refreshes of the weights
+constexpr int MAX_REGIONES = 5;      // refits over a region that moved
+constexpr int MAX_DESCENSO = 5000;   // channels walked down a flank for the first width
+// The weights are settled when no parameter moves by more than this many of
+// its standard deviations.
+constexpr double PESOS_QUIETOS = 1e-3;
+constexpr double TOLERANCIA_X = 1e-8;
+constexpr double TOLERANCIA_G = 1e-10;
+constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
+constexpr double SIGMA_INICIAL_MINIMA = 0.5;
+const double RAIZ_2PI = std::sqrt(2 * M_PI);
+
+struct Region {
+	long long desde, hasta;
+	bool operator==(const Region &o) const { return desde == o.desde && hasta == o.hasta; }
+};
+
+// The channels of a region that hold a number, with the region's middle.
+struct Datos {
+	std::vector<double> x, y;
+	double medio = 0;
+};
+
+struct Ajuste {
+	bool bien = false;
+	double p[N_PARAM] = {};
+	double error[N_PARAM] = {};
+	double chi2_gl = 0;
+};
+
+// The counts smoothed by a running mean of 2 * radio + 1 channels.
+struct Suave {
+	const float *Li;
+	int n, radio;
+	double en(long long c) const;
+};
+
+// The mean of the samples within radio of c that hold a number; NaN when none does.
+double Suave::en(long long c) const
+{
+	double suma = 0;
+	int validas = 0;
+	for (long long j = std::max(1LL, c - radio); j <= std::min<long long>(n, c + radio); j++)
+		if (!std::isnan(Li[j])) {
+			suma += Li[j];
+			validas++;
+		}
+	return validas > 0 ? suma / validas : NAN;
+}
+
+// Whether a is above b, NaN being below everything.
+bool encima(double a, double b)
+{
+	return !std::isnan(a) && (std::isnan(b) || a > b);
+}
+
+// Where the smoothed counts stop falling from the top the way of paso.
+long long pie(const Suave &s, long long cima, int paso)
+{
+	long long j = cima;
+	for (int k = 0; k < MAX_DESCENSO && j + paso >= 1 && j + paso <= s.n; k++, j += paso)
+		if (encima(s.en(j + paso), s.en(j)))
+			break;
+	return j;
+}
+
+// Where the smoothed counts cross `mitad` going from the top the way of paso
+// down to the foot, interpolated; NaN when they do not.
+double cruce(const Suave &s, long long cima, long long hasta, int paso, double mitad)
+{
+	double antes = s.en(cima);
+	for (long long j = cima + paso; paso * (hasta - j) >= 0; j += paso) {
+		double v = s.en(j);
+		if (v < mitad)
+			return static_cast<double>(j) - paso * (mitad - v) / (antes - v);
+		if (!std::isnan(v))
+			antes = v;
+	}
+	return NAN;
+}
+
+// The width at half height of the smoothed top, over the lower of its feet;
+// 0 when the top does not stand out.  *realce: how many standard deviations
+// of the smoothed counts the top stands above that foot.
+double ancho_a_media_altura(const Suave &s, long long cima, double *realce)
+{
+	long long izq = pie(s, cima, -1), der = pie(s, cima, 1);
+	double alto = s.en(cima), base = std::min(s.en(izq), s.en(der));
+	*realce = (alto - base) / std::sqrt(std::max(base, 1.0) / (2 * s.radio + 1));
+	if (!(alto > base))
+		return 0;
+	double mitad = (alto + base) / 2;
+	double a = cruce(s, cima, izq, -1, mitad), b = cruce(s, cima, der, 1, mitad);
+	if (std::isnan(a) && std::isnan(b))
+		return 0;
+	if (std::isnan(a))
+		return 2 * (b - cima);
+	if (std::isnan(b))
+		return 2 * (cima - a);
+	return b - a;
+}
+
+Region region_en_torno(double mu, double fwhm)
+{
+	double medio_ancho = std::max(REGION_FWHM * fwhm, static_cast<double>(REGION_MINIMA));
+	return {std::llround(mu - medio_ancho), std::llround(mu + medio_ancho)};
+}
+
+Datos datos_de(const float *Li, const Region &r)
+{
+	Datos d;
+	d.medio = (r.desde + r.hasta) / 2.0;
+	for (long long c = r.desde; c <= r.hasta; c++)
+		if (!std::isnan(Li[c])) {
+			d.x.push_back(static_cast<double>(c));
+			d.y.push_back(Li[c]);
+		}
+	return d;
+}
+
+double normal(double z)
+{
+	return std::exp(-z * z / 2) / RAIZ_2PI;
+}
+
+// The share of a unit Gaussian at mu, sigma that falls in the channel at x.
+double fraccion(double x, double mu, double sigma)
+{
+	return 0.5 *
+	       (std::erf((x + 0.5 - mu) / (sigma * M_SQRT2)) - std::erf((x - 0.5 - mu) / (sigma * M_SQRT2)));
+}
+
+// The model's counts at x for parameters p (mu measured from medio).
+double modelo(const double *p, double x, double medio)
+{
+	double fondo = p[P_A] + p[P_B] * (x - medio);
+	return fondo + p[P_AREA] * fraccion(x - medio, p[P_MU], std::fabs(p[P_SIGMA]));
+}
+
+int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
+{
+	const Datos &d = *static_cast<const Datos *>(datos);
+	for (size_t i = 0; i < d.x.size(); i++)
+		gsl_vector_set(f, i, modelo(v->data, d.x[i], d.medio) - d.y[i]);
+	return GSL_SUCCESS;
+}
+
+int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
+{
+	const Datos &d = *static_cast<const Datos *>(datos);
+	const double *p = v->data;
+	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double x = d.x[i] - d.medio;
+		double zb = (x - 0.5 - p[P_MU]) / s, za = (x + 0.5 - p[P_MU]) / s;
+		double nb = normal(zb), na = normal(za);
+		gsl_matrix_set(J, i, P_AREA, fraccion(x, p[P_MU], s));
+		gsl_matrix_set(J, i, P_MU, p[P_AREA] * (nb - na) / s);
+		gsl_matrix_set(J, i, P_SIGMA, signo * p[P_AREA] * (zb * nb - za * na) / s);
+		gsl_matrix_set(J, i, P_A, 1);
+		gsl_matrix_set(J, i, P_B, x);
+	}
+	return GSL_SUCCESS;
+}
+
+// The weights: one over the model's variance, or for the first solve one
+// over the counts (at least one): a first fit that needs no model, from
+// which the model's weights start near their end.
+void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
+{
+	for (size_t i = 0; i < d.x.size(); i++)
+		gsl_vector_set(w, i, 1 / std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
+}
+
+void pesos_de_los_datos(const Datos &d, gsl_vector *w)
+{
+	for (size_t i = 0; i < d.x.size(); i++)
+		gsl_vector_set(w, i, 1 / std::max(d.y[i], 1.0));
+}
+
+// The Poisson deviance, twice the log-likelihood ratio against a model that
+// hits every count: chi-squared distributed, and sound at low counts.
+double desviacion(const Datos &d, const double *p)
+{
+	double chi2 = 0;
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double m = std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA), y = d.y[i];
+		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
+	}
+	return chi2;
+}
+
+// One weighted solve from p, into p and the errors; false when it failed.
+bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, gsl_vector *pesos,
+              gsl_matrix *cov, Ajuste *a)
+{
+	gsl_vector_view inicio = gsl_vector_view_array(a->p, N_PARAM);
+	gsl_multifit_nlinear_winit(&inicio.vector, pesos, fdf, w);
+	int info = 0;
+	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
+	                                         nullptr, &info, w);
+	// No step at all that lowers the cost: the start is already the minimum.
+	bool sin_paso = estado == GSL_EMAXITER && info == GSL_ENOPROG && gsl_multifit_nlinear_niter(w) <= 1;
+	if (estado != GSL_SUCCESS && !sin_paso)
+		return false;
+	gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0, cov);
+	const gsl_vector *x = gsl_multifit_nlinear_position(w);
+	for (int j = 0; j < N_PARAM; j++) {
+		a->p[j] = gsl_vector_get(x, j);
+		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
+		if (!std::isfinite(a->p[j]) || !std::isfinite(a->error[j]))
+			return false;
+	}
+	return true;
+}
+
+// Weighted solves, each with the weights of the last one's model, until no
+// parameter moves: the Poisson likelihood's maximum.
+bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
+{
+	size_t n = d.x.size();
+	gsl_multifit_nlinear_fdf fdf{};
+	fdf.f = residuos;
+	fdf.df = jacobiano;
+	fdf.n = n;
+	fdf.p = N_PARAM;
+	fdf.params = &d;
+	gsl_multifit_nlinear_parameters parametros = gsl_multifit_nlinear_default_parameters();
+	parametros.solver = gsl_multifit_nlinear_solver_cholesky; // five parameters: the normal equations are
+	                                                          // cheap and well scaled
+	gsl_multifit_nlinear_workspace *w =
+	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, N_PARAM);
+	gsl_vector *pesos = gsl_vector_alloc(n);
+	gsl_matrix *cov = gsl_matrix_alloc(N_PARAM, N_PARAM);
+	bool quieto = false;
+	for (int k = 0; k < MAX_PESOS && !quieto; k++) {
+		double antes[N_PARAM];
+		std::copy(a->p, a->p + N_PARAM, antes);
+		if (k == 0 && desde_datos)
+			pesos_de_los_datos(d, pesos);
+		else
+			pesos_del_modelo(d, a->p, pesos);
+		if (!resuelve(w, &fdf, pesos, cov, a))
+			break;
+		quieto = true;
+		for (int j = 0; j < N_PARAM; j++)
+			quieto = quieto && std::fabs(a->p[j] - antes[j]) <= PESOS_QUIETOS * a->error[j];
+	}
+	gsl_matrix_free(cov);
+	gsl_vector_free(pesos);
+	gsl_multifit_nlinear_free(w);
+	return quieto;
+}
+
+// The mean sample of the BORDE channels from c inwards (paso 1 from the left
+// end, -1 from the right) and the mean channel they stand at.
+void borde(const float *Li, const Region &r, int paso, double *x, double *y)
+{
+	long long c = paso > 0 ? r.desde : r.hasta;
+	double sx = 0, sy = 0;
+	int validas = 0;
+	for (int k = 0; k < BORDE && c >= r.desde && c <= r.hasta; k++, c += paso)
+		if (!std::isnan(Li[c])) {
+			sx += static_cast<double>(c);
+			sy += Li[c];
+			validas++;
+		}
+	*x = validas > 0 ? sx / validas : static_cast<double>(c);
+	*y = validas > 0 ? sy / validas : 0;
+}
+
+// The straight line through the region's two ends: its value at medio and its slope.
+void linea_de_bordes(const float *Li, const Region &r, double medio, double *a, double *b)
+{
+	double xi, yi, xd, yd;
+	borde(Li, r, 1, &xi, &yi);
+	borde(Li, r, -1, &xd, &yd);
+	*b = xd > xi ? (yd - yi) / (xd - xi) : 0;
+	*a = yi + *b * (medio - xi);
+}
+
+// Starting values: the line through the ends, the counts above it, the top and width found.
+void inicio(const float *Li, const Region &r, const Datos &d, double mu, double fwhm, Ajuste *a)
+{
+	linea_de_bordes(Li, r, d.medio, &a->p[P_A], &a->p[P_B]);
+	double neto = 0;
+	for (size_t i = 0; i < d.x.size(); i++)
+		neto += d.y[i] - (a->p[P_A] + a->p[P_B] * (d.x[i] - d.medio));
+	a->p[P_AREA] = std::max(neto, 1.0);
+	a->p[P_MU] = mu - d.medio;
+	a->p[P_SIGMA] = std::max(fwhm / FWHM_POR_SIGMA, SIGMA_INICIAL_MINIMA);
+}
+
+// Fits the region from a start (mu, fwhm), or from the last fit when there is one.
+Ajuste ajusta(const float *Li, const Region &r, double mu, double fwhm, const Ajuste *previo)
+{
+	Datos d = datos_de(Li, r);
+	Ajuste a;
+	if (d.x.size() <= N_PARAM)
+		return a;
+	inicio(Li, r, d, mu, fwhm, &a);
+	if (previo) { // its mu and line are measured from channel 0
+		std::copy(previo->p, previo->p + N_PARAM, a.p);
+		a.p[P_MU] -= d.medio;
+		a.p[P_A] += a.p[P_B] * d.medio;
+	}
+	a.bien = itera_pesos(d, previo == nullptr, &a);
+	a.chi2_gl = a.bien ? desviacion(d, a.p) / static_cast<double>(d.x.size() - N_PARAM) : 0;
+	a.p[P_MU] += d.medio;
+	a.p[P_SIGMA] = std::fabs(a.p[P_SIGMA]);
+	a.p[P_A] -= a.p[P_B] * d.medio; // the line now at channel 0
+	return a;
+}
+
+double fondo_en(const Ajuste &a, double c)
+{
+	return a.p[P_A] + a.p[P_B] * c;
+}
+
+// The nearest local maximum of the smoothed counts the way of paso, past
+// VECINO_FWHM * fwhm from mu, that stands out of the fit; 0 when none.
+long long vecino(const Suave &s, const Region &r, const Ajuste &a, int paso)
+{
+	double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
+	long long desde = std::llround(a.p[P_MU] + paso * VECINO_FWHM * fwhm);
+	for (long long c = desde; c >= r.desde && c <= r.hasta; c += paso) {
+		double v = s.en(c);
+		if (encima(s.en(c - 1), v) || encima(s.en(c + 1), v))
+			continue;
+		double m =
+		    fondo_en(a, static_cast<double>(c)) + a.p[P_AREA] * fraccion(c, a.p[P_MU], a.p[P_SIGMA]);
+		if (v - m > SIGMAS_VECINO * std::sqrt(std::max(m, 1.0) / (2 * s.radio + 1)))
+			return c;
+	}
+	return 0;
+}
+
+// The region a fit asks for, with each side kept clear of a neighbouring peak.
+Region region_de_ajuste(const Suave &s, const Ajuste &a)
+{
+	int n = s.n;
+	double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
+	Region r = region_en_torno(a.p[P_MU], fwhm);
+	Region dentro = {std::max(1LL, r.desde), std::min<long long>(n, r.hasta)};
+	long long margen = std::llround(VECINO_FWHM * fwhm);
+	long long cerca_izq = std::llround(a.p[P_MU]) - margen, cerca_der = std::llround(a.p[P_MU]) + margen;
+	if (long long v = vecino(s, dentro, a, -1))
+		r.desde = std::min(cerca_izq, std::max(r.desde, v + margen));
+	if (long long v = vecino(s, dentro, a, 1))
+		r.hasta = std::max(cerca_der, std::min(r.hasta, v - margen));
+	return r;
+}
+
+// Whether the fit's Gaussian lies in its region, as wide as a line can be
+// there (which also keeps every channel computed from it in range).
+bool cabe(const Ajuste &a, const Region &r)
+{
+	return a.p[P_MU] >= r.desde && a.p[P_MU] <= r.hasta && a.p[P_SIGMA] >= SIGMA_MINIMA &&
+	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
+}
+
+bool es_un_pico(const Ajuste &a, const Region &r)
+{
+	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA];
+}
+
+// Gross counts over the region (clipped to the spectrum) and net of the line through its ends.
+void suma_region(const float *Li, int n, Region r, MedidaPico *m)
+{
+	r = {std::max(1LL, r.desde), std::min<long long>(n, r.hasta)};
+	m->desde = static_cast<int>(r.desde);
+	m->hasta = static_cast<int>(r.hasta);
+	double a, b, medio = (r.desde + r.hasta) / 2.0;
+	linea_de_bordes(Li, r, medio, &a, &b);
+	m->bruto = m->fondo = 0;
+	for (long long c = r.desde; c <= r.hasta; c++)
+		if (!std::isnan(Li[c])) {
+			m->bruto += Li[c];
+			m->fondo += a + b * (static_cast<double>(c) - medio);
+		}
+	m->neto = m->bruto - m->fondo;
+}
+
+void adopta_ajuste(const Ajuste &a, MedidaPico *m)
+{
+	m->ajustado = true;
+	m->area = a.p[P_AREA];
+	m->error_area = a.error[P_AREA];
+	m->centroide = a.p[P_MU];
+	m->error_centroide = a.error[P_MU];
+	m->sigma = a.p[P_SIGMA];
+	m->error_sigma = a.error[P_SIGMA];
+	m->chi2_gl = a.chi2_gl;
+	m->fondo_a = a.p[P_A];
+	m->fondo_b = a.p[P_B];
+	m->fondo = 0;
+	for (int c = m->desde; c <= m->hasta; c++)
+		m->fondo += fondo_en(a, c);
+}
+
+} // namespace
+
+namespace {
+
+long long sube(const Suave &s, long long j)
+{
+	for (int k = 0; k < s.n; k++) {
+		double v = s.en(j), izq = s.en(j - 1), der = s.en(j + 1);
+		if (j < s.n && encima(der, v) && !encima(izq, der))
+			j++;
+		else if (j > 1 && encima(izq, v))
+			j--;
+		else
+			break;
+	}
+	return j;
+}
+
+// The top, its width and the smoothing that found them.
+struct Cumbre {
+	long long cima;
+	double fwhm;
+	Suave s;
+};
+
+bool ultimo_suavizado(const Cumbre &t);
+
+// Climbs from t's top with t's smoothing; then with ever wider smoothing,
+// each climb from the last top, until the top found stands out of its noise.
+void cumbre(Cumbre *t)
+{
+	for (;; t->s.radio *= 2) {
+		t->cima = sube(t->s, t->cima);
+		double realce = 0;
+		t->fwhm = ancho_a_media_altura(t->s, t->cima, &realce);
+		if (realce >= SIGMAS_CUMBRE || ultimo_suavizado(*t))
+			return;
+	}
+}
+
+bool ultimo_suavizado(const Cumbre &t)
+{
+	return 2 * t.s.radio > SUAVIZADO_MAXIMO;
+}
+
+} // namespace
+
+int cima_de(const float *Li, int n, int c)
+{
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	cumbre(&t);
+	return static_cast<int>(t.cima);
+}
+
+namespace {
+
+// The fit over a region that follows it until it stays put, from a top and
+// a first width; the region it ends on goes into *r.
+bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
+{
+	*r = region_en_torno(static_cast<double>(t.cima), fwhm);
+	if (fwhm <= 0 || r->desde < 1 || r->hasta > t.s.n)
+		return false; // no width, or cut by the spectrum's end
+	*a = Ajuste{};
+	for (int k = 0; k < MAX_REGIONES; k++) {
+		Ajuste previo = *a;
+		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(t.cima);
+		*a = ajusta(t.s.Li, *r, mu, fwhm, previo.bien ? &previo : nullptr);
+		if (!a->bien || !cabe(*a, *r))
+			return false;
+		Region nueva = region_de_ajuste(t.s, *a);
+		if (nueva.desde < 1 || nueva.hasta > t.s.n)
+			return false;
+		if (nueva == *r || k + 1 == MAX_REGIONES)
+			break; // a stays the fit over r
+		*r = nueva;
+	}
+	return es_un_pico(*a, *r);
+}
+
+} // namespace
+
+// From the width found, or half of it when that gives no peak, then from
+// the top that wider smoothing reaches; every way out with no peak gives the
+// summed counts of the last region tried.
+MedidaPico mide_pico(const float *Li, int n, int c)
+{
+	gsl_set_error_handler_off(); // GSL's default handler would end the program
+	MedidaPico m;
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	cumbre(&t);
+	Region r{};
+	Ajuste a;
+	bool bien = false;
+	for (;;) {
+		bien = sigue_region(t, t.fwhm, &r, &a) || sigue_region(t, t.fwhm / 2, &r, &a);
+		if (bien || ultimo_suavizado(t))
+			break;
+		t.s.radio *= 2; // a narrow bump on a wide line: climb on over more smoothing
+		cumbre(&t);
+	}
+	m.cima = static_cast<int>(t.cima);
+	suma_region(Li, n, r, &m);
+	if (bien)
+		adopta_ajuste(a, &m);
+	return m;
+}
+
+double cuentas_ajustadas(const MedidaPico &m, double c)
+{
+	return m.fondo_a + m.fondo_b * c + m.area * fraccion(c, m.centroide, m.sigma);
+}
+
+double posicion(const MedidaPico &m)
+{
+	return m.ajustado ? m.centroide : m.cima;
+}

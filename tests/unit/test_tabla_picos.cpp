@@ -1,0 +1,101 @@
+// The list of measured peaks and their table: the same peak measured again
+// takes its old place, rows come in channel order, every number reads back
+// as the same double, and a failed fit leaves its fit columns empty.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fichero.h"
+#include "medidas.h"
+#include "textos.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> filas(const std::string &tabla)
+{
+	std::vector<std::vector<std::string>> f;
+	std::stringstream in(tabla);
+	std::string linea;
+	while (std::getline(in, linea)) {
+		std::vector<std::string> campos(1);
+		for (char c : linea)
+			if (c == '\t')
+				campos.emplace_back();
+			else
+				campos.back() += c;
+		f.push_back(campos);
+	}
+	return f;
+}
+
+MedidaPico ajustado(double centroide)
+{
+	MedidaPico m;
+	m.ajustado = true;
+	m.centroide = centroide;
+	m.error_centroide = 0.0123456789012345;
+	m.sigma = 2.10987654321;
+	m.area = 12345.678901234567;
+	m.error_area = 111.11111111111;
+	m.fondo = 987.6543210987;
+	m.chi2_gl = 1.0472;
+	return m;
+}
+
+double lee(const std::string &s)
+{
+	return std::strtod(s.c_str(), nullptr);
+}
+
+} // namespace
+
+TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
+{
+	std::vector<MedidaPico> lista;
+	EXPECT_EQ(anota_pico(lista, ajustado(700.123456789)), 0u);
+	MedidaPico fallido;
+	fallido.cima = 300;
+	fallido.neto = -3.25;
+	fallido.fondo = 77.5;
+	EXPECT_EQ(anota_pico(lista, fallido), 1u);
+	MedidaPico otra_vez = ajustado(701.2); // within half its FWHM (2.48 channels)
+	EXPECT_EQ(anota_pico(lista, otra_vez), 0u);
+	ASSERT_EQ(lista.size(), 2u);
+	EXPECT_EQ(lista[0].centroide, 701.2);
+
+	const float al = 0.5f, bl = 10.25f;
+	auto f = filas(tabla_picos(lista, al, bl));
+	ASSERT_EQ(f.size(), 3u);
+	EXPECT_EQ(f[0], filas(CABECERA_PICOS)[0]);
+	const std::vector<std::string> fallo = {"300", "",     "155.125", "", "", "-3.25",
+	                                        "",    "77.5", "",        "", ""};
+	EXPECT_EQ(f[1], fallo);
+	const MedidaPico &m = lista[0];
+	const auto &r = f[2];
+	ASSERT_EQ(r.size(), 11u);
+	EXPECT_EQ(lee(r[0]), m.centroide);
+	EXPECT_EQ(lee(r[1]), m.error_centroide);
+	EXPECT_EQ(lee(r[2]), (m.centroide + 10.25) * 0.5);
+	EXPECT_EQ(lee(r[3]), FWHM_POR_SIGMA * m.sigma);
+	EXPECT_EQ(lee(r[4]), FWHM_POR_SIGMA * m.sigma * 0.5);
+	EXPECT_EQ(lee(r[5]), m.area);
+	EXPECT_EQ(lee(r[6]), m.error_area);
+	EXPECT_EQ(lee(r[7]), m.fondo);
+	EXPECT_EQ(lee(r[8]), m.chi2_gl);
+	EXPECT_EQ(r[9] + r[10], "");
+	// Uncalibrated: no wavelength, no width in it.
+	auto sin = filas(tabla_picos(lista, 0, 0));
+	EXPECT_EQ(sin[2][2] + sin[2][4], "");
+}
+
+TEST(TablaPicos, NombrePropuesto)
+{
+	char nombre[TAM_NOMBRE];
+	nombre_tabla_picos("/datos/kelp.Spe", nombre);
+	EXPECT_STREQ(nombre, "/datos/kelp-picos.tsv");
+	nombre_tabla_picos("/dat.os/kelp", nombre);
+	EXPECT_STREQ(nombre, "/dat.os/kelp-picos.tsv");
+}
