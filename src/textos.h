@@ -34,6 +34,10 @@ constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibrac
 constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ",
                                        DIALOGO_CALIBRA_1.formato, DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y,
                                        DIALOGO_CALIBRA_1.ancho_campo};
+// Every message box (load and save failures, notices, the replace question):
+// where the load dialog stands, so that a failed load's message shows where
+// the name was typed.  Its lines and buttons are its format.
+constexpr Dialogo DIALOGO_AVISO = {"Aviso", nullptr, DIALOGO_CARGA.x, DIALOGO_CARGA.y, 0};
 // The exit dialog's format is the help text, `info` (menu.cpp).
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};
