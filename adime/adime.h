@@ -9,10 +9,11 @@
 int adime_init(void);
 
 // Idle hook: called with the running dialog's objects on every pass of any
-// dialog's loop in which no key is waiting.  Null for none.  A pass in which
-// nothing happened (no key waiting or held, the pointer still, nothing to
-// redraw) is followed by a sleep of 10 ms, so an idle window costs next to
-// nothing while a tapped key is still seen.
+// dialog's loop (a message box's aside) in which no key is waiting.  Null for
+// none.  A pass in which nothing happened (no key waiting or held, the
+// pointer still, nothing to redraw) is followed by a sleep of 10 ms, in a
+// message box too, so an idle window costs next to nothing while a tapped
+// key is still seen.
 extern void (*adime_callback)(DIALOG *d);
 
 // Called with a dialog's title once it is first drawn on the screen, so that a

@@ -114,7 +114,9 @@ def un_intento(estado):
         espera(lambda: xvfb.poll() is not None, PLAZO_S)
         quedan = (programa.poll() is None) + (xvfb.poll() is None)
         cores = [n for n in os.listdir(carpeta) if n.startswith("core")]
-        return a_tiempo, len(cores), quedan
+        como = programa.poll()
+        como = None if como is None else "signal %d" % -como if como < 0 else "status %d" % como
+        return a_tiempo, len(cores), quedan, como
     finally:
         for p in (programa, xvfb):
             if p.poll() is None:
@@ -127,6 +129,7 @@ def main():
     print("program: %s, %d tries per state, deadline %.1f s" % (BINARIO, INTENTOS, PLAZO_S))
     for estado, nombre in (("menu", "the command menu"), ("dialogo", "the load dialog"), ("caja", "a message box")):
         a_tiempo = cores = quedan = fallidos = 0
+        finales = {}
         for _ in range(INTENTOS):
             r = un_intento(estado)
             if r is None:
@@ -135,10 +138,13 @@ def main():
             a_tiempo += r[0]
             cores += r[1]
             quedan += r[2]
+            if r[3]:
+                finales[r[3]] = finales.get(r[3], 0) + 1
         hechos = INTENTOS - fallidos
         print("%-17s gone within %.0f s: %2d of %d; core files: %d; processes left: %d%s" % (
             nombre + ":", PLAZO_S, a_tiempo, hechos, cores, quedan,
             "; %d never reached the state" % fallidos if fallidos else ""))
+        print("  ended by: " + ", ".join("%s (%d)" % (k, v) for k, v in sorted(finales.items())))
         sys.stdout.flush()
 
 
