@@ -17,6 +17,15 @@ constexpr mode_t BITS_PERMISO = 07777;
 // The name of the new file while a replacement writes it, else null.
 std::atomic<const char *> temporal_en_curso{nullptr};
 
+// Names the new file to borra_temporal_en_curso for as long as it lives.
+class EnCurso {
+public:
+	explicit EnCurso(const std::string &temporal) { temporal_en_curso = temporal.c_str(); }
+	~EnCurso() { temporal_en_curso = nullptr; }
+	EnCurso(const EnCurso &) = delete;
+	EnCurso &operator=(const EnCurso &) = delete;
+};
+
 // The file that the save replaces: the target of a symbolic link, so that the
 // link stays a link.
 std::string destino_de(const char *ruta)
@@ -76,18 +85,17 @@ bool reemplaza_fichero(const char *ruta, const std::string &sufijo,
 	int fd = crea_temporal(destino, sufijo, &temporal);
 	if (fd < 0)
 		return false;
-	temporal_en_curso = temporal.c_str();
+	EnCurso en_curso(temporal);
 	if (existe)
 		copia_permisos(fd, viejo);
 	bool bien = escribe(temporal, fd) && fsync(fd) == 0;
 	bien = close(fd) == 0 && bien;
-	bien = bien && rename(temporal.c_str(), destino.c_str()) == 0;
-	if (!bien)
+	if (!bien || rename(temporal.c_str(), destino.c_str()) != 0) {
 		unlink(temporal.c_str());
-	temporal_en_curso = nullptr;
-	if (bien)
-		sincroniza_carpeta(destino);
-	return bien;
+		return false;
+	}
+	sincroniza_carpeta(destino);
+	return true;
 }
 
 void borra_temporal_en_curso()
