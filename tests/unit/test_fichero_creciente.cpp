@@ -39,7 +39,7 @@ protected:
 	std::string inicial;
 	int fd = -1;
 	struct stat al_abrir = {};
-	std::atomic<bool> parar{false};
+	std::atomic<bool> parar{false}, parado{false};
 	std::thread anadidor;
 
 	void SetUp() override
@@ -52,8 +52,9 @@ protected:
 		ASSERT_EQ(fstat(fd, &al_abrir), 0);
 		anadidor = std::thread([this] { anade(); });
 		struct stat ahora = {};
-		while (fstat(fd, &ahora) == 0 && ahora.st_size < al_abrir.st_size + CRECE_ANTES)
+		while (!parado && fstat(fd, &ahora) == 0 && ahora.st_size < al_abrir.st_size + CRECE_ANTES)
 			std::this_thread::yield();
+		ASSERT_GE(ahora.st_size, al_abrir.st_size + CRECE_ANTES) << "the appending stopped";
 	}
 	void TearDown() override
 	{
@@ -71,6 +72,7 @@ protected:
 			if (write(a, bloque.data(), bloque.size()) < 0)
 				break;
 		close(a);
+		parado = true;
 	}
 };
 
