@@ -9,10 +9,11 @@
 int adime_init(void);
 
 // Idle hook: called with the running dialog's objects on every pass of any
-// dialog's loop in which no key is waiting.  Null for none.  A pass in which
-// nothing happened (no key waiting or held, the pointer still, nothing to
-// redraw) is followed by a sleep of 10 ms, so an idle window costs next to
-// nothing while a tapped key is still seen.
+// dialog's loop (a message box's aside) in which no key is waiting.  Null for
+// none.  A pass in which nothing happened (no key waiting or held, the
+// pointer still, nothing to redraw) is followed by a sleep of 10 ms, in a
+// message box too, so an idle window costs next to nothing while a tapped
+// key is still seen.
 extern void (*adime_callback)(DIALOG *d);
 
 // Called with a dialog's title once it is first drawn on the screen, so that a
@@ -34,6 +35,19 @@ int adime_dialogf(const char *title, int x, int y, int field_w, const char *form
 // whose callback is null closes it with its own index).  Any edited values are
 // copied back when it closes.  Esc does nothing unless a button has it.
 int adime_lowlevel_dialogf(const char *title, int x, int y, int field_w, const char *format, ...);
+
+// A message box: the lines of text (a null-terminated array) over a centred
+// row of buttons (their texts, a null-terminated array), with title in its
+// title bar and its top-left corner at (x, y), in the colours of every
+// dialog.  The first button has the focus; Enter and Space press the focused
+// button, Tab and the arrows move the focus, and keys[i] (a letter, either
+// case; 0 for none; keys may be null) presses button i.  Returns the pressed
+// button's 1-based place, or 0 for Esc, which never presses a button.  Keys
+// typed before it opened are dropped, and the idle hook is not called while
+// it is open: a message waits for its answer.  -1, with no box shown, when
+// there is no graphics mode.
+int adime_alert(const char *title, int x, int y, const char *const lines[], const char *const buttons[],
+                const int keys[]);
 
 // The callback type of a %buttonrow: gets the pressed button's object and its
 // 1-based index in the row; 0 keeps the dialog open.

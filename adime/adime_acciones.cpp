@@ -119,8 +119,9 @@ int boton_proc(int msg, DIALOG *d, int c)
 }
 
 // Sees every key that the focused object left unused (Allegro's MSG_XCHAR) and
-// presses the button whose shortcut it is.  Esc with no button of its own is
-// swallowed: Allegro would otherwise close the dialog without a result.
+// presses the button whose shortcut it is.  Esc with no button of its own
+// closes a message box with its own result, and is swallowed elsewhere:
+// Allegro would otherwise close the dialog without a result.
 int atajos_proc(int msg, DIALOG *d, int c)
 {
 	if (msg != MSG_XCHAR)
@@ -133,7 +134,12 @@ int atajos_proc(int msg, DIALOG *d, int c)
 			if (activo(boton) && coincide(atajo, caracter, scancode))
 				return D_USED_CHAR | object_message(&boton, MSG_KEY, c);
 	}
-	return scancode == KEY_ESC ? D_USED_CHAR : D_O_K;
+	if (scancode != KEY_ESC)
+		return D_O_K;
+	if (!ctx.esc_cierra)
+		return D_USED_CHAR;
+	ctx.resultado = RESULTADO_ESC;
+	return D_USED_CHAR | D_CLOSE;
 }
 
 } // namespace adime

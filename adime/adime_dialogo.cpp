@@ -211,6 +211,12 @@ bool analiza_y_dispone(Contexto &c, const char *titulo, int x, int y, int ancho_
 	}
 	if (!analiza_formato(formato, c.campos, error))
 		return false;
+	dispone_campos(c, titulo, x, y, ancho_campo);
+	return true;
+}
+
+void dispone_campos(Contexto &c, const char *titulo, int x, int y, int ancho_campo)
+{
 	c.titulo = titulo ? titulo : "";
 	Peticion p;
 	p.titulo = c.titulo;
@@ -222,7 +228,6 @@ bool analiza_y_dispone(Contexto &c, const char *titulo, int x, int y, int ancho_
 	p.alto_pantalla = SCREEN_H;
 	p.ancho_texto = [](const std::string &s) { return text_length(font, s.c_str()); };
 	c.disposicion = dispone(c.campos, p);
-	return true;
 }
 
 void construye_objetos(Contexto &c)

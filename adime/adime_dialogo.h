@@ -2,7 +2,7 @@
 // the geometry, the Allegro objects with their edit buffers, and what each
 // button does.  analiza_y_dispone and construye_objetos build it all,
 // ejecuta_dialogo runs it (adime_bucle.cpp), the button and shortcut objects
-// live in adime_acciones.cpp.
+// live in adime_acciones.cpp, the message box in adime_aviso.cpp.
 #pragma once
 
 #include <allegro.h>
@@ -46,6 +46,7 @@ struct Contexto {
 
 	std::string titulo;
 	bool ok_cancelar = false;
+	bool esc_cierra = false; // Esc closes it with RESULTADO_ESC (a message box)
 	std::vector<Campo> campos;
 	std::vector<Enlace> enlaces; // one per field
 	Disposicion disposicion;
@@ -61,12 +62,16 @@ struct Contexto {
 constexpr int RESULTADO_OK = 1;
 constexpr int RESULTADO_CANCELAR = 2;
 constexpr int RESULTADO_ERROR = -1;
+constexpr int RESULTADO_ESC = 0; // a message box closed with Esc
 
 // Parses the format and lays the dialog out for the current screen; false with
 // a message when the format is malformed.  `enlaces` is filled by the caller
 // from the variable arguments before the objects are built.
 bool analiza_y_dispone(Contexto &c, const char *titulo, int x, int y, int ancho_campo, const char *formato,
                        std::string &error);
+
+// Lays out fields already in c.campos, as analiza_y_dispone does after parsing.
+void dispone_campos(Contexto &c, const char *titulo, int x, int y, int ancho_campo);
 
 // Builds the Allegro objects, loading the edit buffers from the variables.
 void construye_objetos(Contexto &c);

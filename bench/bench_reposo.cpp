@@ -1,8 +1,9 @@
 // What an open window costs and how quickly it answers, measured on the real
 // program under a private Xvfb: the processor it uses while idle in the
-// command menu and in a calibration dialog, the delay from a key press to the
-// plot that it causes, and the pace of a held key.  Run with another binary's
-// path as its argument to measure that one the same way.
+// command menu, in a calibration dialog and with a message box open, the
+// delay from a key press to the plot that it causes, and the pace of a held
+// key.  Run with another binary's path as its argument to measure that one
+// the same way.
 
 #include <algorithm>
 #include <chrono>
@@ -138,6 +139,20 @@ double pasos_por_segundo(const arnes::Xvfb &x)
 	return cambios / SOSTENIDA_S;
 }
 
+// Leaves the calibration and loads a file that is not there: its message
+// stays open.  The load dialog opens with its name selected, so typing
+// replaces it.
+void abre_un_mensaje(const arnes::Xvfb &x)
+{
+	for (const char *tecla : {"Escape", "l"}) {
+		arnes::tecla(x, tecla);
+		arnes::duerme_ms(ASENTAR_MS);
+	}
+	arnes::escribe(x, "no-existe.txt");
+	arnes::tecla(x, "Return");
+	arnes::duerme_ms(ASENTAR_MS);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,5 +184,7 @@ int main(int argc, char **argv)
 	arnes::tecla(x, "c");
 	arnes::duerme_ms(ASENTAR_MS);
 	uso_en_reposo("a calibration dialog:", pid);
+	abre_un_mensaje(x);
+	uso_en_reposo("a message box:", pid);
 	return 0;
 }

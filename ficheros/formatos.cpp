@@ -6,6 +6,7 @@
 // Start at lee_espectro_en_bloques.
 #include "formatos.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -132,6 +133,7 @@ int detecta_descriptor(int fd, const struct stat &st, FormaColumnas *forma)
 	ssize_t n = lee_prefijo(fd, prefijo);
 	if (n < 0)
 		return -1;
+	n = std::min(n, ssize_t(st.st_size)); // not what was added after the open
 	return detecta(prefijo, size_t(n), size_t(st.st_size) <= TAM_PREFIJO, forma);
 }
 

@@ -20,6 +20,8 @@ constexpr char PUNTO = '.';
 constexpr size_t TAM_MIRADA_ATRAS = 4096;
 
 // Brings more of the file, keeping [p, fin); false when nothing more came.
+// The file ends where it ended when it was opened (s.st): what is added since
+// is not read.
 bool rellena(Lineas &s)
 {
 	if (s.final || s.error || s.fd < 0)
@@ -37,8 +39,9 @@ bool rellena(Lineas &s)
 	}
 	std::memmove(s.buf, s.p, resto);
 	size_t quiero = s.cap - resto;
-	if (s.hasta >= 0 && off_t(quiero) > s.hasta - s.leido)
-		quiero = size_t(s.hasta - s.leido);
+	off_t hasta = s.hasta >= 0 ? s.hasta : s.st.st_size;
+	if (off_t(quiero) > hasta - s.leido)
+		quiero = s.leido < hasta ? size_t(hasta - s.leido) : 0;
 	ssize_t r = 0;
 	while (quiero > 0 && (r = pread(s.fd, s.buf + resto, quiero, s.leido)) < 0 && errno == EINTR) {
 	}

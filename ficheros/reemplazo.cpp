@@ -1,6 +1,7 @@
 // See reemplazo.h.
 #include "reemplazo.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -12,6 +13,18 @@ namespace {
 constexpr int INTENTOS_TEMPORAL = 100;
 constexpr mode_t MODO_NUEVO = 0666; // as fopen creates it, before the umask
 constexpr mode_t BITS_PERMISO = 07777;
+
+// The name of the new file while a replacement writes it, else null.
+std::atomic<const char *> temporal_en_curso{nullptr};
+
+// Names the new file to borra_temporal_en_curso for as long as it lives.
+class EnCurso {
+public:
+	explicit EnCurso(const std::string &temporal) { temporal_en_curso = temporal.c_str(); }
+	~EnCurso() { temporal_en_curso = nullptr; }
+	EnCurso(const EnCurso &) = delete;
+	EnCurso &operator=(const EnCurso &) = delete;
+};
 
 // The file that the save replaces: the target of a symbolic link, so that the
 // link stays a link.
@@ -72,6 +85,7 @@ bool reemplaza_fichero(const char *ruta, const std::string &sufijo,
 	int fd = crea_temporal(destino, sufijo, &temporal);
 	if (fd < 0)
 		return false;
+	EnCurso en_curso(temporal);
 	if (existe)
 		copia_permisos(fd, viejo);
 	bool bien = escribe(temporal, fd) && fsync(fd) == 0;
@@ -82,4 +96,11 @@ bool reemplaza_fichero(const char *ruta, const std::string &sufijo,
 	}
 	sincroniza_carpeta(destino);
 	return true;
+}
+
+void borra_temporal_en_curso()
+{
+	static_assert(std::atomic<const char *>::is_always_lock_free, "read from a signal handler");
+	if (const char *temporal = temporal_en_curso.load())
+		unlink(temporal);
 }

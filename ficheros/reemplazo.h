@@ -14,3 +14,8 @@
 // is then as it was and no new file is left behind.
 bool reemplaza_fichero(const char *ruta, const std::string &sufijo,
                        const std::function<bool(const std::string &temporal, int fd)> &escribe);
+
+// Removes the new file of a replacement under way, if any, so that a program
+// ending at once leaves only the old file behind (the rename then fails, and
+// the old file stays).  Async-signal-safe: a signal handler may call it.
+void borra_temporal_en_curso();

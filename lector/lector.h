@@ -61,7 +61,7 @@ struct Fuente {
 	size_t tope = 0;  // the buffer never grows past this (the file's size + 1)
 	off_t leido = 0;  // the file offset of fin
 	off_t hasta = -1; // where this window's part of the file ends (-1: at its end)
-	off_t tamano = 0;
+	off_t tamano = 0; // the file's size when it was opened: nothing past it is read
 	int error = LECTOR_BIEN;
 	off_t parada = -1; // where a read that went on in a second window stopped
 };

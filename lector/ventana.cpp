@@ -48,8 +48,6 @@ const char *ultimo_blanco(const char *desde, const char *fin, const char *nada)
 bool agranda(Fuente &f)
 {
 	size_t nueva = f.cap * 2 < f.tope ? f.cap * 2 : f.tope;
-	if (nueva <= f.cap) // the file has grown since we measured it
-		nueva = f.cap * 2;
 	auto b = static_cast<char *>(std::realloc(f.buf, nueva));
 	if (!b) {
 		f.error = LECTOR_SIN_MEMORIA;
@@ -63,11 +61,14 @@ bool agranda(Fuente &f)
 	return true;
 }
 
-// Reads the next bytes of the window's part of the file.
+// Reads the next bytes of the window's part of the file.  The file ends where
+// it ended when it was opened: what is added since is not read, so a file that
+// keeps growing neither keeps the load going nor makes it hold more.
 ssize_t lee_sin_interrupcion(Fuente &f, char *b, size_t n)
 {
-	if (f.hasta >= 0 && off_t(n) > f.hasta - f.leido)
-		n = size_t(f.hasta - f.leido);
+	off_t fin = f.hasta >= 0 ? f.hasta : f.tamano;
+	if (off_t(n) > fin - f.leido)
+		n = f.leido < fin ? size_t(fin - f.leido) : 0;
 	ssize_t r = 0;
 	while (n > 0 && (r = pread(f.fd, b, n, f.leido)) < 0 && errno == EINTR) {
 	}
@@ -345,8 +346,9 @@ Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t 
 {
 	Fuente g;
 	Muestras s;
-	struct stat st;
-	if (fstat(f.fd, &st) != 0 || !reserva(s, CAPACIDAD_INICIAL))
+	struct stat st = {};
+	st.st_size = f.tamano; // the size at the open, not the file's size now
+	if (!reserva(s, CAPACIDAD_INICIAL))
 		return lee_muestras_en_serie(f, m, limite);
 	abre_ventana(g, f.fd, st, tam_bloque, corte);
 	f.hasta = corte;

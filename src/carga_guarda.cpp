@@ -31,7 +31,8 @@ constexpr int RESULTADO_OK = 1;
 
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
-// Allegro's message box answers 3 for Esc whatever its buttons: never the second.
+// Only the "Reemplazar" button (or its letter) replaces: Enter on the first
+// and Esc, which presses no button, both keep the file.
 constexpr int BOTON_REEMPLAZAR = 2;
 constexpr int TECLA_REEMPLAZAR = 'r';
 
@@ -39,17 +40,14 @@ constexpr int TECLA_REEMPLAZAR = 'r';
 // with room to spare on either side of it.
 constexpr int MARGEN_AVISO = 48;
 
-// Allegro's message box with one or two buttons; the pressed button's number,
-// or 3 for Esc.  As in every other dialog the focus stays on the button the
-// keyboard is on: left to follow the pointer, a pointer that leaves the box
-// takes the focus with it, and Enter then does nothing.
+// The dialog layer's message box with one or two buttons (boton2 and linea2
+// may be null); the pressed button's number, or 0 for Esc.
 int pregunta(const char *linea1, const char *linea2, const char *boton1, const char *boton2, int tecla2)
 {
-	int foco_raton = gui_mouse_focus;
-	gui_mouse_focus = FALSE;
-	int boton = alert3(linea1, linea2, nullptr, boton1, boton2, nullptr, 0, tecla2, 0);
-	gui_mouse_focus = foco_raton;
-	return boton;
+	const char *const lineas[] = {linea1, linea2, nullptr};
+	const char *const botones[] = {boton1, boton2, nullptr};
+	const int teclas[] = {0, tecla2};
+	return adime_alert(DIALOGO_AVISO.titulo, DIALOGO_AVISO.x, DIALOGO_AVISO.y, lineas, botones, teclas);
 }
 
 int ancho_en_pantalla(const std::string &texto)

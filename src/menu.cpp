@@ -15,6 +15,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "fondo.h"
+#include "fin_de_sesion.h"
 #include "hojea.h"
 #include "medidas.h"
 #include "navega.h"
@@ -103,6 +104,7 @@ int inicializo_graficos()
 		std::printf("Error instalando ALLEGRO\n");
 		return FALLO;
 	}
+	vigila_fin_de_sesion(); // in place of the handlers that allegro_init set
 	antes_del_reloj();
 	if (install_timer() != 0)
 		return falla("Fallo al instalar timer.\n");

@@ -61,6 +61,10 @@ constexpr const char *PICO_NETAS = "Cuentas netas: %.1f";
 constexpr const char *CABECERA_PICOS =
     "canal\terror_canal\tlongitud\tfwhm_canales\tfwhm\tarea\terror_area\tfondo\tchi2_gl\tconocida\tresiduo";
 
+// Every message box (load and save failures, notices, the replace question):
+// where the load dialog stands, so that a failed load's message shows where
+// the name was typed.  Its lines and buttons are its format.
+constexpr Dialogo DIALOGO_AVISO = {"Aviso", nullptr, DIALOGO_CARGA.x, DIALOGO_CARGA.y, 0};
 // The exit dialog's format is the help text, `info` (menu.cpp).
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};

@@ -23,6 +23,7 @@ public:
 	const std::string &display() const { return display_; }
 	int ancho() const { return ancho_; }
 	int alto() const { return alto_; }
+	int pid() const { return pid_; } // for a test that ends the server itself
 	// Sets DISPLAY in this process, for tests that open Allegro themselves.
 	void usa_en_este_proceso() const;
 

@@ -16,6 +16,7 @@ namespace {
 constexpr double ESPERA_ARRANQUE = 40;
 // Long enough for the program to see the pointer where it was moved.
 constexpr int PAUSA_RATON_MS = 300;
+constexpr int DENTRO_DE_LA_CAJA = 20; // pixels from a message box's corner, on its text
 constexpr uint32_t ROJO_CURVA = 0xFF0000;
 
 struct Resultado {
@@ -105,11 +106,11 @@ TEST(LineaOrdenes, UnFicheroQueNoSeLeeLoDiceComoLeerDatosYSigueSinEspectro)
 		                           ESPERA_ARRANQUE);
 	};
 	ASSERT_TRUE(en_pantalla("No se puede abrir el fichero no-existe.txt"));
-	// The pointer crosses the box, which opens in the middle of the window, and
+	// The pointer crosses the box (its corner is where the box stands) and
 	// leaves it: Enter must still reach the OK button.
 	auto v = arnes::busca_ventana(x);
 	ASSERT_TRUE(v.has_value());
-	arnes::mueve_raton(x, v->ancho / 2, v->alto / 2);
+	arnes::mueve_raton(x, DIALOGO_AVISO.x + DENTRO_DE_LA_CAJA, DIALOGO_AVISO.y + DENTRO_DE_LA_CAJA);
 	arnes::duerme_ms(PAUSA_RATON_MS);
 	arnes::mueve_raton(x, v->ancho / 2, v->alto - 1);
 	arnes::raton_fuera(x);

@@ -1,6 +1,6 @@
 // Replacing a file through a new one beside it: what a failed writer leaves,
-// and what a writer that opens the new file by its name (as Allegro's picture
-// saver does) leaves.
+// what a writer that opens the new file by its name (as Allegro's picture
+// saver does) leaves, and what a save cut short by the program's end leaves.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -70,4 +70,21 @@ TEST_F(Reemplazo, UnaCarpetaEnLugarDelFicheroNoSeToca)
 	                               [&](const std::string &, int) { return llamado = true; }));
 	EXPECT_FALSE(llamado);
 	EXPECT_TRUE(std::filesystem::is_directory(ruta));
+}
+
+// What a program that ends at once in the middle of a save does (from a signal
+// handler): the half-written file goes, and the old one stays.
+TEST_F(Reemplazo, UnFinAMitadDeEscribirBorraElNuevoYDejaElViejo)
+{
+	arnes::escribe_fichero(ruta, "viejo");
+	bool bien = reemplaza_fichero(ruta.c_str(), ".bmp", [](const std::string &, int fd) {
+		bool escrito = write(fd, "a medias", 8) == 8;
+		borra_temporal_en_curso();
+		return escrito;
+	});
+	EXPECT_FALSE(bien);
+	EXPECT_EQ(arnes::lee_fichero(ruta), "viejo");
+	EXPECT_EQ(ficheros(), 1u);
+	borra_temporal_en_curso(); // with no save under way it touches nothing
+	EXPECT_EQ(arnes::lee_fichero(ruta), "viejo");
 }
