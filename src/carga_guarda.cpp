@@ -133,7 +133,7 @@ bool carga_espectro(const char *ruta)
 	Lectura l;
 	int error = lee_espectro(ruta, &l);
 	if (error != 0) {
-		avisa(mensaje_error_fichero(error, ruta), nullptr);
+		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr);
 		return false;
 	}
 	muestra_leido(ruta, &l);
