@@ -268,8 +268,8 @@ char separador_indicado(const std::vector<Linea> &cabecera)
 // "digits,digits" alone: a comma that may separate two columns or be a decimal point.
 bool coma_ambigua(const Linea &l)
 {
-	const char *p = l.ini + (*l.ini == '-'), *coma = static_cast<const char *>(
-	                                                   std::memchr(l.ini, COMA, l.fin - l.ini));
+	const char *p = l.ini + (*l.ini == '-'),
+	           *coma = static_cast<const char *>(std::memchr(l.ini, COMA, l.fin - l.ini));
 	if (!coma || coma == p || coma + 1 == l.fin)
 		return false;
 	for (const char *q = p; q < l.fin; q++)
@@ -411,8 +411,8 @@ void elige_columnas(const std::vector<Linea> &cabecera, const std::vector<Linea>
 		for (int j = 1; j < f.col_y && f.col_x == 0; j++)
 			f.col_x = son_canales(filas, f, j) ? 0 : j;
 	}
-	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es la %d%s y la intensidad la %d%s", f.columnas,
-	              f.col_x + 1, nombre_columna(cabecera, f, f.col_x).c_str(), f.col_y + 1,
+	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es la %d%s y la intensidad la %d%s",
+	              f.columnas, f.col_x + 1, nombre_columna(cabecera, f, f.col_x).c_str(), f.col_y + 1,
 	              nombre_columna(cabecera, f, f.col_y).c_str());
 }
 
@@ -428,10 +428,10 @@ struct Filas {
 	std::vector<double> x;
 	int sentido = 0;
 	int linea_rota = 0;
-	bool x_rota = false;            // the row that ended the table broke the direction of x
+	bool x_rota = false;             // the row that ended the table broke the direction of x
 	int lineas_primeras[2] = {0, 0}; // lines of the first two rows (of this part)
-	size_t largo_fila = 1;          // bytes of the first row, to foresee how many follow
-	double suma_x = 0;              // of the x in order, as they come (for their mean)
+	size_t largo_fila = 1;           // bytes of the first row, to foresee how many follow
+	double suma_x = 0;               // of the x in order, as they come (for their mean)
 	std::string titulo;
 };
 
@@ -460,9 +460,10 @@ bool es_regular(const Filas &f, double x, int *s)
 bool sigue_regular(Filas &f, double x)
 {
 	int s;
-	bool bien = es_regular(f, x, &s);
+	if (!es_regular(f, x, &s))
+		return false; // the direction stays the one the rows kept, for the join to check
 	f.sentido = s;
-	return bien;
+	return true;
 }
 
 bool es_separador(char c, char sep)
@@ -887,7 +888,7 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 	int campos = campos_numericos(filas[0].ini, filas[0].fin, f);
 	bool por_separador = f.separador == COMA || f.separador == PUNTO_Y_COMA;
 	if (campos == 1 || (campos < 0 && !por_separador && f.cabecera == 0))
-		return false; // one column, or text after numbers: the own format
+		return false;                 // one column, or text after numbers: the own format
 	f.columnas = campos < 0 ? 2 : campos; // a first row that breaks the table ends it at once
 	if (campos > 0 && !por_separador && f.cabecera == 0) {
 		if (!filas_regulares(filas, f, campos))
@@ -906,8 +907,8 @@ void anota_lectura(const FormaColumnas &forma, const Filas &f, Lectura &l)
 {
 	int n = std::snprintf(l.nota, sizeof l.nota, "%s", forma.nota);
 	if (f.x_rota && n >= 0 && size_t(n) < sizeof l.nota)
-		std::snprintf(l.nota + n, sizeof l.nota - size_t(n), "%sla x de la línea %d se repite o vuelve atrás",
-		              n ? "; " : "", f.linea_rota);
+		std::snprintf(l.nota + n, sizeof l.nota - size_t(n),
+		              "%sla x de la línea %d se repite o vuelve atrás", n ? "; " : "", f.linea_rota);
 }
 
 // Reads, titles and calibrates; out of memory anywhere sets s.error.

@@ -211,8 +211,9 @@ const char *mensaje_error_fichero(int error, const char *ruta, int linea)
 		formato = "El fichero %s está vacío";
 		break;
 	case FICHERO_SIN_MUESTRAS:
-		formato = linea > 0 ? "El fichero %s no tiene datos antes de su línea %d, que no se puede leer"
-		                    : "El fichero %s no contiene ningún dato legible";
+		formato = linea > 0
+		              ? "El fichero %s no tiene datos antes de su línea %d, que no se puede leer"
+		              : "El fichero %s no contiene ningún dato legible";
 		break;
 	case FICHERO_ERROR_LECTURA:
 		formato = "Error al leer el fichero %s";

@@ -29,9 +29,9 @@ struct Lectura {
 	float al = 0, bl = 0, maxL = 0; // maxL: largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
 	int formato = FORMATO_PROPIO;
-	int linea_ilegible = 0;  // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
-	int cuenta_ilegible = 0; // the same for a count of a .Spe or .mca, by its place
-	double desvio_x = 0;     // columns whose x is not linear: how far it misses its line, in steps
+	int linea_ilegible = 0;   // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
+	int cuenta_ilegible = 0;  // the same for a count of a .Spe or .mca, by its place
+	double desvio_x = 0;      // columns whose x is not linear: how far it misses its line, in steps
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
 	                          // range or calibration of a .Spe), without the file's name
 };

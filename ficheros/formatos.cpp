@@ -216,7 +216,9 @@ char *pon_utf8(char *q, uint32_t c)
 char *utf16_a_utf8(const unsigned char *p, size_t n, char *q)
 {
 	bool le = p[0] == 0xFF;
-	auto unidad = [&](size_t i) { return le ? uint32_t(p[i] | p[i + 1] << 8) : uint32_t(p[i] << 8 | p[i + 1]); };
+	auto unidad = [&](size_t i) {
+		return le ? uint32_t(p[i] | p[i + 1] << 8) : uint32_t(p[i] << 8 | p[i + 1]);
+	};
 	for (size_t i = 2; i + 1 < n; i += 2) {
 		uint32_t c = unidad(i);
 		if (c >= 0xD800 && c < 0xDC00 && i + 3 < n) {
@@ -383,7 +385,8 @@ int formato_de_fichero(const char *ruta)
 	Escritura e;
 	bool leida = escritura_de(fd, &e);
 	FormaColumnas forma;
-	int formato = !leida ? -1 : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
+	int formato =
+	    !leida ? -1 : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
 	close(fd);
 	return formato;
 }
@@ -496,8 +499,8 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 	if (l.cuenta_ilegible > 0)
 		anade("No se puede leer la cuenta %d de %s: se carga lo anterior. ", l.cuenta_ilegible, ruta);
 	if (l.desvio_x > 0)
-		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar", ruta,
-		      l.desvio_x);
+		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar",
+		      ruta, l.desvio_x);
 	if (l.nota[0])
 		anade("%s%s: %s.", n ? " " : "", ruta, l.nota);
 	return mensaje[0] ? mensaje : nullptr;

@@ -55,10 +55,10 @@ int lee_mca(Lineas &s, size_t cota, Lectura *l);
 
 // Columns: how a file's first lines say to read them.
 struct FormaColumnas {
-	char separador = 0;             // ';', '\t', ',' or ' ' for any white space
-	bool coma_decimal = false;      // a comma in a number is its decimal point
-	int cabecera = 0;               // lines of header (not blank, not comments) before the first row
-	bool titulo = false;            // the header's first line is the title (a header of two lines or more)
+	char separador = 0;        // ';', '\t', ',' or ' ' for any white space
+	bool coma_decimal = false; // a comma in a number is its decimal point
+	int cabecera = 0;          // lines of header (not blank, not comments) before the first row
+	bool titulo = false;       // the header's first line is the title (a header of two lines or more)
 	bool solo_si_regulares = false; // claimed by its regular rows: a row that breaks them ends the table
 	int columnas = 2;               // fields a row has; with 2, x and y lead and more are ignored
 	int col_x = 0, col_y = 1;       // the fields of x and of the intensity (0-based)

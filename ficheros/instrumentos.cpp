@@ -90,12 +90,12 @@ void anota_rango(Lineas &s, long long cuantas, const Acumulador &a, Lectura &l)
 	if (l.cuenta_ilegible > 0)
 		return; // the count that stopped it says why
 	if (a.n < cuantas)
-		std::snprintf(l.nota, sizeof l.nota, "$DATA: anuncia %lld cuentas y hay %d; se cargan esas %d",
-		              cuantas, a.n, a.n);
+		std::snprintf(l.nota, sizeof l.nota,
+		              "$DATA: anuncia %lld cuentas y hay %d; se cargan esas %d", cuantas, a.n, a.n);
 	else if (long long mas = cuentas_de_mas(s))
 		std::snprintf(l.nota, sizeof l.nota,
-		              "$DATA: anuncia %lld cuentas y hay %lld más; se cargan las %lld del rango", cuantas,
-		              mas, cuantas);
+		              "$DATA: anuncia %lld cuentas y hay %lld más; se cargan las %lld del rango",
+		              cuantas, mas, cuantas);
 }
 
 // $DATA: first and last channel, then the counts, as many as the range says
@@ -183,10 +183,11 @@ void calibra_spe(const Spe &e, int n, Lectura &l)
 	else if (recta_minimos_cuadrados(e.canales.data(), e.energias.data(), int(e.canales.size()), &a, &b))
 		calibracion_lineal(l, a, b, e.primero);
 	else if (curva && !l.nota[0])
-		std::snprintf(l.nota, sizeof l.nota,
-		              "$MCA_CAL tiene términos no lineales que mueven algún canal más de %.1f canales: "
-		              "se carga sin calibrar",
-		              DESPLAZAMIENTO_MAXIMO);
+		std::snprintf(
+		    l.nota, sizeof l.nota,
+		    "$MCA_CAL tiene términos no lineales que mueven algún canal más de %.1f canales: "
+		    "se carga sin calibrar",
+		    DESPLAZAMIENTO_MAXIMO);
 }
 
 enum SeccionMca { MCA_CABECERA, MCA_CALIBRACION, MCA_DATOS, MCA_OTRA };

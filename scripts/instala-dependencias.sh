@@ -9,6 +9,7 @@ paquetes=(
   xvfb xdotool x11-utils libx11-dev
   libloadpng4-dev libpng-dev
   dpkg-dev file lintian desktop-file-utils appstream man-db shared-mime-info
+  python3
 )
 
 faltan=()
