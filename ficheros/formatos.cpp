@@ -502,6 +502,6 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar",
 		      ruta, l.desvio_x);
 	if (l.nota[0])
-		anade("%s%s: %s.", n ? " " : "", ruta, l.nota);
+		anade("%s%s: %s.", n && mensaje[n - 1] != ' ' ? " " : "", ruta, l.nota);
 	return mensaje[0] ? mensaje : nullptr;
 }
