@@ -1,9 +1,12 @@
 // Which reader a file goes to, decided by its first bytes, never by its
-// name: a double quote is always the own format, a "$NAME:" line an ORTEC or
-// IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a table;
-// anything else the own format, read as it always was.  Also what the
-// readers share (samples, title, calibration) and the name a save proposes.
-// Start at lee_espectro_en_bloques.
+// name: a first line that starts with a double quote is the own format
+// (unless it is quoted names over rows of numbers), a "$NAME:" line an ORTEC
+// or IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a
+// table; anything else the own format, read as it always was.  How the text
+// is written comes first: a UTF-8 mark is skipped, UTF-16 and lines ended by
+// a carriage return alone are converted whole.  Also what the readers share
+// (samples, title, calibration), the name a save proposes and the notice of
+// a load.  Start at lee_espectro_en_bloques.
 #include "formatos.h"
 
 #include <cerrno>
@@ -502,6 +505,6 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar",
 		      ruta, l.desvio_x);
 	if (l.nota[0])
-		anade("%s%s: %s.", n && mensaje[n - 1] != ' ' ? " " : "", ruta, l.nota);
+		anade("%s%s: %s.", n == 0 ? "" : mensaje[n - 1] == ' ' ? "" : ". ", ruta, l.nota);
 	return mensaje[0] ? mensaje : nullptr;
 }
