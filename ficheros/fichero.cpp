@@ -1,8 +1,9 @@
 // The own format of the spectrum data file: the title line of a calibrated
 // file, its header (count, al, bl), then the samples, which the number reader
-// (lector.h) reads exactly as scanf's "%f" reads them, fast.  Also the fast
-// way through a foreign format's block of counts, and the words for each
-// result.  Start at lee_fuente.  The writer is in fichero_escribe.cpp.
+// (lector.h) reads exactly as scanf's "%f" reads them, fast; lines of text
+// before the first sample are skipped, and text that ends the samples is
+// named by its line.  Also the fast way through a foreign format's block of
+// counts, and the words for each result.  Start at lee_fuente.  The writer is in fichero_escribe.cpp.
 #include "fichero.h"
 
 #include <algorithm>
