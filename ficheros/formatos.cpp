@@ -28,6 +28,7 @@ namespace {
 constexpr size_t TAM_BLOQUE = size_t(1) << 20;
 constexpr size_t TAM_PREFIJO = size_t(1) << 16; // what detection looks at
 constexpr size_t TAM_MARCA = TAM_PREFIJO + 8;   // what tells how the text is written
+constexpr int SIN_MEMORIA_AL_DETECTAR = -2;
 constexpr char BOM_UTF8[] = "\xEF\xBB\xBF";
 constexpr size_t LARGO_BOM_UTF8 = 3;
 constexpr char BOM_UTF16_LE[] = "\xFF\xFE";
@@ -252,15 +253,21 @@ char *convierte(const char *p, size_t n, size_t *m)
 	return t;
 }
 
+// Detection without letting a failed allocation through: the format, or
+// SIN_MEMORIA_AL_DETECTAR.
+int detecta_sin_abortar(const char *p, size_t n, bool completo, FormaColumnas *forma)
+{
+	try {
+		return detecta(p, n, completo, forma);
+	} catch (const std::bad_alloc &) {
+		return SIN_MEMORIA_AL_DETECTAR;
+	}
+}
+
 // The prefix is the whole text when it is no longer, in memory and in a file alike.
 int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
 {
-	size_t prefijo = n < TAM_PREFIJO ? n : TAM_PREFIJO;
-	try {
-		return detecta(p, prefijo, n <= TAM_PREFIJO, forma);
-	} catch (const std::bad_alloc &) {
-		return -1;
-	}
+	return detecta_sin_abortar(p, n < TAM_PREFIJO ? n : TAM_PREFIJO, n <= TAM_PREFIJO, forma);
 }
 
 // Text as it is (no mark, line ends \n or \r\n) from memory.
@@ -294,28 +301,40 @@ int lee_convertido(int fd, const struct stat &st, const char *nombre, Lectura *l
 	return r;
 }
 
-// The file's first bytes from desde, as detection sees them: the format, or
-// -1 when they cannot be read (or no memory).
+// The file's first bytes from desde, as detection sees them: the format, -1
+// when they cannot be read or SIN_MEMORIA_AL_DETECTAR.
 int detecta_descriptor(int fd, const struct stat &st, off_t desde, FormaColumnas *forma)
 {
 	static thread_local char prefijo[TAM_PREFIJO];
 	ssize_t n = lee_trozo(fd, prefijo, TAM_PREFIJO, desde);
 	if (n < 0)
 		return -1;
-	try {
-		return detecta(prefijo, size_t(n), size_t(st.st_size - desde) <= TAM_PREFIJO, forma);
-	} catch (const std::bad_alloc &) {
-		return -1;
-	}
+	return detecta_sin_abortar(prefijo, size_t(n), size_t(st.st_size - desde) <= TAM_PREFIJO, forma);
 }
 
-// How the file's text is written; false when it cannot be read.
-bool escritura_de(int fd, Escritura *e)
+// How the file's text is written, from its first bytes (left in *marca,
+// *n of them); false when they cannot be read.
+bool escritura_de(int fd, Escritura *e, const char **marca = nullptr, size_t *n = nullptr)
 {
-	static thread_local char marca[TAM_MARCA];
-	ssize_t n = lee_trozo(fd, marca, sizeof marca, 0);
-	*e = n < 0 ? TEXTO_TAL_CUAL : escritura(marca, size_t(n));
-	return n >= 0;
+	static thread_local char bytes[TAM_MARCA];
+	ssize_t leidos = lee_trozo(fd, bytes, sizeof bytes, 0);
+	*e = leidos < 0 ? TEXTO_TAL_CUAL : escritura(bytes, size_t(leidos));
+	if (marca) {
+		*marca = bytes;
+		*n = leidos < 0 ? 0 : size_t(leidos);
+	}
+	return leidos >= 0;
+}
+
+// The format of a text to convert, told by its converted first bytes.
+int formato_convertido(const char *marca, size_t n)
+{
+	size_t m;
+	char *texto = convierte(marca, n, &m);
+	FormaColumnas forma;
+	int formato = texto ? detecta_texto(texto, m, &forma) : -1;
+	std::free(texto);
+	return formato;
 }
 
 int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l)
@@ -329,7 +348,7 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 	FormaColumnas forma;
 	int formato = detecta_descriptor(fd, st, desde, &forma);
 	if (formato < 0)
-		return FICHERO_ERROR_LECTURA;
+		return formato == SIN_MEMORIA_AL_DETECTAR ? FICHERO_SIN_MEMORIA : FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
 		return lee_propio_descriptor(fd, st, tam_bloque, desde, l);
 	Lineas s;
@@ -386,12 +405,17 @@ int formato_de_fichero(const char *ruta)
 	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
 		return -1;
 	Escritura e;
-	bool leida = escritura_de(fd, &e);
+	const char *marca;
+	size_t n;
+	bool leida = escritura_de(fd, &e, &marca, &n);
 	FormaColumnas forma;
 	int formato =
-	    !leida ? -1 : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
+	    !leida ? -1
+	    : e == TEXTO_A_CONVERTIR
+	        ? formato_convertido(marca, n)
+	        : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
 	close(fd);
-	return formato;
+	return formato < 0 ? -1 : formato;
 }
 
 bool prepara(Acumulador &a, size_t esperadas, size_t cota)
