@@ -902,27 +902,20 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 
 namespace {
 
-// A row that turned x back is named in the note, after how the columns were read.
-void anota_lectura(const FormaColumnas &forma, const Filas &f, Lectura &l)
-{
-	int n = std::snprintf(l.nota, sizeof l.nota, "%s", forma.nota);
-	if (f.x_rota && n >= 0 && size_t(n) < sizeof l.nota)
-		std::snprintf(l.nota + n, sizeof l.nota - size_t(n),
-		              "%sla x de la línea %d se repite o vuelve atrás", n ? "; " : "", f.linea_rota);
-}
-
 // Reads, titles and calibrates; out of memory anywhere sets s.error.
 void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Filas &f, Lectura *l)
 {
 	try {
-		if (lee_todas(s, forma, f, cota) == FILA_ROTA)
+		if (lee_todas(s, forma, f, cota) == FILA_ROTA) {
 			l->linea_ilegible = f.linea_rota;
+			l->x_vuelve = f.x_rota;
+		}
 		if (!f.titulo.empty())
 			pon_titulo(*l, f.titulo.data(), f.titulo.data() + f.titulo.size());
 		else if (nombre[0])
 			pon_titulo(*l, nombre, nombre + std::strlen(nombre));
 		calibra_con_x(f.x, f.suma_x, *l);
-		anota_lectura(forma, f, *l);
+		std::memcpy(l->nota, forma.nota, sizeof l->nota);
 	} catch (const std::bad_alloc &) {
 		s.error = FICHERO_SIN_MEMORIA;
 	}

@@ -30,6 +30,7 @@ struct Lectura {
 	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
 	int formato = FORMATO_PROPIO;
 	int linea_ilegible = 0;   // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
+	bool x_vuelve = false;    // that line is a row of a table whose x repeats or turns back
 	int cuenta_ilegible = 0;  // the same for a count of a .Spe or .mca, by its place
 	double desvio_x = 0;      // columns whose x is not linear: how far it misses its line, in steps
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a

@@ -521,6 +521,9 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 	if (l.linea_ilegible > 0 && l.formato == FORMATO_PROPIO)
 		anade("%s: se leyeron %d muestras; la línea %d no es un número. ", ruta, l.nptL,
 		      l.linea_ilegible);
+	else if (l.linea_ilegible > 0 && l.x_vuelve)
+		anade("La x de la línea %d de %s se repite o vuelve atrás: se carga lo anterior. ",
+		      l.linea_ilegible, ruta);
 	else if (l.linea_ilegible > 0)
 		anade("No se puede leer la línea %d de %s: se carga lo anterior. ", l.linea_ilegible, ruta);
 	if (l.cuenta_ilegible > 0)

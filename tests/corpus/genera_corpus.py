@@ -154,7 +154,7 @@ caso("tsv-cabecera-y-comentarios.tsv",
 # ---- Rows that break a table --------------------------------------------
 caso("x-repetida.txt", "400.00 207\n400.25 232\n400.25 230\n400.50 225\n400.75 228\n",
      formato="COLUMNAS", muestras=filas("207", "232"), linea=3,
-     aviso="la x de la línea 3 se repite o vuelve atrás")
+     aviso="La x de la línea 3 de x-repetida.txt se repite o vuelve atrás")
 largo = ["%.2f %d" % (500 + i * 0.01, 100 + i % 50) for i in range(8000)]
 largo[5999] = "%.2f %d" % (500 + 5990 * 0.01, 77)
 caso("x-vuelve-atras-en-la-fila-6000.txt", "\n".join(largo) + "\n", formato="COLUMNAS",
