@@ -174,7 +174,7 @@ int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 		ventana_de_memoria(f, s.base + desde, s.n - size_t(desde));
 	}
 	size_t sitio = std::min(size_t(limite), cota) + 1;
-	if (!f.error && (a.cap >= sitio || reserva_inicial(f, a, sitio, cota)))
+	if (!f.error && (a.cap > 0 || reserva_inicial(f, a, sitio, cota))) // room made before stands
 		lee_muestras(f, a, limite);
 	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
 	cierra_ventana(f);

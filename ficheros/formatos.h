@@ -23,7 +23,8 @@ using Acumulador = Muestras;
 // The foreign readers' fast way through a block of counts: numbers read as
 // the own format reads its samples, from where s stands until `limite` of
 // them or one that is not a number, appended to a; s is left after the last.
-// The result code.
+// Room for them all is made at once unless a already has some.  The result
+// code.
 int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
 
 // Samples bounded by what the input can hold (each needs two bytes but the last).

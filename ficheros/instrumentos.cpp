@@ -73,33 +73,29 @@ struct Spe {
 	std::vector<double> canales, energias; // $ENER_DATA's points
 };
 
-// Lines of numbers left in the block after the range's counts.
-long long cuentas_de_mas(Lineas &s)
+// A range that disagrees with the counts present: counts beyond it are left
+// out (the text after them with them), and the note says what was loaded.
+void acota_al_rango(long long cuantas, Acumulador &a, Lectura &l)
 {
-	long long n = 0;
-	const char *ini, *fin;
-	float x;
-	while (linea_del_bloque(s, &ini, &fin))
-		n += numeros_de_linea(ini, fin, &x, 1);
-	return n;
-}
-
-// A range that disagrees with the counts present: what was loaded, and why.
-void anota_rango(Lineas &s, long long cuantas, const Acumulador &a, Lectura &l)
-{
-	if (l.cuenta_ilegible > 0)
-		return; // the count that stopped it says why
-	if (a.n < cuantas)
-		std::snprintf(l.nota, sizeof l.nota,
-		              "$DATA: anuncia %lld cuentas y hay %d; se cargan esas %d", cuantas, a.n, a.n);
-	else if (long long mas = cuentas_de_mas(s))
+	if (a.n > cuantas) {
+		long long mas = a.n - cuantas;
+		int n = int(cuantas);
+		a.n = 0;
+		a.max = 0;
+		for (int i = 1; i <= n; i++)
+			guarda(a, a.v[i]); // in place: the largest of those kept
+		l.cuenta_ilegible = 0;
 		std::snprintf(l.nota, sizeof l.nota,
 		              "$DATA: anuncia %lld cuentas y hay %lld más; se cargan las %lld del rango",
 		              cuantas, mas, cuantas);
+	} else if (a.n < cuantas && l.cuenta_ilegible == 0) { // a count that stopped it says why
+		std::snprintf(l.nota, sizeof l.nota,
+		              "$DATA: anuncia %lld cuentas y hay %d; se cargan esas %d", cuantas, a.n, a.n);
+	}
 }
 
-// $DATA: first and last channel, then the counts, as many as the range says
-// and the block holds.
+// $DATA: first and last channel, then the counts: all that the block holds
+// are read, so that a range that disagrees with them can be told.
 void lee_datos_spe(Lineas &s, Spe &e, Acumulador &a, size_t cota, Lectura &l)
 {
 	const char *ini, *fin;
@@ -111,9 +107,13 @@ void lee_datos_spe(Lineas &s, Spe &e, Acumulador &a, size_t cota, Lectura &l)
 	long long cuantas = static_cast<long long>(rango[1]) - static_cast<long long>(rango[0]) + 1;
 	e.primero = static_cast<int>(rango[0]);
 	e.hay_datos = true;
-	lee_cuentas(s, static_cast<int>(cuantas < INT32_MAX - 1 ? cuantas : INT32_MAX - 1), cota, a, "$", l);
+	if (!prepara(a, size_t(cuantas), cota)) { // room for the range's counts; more grow as they come
+		s.error = FICHERO_SIN_MEMORIA;
+		return;
+	}
+	lee_cuentas(s, INT32_MAX - 1, cota, a, "$", l);
 	if (!s.error)
-		anota_rango(s, cuantas, a, l);
+		acota_al_rango(cuantas, a, l);
 }
 
 void lee_titulo_spe(Lineas &s, Lectura &l)
