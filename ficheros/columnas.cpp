@@ -1,21 +1,28 @@
 // Columns of numbers, as spreadsheets and spectrometer software export them:
-// the first column is x, the second the intensity, one row a channel.  The
-// file's first lines decide whether it is columns at all and how to split a
-// row; x becomes the calibration when it is linear in the channel.  Start at
-// detecta_columnas, then lee_columnas.
+// one row a channel, x in one column and the intensity in another.  The
+// lines before the first row are the header; the file's first lines decide
+// whether it is columns at all, how to split a row and which columns to use;
+// a row that breaks the table ends the load there.  x, kept in double
+// precision, becomes the calibration when it is linear in the channel.
+// Start at detecta_columnas, then lee_columnas.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <string>
 #include <system_error>
+#include <strings.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+#include <fast_float/fast_float.h>
 
 #include "formatos.h"
 #include "lector.h"
@@ -34,6 +41,9 @@ constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
 constexpr char PUNTO = '.';
+constexpr char COMILLA = '"';
+constexpr int MAX_COLUMNAS = 64; // fields of a row looked at
+constexpr const char *INDICA_SEPARADOR = "sep=";
 
 // Plain rows are found a block at a time; one whose numbers have at most
 // MAX_CIFRAS_SIMPLE digits each is read within 64 bytes of its start, and so
@@ -86,21 +96,119 @@ bool campo(Campos &c, char sep, const char **ini, const char **fin)
 	return true;
 }
 
-// Reads the row's fields: x and y into v[0] and v[1] when the first two are
-// numbers; how many leading fields are numbers, up to `hasta` (-1 when some
-// field after them is not a number).
-int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, float *v, int hasta)
+// A field without the white space around it and a pair of quotes around that.
+Linea sin_comillas(const char *ini, const char *fin)
 {
-	Campos c{ini, fin};
+	recorta(&ini, &fin);
+	if (fin - ini >= 2 && *ini == COMILLA && fin[-1] == COMILLA) {
+		ini++;
+		fin--;
+		recorta(&ini, &fin);
+	}
+	return Linea{ini, fin};
+}
+
+// The fields of a row, unquoted, into c (at most `hasta`; a row with more
+// gives hasta + 1); how many, empty cells at its end left out.
+int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta)
+{
+	Campos k{ini, fin};
 	const char *a, *b;
-	int n = 0;
-	float basura;
-	while (n < hasta && campo(c, f.separador, &a, &b)) {
-		if (!numero_exacto(a, b, f.coma_decimal, n < 2 ? &v[n] : &basura))
-			return -1;
+	int n = 0, llenos = 0;
+	while (campo(k, sep, &a, &b)) {
+		if (n == hasta)
+			return hasta + 1;
+		c[n] = sin_comillas(a, b);
+		bool lleno = c[n].fin > c[n].ini;
 		n++;
+		if (lleno)
+			llenos = n;
+	}
+	return llenos;
+}
+
+bool es_cifra(char c)
+{
+	return unsigned(c - '0') < 10;
+}
+
+bool es_punto(char c, bool coma_decimal)
+{
+	return c == PUNTO || (coma_decimal && c == COMA);
+}
+
+// The plain form [-]digits[.digits] of at most MAX_CIFRAS_SIMPLE digits as a
+// double, the one way both paths take x: the same text, the same bits.
+bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
+{
+	const char *q = p + (p < fin && *p == '-');
+	uint64_t w = 0;
+	int cifras = 0, decimales = 0;
+	for (; q < fin && es_cifra(*q); q++, cifras++)
+		w = w * 10 + unsigned(*q - '0');
+	if (q < fin && es_punto(*q, coma_decimal))
+		for (q++; q < fin && es_cifra(*q); q++, cifras++, decimales++)
+			w = w * 10 + unsigned(*q - '0');
+	if (q != fin || cifras == 0 || cifras > MAX_CIFRAS_SIMPLE)
+		return false;
+	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
+	*x = *p == '-' ? -d : d;
+	return true;
+}
+
+// A field that "%f" reads whole: its float in *y and, when x is wanted, its
+// value in double precision.
+bool numero_de_campo(Linea c, bool coma_decimal, float *y, double *x = nullptr)
+{
+	if (!numero_exacto(c.ini, c.fin, coma_decimal, y))
+		return false;
+	if (!x || x_plana(c.ini, c.fin, coma_decimal, x))
+		return true;
+	char copia[LARGO_MAXIMO_NUMERO];
+	size_t largo = size_t(c.fin - c.ini);
+	for (size_t i = 0; i < largo; i++)
+		copia[i] = coma_decimal && c.ini[i] == COMA ? PUNTO : c.ini[i];
+	const char *ini = copia + (copia[0] == '+');
+	if (fast_float::from_chars(ini, copia + largo, *x).ec != std::errc())
+		*x = double(*y); // hexadecimal: the float holds it exactly
+	return true;
+}
+
+// How many fields of the row are numbers, empty cells at its end left out; -1
+// when one is not.  Their values in v (MAX_COLUMNAS slots) when given.
+int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, double *v = nullptr)
+{
+	Linea c[MAX_COLUMNAS + 1];
+	int n = parte_fila(ini, fin, f.separador, c, MAX_COLUMNAS);
+	if (n > MAX_COLUMNAS)
+		return -1;
+	float y;
+	double x;
+	for (int i = 0; i < n; i++) {
+		if (!numero_de_campo(c[i], f.coma_decimal, &y, &x))
+			return -1;
+		if (v)
+			v[i] = x;
 	}
 	return n;
+}
+
+// A row as the form reads it: x and y from their columns.  False when the row
+// breaks the table (a field that is no number, one missing, one too many).
+bool lee_campos(const char *ini, const char *fin, const FormaColumnas &f, double *x, float *y)
+{
+	Linea c[MAX_COLUMNAS + 1];
+	bool dos = f.columnas == 2 && !f.solo_si_regulares; // x and y lead; more are ignored
+	int n = parte_fila(ini, fin, f.separador, c, dos ? 2 : MAX_COLUMNAS);
+	if (dos ? n < 2 : n != f.columnas)
+		return false;
+	n = std::min(n, f.columnas);
+	float basura;
+	for (int i = 0; i < n; i++)
+		if (i != f.col_x && i != f.col_y && !numero_de_campo(c[i], f.coma_decimal, &basura))
+			return false;
+	return numero_de_campo(c[f.col_y], f.coma_decimal, y) &&
+	       (f.una_columna || numero_de_campo(c[f.col_x], f.coma_decimal, &basura, x));
 }
 
 // The lines of the start of a file that hold rows (not blank, not comments),
@@ -131,76 +239,231 @@ char separador_desde(const std::vector<Linea> &filas, size_t desde)
 	return BLANCO;
 }
 
-// The rows after the first tell (it may be names); failing them, the first.
-char elige_separador(const std::vector<Linea> &filas)
+// Whether a line starts as a number does (perhaps inside a quote): the first
+// such line is the first row, and the lines before it are the header.
+bool empieza_numero(const Linea &l)
 {
-	char sep = separador_desde(filas, 1);
-	return sep != BLANCO ? sep : separador_desde(filas, 0);
+	const char *p = l.ini;
+	p += p < l.fin && *p == COMILLA;
+	p += p < l.fin && (*p == '-' || *p == '+');
+	p += p < l.fin && *p == PUNTO;
+	return p < l.fin && es_cifra(*p);
 }
 
-// Every row the same count (two or more) of numbers, the first column
-// strictly rising or falling.
-bool filas_regulares(const std::vector<Linea> &filas, const FormaColumnas &f)
+bool indica_separador(const Linea &l)
+{
+	size_t n = std::strlen(INDICA_SEPARADOR);
+	return size_t(l.fin - l.ini) == n + 1 && strncasecmp(l.ini, INDICA_SEPARADOR, n) == 0;
+}
+
+// A spreadsheet's "sep=;" line in the header, or 0.
+char separador_indicado(const std::vector<Linea> &cabecera)
+{
+	for (const Linea &l : cabecera)
+		if (indica_separador(l))
+			return l.fin[-1] == BLANCO ? BLANCO : l.fin[-1];
+	return 0;
+}
+
+// "digits,digits" alone: a comma that may separate two columns or be a decimal point.
+bool coma_ambigua(const Linea &l)
+{
+	const char *p = l.ini + (*l.ini == '-'),
+	           *coma = static_cast<const char *>(std::memchr(l.ini, COMA, l.fin - l.ini));
+	if (!coma || coma == p || coma + 1 == l.fin)
+		return false;
+	for (const char *q = p; q < l.fin; q++)
+		if (q != coma && !es_cifra(*q))
+			return false;
+	return true;
+}
+
+// Whether the first field (x) rises at every row, or falls at every row.
+bool x_siempre_en_un_sentido(const std::vector<Linea> &filas, const FormaColumnas &f)
+{
+	double v[MAX_COLUMNAS], previo = 0;
+	int sentido = 0;
+	for (size_t i = 0; i < filas.size(); i++) {
+		if (campos_numericos(filas[i].ini, filas[i].fin, f, v) < 2)
+			return false;
+		int s = v[0] > previo ? 1 : v[0] < previo ? -1 : 0;
+		if (i > 0 && (s == 0 || (i > 1 && s != sentido)))
+			return false;
+		sentido = s;
+		previo = v[0];
+	}
+	return filas.size() >= 2;
+}
+
+void anota(FormaColumnas &f, const char *texto)
+{
+	std::snprintf(f.nota, sizeof f.nota, "%s", texto);
+}
+
+// A comma in every row and no header to tell: two columns if they make an x
+// that rises or falls throughout, else one column with decimal commas.
+void resuelve_comas(const std::vector<Linea> &filas, FormaColumnas &f)
+{
+	if (x_siempre_en_un_sentido(filas, f)) {
+		anota(f, "cada coma separa dos columnas (la primera sube o baja siempre)");
+		return;
+	}
+	f.separador = BLANCO;
+	f.coma_decimal = f.una_columna = true;
+	f.columnas = 1;
+	f.col_y = 0;
+	anota(f, "las comas se leen como decimales de una sola columna");
+}
+
+// Separator and decimal point: a "sep=" line, else the first of ';', tab and
+// ',' that a row holds (a comma in a number is then a decimal point but for
+// ','), else white space; commas between numbers split by white space are
+// decimal points.
+void elige_separador(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
+{
+	char sep = separador_indicado(cabecera);
+	f.separador = sep ? sep : separador_desde(filas, 0);
+	f.coma_decimal = f.separador == PUNTO_Y_COMA || f.separador == TABULADOR;
+	if (f.separador != COMA || sep)
+		return;
+	FormaColumnas blancos;
+	blancos.separador = BLANCO;
+	blancos.coma_decimal = true;
+	const Linea &l = filas[0];
+	if (campos_numericos(l.ini, l.fin, f) < 0 && campos_numericos(l.ini, l.fin, blancos) >= 2) {
+		f.separador = BLANCO;
+		f.coma_decimal = true;
+		anota(f, "las comas se leen como decimales");
+		return;
+	}
+	bool cabecera_con_comas = false;
+	for (const Linea &c : cabecera)
+		cabecera_con_comas |= std::memchr(c.ini, COMA, c.fin - c.ini) != nullptr;
+	if (!cabecera_con_comas && std::all_of(filas.begin(), filas.end(), coma_ambigua))
+		resuelve_comas(filas, f);
+}
+
+// Rows claimed by their regularity: all with the same count (two or more) of
+// numbers and a first column that only rises or only falls; or most of them
+// so, the rest breaking the table where the load will stop.
+bool filas_regulares(const std::vector<Linea> &filas, const FormaColumnas &f, int campos)
 {
 	if (filas.size() < 2)
 		return false;
-	float v[2], previo = 0;
-	int sentido = 0, campos = -1;
+	double v[MAX_COLUMNAS], previo = 0;
+	int suben = 0, bajan = 0;
+	bool todas = true, hay_previo = false;
 	for (const Linea &l : filas) {
-		int n = campos_numericos(l.ini, l.fin, f, v, INT32_MAX);
-		if (n < 2 || (campos >= 0 && n != campos))
-			return false;
-		int s = campos < 0 ? 0 : v[0] > previo ? 1 : v[0] < previo ? -1 : 2;
-		if (s == 2 || (sentido != 0 && s != sentido))
-			return false;
-		sentido = s;
-		campos = n;
+		if (campos_numericos(l.ini, l.fin, f, v) != campos) {
+			todas = hay_previo = false;
+			continue;
+		}
+		if (hay_previo) {
+			suben += v[0] > previo;
+			bajan += v[0] < previo;
+			todas &= v[0] != previo;
+		}
 		previo = v[0];
+		hay_previo = true;
 	}
-	return true;
+	int buenos = std::max(suben, bajan), pasos = int(filas.size()) - 1;
+	return (todas && (suben == 0 || bajan == 0)) || (buenos >= 2 && 2 * buenos > pasos);
+}
+
+// Whether column j holds nothing but consecutive channel numbers.
+bool son_canales(const std::vector<Linea> &filas, const FormaColumnas &f, int j)
+{
+	double v[MAX_COLUMNAS], previo = 0;
+	int vistas = 0;
+	for (const Linea &l : filas) {
+		if (campos_numericos(l.ini, l.fin, f, v) != f.columnas)
+			continue;
+		if (v[j] != std::floor(v[j]) || (vistas > 0 && v[j] != previo + 1))
+			return false;
+		previo = v[j];
+		vistas++;
+	}
+	return vistas >= 2;
+}
+
+// The name of column j in the header's last line, when it has one per column.
+std::string nombre_columna(const std::vector<Linea> &cabecera, const FormaColumnas &f, int j)
+{
+	if (cabecera.empty())
+		return std::string();
+	Linea c[MAX_COLUMNAS + 1];
+	const Linea &l = cabecera.back();
+	if (parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS) != f.columnas)
+		return std::string();
+	return " (" + std::string(c[j].ini, c[j].fin) + ")";
+}
+
+// Three columns or more: after consecutive channel numbers, x is the first
+// column that is not one, and the intensity the last; otherwise x and y are
+// the first two.  The note names the columns used.
+void elige_columnas(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
+{
+	if (f.columnas < 3)
+		return;
+	if (son_canales(filas, f, 0)) {
+		f.col_y = f.columnas - 1;
+		f.col_x = 0;
+		for (int j = 1; j < f.col_y && f.col_x == 0; j++)
+			f.col_x = son_canales(filas, f, j) ? 0 : j;
+	}
+	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es la %d%s y la intensidad la %d%s",
+	              f.columnas, f.col_x + 1, nombre_columna(cabecera, f, f.col_x).c_str(), f.col_y + 1,
+	              nombre_columna(cabecera, f, f.col_y).c_str());
+}
+
+// A header of two lines or more (a "sep=" line aside) starts with the title.
+bool cabecera_con_titulo(const std::vector<Linea> &cabecera)
+{
+	return std::count_if(cabecera.begin(), cabecera.end(),
+	                     [](const Linea &l) { return !indica_separador(l); }) >= 2;
 }
 
 struct Filas {
 	Acumulador y;
-	std::vector<float> x;
-	int campos = -1, sentido = 0;
+	std::vector<double> x;
+	int sentido = 0;
 	int linea_rota = 0;
-	size_t largo_fila = 1; // bytes of the first row, to foresee how many follow
-	double suma_x = 0;     // of the x in order, as they come (for their mean)
+	bool x_rota = false;             // the row that ended the table broke the direction of x
+	int lineas_primeras[2] = {0, 0}; // lines of the first two rows (of this part)
+	size_t largo_fila = 1;           // bytes of the first row, to foresee how many follow
+	double suma_x = 0;               // of the x in order, as they come (for their mean)
+	std::string titulo;
 };
 
 // x's sum grows as the rows come, in their order, where reading has time for it.
-void anade_x(Filas &f, float x)
+void anade_x(Filas &f, double x)
 {
 	f.x.push_back(x);
-	f.suma_x += double(x);
+	f.suma_x += x;
 }
 
-enum FinFilas { FILAS_ACABADAS, FILA_ROTA, NO_SON_COLUMNAS, FILAS_BASTAN };
+enum FinFilas { FILAS_ACABADAS, FILA_ROTA, FILAS_BASTAN };
 
-int signo(float a, float b)
+int signo(double a, double b)
 {
 	return b > a ? 1 : b < a ? -1 : 0;
 }
 
-// Whether a row of `campos` fields with x keeps the rule of a file claimed
-// only by its regular rows; *s gets the direction from the previous row.
-bool es_regular(const Filas &f, int campos, float x, int *s)
+// Whether x keeps the direction of a file claimed by its regular rows; *s
+// gets the direction from the previous row.
+bool es_regular(const Filas &f, double x, int *s)
 {
-	*s = signo(f.x.back(), x);
-	return campos == f.campos && *s != 0 && (f.sentido == 0 || *s == f.sentido);
+	*s = f.x.empty() ? f.sentido : signo(f.x.back(), x);
+	return f.x.empty() || (*s != 0 && (f.sentido == 0 || *s == f.sentido));
 }
 
-bool sigue_regular(Filas &f, int campos, float x)
+bool sigue_regular(Filas &f, double x)
 {
-	if (f.campos < 0) {
-		f.campos = campos;
-		return true;
-	}
 	int s;
-	bool bien = es_regular(f, campos, x, &s);
+	if (!es_regular(f, x, &s))
+		return false; // the direction stays the one the rows kept, for the join to check
 	f.sentido = s;
-	return bien;
+	return true;
 }
 
 bool es_separador(char c, char sep)
@@ -208,9 +471,38 @@ bool es_separador(char c, char sep)
 	return sep == BLANCO ? c == ' ' || c == TABULADOR : c == sep;
 }
 
-bool es_punto(char c, bool coma_decimal)
+// x_plana for a number at p whose end is not known: past it, or nullptr.
+[[gnu::noinline]] const char *x_larga(const char *p, bool coma_decimal, double *x)
 {
-	return c == PUNTO || (coma_decimal && c == COMA);
+	const char *q = p + (*p == '-');
+	int cifras = 0;
+	for (; es_cifra(*q) && cifras <= MAX_CIFRAS_SIMPLE; q++, cifras++) {
+	}
+	if (es_punto(*q, coma_decimal))
+		for (q++; es_cifra(*q) && cifras <= MAX_CIFRAS_SIMPLE; q++, cifras++) {
+		}
+	return x_plana(p, q, coma_decimal, x) ? q : nullptr;
+}
+
+// x as x_plana takes it, each side of the point in one word: where it ends.
+[[gnu::always_inline]] inline const char *x_sencilla(const char *p, bool coma_decimal, double *x)
+{
+	const char *q = p + (*p == '-');
+	uint64_t w, fraccion;
+	int enteras = ocho_cifras(q, &w), decimales = 0;
+	q += enteras;
+	if (es_punto(*q, coma_decimal)) {
+		decimales = ocho_cifras(++q, &fraccion);
+		q += decimales;
+		w = w * POTENCIAS_ENTERAS[decimales] + fraccion;
+	}
+	if (enteras == CIFRAS_DE_UNA_VEZ || decimales == CIFRAS_DE_UNA_VEZ)
+		return x_larga(p, coma_decimal, x);
+	if (enteras + decimales == 0)
+		return nullptr;
+	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
+	*x = *p == '-' ? -d : d;
+	return q;
 }
 
 // The decimal w·10^-decimales of [p, q) as a float, rounded as "%f" rounds it.
@@ -266,9 +558,9 @@ const char *a_float(const char *p, const char *q, uint64_t w, int decimales, boo
 
 // A row that is exactly "number SEP number" and its line end (CRLF too), as
 // lee_filas would read it; past its line end, or nullptr for any other row.
-const char *fila_sencilla(const char *p, const FormaColumnas &forma, float *x, float *y)
+const char *fila_sencilla(const char *p, const FormaColumnas &forma, double *x, float *y)
 {
-	const char *q = numero_sencillo(p, forma.coma_decimal, x);
+	const char *q = x_sencilla(p, forma.coma_decimal, x);
 	if (!q || !es_separador(*q, forma.separador))
 		return nullptr;
 	q = numero_sencillo(q + 1, forma.coma_decimal, y);
@@ -303,12 +595,12 @@ struct Tramo {
 };
 
 // A plain row keeps the rule of a file claimed by its regular rows.
-bool sigue_sencilla(Filas &f, const FormaColumnas &forma, float x)
+bool sigue_sencilla(Filas &f, const FormaColumnas &forma, double x)
 {
 	int s;
 	if (!forma.solo_si_regulares)
 		return true;
-	if (!es_regular(f, 2, x, &s))
+	if (!es_regular(f, x, &s))
 		return false;
 	f.sentido = s;
 	return true;
@@ -324,7 +616,8 @@ bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 	uint64_t fines = mascara_fines(t.p);
 	for (; fines && t.leidas < t.sitio; fines &= fines - 1) {
 		const char *fin = t.p + __builtin_ctzll(fines) + 1;
-		float x, y;
+		double x;
+		float y;
 		if (fila_sencilla(fila, forma, &x, &y) != fin || !sigue_sencilla(f, forma, x))
 			break;
 		anade_x(f, x);
@@ -343,7 +636,7 @@ bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 // window may not hold a whole block.  How many were read.
 int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas)
 {
-	if (f.x.empty() || s.salta_resto)
+	if (f.x.empty() || s.salta_resto || forma.columnas != 2 || forma.col_x != 0)
 		return 0;
 	Tramo t{s.p, s.ini_ultima, 0,
 	        std::min({f.x.capacity() - f.x.size(), f.y.cap - 1 - size_t(f.y.n),
@@ -356,39 +649,54 @@ int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas
 	return int(t.leidas);
 }
 
-// One row the general way: white space anywhere, several fields, comments.
+// One row the general way: white space anywhere, quotes, several fields.
 FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *ini, const char *fin)
 {
-	float v[2];
-	int n =
-	    s.cortada ? -1 : campos_numericos(ini, fin, forma, v, forma.solo_si_regulares ? INT32_MAX : 2);
-	if (n < 2 || (forma.solo_si_regulares && !sigue_regular(f, n, v[0]))) {
-		f.linea_rota = s.numero;
-		return forma.solo_si_regulares ? NO_SON_COLUMNAS : FILA_ROTA;
+	double x = 0;
+	float y;
+	bool bien = !s.cortada && lee_campos(ini, fin, forma, &x, &y);
+	if (bien && forma.solo_si_regulares && !sigue_regular(f, x)) {
+		f.x_rota = true;
+		bien = false;
 	}
-	if (f.x.empty())
+	if (!bien) {
+		f.linea_rota = s.numero;
+		return FILA_ROTA;
+	}
+	if (f.y.n < 2)
+		f.lineas_primeras[f.y.n] = s.numero;
+	if (f.y.n == 0)
 		f.largo_fila = size_t(fin - ini) + 1;
-	anade_x(f, v[0]);
-	if (!acumula(f.y, v[1]))
+	if (!forma.una_columna)
+		anade_x(f, x);
+	if (!acumula(f.y, y))
 		s.error = FICHERO_SIN_MEMORIA;
 	return FILAS_BASTAN;
 }
 
-// The rows of s to its end (or `cuantas` of them), after the header if one
-// is still to come: plain rows at once, any other one line by line.
-FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, bool cabecera, int cuantas = INT32_MAX)
+// A header line: the first (a "sep=" line aside) is the title when the form says so.
+void lee_cabecera(const FormaColumnas &forma, Filas &f, const char *ini, const char *fin)
+{
+	if (forma.titulo && f.titulo.empty() && !indica_separador(Linea{ini, fin}))
+		f.titulo.assign(ini, fin);
+}
+
+// The rows of s to its end (or `cuantas` of them), after the header lines
+// still to come: plain rows at once, any other one line by line.
+FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, int cabecera, int cuantas = INT32_MAX)
 {
 	const char *ini, *fin;
 	while (!s.error) {
-		if (!cabecera && (cuantas -= filas_sencillas(s, forma, f, cuantas)) == 0)
+		if (cabecera == 0 && (cuantas -= filas_sencillas(s, forma, f, cuantas)) == 0)
 			return FILAS_BASTAN;
 		if (!siguiente_linea(s, &ini, &fin))
 			return FILAS_ACABADAS;
 		recorta(&ini, &fin);
 		if (sin_fila(ini, fin))
 			continue;
-		if (cabecera) {
-			cabecera = false;
+		if (cabecera > 0) {
+			lee_cabecera(forma, f, ini, fin);
+			cabecera--;
 			continue;
 		}
 		FinFilas r = lee_fila(s, forma, f, ini, fin);
@@ -417,44 +725,41 @@ off_t punto_de_corte(const Lineas &s)
 	return 0;
 }
 
-// Rows claimed by their regularity stay regular across the cut.
-bool siguen_regulares(const Filas &f, const Filas &g)
+// Where rows claimed by their regularity break at the cut: the line of the
+// second part's row that turns x back, or 0 when they stay regular.
+int rotura_en_el_corte(const Filas &f, const Filas &g, int lineas_primera)
 {
 	if (f.x.empty() || g.x.empty())
-		return true;
+		return 0;
 	int s = signo(f.x.back(), g.x.front());
-	return f.campos == g.campos && s != 0 && (f.sentido == 0 || f.sentido == s) &&
-	       (g.sentido == 0 || g.sentido == s);
-}
-
-// The second part's samples after the first's, all at once.
-bool junta_muestras(Acumulador &a, const Acumulador &b, size_t cota)
-{
-	size_t n = size_t(a.n) + size_t(b.n);
-	if (n >= size_t(INT32_MAX) || !prepara(a, n, cota) || a.cap <= n)
-		return false;
-	std::memcpy(a.v + a.n + 1, b.v + 1, size_t(b.n) * sizeof(float));
-	a.n = int(n);
-	a.max = std::max(a.max, b.max);
-	return true;
+	if (s == 0 || (f.sentido != 0 && f.sentido != s))
+		return lineas_primera + g.lineas_primeras[0];
+	return g.sentido != 0 && g.sentido != s ? lineas_primera + g.lineas_primeras[1] : 0;
 }
 
 // The second part's rows join the first's only if the first ran to its end.
-FinFilas junta(Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int lineas_primera,
-               const FormaColumnas &forma, size_t cota)
+FinFilas junta(Lineas &s, Filas &f, FinFilas primera, Filas &g, FinFilas segunda, int lineas_primera,
+               const FormaColumnas &forma)
 {
-	if (primera != FILAS_ACABADAS)
+	if (primera != FILAS_ACABADAS || s.error)
 		return primera;
-	if (forma.solo_si_regulares && !siguen_regulares(f, g))
-		return NO_SON_COLUMNAS;
+	int rotura = forma.solo_si_regulares ? rotura_en_el_corte(f, g, lineas_primera) : 0;
+	if (rotura > 0) {
+		f.linea_rota = rotura;
+		f.x_rota = true;
+		return FILA_ROTA;
+	}
 	double suma = f.suma_x; // the second part's own sum started from 0, not from the first's
-	for (float x : g.x)
-		suma += double(x);
+	for (double x : g.x)
+		suma += x;
 	f.suma_x = suma;
 	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
-	if (!junta_muestras(f.y, g.y, cota))
+	if (!junta_muestras(f.y, g.y, g.y.n)) {
+		s.error = FICHERO_SIN_MEMORIA;
 		return FILA_ROTA;
+	}
 	f.linea_rota = lineas_primera + g.linea_rota;
+	f.x_rota = g.x_rota;
 	return segunda;
 }
 
@@ -466,8 +771,46 @@ void reserva_filas(Filas &f, size_t n, size_t cota)
 	prepara(f.y, size_t(f.y.n) + n, cota); // without room it grows as it goes
 }
 
+// The rest of the rows in two parts at once, the second from `corte` in
+// another thread.  Out of memory in either ends the load with s.error.
+FinFilas lee_en_dos(Lineas &s, Lineas &g, const FormaColumnas &forma, Filas &f, Filas &h, off_t corte,
+                    size_t previstas, size_t cota)
+{
+	FinFilas primera = FILAS_ACABADAS, segunda = FILAS_ACABADAS;
+	try {
+		reserva_filas(f, previstas, cota); // the second part's rows join these
+		reserva_filas(h, previstas / 2 + 1, cota);
+	} catch (const std::bad_alloc &) {
+		s.error = FICHERO_SIN_MEMORIA;
+		return FILA_ROTA;
+	}
+	reposiciona(g, corte);
+	s.hasta = corte;
+	try {
+		std::thread hilo([&] {
+			try {
+				segunda = lee_filas(g, forma, h, 0);
+			} catch (const std::bad_alloc &) {
+				g.error = FICHERO_SIN_MEMORIA;
+			}
+		});
+		try {
+			primera = lee_filas(s, forma, f, 0);
+		} catch (const std::bad_alloc &) {
+			s.error = FICHERO_SIN_MEMORIA;
+		}
+		hilo.join();
+	} catch (const std::system_error &) { // no thread: read on here, as one part
+		s.hasta = -1;
+		return lee_filas(s, forma, f, 0);
+	}
+	if (!s.error)
+		s.error = g.error;
+	return junta(s, f, primera, h, segunda, s.numero, forma);
+}
+
 // The header and the first row alone (the cut must come after them), then
-// the rest in two halves at once when the file is large, one in another thread.
+// the rest in two parts at once when the file is large.
 FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 {
 	FinFilas primeras = lee_filas(s, forma, f, forma.cabecera, 1);
@@ -483,47 +826,32 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 		cierra_lineas(g);
 		std::free(h.y.v);
 		reserva_filas(f, previstas, cota);
-		return lee_filas(s, forma, f, false);
+		return lee_filas(s, forma, f, 0);
 	}
-	reserva_filas(f, previstas, cota); // the second part's rows join these
-	reserva_filas(h, previstas / 2 + 1, cota);
-	reposiciona(g, corte);
-	s.hasta = corte;
-	FinFilas primera = FILAS_ACABADAS, segunda = FILAS_ACABADAS;
-	try {
-		std::thread hilo([&] { segunda = lee_filas(g, forma, h, false); });
-		primera = lee_filas(s, forma, f, false);
-		hilo.join();
-		if (!s.error)
-			s.error = g.error;
-		primera = junta(f, primera, h, segunda, s.numero, forma, cota);
-	} catch (const std::system_error &) { // no thread: read on here, as one part
-		s.hasta = -1;
-		primera = lee_filas(s, forma, f, false);
-	}
+	FinFilas r = lee_en_dos(s, g, forma, f, h, corte, previstas, cota);
 	cierra_lineas(g);
 	std::free(h.y.v);
-	return primera;
+	return r;
 }
 
 // The largest miss of the x from the line a + b·i, NaN rows left out as fmax
 // leaves them.  Four at once: the largest is the same in any order.
-double fallo_maximo(const std::vector<float> &x, double a, double b)
+double fallo_maximo(const std::vector<double> &x, double a, double b)
 {
 	constexpr int CARRILES = 4;
 	double m[CARRILES] = {}, di = 0;
 	size_t n = x.size(), i = 0;
 	for (; i + CARRILES <= n; i += CARRILES, di += CARRILES)
 		for (int k = 0; k < CARRILES; k++)
-			m[k] = std::max(m[k], std::fabs(double(x[i + k]) - (a + b * (di + k))));
+			m[k] = std::max(m[k], std::fabs(x[i + k] - (a + b * (di + k))));
 	for (; i < n; i++, di++)
-		m[0] = std::max(m[0], std::fabs(double(x[i]) - (a + b * di)));
+		m[0] = std::max(m[0], std::fabs(x[i] - (a + b * di)));
 	return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
 }
 
 // x as calibration when linear in the channel: its least-squares line over
 // the 0-based row index misses no row by more than a tenth of a step.
-void calibra_con_x(const std::vector<float> &x, double suma_x, Lectura &l)
+void calibra_con_x(const std::vector<double> &x, double suma_x, Lectura &l)
 {
 	size_t n = x.size();
 	if (n < 2)
@@ -531,7 +859,7 @@ void calibra_con_x(const std::vector<float> &x, double suma_x, Lectura &l)
 	double media_i = (n - 1) / 2.0, media_x = suma_x / double(n), sxi = 0;
 	double di = 0; // i as a double, counted rather than converted
 	for (size_t i = 0; i < n; i++, di++)
-		sxi += (di - media_i) * (double(x[i]) - media_x);
+		sxi += (di - media_i) * (x[i] - media_x);
 	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
 	double b = sxi / sii, a = media_x - b * media_i, fallo = fallo_maximo(x, a, b);
 	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b))
@@ -544,38 +872,66 @@ void calibra_con_x(const std::vector<float> &x, double suma_x, Lectura &l)
 
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma)
 {
-	std::vector<Linea> filas = filas_del_prefijo(prefijo, n, completo);
-	if (filas.empty())
+	std::vector<Linea> lineas = filas_del_prefijo(prefijo, n, completo);
+	auto primera = std::find_if(lineas.begin(), lineas.end(), empieza_numero);
+	if (primera == lineas.end())
 		return false;
+	std::vector<Linea> cabecera(lineas.begin(), primera), filas(primera, lineas.end());
 	FormaColumnas f;
-	f.separador = elige_separador(filas);
-	f.coma_decimal = f.separador == PUNTO_Y_COMA || f.separador == TABULADOR;
-	float v[2];
-	f.cabecera = campos_numericos(filas[0].ini, filas[0].fin, f, v, INT32_MAX) < 0;
-	size_t primera = f.cabecera ? 1 : 0;
-	bool dos_numeros = primera < filas.size() &&
-	                   campos_numericos(filas[primera].ini, filas[primera].fin, f, v, INT32_MAX) >= 2;
-	bool por_separador = (f.separador == COMA || f.separador == PUNTO_Y_COMA) && dos_numeros;
-	bool por_cabecera = f.cabecera && dos_numeros;
-	f.solo_si_regulares = !por_separador && !por_cabecera;
+	f.cabecera = int(cabecera.size());
+	f.titulo = cabecera_con_titulo(cabecera);
+	elige_separador(cabecera, filas, f);
+	if (f.una_columna) {
+		*forma = f;
+		return true;
+	}
+	int campos = campos_numericos(filas[0].ini, filas[0].fin, f);
+	bool por_separador = f.separador == COMA || f.separador == PUNTO_Y_COMA;
+	if (campos == 1 || (campos < 0 && !por_separador && f.cabecera == 0))
+		return false;                 // one column, or text after numbers: the own format
+	f.columnas = campos < 0 ? 2 : campos; // a first row that breaks the table ends it at once
+	if (campos > 0 && !por_separador && f.cabecera == 0) {
+		if (!filas_regulares(filas, f, campos))
+			return false;
+		f.solo_si_regulares = true;
+	}
+	elige_columnas(cabecera, filas, f);
 	*forma = f;
-	return por_separador || por_cabecera || (!f.cabecera && filas_regulares(filas, f));
+	return true;
 }
+
+namespace {
+
+// Reads, titles and calibrates; out of memory anywhere sets s.error.
+void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Filas &f, Lectura *l)
+{
+	try {
+		if (lee_todas(s, forma, f, cota) == FILA_ROTA) {
+			l->linea_ilegible = f.linea_rota;
+			l->x_vuelve = f.x_rota;
+		}
+		if (!f.titulo.empty())
+			pon_titulo(*l, f.titulo.data(), f.titulo.data() + f.titulo.size());
+		else if (nombre[0])
+			pon_titulo(*l, nombre, nombre + std::strlen(nombre));
+		calibra_con_x(f.x, f.suma_x, *l);
+		std::memcpy(l->nota, forma.nota, sizeof l->nota);
+	} catch (const std::bad_alloc &) {
+		s.error = FICHERO_SIN_MEMORIA;
+	}
+}
+
+} // namespace
 
 int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Lectura *l)
 {
 	Filas f;
 	if (!prepara(f.y, MUESTRAS_INICIALES, cota))
 		return entrega_acumulado(f.y, FICHERO_SIN_MEMORIA, l);
-	FinFilas fin = lee_todas(s, forma, f, cota);
-	if (fin == NO_SON_COLUMNAS) {
-		entrega_acumulado(f.y, FICHERO_SIN_MUESTRAS, l);
-		return COLUMNAS_NO_SON;
-	}
-	if (fin == FILA_ROTA)
-		l->linea_ilegible = f.linea_rota;
-	if (nombre[0])
-		pon_titulo(*l, nombre, nombre + std::strlen(nombre));
-	calibra_con_x(f.x, f.suma_x, *l);
-	return entrega_acumulado(f.y, s.error, l);
+	lee_tabla(s, forma, cota, nombre, f, l);
+	int linea = l->linea_ilegible;
+	int r = entrega_acumulado(f.y, s.error, l);
+	if (r == FICHERO_SIN_MUESTRAS)
+		l->linea_ilegible = linea; // the line that stopped the table before any row
+	return r;
 }

@@ -1,8 +1,9 @@
 // The own format of the spectrum data file: the title line of a calibrated
 // file, its header (count, al, bl), then the samples, which the number reader
-// (lector.h) reads exactly as scanf's "%f" reads them, fast.  Also the fast
-// way through a foreign format's block of counts, and the words for each
-// result.  Start at lee_fuente.  The writer is in fichero_escribe.cpp.
+// (lector.h) reads exactly as scanf's "%f" reads them, fast; lines of text
+// before the first sample are skipped, and text that ends the samples is
+// named by its line.  Also the fast way through a foreign format's block of
+// counts, and the words for each result.  Start at lee_fuente.  The writer is in fichero_escribe.cpp.
 #include "fichero.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "formatos.h"
 #include "lector.h"
@@ -22,6 +24,7 @@ constexpr char COMILLA = '"';
 constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
+constexpr size_t TAM_TROZO_LINEAS = size_t(1) << 14;
 
 // The engine's reasons to stop, as the file's result codes.
 int codigo_de(int error)
@@ -64,6 +67,32 @@ bool reserva_inicial(Fuente &f, Muestras &m, size_t esperadas, size_t cota)
 	return false;
 }
 
+// The 1-based line of the file at the byte where the window stands.
+int linea_actual(const Fuente &f)
+{
+	if (f.fd < 0)
+		return 1 + int(std::count(f.inicio, f.p, '\n'));
+	char trozo[TAM_TROZO_LINEAS];
+	off_t hasta = posicion(f), leido = 0;
+	int lineas = 1;
+	while (leido < hasta) {
+		size_t quiero = size_t(std::min(hasta - leido, off_t(sizeof trozo)));
+		ssize_t r = pread(f.fd, trozo, quiero, leido);
+		if (r <= 0)
+			break;
+		lineas += int(std::count(trozo, trozo + r, '\n'));
+		leido += r;
+	}
+	return lineas;
+}
+
+// Text that stopped the samples is named by its line.
+void anota_parada(Parada p, const Fuente &f, Lectura &l)
+{
+	if (p == ILEGIBLE)
+		l.linea_ilegible = linea_actual(f);
+}
+
 // A calibrated file: title, header, then as many samples as the header counts
 // (all that are there for a count of 0 or below, or one larger than the file).
 void lee_calibrado(Fuente &f, Muestras &m, Lectura &l, size_t cota)
@@ -74,19 +103,20 @@ void lee_calibrado(Fuente &f, Muestras &m, Lectura &l, size_t cota)
 		return;
 	int limite = cuenta > 0 && cuenta < SIN_LIMITE ? cuenta : SIN_LIMITE;
 	if (reserva_inicial(f, m, cuenta > 0 ? size_t(limite) : CAPACIDAD_INICIAL, cota))
-		lee_muestras(f, m, limite);
+		anota_parada(lee_muestras(f, m, limite), f, l);
 }
 
-// Every number of the file; a first line of text is a heading and is skipped.
+// Every number of the file; lines of text before the first (a heading,
+// comments) are skipped.
 void lee_sin_calibrar(Fuente &f, Muestras &m, Lectura &l, size_t cota)
 {
 	std::strcpy(l.comment, TITULO_SIN_CALIBRAR);
 	if (!reserva_inicial(f, m, CAPACIDAD_INICIAL, cota))
 		return;
-	if (lee_muestras(f, m, SIN_LIMITE) == ILEGIBLE && m.n == 0) {
+	Parada p;
+	while ((p = lee_muestras(f, m, SIN_LIMITE)) == ILEGIBLE && m.n == 0)
 		salta_linea(f);
-		lee_muestras(f, m, SIN_LIMITE);
-	}
+	anota_parada(p, f, l);
 }
 
 // Hands over the samples, shrunk to fit, or reports why there are none.
@@ -144,7 +174,7 @@ int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 		ventana_de_memoria(f, s.base + desde, s.n - size_t(desde));
 	}
 	size_t sitio = std::min(size_t(limite), cota) + 1;
-	if (!f.error && (a.cap >= sitio || reserva_inicial(f, a, sitio, cota)))
+	if (!f.error && (a.cap > 0 || reserva_inicial(f, a, sitio, cota))) // room made before stands
 		lee_muestras(f, a, limite);
 	off_t hasta = s.fd >= 0 ? posicion(f) : f.p - s.base;
 	cierra_ventana(f);
@@ -152,10 +182,10 @@ int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a)
 	return codigo_de(f.error);
 }
 
-int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l)
+int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, off_t desde, Lectura *l)
 {
 	Fuente f;
-	abre_ventana(f, fd, st, tam_bloque, 0);
+	abre_ventana(f, fd, st, tam_bloque, desde);
 	int r = lee_fuente(f, cota_de(st.st_size), l);
 	cierra_ventana(f);
 	return r;
@@ -167,7 +197,7 @@ void libera_lectura(Lectura *l)
 	*l = Lectura();
 }
 
-const char *mensaje_error_fichero(int error, const char *ruta)
+const char *mensaje_error_fichero(int error, const char *ruta, int linea)
 {
 	static char mensaje[TAM_MENSAJE];
 	const char *formato;
@@ -182,7 +212,9 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 		formato = "El fichero %s está vacío";
 		break;
 	case FICHERO_SIN_MUESTRAS:
-		formato = "El fichero %s no contiene ningún dato legible";
+		formato = linea > 0
+		              ? "El fichero %s no tiene datos antes de su línea %d, que no se puede leer"
+		              : "El fichero %s no contiene ningún dato legible";
 		break;
 	case FICHERO_ERROR_LECTURA:
 		formato = "Error al leer el fichero %s";
@@ -197,6 +229,6 @@ const char *mensaje_error_fichero(int error, const char *ruta)
 		formato = "Error desconocido con el fichero %s";
 		break;
 	}
-	std::snprintf(mensaje, sizeof mensaje, formato, ruta);
+	std::snprintf(mensaje, sizeof mensaje, formato, ruta, linea);
 	return mensaje;
 }

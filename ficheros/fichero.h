@@ -19,6 +19,9 @@ constexpr int TAM_NOMBRE = ORQ_TAM_NOMBRE;
 // The formats a file may be in, told apart by content (see formatos.cpp).
 enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };
 
+// Bytes of a reader's note on what it did, terminator included.
+constexpr int TAM_NOTA = 256;
+
 // A spectrum read from a file, not yet in the program state.
 struct Lectura {
 	float *Li = nullptr; // malloc'd, nptL + 1 slots, slot 0 unused
@@ -26,10 +29,13 @@ struct Lectura {
 	float al = 0, bl = 0, maxL = 0; // maxL: largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
 	int formato = FORMATO_PROPIO;
-	int linea_ilegible = 0;  // a row that stopped the load, or 0
-	int cuenta_ilegible = 0; // the same for a count of a .Spe or .mca, by its place
-	double desvio_x = 0;     // columns whose x is not linear: how far it misses its line, in steps
-	double tiempo_vivo = 0;  // the counting's live time in seconds, from an instrument's file; 0: unknown
+	int linea_ilegible = 0;   // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
+	bool x_vuelve = false;    // that line is a row of a table whose x repeats or turns back
+	int cuenta_ilegible = 0;  // the same for a count of a .Spe or .mca, by its place
+	double desvio_x = 0;      // columns whose x is not linear: how far it misses its line, in steps
+	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
+	                          // range or calibration of a .Spe), without the file's name
+	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.
@@ -45,7 +51,10 @@ enum {
 };
 
 // Reads the file at ruta, which must be a regular file.  0 on success, else one of the codes above, with *l
-// left empty (nothing allocated).
+// left empty (nothing allocated) but for linea_ilegible: a line that stopped
+// a table before any row.  Every line is accounted for: read, skipped as a
+// header or comment, or the place where the load stopped, which a load that
+// succeeded names in mensaje_aviso.
 int lee_espectro(const char *ruta, Lectura *l);
 
 // The same, reading the file in blocks of tam_bloque bytes (tests try tiny ones).
@@ -62,8 +71,9 @@ void libera_lectura(Lectura *l);
 // file beside it that replaces the old one only once complete.  0 on success.
 int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, float al, float bl);
 
-// What the user should know about a load that succeeded (a row that stopped
-// it, an x that could not calibrate), naming the file; nullptr when nothing.
+// What the user should know about a load that succeeded (a line that stopped
+// it, an x that could not calibrate, the reader's note), naming the file;
+// nullptr when nothing.
 // A static buffer, valid until the next call.
 const char *mensaje_aviso(const Lectura &l, const char *ruta);
 
@@ -80,6 +90,6 @@ void nombre_para_guardar(const char *cargado, char *nombre);
 // (TAM_NOMBRE bytes).
 void nombre_tabla_picos(const char *cargado, char *nombre);
 
-// The message for a code above, naming the file (a static buffer, valid until
-// the next call).
-const char *mensaje_error_fichero(int error, const char *ruta);
+// The message for a code above, naming the file and, when not 0, the line
+// that stopped the load (a static buffer, valid until the next call).
+const char *mensaje_error_fichero(int error, const char *ruta, int linea = 0);

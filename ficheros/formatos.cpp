@@ -1,9 +1,12 @@
 // Which reader a file goes to, decided by its first bytes, never by its
-// name: a double quote is always the own format, a "$NAME:" line an ORTEC or
-// IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a table;
-// anything else the own format, read as it always was.  Also what the
-// readers share (samples, title, calibration) and the name a save proposes.
-// Start at lee_espectro_en_bloques.
+// name: a first line that starts with a double quote is the own format
+// (unless it is quoted names over rows of numbers), a "$NAME:" line an ORTEC
+// or IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a
+// table; anything else the own format, read as it always was.  How the text
+// is written comes first: a UTF-8 mark is skipped, UTF-16 and lines ended by
+// a carriage return alone are converted whole.  Also what the readers share
+// (samples, title, calibration), the name a save proposes and the notice of
+// a load.  Start at lee_espectro_en_bloques.
 #include "formatos.h"
 
 #include <algorithm>
@@ -12,8 +15,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include "lector.h"
@@ -22,6 +28,12 @@ namespace {
 
 constexpr size_t TAM_BLOQUE = size_t(1) << 20;
 constexpr size_t TAM_PREFIJO = size_t(1) << 16; // what detection looks at
+constexpr size_t TAM_MARCA = TAM_PREFIJO + 8;   // what tells how the text is written
+constexpr int SIN_MEMORIA_AL_DETECTAR = -2;
+constexpr char BOM_UTF8[] = "\xEF\xBB\xBF";
+constexpr size_t LARGO_BOM_UTF8 = 3;
+constexpr char BOM_UTF16_LE[] = "\xFF\xFE";
+constexpr char BOM_UTF16_BE[] = "\xFE\xFF";
 constexpr char COMILLA = '"';
 constexpr char MARCA_SPE = '$';
 constexpr char FIN_SPE = ':';
@@ -52,23 +64,48 @@ bool es_cabecera_spe(const char *ini, const char *fin)
 	if (fin - ini < 3 || *ini != MARCA_SPE || fin[-1] != FIN_SPE)
 		return false;
 	for (const char *q = ini + 1; q < fin - 1; q++)
-		if (!((*q >= 'A' && *q <= 'Z') || *q == '_'))
+		if (!std::isalpha(static_cast<unsigned char>(*q)) && *q != '_')
 			return false;
 	return true;
 }
 
+// Whether [ini, fin) is two or more quoted names and nothing else but the
+// separators between them, as R's write.table and write.csv head a table.
+bool nombres_entrecomillados(const char *ini, const char *fin)
+{
+	int nombres = 0;
+	for (const char *q = ini; q < fin; nombres++) {
+		const char *cierre = q < fin && *q == COMILLA
+		                         ? static_cast<const char *>(std::memchr(q + 1, COMILLA, fin - q - 1))
+		                         : nullptr;
+		if (!cierre)
+			return false;
+		q = cierre + 1;
+		while (q < fin && (*q == ' ' || *q == '\t'))
+			q++;
+		if (q < fin && (*q == ',' || *q == ';'))
+			q++;
+		while (q < fin && (*q == ' ' || *q == '\t'))
+			q++;
+	}
+	return nombres >= 2;
+}
+
 int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 {
-	if (n > 0 && *p == COMILLA)
-		return FORMATO_PROPIO;
 	const char *ini, *fin;
 	primera_linea(p, n, &ini, &fin);
-	if (ini < fin && *ini == COMILLA) // a quoted title after blank lines is no table's header
-		return FORMATO_PROPIO;
+	// A first line that is one quoted string is the own format's title, even
+	// after blank lines; quoted names over rows of numbers head a table.
+	if ((n > 0 && *p == COMILLA) || (ini < fin && *ini == COMILLA))
+		return nombres_entrecomillados(ini, fin) && detecta_columnas(p, n, completo, forma) &&
+		               forma->cabecera > 0
+		           ? FORMATO_COLUMNAS
+		           : FORMATO_PROPIO;
 	if (es_cabecera_spe(ini, fin))
 		return FORMATO_SPE;
 	size_t largo = std::strlen(PRIMERA_LINEA_MCA);
-	if (size_t(fin - ini) == largo && std::memcmp(ini, PRIMERA_LINEA_MCA, largo) == 0)
+	if (size_t(fin - ini) == largo && strncasecmp(ini, PRIMERA_LINEA_MCA, largo) == 0)
 		return FORMATO_MCA;
 	return detecta_columnas(p, n, completo, forma) ? FORMATO_COLUMNAS : FORMATO_PROPIO;
 }
@@ -109,48 +146,222 @@ int abre_regular(const char *ruta, int *fd, struct stat *st)
 	return r;
 }
 
-// The file's first bytes, for detection: how many, or -1 on an error.
-ssize_t lee_prefijo(int fd, char *prefijo)
+// Up to n bytes of the file from offset desde: how many, or -1 on an error.
+ssize_t lee_trozo(int fd, char *destino, size_t n, off_t desde)
 {
-	size_t n = 0;
-	while (n < TAM_PREFIJO) {
-		ssize_t r = pread(fd, prefijo + n, TAM_PREFIJO - n, off_t(n));
+	size_t leidos = 0;
+	while (leidos < n) {
+		ssize_t r = pread(fd, destino + leidos, n - leidos, desde + off_t(leidos));
 		if (r < 0 && errno == EINTR)
 			continue;
 		if (r < 0)
 			return -1;
 		if (r == 0)
 			break;
-		n += size_t(r);
+		leidos += size_t(r);
 	}
-	return ssize_t(n);
+	return ssize_t(leidos);
 }
 
-// The prefix is the whole file when the file is no longer, as in memory.
-int detecta_descriptor(int fd, const struct stat &st, FormaColumnas *forma)
+// How a file's text is written, told by its first bytes.
+enum Escritura { TEXTO_TAL_CUAL, TEXTO_TRAS_BOM, TEXTO_A_CONVERTIR };
+
+bool empieza_por(const char *p, size_t n, const char *marca, size_t largo)
+{
+	return n >= largo && std::memcmp(p, marca, largo) == 0;
+}
+
+bool es_utf16(const char *p, size_t n)
+{
+	return empieza_por(p, n, BOM_UTF16_LE, 2) || empieza_por(p, n, BOM_UTF16_BE, 2);
+}
+
+// Lines ended by a carriage return alone: the first line end says so.
+bool fines_de_linea_cr(const char *p, size_t n)
+{
+	for (size_t i = 0; i < n; i++)
+		if (p[i] == '\n' || p[i] == '\r')
+			return p[i] == '\r' && i + 1 < n && p[i + 1] != '\n';
+	return false;
+}
+
+Escritura escritura(const char *prefijo, size_t n)
+{
+	if (es_utf16(prefijo, n))
+		return TEXTO_A_CONVERTIR;
+	bool bom = empieza_por(prefijo, n, BOM_UTF8, LARGO_BOM_UTF8);
+	size_t desde = bom ? LARGO_BOM_UTF8 : 0;
+	return fines_de_linea_cr(prefijo + desde, n - desde) ? TEXTO_A_CONVERTIR
+	       : bom                                         ? TEXTO_TRAS_BOM
+	                                                     : TEXTO_TAL_CUAL;
+}
+
+// A code point as UTF-8 at q; past it.
+char *pon_utf8(char *q, uint32_t c)
+{
+	if (c < 0x80) {
+		*q++ = char(c);
+	} else if (c < 0x800) {
+		*q++ = char(0xC0 | (c >> 6));
+		*q++ = char(0x80 | (c & 0x3F));
+	} else if (c < 0x10000) {
+		*q++ = char(0xE0 | (c >> 12));
+		*q++ = char(0x80 | ((c >> 6) & 0x3F));
+		*q++ = char(0x80 | (c & 0x3F));
+	} else {
+		*q++ = char(0xF0 | (c >> 18));
+		*q++ = char(0x80 | ((c >> 12) & 0x3F));
+		*q++ = char(0x80 | ((c >> 6) & 0x3F));
+		*q++ = char(0x80 | (c & 0x3F));
+	}
+	return q;
+}
+
+// UTF-16 after its byte-order mark, as UTF-8 into q (room for 3 bytes a
+// unit); past the last byte written.
+char *utf16_a_utf8(const unsigned char *p, size_t n, char *q)
+{
+	bool le = p[0] == 0xFF;
+	auto unidad = [&](size_t i) {
+		return le ? uint32_t(p[i] | p[i + 1] << 8) : uint32_t(p[i] << 8 | p[i + 1]);
+	};
+	for (size_t i = 2; i + 1 < n; i += 2) {
+		uint32_t c = unidad(i);
+		if (c >= 0xD800 && c < 0xDC00 && i + 3 < n) {
+			uint32_t d = unidad(i + 2);
+			if (d >= 0xDC00 && d < 0xE000) {
+				c = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
+				i += 2;
+			}
+		}
+		q = pon_utf8(q, c);
+	}
+	return q;
+}
+
+// The text of a UTF-16 file as UTF-8, and any text with its lone carriage
+// returns as line ends, in a new buffer of *m bytes; nullptr without memory.
+char *convierte(const char *p, size_t n, size_t *m)
+{
+	auto t = static_cast<char *>(std::malloc(n / 2 * 3 + n + 1));
+	if (!t)
+		return nullptr;
+	char *fin = es_utf16(p, n) ? utf16_a_utf8(reinterpret_cast<const unsigned char *>(p), n, t)
+	                           : static_cast<char *>(std::memcpy(t, p, n)) + n;
+	for (char *q = t; q < fin; q++)
+		if (*q == '\r' && (q + 1 == fin || q[1] != '\n'))
+			*q = '\n';
+	*m = size_t(fin - t);
+	return t;
+}
+
+// Detection without letting a failed allocation through: the format, or
+// SIN_MEMORIA_AL_DETECTAR.
+int detecta_sin_abortar(const char *p, size_t n, bool completo, FormaColumnas *forma)
+{
+	try {
+		return detecta(p, n, completo, forma);
+	} catch (const std::bad_alloc &) {
+		return SIN_MEMORIA_AL_DETECTAR;
+	}
+}
+
+// The prefix is the whole text when it is no longer, in memory and in a file alike.
+int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
+{
+	return detecta_sin_abortar(p, n < TAM_PREFIJO ? n : TAM_PREFIJO, n <= TAM_PREFIJO, forma);
+}
+
+// Text as it is (no mark, line ends \n or \r\n) from memory.
+int lee_texto_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
+{
+	FormaColumnas forma;
+	int formato = detecta_texto(datos, n, &forma);
+	if (formato < 0)
+		return FICHERO_SIN_MEMORIA;
+	if (formato == FORMATO_PROPIO)
+		return lee_propio_memoria(datos, n, l);
+	Lineas s;
+	lineas_de_memoria(s, datos, n);
+	return lee_extranjero(formato, s, forma, cota_de(n), nombre, l);
+}
+
+// A text that must be converted: read whole, converted, then read from memory.
+int lee_convertido(int fd, const struct stat &st, const char *nombre, Lectura *l)
+{
+	size_t n = size_t(st.st_size), m;
+	auto bytes = static_cast<char *>(std::malloc(n + 1));
+	if (!bytes)
+		return FICHERO_SIN_MEMORIA;
+	ssize_t leidos = lee_trozo(fd, bytes, n, 0);
+	char *texto = leidos < 0 ? nullptr : convierte(bytes, size_t(leidos), &m);
+	std::free(bytes);
+	if (!texto)
+		return leidos < 0 ? FICHERO_ERROR_LECTURA : FICHERO_SIN_MEMORIA;
+	int r = lee_texto_memoria(texto, m, l, nombre);
+	std::free(texto);
+	return r;
+}
+
+// The file's first bytes from desde, as detection sees them: the format, -1
+// when they cannot be read or SIN_MEMORIA_AL_DETECTAR.
+int detecta_descriptor(int fd, const struct stat &st, off_t desde, FormaColumnas *forma)
 {
 	static thread_local char prefijo[TAM_PREFIJO];
-	ssize_t n = lee_prefijo(fd, prefijo);
+	ssize_t n = lee_trozo(fd, prefijo, TAM_PREFIJO, desde);
 	if (n < 0)
 		return -1;
-	n = std::min(n, ssize_t(st.st_size)); // not what was added after the open
-	return detecta(prefijo, size_t(n), size_t(st.st_size) <= TAM_PREFIJO, forma);
+	n = std::min(n, ssize_t(st.st_size - desde)); // not what was added after the open
+	return detecta_sin_abortar(prefijo, size_t(n), size_t(st.st_size - desde) <= TAM_PREFIJO, forma);
+}
+
+// How the file's text is written, from its first bytes (left in *marca,
+// *n of them); false when they cannot be read.
+bool escritura_de(int fd, Escritura *e, const char **marca = nullptr, size_t *n = nullptr)
+{
+	static thread_local char bytes[TAM_MARCA];
+	ssize_t leidos = lee_trozo(fd, bytes, sizeof bytes, 0);
+	*e = leidos < 0 ? TEXTO_TAL_CUAL : escritura(bytes, size_t(leidos));
+	if (marca) {
+		*marca = bytes;
+		*n = leidos < 0 ? 0 : size_t(leidos);
+	}
+	return leidos >= 0;
+}
+
+// The format of a text to convert, told by its converted first bytes.
+int formato_convertido(const char *marca, size_t n)
+{
+	size_t m;
+	char *texto = convierte(marca, n, &m);
+	FormaColumnas forma;
+	int formato = texto ? detecta_texto(texto, m, &forma) : -1;
+	std::free(texto);
+	return formato;
 }
 
 int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l)
 {
-	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, st, &forma);
-	if (formato < 0)
+	Escritura e;
+	if (!escritura_de(fd, &e))
 		return FICHERO_ERROR_LECTURA;
+	if (e == TEXTO_A_CONVERTIR)
+		return lee_convertido(fd, st, nombre, l);
+	off_t desde = e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0;
+	FormaColumnas forma;
+	int formato = detecta_descriptor(fd, st, desde, &forma);
+	if (formato < 0)
+		return formato == SIN_MEMORIA_AL_DETECTAR ? FICHERO_SIN_MEMORIA : FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
-		return lee_propio_descriptor(fd, st, tam_bloque, l);
+		return lee_propio_descriptor(fd, st, tam_bloque, desde, l);
 	Lineas s;
-	int r = lineas_de_descriptor(s, fd, st, tam_bloque)
-	            ? lee_extranjero(formato, s, forma, cota_de(st.st_size), nombre, l)
-	            : FICHERO_SIN_MEMORIA;
+	int r = lineas_de_descriptor(s, fd, st, tam_bloque) ? FICHERO_BIEN : FICHERO_SIN_MEMORIA;
+	if (r == FICHERO_BIEN) {
+		reposiciona(s, desde);
+		r = lee_extranjero(formato, s, forma, cota_de(st.st_size), nombre, l);
+	}
 	cierra_lineas(s);
-	return r == COLUMNAS_NO_SON ? lee_propio_descriptor(fd, st, tam_bloque, l) : r;
+	return r;
 }
 
 } // namespace
@@ -158,15 +369,18 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
 {
 	*l = Lectura();
-	FormaColumnas forma;
-	size_t prefijo = n < TAM_PREFIJO ? n : TAM_PREFIJO;
-	int formato = detecta(datos, prefijo, n <= TAM_PREFIJO, &forma);
-	if (formato == FORMATO_PROPIO)
-		return lee_propio_memoria(datos, n, l);
-	Lineas s;
-	lineas_de_memoria(s, datos, n);
-	int r = lee_extranjero(formato, s, forma, cota_de(n), nombre, l);
-	return r == COLUMNAS_NO_SON ? lee_propio_memoria(datos, n, l) : r;
+	Escritura e = escritura(datos, n < TAM_MARCA ? n : TAM_MARCA);
+	if (e == TEXTO_TRAS_BOM)
+		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre);
+	if (e == TEXTO_TAL_CUAL)
+		return lee_texto_memoria(datos, n, l, nombre);
+	size_t m;
+	char *texto = convierte(datos, n, &m);
+	if (!texto)
+		return FICHERO_SIN_MEMORIA;
+	int r = lee_texto_memoria(texto, m, l, nombre);
+	std::free(texto);
+	return r;
 }
 
 int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
@@ -193,10 +407,18 @@ int formato_de_fichero(const char *ruta)
 	struct stat st;
 	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
 		return -1;
+	Escritura e;
+	const char *marca;
+	size_t n;
+	bool leida = escritura_de(fd, &e, &marca, &n);
 	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, st, &forma);
+	int formato =
+	    !leida ? -1
+	    : e == TEXTO_A_CONVERTIR
+	        ? formato_convertido(marca, n)
+	        : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
 	close(fd);
-	return formato;
+	return formato < 0 ? -1 : formato;
 }
 
 bool prepara(Acumulador &a, size_t esperadas, size_t cota)
@@ -316,20 +538,26 @@ void nombre_tabla_picos(const char *cargado, char *nombre)
 const char *mensaje_aviso(const Lectura &l, const char *ruta)
 {
 	static char mensaje[TAM_MENSAJE];
-	int n = 0;
+	size_t n = 0;
+	auto anade = [&](const char *formato, auto... datos) {
+		if (n < sizeof mensaje)
+			n += size_t(std::snprintf(mensaje + n, sizeof mensaje - n, formato, datos...));
+	};
 	mensaje[0] = '\0';
-	if (l.linea_ilegible > 0)
-		n = std::snprintf(mensaje, sizeof mensaje,
-		                  "No se puede leer la línea %d de %s: se carga lo anterior. ",
-		                  l.linea_ilegible, ruta);
+	if (l.linea_ilegible > 0 && l.formato == FORMATO_PROPIO)
+		anade("%s: se leyeron %d muestras; la línea %d no es un número. ", ruta, l.nptL,
+		      l.linea_ilegible);
+	else if (l.linea_ilegible > 0 && l.x_vuelve)
+		anade("La x de la línea %d de %s se repite o vuelve atrás: se carga lo anterior. ",
+		      l.linea_ilegible, ruta);
+	else if (l.linea_ilegible > 0)
+		anade("No se puede leer la línea %d de %s: se carga lo anterior. ", l.linea_ilegible, ruta);
 	if (l.cuenta_ilegible > 0)
-		n = std::snprintf(mensaje, sizeof mensaje,
-		                  "No se puede leer la cuenta %d de %s: se carga lo anterior. ",
-		                  l.cuenta_ilegible, ruta);
+		anade("No se puede leer la cuenta %d de %s: se carga lo anterior. ", l.cuenta_ilegible, ruta);
 	if (l.desvio_x > 0)
-		std::snprintf(
-		    mensaje + n, sizeof mensaje - n,
-		    "La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar", ruta,
-		    l.desvio_x);
+		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar",
+		      ruta, l.desvio_x);
+	if (l.nota[0])
+		anade("%s%s: %s.", n == 0 ? "" : mensaje[n - 1] == ' ' ? "" : ". ", ruta, l.nota);
 	return mensaje[0] ? mensaje : nullptr;
 }

@@ -14,7 +14,8 @@
 
 // The own format, from memory or from an open regular file.
 int lee_propio_memoria(const char *datos, size_t n, Lectura *l);
-int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, Lectura *l);
+// From desde on (after a byte-order mark).
+int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, off_t desde, Lectura *l);
 
 // Samples of a foreign reader as they arrive: v[1..n].
 using Acumulador = Muestras;
@@ -22,7 +23,8 @@ using Acumulador = Muestras;
 // The foreign readers' fast way through a block of counts: numbers read as
 // the own format reads its samples, from where s stands until `limite` of
 // them or one that is not a number, appended to a; s is left after the last.
-// The result code.
+// Room for them all is made at once unless a already has some.  The result
+// code.
 int lee_numeros(Lineas &s, int limite, size_t cota, Acumulador &a);
 
 // Samples bounded by what the input can hold (each needs two bytes but the last).
@@ -54,15 +56,19 @@ int lee_mca(Lineas &s, size_t cota, Lectura *l);
 
 // Columns: how a file's first lines say to read them.
 struct FormaColumnas {
-	char separador = 0;             // ';', '\t', ',' or ' ' for any white space
-	bool coma_decimal = false;      // a comma in a number is its decimal point
-	bool cabecera = false;          // the first row is names
-	bool solo_si_regulares = false; // claimed only by regular rows: any other row means the own format
+	char separador = 0;        // ';', '\t', ',' or ' ' for any white space
+	bool coma_decimal = false; // a comma in a number is its decimal point
+	int cabecera = 0;          // lines of header (not blank, not comments) before the first row
+	bool titulo = false;       // the header's first line is the title (a header of two lines or more)
+	bool solo_si_regulares = false; // claimed by its regular rows: a row that breaks them ends the table
+	int columnas = 2;               // fields a row has; with 2, x and y lead and more are ignored
+	int col_x = 0, col_y = 1;       // the fields of x and of the intensity (0-based)
+	bool una_columna = false;       // one column of numbers with decimal commas: no x
+	char nota[TAM_NOTA] = "";       // how the columns or the commas were read
 };
 
 // Whether the lines of `prefijo` (the file's start) make it a file of columns.
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma);
 
-// Reads the rows; COLUMNAS_NO_SON when a row breaks the rule that claimed the file.
-constexpr int COLUMNAS_NO_SON = -1;
+// Reads the rows, to the end or to the row that breaks the table.
 int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Lectura *l);

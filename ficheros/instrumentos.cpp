@@ -4,8 +4,11 @@
 // sizes an allocation past what the file can hold.  Start at lee_spe.
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 #include "formatos.h"
@@ -19,10 +22,11 @@ constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the nonlinear terms ma
 constexpr char MARCA_BLOQUE = '$';
 constexpr const char *SEPARADOR_CLAVE = " - ";
 
+// Keywords and section names match in any letter case.
 bool es_linea(const char *ini, const char *fin, const char *texto)
 {
 	size_t n = std::strlen(texto);
-	return size_t(fin - ini) == n && std::memcmp(ini, texto, n) == 0;
+	return size_t(fin - ini) == n && strncasecmp(ini, texto, n) == 0;
 }
 
 // The next line of the current block, trimmed; false at the next "$" line
@@ -66,10 +70,32 @@ struct Spe {
 	bool hay_fit = false;
 	float cal[MAX_COEFICIENTES] = {};
 	int n_cal = 0;
+	std::vector<double> canales, energias; // $ENER_DATA's points
 };
 
-// $DATA: first and last channel, then the counts, as many as the range says
-// and the block holds.
+// A range that disagrees with the counts present: counts beyond it are left
+// out (the text after them with them), and the note says what was loaded.
+void acota_al_rango(long long cuantas, Acumulador &a, Lectura &l)
+{
+	if (a.n > cuantas) {
+		long long mas = a.n - cuantas;
+		int n = int(cuantas);
+		a.n = 0;
+		a.max = 0;
+		for (int i = 1; i <= n; i++)
+			guarda(a, a.v[i]); // in place: the largest of those kept
+		l.cuenta_ilegible = 0;
+		std::snprintf(l.nota, sizeof l.nota,
+		              "$DATA: anuncia %lld cuentas y hay %lld más; se cargan las %lld del rango",
+		              cuantas, mas, cuantas);
+	} else if (a.n < cuantas && l.cuenta_ilegible == 0) { // a count that stopped it says why
+		std::snprintf(l.nota, sizeof l.nota,
+		              "$DATA: anuncia %lld cuentas y hay %d; se cargan esas %d", cuantas, a.n, a.n);
+	}
+}
+
+// $DATA: first and last channel, then the counts: all that the block holds
+// are read, so that a range that disagrees with them can be told.
 void lee_datos_spe(Lineas &s, Spe &e, Acumulador &a, size_t cota, Lectura &l)
 {
 	const char *ini, *fin;
@@ -81,7 +107,13 @@ void lee_datos_spe(Lineas &s, Spe &e, Acumulador &a, size_t cota, Lectura &l)
 	long long cuantas = static_cast<long long>(rango[1]) - static_cast<long long>(rango[0]) + 1;
 	e.primero = static_cast<int>(rango[0]);
 	e.hay_datos = true;
-	lee_cuentas(s, static_cast<int>(cuantas < INT32_MAX - 1 ? cuantas : INT32_MAX - 1), cota, a, "$", l);
+	if (!prepara(a, size_t(cuantas), cota)) { // room for the range's counts; more grow as they come
+		s.error = FICHERO_SIN_MEMORIA;
+		return;
+	}
+	lee_cuentas(s, INT32_MAX - 1, cota, a, "$", l);
+	if (!s.error)
+		acota_al_rango(cuantas, a, l);
 }
 
 void lee_titulo_spe(Lineas &s, Lectura &l)
@@ -108,6 +140,21 @@ void lee_mca_cal(Lineas &s, Spe &e)
 	e.n_cal = numeros_de_linea(ini, fin, e.cal, n < MAX_COEFICIENTES ? n : MAX_COEFICIENTES);
 }
 
+// $ENER_DATA: the number of points, then a line "channel energy" for each.
+void lee_ener_data(Lineas &s, Spe &e)
+{
+	const char *ini, *fin;
+	int n;
+	float par[2];
+	if (!linea_del_bloque(s, &ini, &fin) || !entero_exacto(ini, fin, &n))
+		return;
+	for (int i = 0; i < n && e.canales.size() < MAX_PARES && linea_del_bloque(s, &ini, &fin); i++)
+		if (numeros_de_linea(ini, fin, par, 2) == 2) {
+			e.canales.push_back(par[0]);
+			e.energias.push_back(par[1]);
+		}
+}
+
 // Whether the terms beyond the linear one shift no loaded channel by more
 // than a tenth of a channel.
 bool casi_lineal(const Spe &e, int n)
@@ -123,12 +170,24 @@ bool casi_lineal(const Spe &e, int n)
 	return true;
 }
 
+// $ENER_FIT, else $MCA_CAL when nearly linear, else the least-squares line
+// through $ENER_DATA's points; a $MCA_CAL left out says so.
 void calibra_spe(const Spe &e, int n, Lectura &l)
 {
+	double a, b;
+	bool curva = e.n_cal >= 2 && e.cal[1] != 0 && !casi_lineal(e, n);
 	if (e.hay_fit && e.fit[1] != 0)
 		calibracion_lineal(l, e.fit[0], e.fit[1], e.primero);
-	else if (e.n_cal >= 2 && e.cal[1] != 0 && casi_lineal(e, n))
+	else if (e.n_cal >= 2 && e.cal[1] != 0 && !curva)
 		calibracion_lineal(l, e.cal[0], e.cal[1], e.primero);
+	else if (recta_minimos_cuadrados(e.canales.data(), e.energias.data(), int(e.canales.size()), &a, &b))
+		calibracion_lineal(l, a, b, e.primero);
+	else if (curva && !l.nota[0])
+		std::snprintf(
+		    l.nota, sizeof l.nota,
+		    "$MCA_CAL tiene términos no lineales que mueven algún canal más de %.1f canales: "
+		    "se carga sin calibrar",
+		    DESPLAZAMIENTO_MAXIMO);
 }
 
 enum SeccionMca { MCA_CABECERA, MCA_CALIBRACION, MCA_DATOS, MCA_OTRA };
@@ -138,6 +197,7 @@ struct Mca {
 	bool datos_leidos = false;
 	std::vector<double> canales, valores;
 	std::string descripcion, etiqueta;
+	double tiempo_vivo = 0;
 };
 
 // A "<<NAME>>" line: the section it opens.
@@ -158,6 +218,22 @@ bool cambia_seccion(const char *ini, const char *fin, Mca &m)
 	return true;
 }
 
+// A live time in seconds as the text [ini, fin) gives it; 0 (unknown) for
+// anything but one positive number.
+double tiempo_valido(const char *ini, const char *fin)
+{
+	float t;
+	return numeros_de_linea(ini, fin, &t, 1) == 1 && t > 0 && std::isfinite(t) ? t : 0;
+}
+
+// $MEAS_TIM: the live time, then the real time.
+void lee_tiempo_spe(Lineas &s, Lectura &l)
+{
+	const char *ini, *fin;
+	if (linea_del_bloque(s, &ini, &fin))
+		l.tiempo_vivo = tiempo_valido(ini, fin);
+}
+
 // "KEY - value" of the header: the value of the title's keys.
 void lee_clave(const char *ini, const char *fin, Mca &m)
 {
@@ -170,6 +246,8 @@ void lee_clave(const char *ini, const char *fin, Mca &m)
 		m.descripcion.assign(v, fin);
 	else if (es_linea(ini, sep, "TAG"))
 		m.etiqueta.assign(v, fin);
+	else if (es_linea(ini, sep, "LIVE_TIME"))
+		m.tiempo_vivo = tiempo_valido(v, fin);
 }
 
 void lee_par(const char *ini, const char *fin, Mca &m)
@@ -193,9 +271,10 @@ void titula_y_calibra_mca(const Mca &m, Lectura &l)
 
 } // namespace
 
-int lee_spe(Lineas &s, size_t cota, Lectura *l)
+namespace {
+
+int lee_spe_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 {
-	Acumulador a;
 	Spe e;
 	const char *ini, *fin;
 	while (!s.error && siguiente_linea(s, &ini, &fin)) {
@@ -208,14 +287,17 @@ int lee_spe(Lineas &s, size_t cota, Lectura *l)
 			lee_fit(s, e);
 		else if (es_linea(ini, fin, "$MCA_CAL:"))
 			lee_mca_cal(s, e);
+		else if (es_linea(ini, fin, "$ENER_DATA:"))
+			lee_ener_data(s, e);
+		else if (es_linea(ini, fin, "$MEAS_TIM:"))
+			lee_tiempo_spe(s, *l);
 	}
 	calibra_spe(e, a.n, *l);
 	return entrega_acumulado(a, s.error, l);
 }
 
-int lee_mca(Lineas &s, size_t cota, Lectura *l)
+int lee_mca_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 {
-	Acumulador a;
 	Mca m;
 	const char *ini, *fin;
 	while (!s.error && siguiente_linea(s, &ini, &fin)) {
@@ -230,5 +312,29 @@ int lee_mca(Lineas &s, size_t cota, Lectura *l)
 		}
 	}
 	titula_y_calibra_mca(m, *l);
+	l->tiempo_vivo = m.tiempo_vivo;
 	return entrega_acumulado(a, s.error, l);
+}
+
+} // namespace
+
+// Out of memory in a header's points or names ends the load with nothing kept.
+int lee_spe(Lineas &s, size_t cota, Lectura *l)
+{
+	Acumulador a;
+	try {
+		return lee_spe_en(s, cota, a, l);
+	} catch (const std::bad_alloc &) {
+		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
+	}
+}
+
+int lee_mca(Lineas &s, size_t cota, Lectura *l)
+{
+	Acumulador a;
+	try {
+		return lee_mca_en(s, cota, a, l);
+	} catch (const std::bad_alloc &) {
+		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
+	}
 }

@@ -37,6 +37,7 @@ inline bool mismos_bits(float a, float b)
 inline void comprueba_lectura(int r, const Lectura &l)
 {
 	comprueba(std::memchr(l.comment, '\0', TAM_NOMBRE) != nullptr, "comment sin terminar");
+	comprueba(std::memchr(l.nota, '\0', TAM_NOTA) != nullptr, "nota sin terminar");
 	comprueba(l.nptL >= 0, "nptL negativo");
 	comprueba(std::isfinite(l.maxL) && l.maxL >= 0, "maxL no finito o negativo");
 	if (r != FICHERO_BIEN) {
@@ -82,7 +83,8 @@ inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, con
 	int rb = lee_espectro_en_bloques(ruta.c_str(), &b, 1 + n % BLOQUE_MAXIMO);
 	comprueba(rb == r && b.nptL == l.nptL && std::strcmp(b.comment, l.comment) == 0, "bloques distintos");
 	comprueba(b.formato == l.formato && b.linea_ilegible == l.linea_ilegible &&
-	              b.cuenta_ilegible == l.cuenta_ilegible,
+	              b.x_vuelve == l.x_vuelve && b.cuenta_ilegible == l.cuenta_ilegible &&
+	              std::strcmp(b.nota, l.nota) == 0,
 	          "formato distinto en bloques");
 	comprueba(mismos_bits(b.al, l.al) && mismos_bits(b.bl, l.bl), "cabecera distinta en bloques");
 	for (int i = 1; i <= l.nptL; i++)

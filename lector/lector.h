@@ -101,6 +101,11 @@ constexpr size_t CAPACIDAD_INICIAL = 4096;
 // Room for cap slots (never less than n + 1); false when there is no memory.
 bool reserva(Muestras &m, size_t cap);
 
+// Appends the first `cuantas` samples of b to a, all at once: the one way the
+// two halves of a large read are joined.  False when there is no memory (or
+// no int left to count them); a is then unchanged.
+bool junta_muestras(Muestras &a, const Muestras &b, int cuantas);
+
 // Adds one where there is room for it (inline: the readers' inner loops call
 // it).  inf and NaN are kept but never set the scale: maxL is the largest
 // finite sample.

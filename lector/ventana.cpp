@@ -178,6 +178,22 @@ bool reserva(Muestras &m, size_t cap)
 	return true;
 }
 
+bool junta_muestras(Muestras &a, const Muestras &b, int cuantas)
+{
+	size_t n = size_t(a.n) + size_t(cuantas);
+	if (n >= size_t(INT32_MAX) || (n >= a.cap && !reserva(a, n + 1)))
+		return false;
+	if (cuantas == b.n) {
+		std::memcpy(a.v + a.n + 1, b.v + 1, size_t(cuantas) * sizeof(float));
+		a.n = int(n);
+		a.max = std::max(a.max, b.max);
+		return true;
+	}
+	for (int i = 1; i <= cuantas; i++)
+		guarda(a, b.v[i]);
+	return true;
+}
+
 // The file offset of the next byte to read.
 off_t posicion(const Fuente &f)
 {
@@ -326,19 +342,11 @@ Parada junta(Fuente &f, Muestras &m, Parada primera, Fuente &g, Muestras &s, Par
 		return FALLO;
 	}
 	int n = std::min(s.n, limite - m.n);
-	if (!reserva(m, size_t(m.n) + n + 1)) {
+	if (!junta_muestras(m, s, n)) {
 		f.error = LECTOR_SIN_MEMORIA;
 		return FALLO;
 	}
-	if (n < s.n) { // the count ends inside the second half
-		for (int i = 1; i <= n; i++)
-			guarda(m, s.v[i]);
-		return LIMITE;
-	}
-	std::memcpy(m.v + m.n + 1, s.v + 1, size_t(n) * sizeof(float));
-	m.n += n;
-	m.max = std::max(m.max, s.max);
-	return segunda;
+	return n < s.n ? LIMITE : segunda; // the count may end inside the second half
 }
 
 // Reads the rest of a large file in two halves at once, one in another thread.

@@ -10,6 +10,7 @@ paquetes=(
   libloadpng4-dev libpng-dev
   libgsl-dev
   dpkg-dev file lintian desktop-file-utils appstream man-db shared-mime-info
+  python3
 )
 
 faltan=()

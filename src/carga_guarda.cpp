@@ -217,7 +217,7 @@ bool carga_espectro(const char *ruta)
 		error = FICHERO_SIN_MEMORIA;
 	}
 	if (error != 0) {
-		avisa_de(mensaje_error_fichero(error, ruta), ruta);
+		avisa_de(mensaje_error_fichero(error, ruta, l.linea_ilegible), ruta);
 		return false;
 	}
 	return muestra_leido(ruta, &l);

@@ -228,9 +228,22 @@ size_t pico_residente()
 	return size_t(uso.ru_maxrss) * 1024;
 }
 
+// The child's address space now, in bytes.
+size_t memoria_virtual()
+{
+	size_t paginas = 0;
+	if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+		if (std::fscanf(f, "%zu", &paginas) != 1)
+			paginas = 0;
+		std::fclose(f);
+	}
+	return paginas * size_t(sysconf(_SC_PAGESIZE));
+}
+
 // Reads the file in a child process, measuring how far the load raised its
-// peak resident memory above what the child started with.
-EnHijo lee_en_un_hijo(const std::string &ruta)
+// peak resident memory above what the child started with; with `margen`, the
+// child may map only that many bytes more than it holds.
+EnHijo lee_en_un_hijo(const std::string &ruta, size_t margen = 0)
 {
 	int tubo[2];
 	EnHijo r;
@@ -240,6 +253,11 @@ EnHijo lee_en_un_hijo(const std::string &ruta)
 	if (pid == 0) {
 		close(tubo[0]);
 		EnHijo h;
+		if (margen > 0) {
+			struct rlimit limite;
+			limite.rlim_cur = limite.rlim_max = memoria_virtual() + margen;
+			setrlimit(RLIMIT_AS, &limite);
+		}
 		size_t antes = pico_residente();
 		Lectura l;
 		h.error = lee_espectro(ruta.c_str(), &l);
@@ -334,5 +352,33 @@ TEST(FicheroMemoria, MuchasMuestrasOcupanPocoMasQueSusCuatroBytes)
 	EXPECT_EQ(h.error, FICHERO_BIEN);
 	EXPECT_EQ(h.nptL, 10000000);
 	espera_memoria_acotada(h);
+}
+
+// Under every memory limit, a large table or own-format file loads whole or
+// says "no memory": never part of it, never an abort.
+TEST(FicheroMemoria, SinMemoriaNuncaCargaUnaParteNiAborta)
+{
+	constexpr int FILAS = 3000000;
+	CarpetaTemporal dir;
+	std::string tabla = dir / "tabla.csv", propio = dir / "propio.txt";
+	FILE *t = std::fopen(tabla.c_str(), "wb"), *p = std::fopen(propio.c_str(), "wb");
+	ASSERT_TRUE(t && p);
+	for (int i = 0; i < FILAS; i++) {
+		std::fprintf(t, "%d.05,%d\n", 400 + i, i % 1000);
+		std::fprintf(p, "%d\n", i % 1000);
+	}
+	ASSERT_EQ(std::fclose(t) | std::fclose(p), 0);
+	int enteras = 0, sin_memoria = 0;
+	for (const std::string &ruta : {tabla, propio})
+		for (size_t megas = 8; megas <= 160; megas += 8) {
+			EnHijo h = lee_en_un_hijo(ruta, megas * MEGA);
+			bool entera = h.error == FICHERO_BIEN && h.nptL == FILAS;
+			EXPECT_TRUE(entera || (h.error == FICHERO_SIN_MEMORIA && h.nptL == 0))
+			    << ruta << " " << megas << " MB: " << h.error << ", " << h.nptL << " muestras";
+			enteras += entera;
+			sin_memoria += h.error == FICHERO_SIN_MEMORIA;
+		}
+	EXPECT_GT(enteras, 0);
+	EXPECT_GT(sin_memoria, 0);
 }
 #endif

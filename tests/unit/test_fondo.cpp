@@ -1,13 +1,18 @@
 // A background brought onto a spectrum's channels, against a plain overlap
-// computed in wavelengths, channel pair by channel pair.
+// computed in wavelengths, channel pair by channel pair; the factor proposed
+// from the files' live times.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "analisis.h"
+#include "fichero.h"
+#include "fondo.h"
 
 namespace {
 
@@ -94,3 +99,33 @@ TEST(Fondo, UnaCopiaDesplazadaVuelveSobreSiMismaYGuardaElTotal)
 }
 
 } // namespace
+
+// The live time of an instrument's file, as its $MEAS_TIM: block's first number says.
+static double tiempo_escrito(const std::string &ruta)
+{
+	std::ifstream f(ruta);
+	std::string linea;
+	while (std::getline(f, linea))
+		if (linea.rfind("$MEAS_TIM:", 0) == 0 && std::getline(f, linea))
+			return std::stod(linea);
+	return 0;
+}
+
+TEST(Fondo, ElFactorPropuestoEsElCocienteDeTiemposVivos)
+{
+	const std::string espectro = ORQ_DATOS_PRUEBA "/real/hpge-pottery.Spe",
+	                  fondo = ORQ_DATOS_PRUEBA "/real/hpge-cave-background.spe",
+	                  sin_tiempo = ORQ_DATOS_PRUEBA "/real/hpge-pottery-16384.txt";
+	Lectura e, f, t;
+	ASSERT_EQ(lee_espectro(espectro.c_str(), &e), FICHERO_BIEN);
+	ASSERT_EQ(lee_espectro(fondo.c_str(), &f), FICHERO_BIEN);
+	ASSERT_EQ(lee_espectro(sin_tiempo.c_str(), &t), FICHERO_BIEN);
+	EXPECT_EQ(e.tiempo_vivo, tiempo_escrito(espectro));
+	EXPECT_EQ(f.tiempo_vivo, tiempo_escrito(fondo));
+	EXPECT_EQ(factor_de_tiempos(e.tiempo_vivo, f.tiempo_vivo),
+	          static_cast<float>(tiempo_escrito(espectro) / tiempo_escrito(fondo)));
+	EXPECT_EQ(t.tiempo_vivo, 0); // a plain table gives none, and then the factor is 1
+	EXPECT_EQ(factor_de_tiempos(t.tiempo_vivo, f.tiempo_vivo), 1.0f);
+	for (Lectura *l : {&e, &f, &t})
+		libera_lectura(l);
+}

@@ -507,8 +507,9 @@ TEST(FormatoPropio, TituloConComasYPuntoYComaSigueSiendoPropio)
 	EXPECT_EQ(formato_de_fichero(ORQ_DATOS_PRUEBA "/no-existe"), -1);
 }
 
-// Rows regular in the first 64 KB but not after: the own format after all.
-TEST(FormatoPropio, FilasIrregularesMasAllaDelPrincipio)
+// Rows regular in the first 64 KB but not after: the table ends at the row
+// that breaks it, and says so, rather than being read again as the own format.
+TEST(FormatoColumnas, FilasIrregularesMasAllaDelPrincipioParanLaTabla)
 {
 	std::string texto;
 	for (int i = 0; i < 10000; i++)
@@ -519,11 +520,12 @@ TEST(FormatoPropio, FilasIrregularesMasAllaDelPrincipio)
 	escribe_bytes(ruta, texto);
 	Lectura l;
 	ASSERT_EQ(lee_espectro(ruta.c_str(), &l), FICHERO_BIEN);
-	EXPECT_EQ(l.formato, FORMATO_PROPIO);
-	EXPECT_EQ(l.nptL, 20001);
+	EXPECT_EQ(l.formato, FORMATO_COLUMNAS);
+	EXPECT_EQ(l.nptL, 10000);
+	EXPECT_EQ(l.linea_ilegible, 10001);
 	libera_lectura(&l);
 	Leido mismo(texto);
-	EXPECT_EQ(mismo.l.nptL, 20001);
+	EXPECT_EQ(mismo.l.nptL, 10000);
 }
 
 TEST(FormatoTitulo, EntreComillasYSeGuardaYRecargaCalibrado)

@@ -1,0 +1,259 @@
+#!/usr/bin/env python3
+"""Writes the corpus of everyday spectrum files and what reading each must give.
+
+Usage: genera_corpus.py CARPETA
+
+Each case is a file as a spreadsheet, an instrument, R, Python or a person
+writes it, and its expected outcome: the format, the samples (converted here
+by the C library's strtof, never by the reader under test), the calibration,
+the line that stopped the load, a piece of the message the user sees, or a
+refusal.  CARPETA gets the files and esperado.tsv, one line a case:
+
+    name  result  format  line  title  al  bl  message  samples
+
+where "-" means "not checked", al and bl are decimals and the samples are
+the hexadecimal bits of each float.
+"""
+import ctypes
+import struct
+import sys
+from pathlib import Path
+
+_libc = ctypes.CDLL(None)
+_libc.strtof.restype = ctypes.c_float
+_libc.strtof.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_char_p)]
+
+
+def f32(texto):
+    """The float that C's strtof reads from the text (the reader's promise)."""
+    return _libc.strtof(texto.encode(), None)
+
+
+def bits(texto):
+    return "%08x" % struct.unpack("<I", struct.pack("<f", f32(texto)))[0]
+
+
+def como_float(x):
+    return struct.unpack("<f", struct.pack("<f", x))[0]
+
+
+def recta(xs, vs):
+    """The least-squares line v = a + b x."""
+    n = len(xs)
+    mx, mv = sum(xs) / n, sum(vs) / n
+    sxx = sum((x - mx) ** 2 for x in xs)
+    sxv = sum((x - mx) * (v - mv) for x, v in zip(xs, vs))
+    b = sxv / sxx
+    return mv - b * mx, b
+
+
+def calibracion(a, b, primero=0):
+    """al and bl for value = a + b·channel, the first sample being channel primero."""
+    return como_float(b), como_float(a / b + primero - 1)
+
+
+def calibracion_x(xs):
+    """A table's x as calibration when its line over the row index misses no
+    row by more than a tenth of a step; None when it does (uncalibrated)."""
+    xs = [float(x) for x in xs]
+    a, b = recta(list(range(len(xs))), xs)
+    fallo = max(abs(x - (a + b * i)) for i, x in enumerate(xs))
+    return calibracion(a, b) if fallo <= 0.1 * abs(b) else None
+
+
+CASOS = []
+
+
+def caso(nombre, contenido, resultado="BIEN", formato="-", muestras=None, linea=0,
+         titulo="-", cal="-", aviso="-"):
+    """cal: (al, bl), None for uncalibrated, "-" for not checked."""
+    if isinstance(contenido, str):
+        contenido = contenido.encode()
+    CASOS.append((nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso))
+
+
+def filas(*numeros):
+    return list(numeros)
+
+
+# ---- The own format ------------------------------------------------------
+caso("propio-una-columna.txt", "801\n804\n809\n", formato="PROPIO",
+     muestras=filas("801", "804", "809"), titulo='"..."', cal=(0.0, 0.0))
+caso("propio-calibrado.txt", '"Neon lamp"\n3 0.5 10\n1.5\n2.5\n3.5\n', formato="PROPIO",
+     muestras=filas("1.5", "2.5", "3.5"), titulo='"Neon lamp"', cal=(0.5, 10.0))
+caso("propio-texto-tras-los-datos.txt", "801\n804\nEnd of data\n809\n774\n", formato="PROPIO",
+     muestras=filas("801", "804"), linea=3,
+     aviso="se leyeron 2 muestras; la línea 3 no es un número")
+caso("propio-calibrado-y-texto.txt", '"t"\n0 1 0\n5\n6\nfin\n', formato="PROPIO",
+     muestras=filas("5", "6"), linea=5, aviso="se leyeron 2 muestras; la línea 5 no es un número")
+caso("propio-dos-comentarios.txt", "# Detector A\n# 2024-05-01 10:00\n12\n15\n9\n",
+     formato="PROPIO", muestras=filas("12", "15", "9"))
+caso("propio-encabezado.txt", "Counts\n5\n6\n", formato="PROPIO", muestras=filas("5", "6"))
+caso("propio-titulo-y-encabezado.txt", "Run 7\nCounts\n5\n6\n", formato="PROPIO",
+     muestras=filas("5", "6"))
+caso("propio-filas-desiguales.txt", "1 2 3\n4\n5 6\n", formato="PROPIO",
+     muestras=filas("1", "2", "3", "4", "5", "6"))
+caso("propio-x-sin-orden.txt", "3 1\n2 4\n5 6\n", formato="PROPIO",
+     muestras=filas("3", "1", "2", "4", "5", "6"))
+caso("propio-tabulador-solo.txt", "5\t6\n7\n", formato="PROPIO", muestras=filas("5", "6", "7"))
+caso("propio-bom.txt", "\ufeff5\n6\n7\n", formato="PROPIO", muestras=filas("5", "6", "7"))
+caso("propio-cr.txt", "5\r6\r7\r", formato="PROPIO", muestras=filas("5", "6", "7"))
+caso("propio-calibrado-cr.txt", '"Mac"\r3 2 0\r1\r2\r3\r', formato="PROPIO",
+     muestras=filas("1", "2", "3"), titulo='"Mac"', cal=(2.0, 0.0))
+caso("propio-titulo-tras-blancos.txt", '\n"t"\n2 1 0\n1 2\n', formato="PROPIO",
+     muestras=filas("2", "1", "0", "1", "2"))
+caso("propio-utf16be.txt", b"\xfe\xff" + "12\n13\n".encode("utf-16-be"),
+     formato="PROPIO", muestras=filas("12", "13"))
+caso("vacio.txt", "", resultado="VACIO")
+caso("solo-texto.txt", "hola\nmundo\n", resultado="SIN_MUESTRAS",
+     aviso="no contiene ningún dato legible")
+
+# ---- Encodings and line ends of tables ----------------------------------
+caso("utf16le-csv.csv", b"\xff\xfe" + "Channel,Counts\r\n0,5\r\n1,7\r\n2,9\r\n".encode("utf-16-le"),
+     formato="COLUMNAS", muestras=filas("5", "7", "9"), cal=calibracion(0, 1))
+caso("bom-csv-sin-cabecera.csv", "\ufeff400.5,12\n401.0,15\n401.5,11\n", formato="COLUMNAS",
+     muestras=filas("12", "15", "11"), cal=calibracion_x(["400.5", "401.0", "401.5"]))
+caso("cr-csv.csv", "nm,I\r500,3\r501,4\r502,5\r", formato="COLUMNAS",
+     muestras=filas("3", "4", "5"), cal=calibracion_x([500, 501, 502]))
+
+# ---- Headers ------------------------------------------------------------
+caso("r-write-table.txt",
+     '"wavelength" "intensity"\n400.00 207.7\n400.25 232.6\n400.50 225.7\n400.75 227.5\n',
+     formato="COLUMNAS", muestras=filas("207.7", "232.6", "225.7", "227.5"),
+     titulo='"r-write-table.txt"', cal=calibracion_x(["400.00", "400.25", "400.50", "400.75"]))
+caso("r-write-csv.csv",
+     '"","wavelength","intensity"\n"1",400,207.7\n"2",400.5,232.6\n"3",401,225.7\n',
+     formato="COLUMNAS", muestras=filas("207.7", "232.6", "225.7"),
+     cal=calibracion_x([400, 400.5, 401]),
+     aviso="x es la 2 (wavelength) y la intensidad la 3 (intensity)")
+caso("cabecera-entrecomillada.csv", '"Wavelength","Intensity"\n400.0,10\n400.5,11\n',
+     formato="COLUMNAS", muestras=filas("10", "11"), cal=calibracion_x([400.0, 400.5]))
+caso("numeros-entrecomillados.csv", '"x","y"\n"1.5","10"\n"2.0","11"\n"2.5","12"\n',
+     formato="COLUMNAS", muestras=filas("10", "11", "12"), cal=calibracion_x([1.5, 2.0, 2.5]))
+caso("fila-de-unidades.csv", "Energy,Counts\nkeV,cts\n1.0,5\n2.0,6\n3.0,7\n", formato="COLUMNAS",
+     muestras=filas("5", "6", "7"), titulo='"Energy,Counts"', cal=calibracion_x([1, 2, 3]))
+caso("titulo-sobre-la-cabecera.csv", "Espectro de la lampara\nnm;I\n500,0;12\n500,5;14\n",
+     formato="COLUMNAS", muestras=filas("12", "14"), titulo='"Espectro de la lampara"',
+     cal=calibracion_x([500.0, 500.5]))
+caso("sep-excel.csv", "sep=;\nnm;I\n500,0;12\n500,5;14\n", formato="COLUMNAS",
+     muestras=filas("12", "14"), titulo='"sep-excel.csv"', cal=calibracion_x([500.0, 500.5]))
+ocean = ["Data from spectrum.txt Node", "Date: Mon May 06 10:12:33 CEST 2024", "User: lab",
+         "Spectrometer: USB2000", "Trigger mode: 0", "Integration Time (sec): 1.000000E-1",
+         "Scans to average: 3", "Electric dark correction enabled: false",
+         "Nonlinearity correction enabled: false", "Boxcar width: 0", "XAxis mode: Wavelengths",
+         "Number of Pixels in Spectrum: 4", ">>>>>Begin Spectral Data<<<<<"]
+caso("instrumento-ocean.txt",
+     "\r\n".join(ocean) + "\r\n200.10\t1234.5\r\n200.40\t1240.0\r\n200.70\t1251.25\r\n201.00\t1249.0\r\n"
+     ">>>>>End Spectral Data<<<<<\r\n",
+     formato="COLUMNAS", muestras=filas("1234.5", "1240.0", "1251.25", "1249.0"), linea=18,
+     titulo='"Data from spectrum.txt Node"', cal=calibracion_x(["200.10", "200.40", "200.70", "201.00"]))
+caso("tsv-cabecera-y-comentarios.tsv",
+     "# exported\n\nEnergy (keV)\tCounts\n# more\n10.5\t3\n11.0\t4\n\n11.5\t5\t0.2\n",
+     formato="COLUMNAS", muestras=filas("3", "4", "5"), cal=calibracion_x([10.5, 11.0, 11.5]))
+
+# ---- Rows that break a table --------------------------------------------
+caso("x-repetida.txt", "400.00 207\n400.25 232\n400.25 230\n400.50 225\n400.75 228\n",
+     formato="COLUMNAS", muestras=filas("207", "232"), linea=3,
+     aviso="La x de la línea 3 de x-repetida.txt se repite o vuelve atrás")
+largo = ["%.2f %d" % (500 + i * 0.01, 100 + i % 50) for i in range(8000)]
+largo[5999] = "%.2f %d" % (500 + 5990 * 0.01, 77)
+caso("x-vuelve-atras-en-la-fila-6000.txt", "\n".join(largo) + "\n", formato="COLUMNAS",
+     muestras=[r.split()[1] for r in largo[:5999]], linea=6000,
+     cal=calibracion_x([r.split()[0] for r in largo[:5999]]), aviso="vuelve atrás")
+caso("fila-corta.txt", "0 801 28.3\n1 804 28.4\n2 809 28.4\n3 774\n", formato="COLUMNAS",
+     muestras=filas("28.3", "28.4", "28.4"), linea=4, cal=calibracion_x([801, 804, 809]),
+     aviso="x es la 2 y la intensidad la 3")
+caso("texto-en-la-tabla.csv", "x,y\n1,10\n2,20\n\n3,treinta\n4,40\n", formato="COLUMNAS",
+     muestras=filas("10", "20"), linea=5, aviso="No se puede leer la línea 5")
+caso("campo-de-mas.csv", "ch,e,n\n0,1.0,5\n1,1.5,6\n2,2.0,7,9\n", formato="COLUMNAS",
+     muestras=filas("5", "6"), linea=4, cal=calibracion_x([1.0, 1.5]))
+caso("coma-final.csv", "Channel,Counts,\r\n0,801,\r\n1,804,\r\n", formato="COLUMNAS",
+     muestras=filas("801", "804"), cal=calibracion(0, 1))
+caso("celdas-vacias-al-final.csv", "nm;I;;\n500;3;;\n501;4;;\n", formato="COLUMNAS",
+     muestras=filas("3", "4"), cal=calibracion_x([500, 501]))
+
+# ---- Commas --------------------------------------------------------------
+caso("miles-entrecomillados.csv", 'Channel,Counts\n0,"8,010"\n1,"8,040"\n',
+     resultado="SIN_MUESTRAS", linea=2, aviso="línea 2")
+caso("miles-tras-una-fila.csv", 'Channel,Counts\n0,801\n1,"8,040"\n', formato="COLUMNAS",
+     muestras=filas("801"), linea=3, aviso="No se puede leer la línea 3")
+caso("punto-y-coma-con-miles.csv", "400,00;2.077,5\n400,25;2.080,0\n", resultado="SIN_MUESTRAS",
+     linea=1, aviso="línea 1")
+caso("coma-decimal-entre-blancos.txt", "400,00 207,75\n400,25 210,5\n400,50 199,25\n",
+     formato="COLUMNAS", muestras=filas("207.75", "210.5", "199.25"),
+     cal=calibracion_x([400.00, 400.25, 400.50]), aviso="decimales")
+caso("coma-decimal-una-columna.txt", "207,75\r\n232,65\r\n225,75\r\n", formato="COLUMNAS",
+     muestras=filas("207.75", "232.65", "225.75"), cal=None,
+     aviso="las comas se leen como decimales de una sola columna")
+caso("coma-que-separa.csv", "0,801\n1,804\n2,809\n", formato="COLUMNAS",
+     muestras=filas("801", "804", "809"), cal=calibracion(0, 1), aviso="cada coma separa")
+caso("punto-y-coma-coma-decimal.csv",
+     "Longitud de onda;Intensidad\r\n500,25;1,5\r\n500,50;2,25\r\n500,75;-3,125\r\n",
+     formato="COLUMNAS", muestras=filas("1.5", "2.25", "-3.125"),
+     cal=calibracion_x([500.25, 500.50, 500.75]))
+
+# ---- Columns -------------------------------------------------------------
+caso("canal-energia-cuentas.csv", "channel,energy,counts\n0,1.5,10\n1,2.0,12\n2,2.5,9\n3,3.0,7\n",
+     formato="COLUMNAS", muestras=filas("10", "12", "9", "7"),
+     cal=calibracion_x([1.5, 2.0, 2.5, 3.0]),
+     aviso="x es la 2 (energy) y la intensidad la 3 (counts)")
+caso("eje-descendente.csv", "wavelength,intensity\n700,1\n699.5,2\n699,3\n", formato="COLUMNAS",
+     muestras=filas("1", "2", "3"), cal=calibracion_x([700, 699.5, 699]))
+caso("espacios-regulares.txt", "1 5\n2 6\n3 7\n", formato="COLUMNAS",
+     muestras=filas("5", "6", "7"), cal=calibracion_x([1, 2, 3]))
+xs = ["%.4f" % (1000 + i * 0.0001) for i in range(2000)]
+caso("x-lineal-en-doble.txt", "".join("%s %d\n" % (x, i % 7) for i, x in enumerate(xs)),
+     formato="COLUMNAS", muestras=[str(i % 7) for i in range(2000)], cal=calibracion_x(xs))
+nl = ["%.6f" % (400 + i + 0.01 * i * i) for i in range(100)]
+caso("x-no-lineal.csv", "nm,I\n" + "".join("%s,%d\n" % (x, i) for i, x in enumerate(nl)),
+     formato="COLUMNAS", muestras=[str(i) for i in range(100)], cal=None, aviso="no es lineal")
+
+# ---- .Spe and .mca -------------------------------------------------------
+def spe(cabecera, datos, despues=""):
+    return cabecera + "$DATA:\n" + datos + despues
+
+
+cuentas = [str((i * 37) % 101) for i in range(1024)]
+caso("spe-minusculas.spe", "$spec_id:\nmuestra\n$data:\n0 2\n5\n6\n7\n$ener_fit:\n1 0.5\n",
+     formato="SPE", muestras=filas("5", "6", "7"), titulo='"muestra"', cal=calibracion(1, 0.5))
+caso("spe-bom.spe", "\ufeff$SPEC_ID:\r\nkelp\r\n$DATA:\r\n0 1\r\n8\r\n9\r\n", formato="SPE",
+     muestras=filas("8", "9"), titulo='"kelp"')
+caso("spe-rango-corto.spe", spe("$SPEC_ID:\nrango\n", "0 511\n" + "\n".join(cuentas) + "\n"),
+     formato="SPE", muestras=cuentas[:512], aviso="anuncia 512 cuentas y hay 512 más")
+caso("spe-rango-largo.spe", spe("$SPEC_ID:\nrango\n", "0 2047\n" + "\n".join(cuentas) + "\n",
+                                "$ROI:\n0\n"),
+     formato="SPE", muestras=cuentas, aviso="anuncia 2048 cuentas y hay 1024")
+puntos = [(10, 5.0), (100, 50.2), (1000, 499.9)]
+a, b = recta([float(c) for c, _ in puntos], [e for _, e in puntos])
+caso("spe-ener-data.spe",
+     spe("$SPEC_ID:\npuntos\n", "5 8\n1\n2\n3\n4\n",
+         "$ENER_DATA:\n3\n" + "".join("%d %.1f\n" % p for p in puntos)),
+     formato="SPE", muestras=filas("1", "2", "3", "4"), cal=calibracion(a, b, 5))
+caso("spe-mca-cal-cuadratico.spe",
+     spe("$SPEC_ID:\ncurva\n", "5 9\n1\n2\n3\n4\n5\n", "$MCA_CAL:\n3\n10 0.5 1E-3 keV\n"),
+     formato="SPE", muestras=filas("1", "2", "3", "4", "5"), cal=None, aviso="$MCA_CAL")
+caso("mca-minusculas.mca", "<<pmca spectrum>>\ndescription - Algas\n<<calibration>>\n"
+     "label - keV\n0 10\n10 20\n<<data>>\n1\n2\n<<end>>\n", formato="MCA",
+     muestras=filas("1", "2"), titulo='"Algas"', cal=calibracion(10, 1))
+caso("mca-bom.mca", "\ufeff<<PMCA SPECTRUM>>\r\nTAG - t\r\n<<DATA>>\r\n4\r\n5\r\n<<END>>\r\n",
+     formato="MCA", muestras=filas("4", "5"), titulo='"t"')
+
+
+def escribe(carpeta):
+    carpeta.mkdir(parents=True, exist_ok=True)
+    lineas = []
+    for nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso in CASOS:
+        (carpeta / nombre).write_bytes(contenido)
+        if cal == "-":
+            al = bl = "-"
+        elif cal is None:
+            al = bl = "0"
+        else:
+            al, bl = repr(cal[0]), repr(cal[1])
+        texto = " ".join(bits(m) for m in muestras) if muestras is not None else "-"
+        lineas.append("\t".join([nombre, resultado, formato, str(linea), titulo, al, bl, aviso, texto]))
+    (carpeta / "esperado.tsv").write_text("\n".join(lineas) + "\n", encoding="utf-8")
+
+
+if __name__ == "__main__":
+    escribe(Path(sys.argv[1]))

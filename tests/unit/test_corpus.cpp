@@ -1,0 +1,136 @@
+// The corpus of everyday files (tests/corpus/genera_corpus.py writes it at
+// build time, with what each must give): every file read from memory and
+// from disk in small blocks, against its samples bit for bit, its format,
+// title and calibration, the line that stopped it and the message the user
+// sees.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fichero.h"
+#include "test_fichero_ayuda.h"
+
+namespace {
+
+struct Caso {
+	std::string nombre, resultado, formato, titulo, al, bl, aviso, muestras;
+	int linea = 0;
+};
+
+constexpr char SIN_COMPROBAR[] = "-";
+
+std::vector<std::string> campos(const std::string &linea)
+{
+	std::vector<std::string> c;
+	std::istringstream s(linea);
+	for (std::string campo; std::getline(s, campo, '\t');)
+		c.push_back(campo);
+	return c;
+}
+
+std::vector<Caso> casos()
+{
+	std::vector<Caso> todos;
+	std::ifstream f(ORQ_CORPUS "/esperado.tsv");
+	for (std::string linea; std::getline(f, linea);) {
+		std::vector<std::string> c = campos(linea);
+		if (c.size() == 9)
+			todos.push_back(
+			    Caso{c[0], c[1], c[2], c[4], c[5], c[6], c[7], c[8], std::stoi(c[3])});
+	}
+	return todos;
+}
+
+int codigo(const std::string &r)
+{
+	return r == "BIEN" ? FICHERO_BIEN : r == "VACIO" ? FICHERO_VACIO : FICHERO_SIN_MUESTRAS;
+}
+
+int formato(const std::string &f)
+{
+	return f == "SPE"        ? FORMATO_SPE
+	       : f == "MCA"      ? FORMATO_MCA
+	       : f == "COLUMNAS" ? FORMATO_COLUMNAS
+	                         : FORMATO_PROPIO;
+}
+
+std::vector<uint32_t> bits_esperados(const std::string &texto)
+{
+	std::vector<uint32_t> v;
+	std::istringstream s(texto);
+	for (std::string h; s >> h;)
+		v.push_back(uint32_t(std::stoul(h, nullptr, 16)));
+	return v;
+}
+
+void comprueba_calibracion(const Caso &c, const Lectura &l)
+{
+	if (c.al == SIN_COMPROBAR)
+		return;
+	double al = std::stod(c.al), bl = std::stod(c.bl);
+	EXPECT_NEAR(l.al, al, 1e-6 * std::fabs(al)) << "al";
+	EXPECT_NEAR(l.bl, bl, 1e-5 * std::max(1.0, std::fabs(bl))) << "bl";
+}
+
+void comprueba_muestras(const Caso &c, const Lectura &l)
+{
+	std::vector<uint32_t> esperadas = bits_esperados(c.muestras);
+	ASSERT_EQ(size_t(l.nptL), esperadas.size());
+	int distintas = 0;
+	for (int i = 1; i <= l.nptL; i++) {
+		uint32_t b;
+		std::memcpy(&b, &l.Li[i], sizeof b);
+		distintas += b != esperadas[size_t(i - 1)];
+	}
+	EXPECT_EQ(distintas, 0);
+}
+
+void comprueba(const Caso &c, int r, const Lectura &l)
+{
+	ASSERT_EQ(r, codigo(c.resultado));
+	EXPECT_EQ(l.linea_ilegible, c.linea);
+	const char *mensaje = r == FICHERO_BIEN
+	                          ? mensaje_aviso(l, c.nombre.c_str())
+	                          : mensaje_error_fichero(r, c.nombre.c_str(), l.linea_ilegible);
+	if (c.aviso != SIN_COMPROBAR) {
+		ASSERT_NE(mensaje, nullptr);
+		EXPECT_NE(std::string(mensaje).find(c.aviso), std::string::npos) << mensaje;
+	}
+	if (r != FICHERO_BIEN)
+		return;
+	if (c.formato != SIN_COMPROBAR) {
+		EXPECT_EQ(l.formato, formato(c.formato));
+	}
+	if (c.titulo != SIN_COMPROBAR) {
+		EXPECT_STREQ(l.comment, c.titulo.c_str());
+	}
+	comprueba_calibracion(c, l);
+	comprueba_muestras(c, l);
+}
+
+} // namespace
+
+TEST(Corpus, CadaFicheroCotidianoSeLeeComoSeEspera)
+{
+	std::vector<Caso> todos = casos();
+	ASSERT_GE(todos.size(), 40u);
+	for (const Caso &c : todos) {
+		SCOPED_TRACE(c.nombre);
+		std::string ruta = ORQ_CORPUS "/" + c.nombre;
+		std::string bytes = contenido(ruta);
+		Lectura l;
+		comprueba(c, lee_espectro_memoria(bytes.data(), bytes.size(), &l, c.nombre.c_str()), l);
+		libera_lectura(&l);
+		for (size_t bloque : {size_t(1), size_t(3), size_t(7), size_t(4096)}) {
+			SCOPED_TRACE(bloque);
+			comprueba(c, lee_espectro_en_bloques(ruta.c_str(), &l, bloque), l);
+			libera_lectura(&l);
+		}
+	}
+}
