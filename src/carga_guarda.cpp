@@ -143,6 +143,15 @@ bool mismo_fichero(const char *a, const char *b)
 	return ea || eb ? std::strcmp(a, b) == 0 : ca == cb;
 }
 
+// Asks before a save replaces the existing file `nombre` with `que`: true
+// only for the "Reemplazar" button or its letter.
+bool confirma_reemplazo(const char *nombre, bool ajeno, const char *que)
+{
+	Pregunta p = pregunta_de_reemplazo(nombre, ajeno, que);
+	return pregunta(cabe(p.linea1, nombre).c_str(), p.linea2.c_str(), "Cancelar", "Reemplazar",
+	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
+}
+
 // An existing file is replaced only when the user says so, whatever it
 // holds; Enter and Esc both keep it.  Only the file last loaded or saved goes
 // without a question, and only when it is in the own format: an instrument's
@@ -155,9 +164,15 @@ bool puede_reemplazar(const char *nombre)
 	bool ajeno = formato >= 0 && formato != FORMATO_PROPIO;
 	if (!ajeno && (mismo_fichero(nombre, fichero_cargado) || mismo_fichero(nombre, fichero_guardado)))
 		return true;
-	Pregunta p = pregunta_de_reemplazo(nombre, ajeno);
-	return pregunta(cabe(p.linea1, nombre).c_str(), p.linea2.c_str(), "Cancelar", "Reemplazar",
-	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
+	return confirma_reemplazo(nombre, ajeno, "los datos");
+}
+
+// The table of peaks replaces an existing file only when the user says so,
+// unless it is the table last written.
+bool puede_escribir_tabla(const char *nombre)
+{
+	return !existe(nombre) || mismo_fichero(nombre, tabla_guardada) ||
+	       confirma_reemplazo(nombre, false, "la tabla de picos");
 }
 
 void guarda_datos(const char *nombre)
@@ -285,7 +300,11 @@ int comando_guarda()
 		guarda_imagen();
 	if (datos)
 		guarda_datos(nombre_datos);
-	if (tabla && !guarda_tabla_picos(filename_picos))
-		avisa("No se pudo escribir la tabla de picos", filename_picos);
+	if (tabla && puede_escribir_tabla(filename_picos)) {
+		if (guarda_tabla_picos(filename_picos))
+			std::snprintf(tabla_guardada, sizeof tabla_guardada, "%s", filename_picos);
+		else
+			avisa("No se pudo escribir la tabla de picos", filename_picos);
+	}
 	return 0;
 }

@@ -21,6 +21,7 @@ char filename_esp[TAM_NOMBRE] = "datos.txt";
 char filename_bmp[TAM_NOMBRE] = "espectro.bmp";
 char fichero_cargado[TAM_NOMBRE];
 char fichero_guardado[TAM_NOMBRE];
+char tabla_guardada[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
 double tiempo_vivo;
@@ -55,6 +56,7 @@ void reinicia_estado()
 	std::strcpy(filename_bmp, "espectro.bmp");
 	fichero_cargado[0] = '\0';
 	fichero_guardado[0] = '\0';
+	tabla_guardada[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
 	tiempo_vivo = 0;

@@ -75,6 +75,8 @@ extern char fichero_cargado[TAM_NOMBRE];
 // The data file of the last save, empty before any: saving over it, as over
 // fichero_cargado, asks nothing.
 extern char fichero_guardado[TAM_NOMBRE];
+// The same for the table of measured peaks.
+extern char tabla_guardada[TAM_NOMBRE];
 // The peaks measured since the last load, each marked on the plot with its
 // place in this list (1, 2, ...), and where the save dialog proposes to write
 // their table.

@@ -77,10 +77,10 @@ std::string acorta_ruta(const std::string &linea, const std::string &ruta, int a
 	return antes + PUNTOS + despues;
 }
 
-Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno)
+Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char *que)
 {
 	std::string estado = ajeno ? " no está en el formato de Orquilo." : " ya existe.";
-	return {"El fichero " + nombre + estado, "¿Reemplazarlo con los datos?"};
+	return {"El fichero " + nombre + estado, std::string("¿Reemplazarlo con ") + que + "?"};
 }
 
 std::string titulo_de_ventana(const std::string &ruta)

@@ -19,12 +19,13 @@ using AnchoDeTexto = std::function<int(const std::string &)>;
 std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
                         const AnchoDeTexto &ancho_de);
 
-// The two lines of the question asked before the data replace an existing
-// file; `ajeno` when that file is in a format other than the program's own.
+// The two lines of the question asked before a save replaces an existing
+// file with `que` (the data, unless told); `ajeno` when that file is in a
+// format other than the program's own.
 struct Pregunta {
 	std::string linea1, linea2;
 };
-Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno);
+Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char *que = "los datos");
 
 // The window's title once the file at ruta is loaded: the program's name and
 // the file's base name, in UTF-8 ('?' for each byte of the name that is not).

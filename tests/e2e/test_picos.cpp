@@ -81,14 +81,18 @@ TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px != lineal.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(arnes::espera_hasta(marcada, Sesion::ESPERA));
 
-	// The third row is ticked: OK writes the table alone, under the proposed name.
+	// The third row is ticked: OK writes the table alone, under the proposed
+	// name, where a note stands that only "Reemplazar" replaces.
+	const std::string nota = "una nota\n";
+	arnes::escribe_fichero(s.ruta("linea-picos.tsv"), nota);
 	s.abre_dialogo("g", DIALOGO_GUARDA_PICOS.titulo);
 	EXPECT_TRUE(s.espera_en_pantalla("Guardar picos"));
 	s.tecla("Return");
+	ASSERT_TRUE(s.espera_en_pantalla("la tabla de picos?"));
+	s.tecla("r");
 	std::string tabla;
 	ASSERT_TRUE(arnes::espera_hasta(
-	    [&] { return (tabla = arnes::lee_fichero(s.ruta("linea-picos.tsv"))).size() > 0; },
-	    Sesion::ESPERA));
+	    [&] { return (tabla = arnes::lee_fichero(s.ruta("linea-picos.tsv"))) != nota; }, Sesion::ESPERA));
 	std::stringstream in(tabla);
 	std::string cabecera, fila, sobra;
 	std::getline(in, cabecera);
