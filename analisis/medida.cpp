@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "analisis.h"
@@ -64,6 +66,45 @@ double Suave::en(long long c) const
 			validas++;
 		}
 	return validas > 0 ? suma / validas : NAN;
+}
+
+// How far a stop's samples reach: its line is found within the widest
+// half-width h of it, outdone only by channels within 2h of that, each
+// tested over 4h + 2 channels either side.
+constexpr int MEDIO_PICO_MAX = ANCHOS_PICO[std::size(ANCHOS_PICO) - 1];
+constexpr int ALCANCE_PARADA = 7 * MEDIO_PICO_MAX + 2;
+
+// A stretch of the spectrum seen as a spectrum of its own, channels desde to
+// hasta widened by ALCANCE_PARADA (clipped to the spectrum): its stops
+// between desde and hasta are the spectrum's, so a search near a peak costs
+// the same in 10^3 channels as in 10^9.  Its channel c is base + c.
+struct Tramo {
+	const float *Li;
+	int n;
+	long long base;
+};
+
+Tramo tramo(const float *Li, int n, long long desde, long long hasta)
+{
+	desde = std::max(1LL, desde - ALCANCE_PARADA);
+	hasta = std::min<long long>(n, hasta + ALCANCE_PARADA);
+	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1};
+}
+
+// The first stop past desde the way of paso, no farther than hasta; 0 when none.
+long long parada_siguiente(const float *Li, int n, long long desde, int paso, long long hasta)
+{
+	Tramo t = paso > 0 ? tramo(Li, n, desde, hasta) : tramo(Li, n, hasta, desde);
+	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso);
+	return p != 0 && paso * (hasta - (p + t.base)) >= 0 ? p + t.base : 0;
+}
+
+// The stop pico_cercano gives for channel c, when it lies within radio of c; 0 otherwise.
+long long parada_cercana(const float *Li, int n, long long c, long long radio)
+{
+	Tramo t = tramo(Li, n, c - radio, c + radio);
+	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base));
+	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
 }
 
 // Whether a is above b, NaN being below everything.
@@ -353,8 +394,26 @@ long long vecino(const Suave &s, const Region &r, const Ajuste &a, int paso)
 	return 0;
 }
 
-// The region a fit asks for, with each side kept clear of a neighbouring peak.
-Region region_de_ajuste(const Suave &s, const Ajuste &a)
+// The side of r the way of paso kept clear of the nearest stop past the
+// line's own: past `parada` when the measure started from that stop, else
+// past margen from mu (a stop nearer is the line's own).  It ends margen
+// short of that stop, never nearer the line than half-way to it.
+long long lado_sin_paradas(const Suave &s, const Region &r, const Ajuste &a, long long parada, int paso,
+                           long long margen)
+{
+	long long extremo = std::clamp<long long>(paso > 0 ? r.hasta : r.desde, 1, s.n);
+	long long linea = parada != 0 ? parada : std::llround(a.p[P_MU]);
+	long long desde = parada != 0 ? parada : linea + paso * margen;
+	long long v = paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, desde, paso, extremo) : 0;
+	if (v == 0)
+		return paso > 0 ? r.hasta : r.desde;
+	long long medio = linea + (v - linea) / 2;
+	return paso > 0 ? std::max(medio, v - margen) : std::min(medio, v + margen);
+}
+
+// The region a fit asks for, with each side kept clear of a neighbouring
+// peak and of the stops other than the line's own.
+Region region_de_ajuste(const Suave &s, const Ajuste &a, long long parada)
 {
 	int n = s.n;
 	double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
@@ -366,6 +425,8 @@ Region region_de_ajuste(const Suave &s, const Ajuste &a)
 		r.desde = std::min(cerca_izq, std::max(r.desde, v + margen));
 	if (long long v = vecino(s, dentro, a, 1))
 		r.hasta = std::max(cerca_der, std::min(r.hasta, v - margen));
+	r.desde = std::max(r.desde, lado_sin_paradas(s, r, a, parada, -1, margen));
+	r.hasta = std::min(r.hasta, lado_sin_paradas(s, r, a, parada, 1, margen));
 	return r;
 }
 
@@ -472,21 +533,23 @@ int cima_de(const float *Li, int n, int c)
 
 namespace {
 
-// The fit over a region that follows it until it stays put, from a top and
-// a first width; the region it ends on goes into *r.
-bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
+// The fit over a region that follows it until it stays put, from a top (the
+// stop measured, or else the climb's) and a first width; the region it ends
+// on goes into *r.
+bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Ajuste *a)
 {
-	*r = region_en_torno(static_cast<double>(t.cima), fwhm);
+	long long cima = parada != 0 ? parada : t.cima;
+	*r = region_en_torno(static_cast<double>(cima), fwhm);
 	if (fwhm <= 0 || r->desde < 1 || r->hasta > t.s.n)
 		return false; // no width, or cut by the spectrum's end
 	*a = Ajuste{};
 	for (int k = 0; k < MAX_REGIONES; k++) {
 		Ajuste previo = *a;
-		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(t.cima);
+		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(cima);
 		*a = ajusta(t.s.Li, *r, mu, fwhm, previo.bien ? &previo : nullptr);
 		if (!a->bien || !cabe(*a, *r))
 			return false;
-		Region nueva = region_de_ajuste(t.s, *a);
+		Region nueva = region_de_ajuste(t.s, *a, parada);
 		if (nueva.desde < 1 || nueva.hasta > t.s.n)
 			return false;
 		if (nueva == *r || k + 1 == MAX_REGIONES)
@@ -496,32 +559,46 @@ bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
 	return es_un_pico(*a, *r);
 }
 
-} // namespace
-
-// From the width found, or half of it when that gives no peak, then from
-// the top that wider smoothing reaches; every way out with no peak gives the
-// summed counts of the last region tried.
-MedidaPico mide_pico(const float *Li, int n, int c)
+// The measure from channel c, of the stop `parada` when it is not 0: from
+// the width found, or half of it when that gives no peak, then from the
+// width (and, without a stop, the top) that wider smoothing reaches; every
+// way out with no peak gives the summed counts of the last region tried.
+MedidaPico mide_desde(const float *Li, int n, long long c, long long parada)
 {
-	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	MedidaPico m;
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	Cumbre t{c, 0, {Li, n, SUAVIZADO}};
 	cumbre(&t);
 	Region r{};
 	Ajuste a;
 	bool bien = false;
 	for (;;) {
-		bien = sigue_region(t, t.fwhm, &r, &a) || sigue_region(t, t.fwhm / 2, &r, &a);
+		bien = sigue_region(t, parada, t.fwhm, &r, &a) || sigue_region(t, parada, t.fwhm / 2, &r, &a);
 		if (bien || ultimo_suavizado(t))
 			break;
 		t.s.radio *= 2; // a narrow bump on a wide line: climb on over more smoothing
 		cumbre(&t);
 	}
-	m.cima = static_cast<int>(t.cima);
+	m.cima = static_cast<int>(parada != 0 ? parada : t.cima);
 	suma_region(Li, n, r, &m);
 	if (bien)
 		adopta_ajuste(a, &m);
 	return m;
+}
+
+} // namespace
+
+// The stop the cursor stands on or next to when there is one, else the climb.
+MedidaPico mide_pico(const float *Li, int n, int c)
+{
+	gsl_set_error_handler_off(); // GSL's default handler would end the program
+	c = std::clamp(c, 1, n);
+	if (long long parada = parada_cercana(Li, n, c, CERCA_MAXIMA)) {
+		MedidaPico m = mide_desde(Li, n, parada, parada);
+		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
+		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
+			return m;
+	}
+	return mide_desde(Li, n, c, 0);
 }
 
 double cuentas_ajustadas(const MedidaPico &m, double c)

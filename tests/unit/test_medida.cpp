@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "analisis.h"
@@ -207,6 +209,33 @@ TEST(MedidaPico, LineasRealesComoLaVerosimilitudDePoisson)
 	std::vector<float> nai = lee(ORQ_DATOS_PRUEBA "/real/nai-1001.txt", &l);
 	libera_lectura(&l);
 	como_la_referencia(nai, 720); // K-40, some fifty channels wide
+}
+
+// Every stop of a walk over real spectra, measured where Ctrl and an arrow
+// left the cursor, fits a centroid on that stop's line (within half its FWHM,
+// or two channels) or fits nothing; most fit.
+TEST(MedidaPico, DesdeCadaParadaMideSuPropiaLinea)
+{
+	int paradas = 0, propias = 0;
+	for (const char *nombre :
+	     {"hpge-pottery.Spe", "nai-1001.txt", "nai-digibase-nocal.spe", "czt-simulated.spe"}) {
+		Lectura l;
+		std::vector<float> li = lee((std::string(ORQ_DATOS_PRUEBA "/real/") + nombre).c_str(), &l);
+		libera_lectura(&l);
+		int n = static_cast<int>(li.size()) - 1;
+		for (int c = pico_siguiente(li.data(), n, 0, 1); c != 0;
+		     c = pico_siguiente(li.data(), n, c, 1)) {
+			MedidaPico m = mide_pico(li.data(), n, c);
+			paradas++;
+			if (!m.ajustado)
+				continue;
+			propias++;
+			EXPECT_LE(std::fabs(m.centroide - c), std::max(2.0, FWHM_POR_SIGMA * m.sigma / 2))
+			    << nombre << ", stop " << c;
+		}
+	}
+	std::printf("%d stops, %d fitted, each on its own line\n", paradas, propias);
+	EXPECT_GE(propias, 0.75 * paradas);
 }
 
 // ---- What cannot be fitted ----
