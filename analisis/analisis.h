@@ -124,8 +124,31 @@ struct MedidaPico {
 // The top reached by climbing from channel c of Li[1..n] (c is clipped to the spectrum).
 int cima_de(const float *Li, int n, int c);
 
-// Measures the peak at channel c of Li[1..n], n >= 1.
-MedidaPico mide_pico(const float *Li, int n, int c);
+// The background subtracted from a net spectrum: its samples are a
+// spectrum's counts less factor times cuentas[1..n], the background's counts
+// in each channel (NaN where it has none, and nothing is subtracted there).
+// A net channel's counts vary by the difference's variance: the spectrum's
+// expected counts (the net model plus factor times the background's counts)
+// plus factor squared times the background's counts, the background's
+// counts in a channel taken as the mean of its VECINOS_FONDO channels either
+// side (itself left out: weights that fell as its own counts rose would bias
+// the area, by nearly 1% with a factor of 2).  The fit weighs each
+// channel by that variance, the net model's refreshed from the fit as the
+// Poisson weights are (the fixed point is the quasi-likelihood's, unbiased
+// however the variance grows), its errors come from the same weights, and
+// chi2_gl is Pearson's: the squared residuals over that variance, per degree
+// of freedom.  The climb's noise and the neighbour rule's take the same
+// variance.  Where cuentas is NaN the channel weighs as a spectrum's.
+constexpr int VECINOS_FONDO = 4;
+
+struct FondoRestado {
+	const float *cuentas;
+	double factor;
+};
+
+// Measures the peak at channel c of Li[1..n], n >= 1; of the net spectrum
+// Li when fondo is the background subtracted from it.
+MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo = nullptr);
 
 // The fitted counts in channel c, background and peak (for a fitted m).
 double cuentas_ajustadas(const MedidaPico &m, double c);

@@ -35,11 +35,22 @@ struct Region {
 	bool operator==(const Region &o) const { return desde == o.desde && hasta == o.hasta; }
 };
 
-// The channels of a region that hold a number, with the region's middle.
+// The channels of a region that hold a number, with the region's middle;
+// for a net spectrum, in each the subtracted background (factor times its
+// counts) and that background's variance (factor squared times them).
 struct Datos {
-	std::vector<double> x, y;
+	std::vector<double> x, y, restado, varianza_restado;
 	double medio = 0;
+	// The variance of channel i when esperado counts (net) are expected there.
+	double varianza(size_t i, double esperado, double minima) const;
 };
+
+double Datos::varianza(size_t i, double esperado, double minima) const
+{
+	if (restado.empty())
+		return std::max(esperado, minima);
+	return std::max(esperado + restado[i], minima) + varianza_restado[i];
+}
 
 struct Ajuste {
 	bool bien = false;
@@ -48,11 +59,14 @@ struct Ajuste {
 	double chi2_gl = 0;
 };
 
-// The counts smoothed by a running mean of 2 * radio + 1 channels.
+// The counts smoothed by a running mean of 2 * radio + 1 channels, and the
+// background subtracted from them (none: null).
 struct Suave {
 	const float *Li;
 	int n, radio;
+	const FondoRestado *fondo;
 	double en(long long c) const;
+	double ruido(long long c, double valor) const;
 };
 
 // The mean of the samples within radio of c that hold a number; NaN when none does.
@@ -66,6 +80,23 @@ double Suave::en(long long c) const
 			validas++;
 		}
 	return validas > 0 ? suma / validas : NAN;
+}
+
+// The counting noise of the smoothed counts at c, valor (net) counts expected in each channel.
+double Suave::ruido(long long c, double valor) const
+{
+	double restado = 0, varianza_restado = 0;
+	if (fondo) {
+		long long desde = std::max(1LL, c - radio), hasta = std::min<long long>(n, c + radio);
+		for (long long j = desde; j <= hasta; j++)
+			if (std::isfinite(fondo->cuentas[j])) {
+				restado += fondo->factor * fondo->cuentas[j];
+				varianza_restado += fondo->factor * fondo->factor * fondo->cuentas[j];
+			}
+		restado /= static_cast<double>(hasta - desde + 1);
+		varianza_restado /= static_cast<double>(hasta - desde + 1);
+	}
+	return std::sqrt((std::max(valor + restado, 1.0) + varianza_restado) / (2 * radio + 1));
 }
 
 // How far a stop's samples reach: its line is found within the widest
@@ -145,7 +176,7 @@ double ancho_a_media_altura(const Suave &s, long long cima, double *realce)
 {
 	long long izq = pie(s, cima, -1), der = pie(s, cima, 1);
 	double alto = s.en(cima), base = std::min(s.en(izq), s.en(der));
-	*realce = (alto - base) / std::sqrt(std::max(base, 1.0) / (2 * s.radio + 1));
+	*realce = (alto - base) / s.ruido(s.en(izq) < s.en(der) ? izq : der, base);
 	if (!(alto > base))
 		return 0;
 	double mitad = (alto + base) / 2;
@@ -165,15 +196,40 @@ Region region_en_torno(double mu, double fwhm)
 	return {std::llround(mu - medio_ancho), std::llround(mu + medio_ancho)};
 }
 
-Datos datos_de(const float *Li, const Region &r)
+// The background's expected counts in channel c: the mean of its channels
+// within VECINOS_FONDO of c that hold a number, c left out; 0 where c holds
+// none.  A channel's own counts are in its difference, and weights that rose
+// with them would bias the fit as weights from the data do.
+double fondo_esperado(const FondoRestado &f, int n, long long c)
+{
+	if (!std::isfinite(f.cuentas[c]))
+		return 0;
+	double suma = 0;
+	int validas = 0;
+	for (long long j = std::max(1LL, c - VECINOS_FONDO); j <= std::min<long long>(n, c + VECINOS_FONDO);
+	     j++)
+		if (j != c && std::isfinite(f.cuentas[j])) {
+			suma += f.cuentas[j];
+			validas++;
+		}
+	return validas > 0 ? suma / validas : f.cuentas[c];
+}
+
+Datos datos_de(const Suave &s, const Region &r)
 {
 	Datos d;
 	d.medio = (r.desde + r.hasta) / 2.0;
-	for (long long c = r.desde; c <= r.hasta; c++)
-		if (!std::isnan(Li[c])) {
-			d.x.push_back(static_cast<double>(c));
-			d.y.push_back(Li[c]);
+	for (long long c = r.desde; c <= r.hasta; c++) {
+		if (std::isnan(s.Li[c]))
+			continue;
+		d.x.push_back(static_cast<double>(c));
+		d.y.push_back(s.Li[c]);
+		if (s.fondo) {
+			double b = fondo_esperado(*s.fondo, s.n, c);
+			d.restado.push_back(s.fondo->factor * b);
+			d.varianza_restado.push_back(s.fondo->factor * s.fondo->factor * b);
 		}
+	}
 	return d;
 }
 
@@ -223,26 +279,32 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 }
 
 // The weights: one over the model's variance, or for the first solve one
-// over the counts (at least one): a first fit that needs no model, from
-// which the model's weights start near their end.
+// over the counts' own (at least one count): a first fit that needs no
+// model, from which the model's weights start near their end.
 void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
 {
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
+		gsl_vector_set(w, i, 1 / d.varianza(i, modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
 }
 
 void pesos_de_los_datos(const Datos &d, gsl_vector *w)
 {
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / std::max(d.y[i], 1.0));
+		gsl_vector_set(w, i, 1 / d.varianza(i, d.y[i], 1.0));
 }
 
 // The Poisson deviance, twice the log-likelihood ratio against a model that
-// hits every count: chi-squared distributed, and sound at low counts.
+// hits every count: chi-squared distributed, and sound at low counts.  Net
+// counts are no Poisson counts: for them, Pearson's sum of squared residuals
+// over the model's variance.
 double desviacion(const Datos &d, const double *p)
 {
 	double chi2 = 0;
-	for (size_t i = 0; i < d.x.size(); i++) {
+	for (size_t i = 0; i < d.x.size() && !d.restado.empty(); i++) {
+		double m = modelo(p, d.x[i], d.medio);
+		chi2 += (d.y[i] - m) * (d.y[i] - m) / d.varianza(i, m, VARIANZA_MINIMA);
+	}
+	for (size_t i = 0; i < d.x.size() && d.restado.empty(); i++) {
 		double m = std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA), y = d.y[i];
 		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
 	}
@@ -351,9 +413,10 @@ void inicio(const float *Li, const Region &r, const Datos &d, double mu, double 
 }
 
 // Fits the region from a start (mu, fwhm), or from the last fit when there is one.
-Ajuste ajusta(const float *Li, const Region &r, double mu, double fwhm, const Ajuste *previo)
+Ajuste ajusta(const Suave &s, const Region &r, double mu, double fwhm, const Ajuste *previo)
 {
-	Datos d = datos_de(Li, r);
+	const float *Li = s.Li;
+	Datos d = datos_de(s, r);
 	Ajuste a;
 	if (d.x.size() <= N_PARAM)
 		return a;
@@ -388,7 +451,7 @@ long long vecino(const Suave &s, const Region &r, const Ajuste &a, int paso)
 			continue;
 		double m =
 		    fondo_en(a, static_cast<double>(c)) + a.p[P_AREA] * fraccion(c, a.p[P_MU], a.p[P_SIGMA]);
-		if (v - m > SIGMAS_VECINO * std::sqrt(std::max(m, 1.0) / (2 * s.radio + 1)))
+		if (v - m > SIGMAS_VECINO * s.ruido(c, m))
 			return c;
 	}
 	return 0;
@@ -526,7 +589,7 @@ bool ultimo_suavizado(const Cumbre &t)
 
 int cima_de(const float *Li, int n, int c)
 {
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO, nullptr}};
 	cumbre(&t);
 	return static_cast<int>(t.cima);
 }
@@ -546,7 +609,7 @@ bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Aju
 	for (int k = 0; k < MAX_REGIONES; k++) {
 		Ajuste previo = *a;
 		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(cima);
-		*a = ajusta(t.s.Li, *r, mu, fwhm, previo.bien ? &previo : nullptr);
+		*a = ajusta(t.s, *r, mu, fwhm, previo.bien ? &previo : nullptr);
 		if (!a->bien || !cabe(*a, *r))
 			return false;
 		Region nueva = region_de_ajuste(t.s, *a, parada);
@@ -563,10 +626,10 @@ bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Aju
 // the width found, or half of it when that gives no peak, then from the
 // width (and, without a stop, the top) that wider smoothing reaches; every
 // way out with no peak gives the summed counts of the last region tried.
-MedidaPico mide_desde(const float *Li, int n, long long c, long long parada)
+MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long long c, long long parada)
 {
 	MedidaPico m;
-	Cumbre t{c, 0, {Li, n, SUAVIZADO}};
+	Cumbre t{c, 0, {Li, n, SUAVIZADO, fondo}};
 	cumbre(&t);
 	Region r{};
 	Ajuste a;
@@ -588,17 +651,17 @@ MedidaPico mide_desde(const float *Li, int n, long long c, long long parada)
 } // namespace
 
 // The stop the cursor stands on or next to when there is one, else the climb.
-MedidaPico mide_pico(const float *Li, int n, int c)
+MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	c = std::clamp(c, 1, n);
 	if (long long parada = parada_cercana(Li, n, c, CERCA_MAXIMA)) {
-		MedidaPico m = mide_desde(Li, n, parada, parada);
+		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
 		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
 		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
 			return m;
 	}
-	return mide_desde(Li, n, c, 0);
+	return mide_desde(Li, n, fondo, c, 0);
 }
 
 double cuentas_ajustadas(const MedidaPico &m, double c)
