@@ -109,7 +109,7 @@ constexpr double FWHM_POR_SIGMA = 2.3548200450309493;
 
 struct MedidaPico {
 	bool ajustado = false;
-	int cima = 0;                              // the top the climb reached
+	int cima = 0;                              // the top: the stop measured, or the climb's
 	int desde = 0, hasta = 0;                  // the region, channels inclusive (clipped to the spectrum)
 	double area = 0, error_area = 0;           // net area, counts
 	double centroide = 0, error_centroide = 0; // channels
@@ -131,14 +131,16 @@ int cima_de(const float *Li, int n, int c);
 // expected counts (the net model plus factor times the background's counts)
 // plus factor squared times the background's counts, the background's
 // counts in a channel taken as the mean of its VECINOS_FONDO channels either
-// side (itself left out: weights that fell as its own counts rose would bias
-// the area, by nearly 1% with a factor of 2).  The fit weighs each
-// channel by that variance, the net model's refreshed from the fit as the
-// Poisson weights are (the fixed point is the quasi-likelihood's, unbiased
-// however the variance grows), its errors come from the same weights, and
-// chi2_gl is Pearson's: the squared residuals over that variance, per degree
-// of freedom.  The climb's noise and the neighbour rule's take the same
-// variance.  Where cuentas is NaN the channel weighs as a spectrum's.
+// side, itself left out (weights that fell as its own counts rose would bias
+// the area, by nearly 1% with a factor of 2; these, independent of the
+// channel's own counts, do not).  The fit weighs each channel by one over
+// that variance, the net model's part refreshed from the fit as the Poisson
+// weights are; the errors come from the same weights, and chi2_gl is
+// Pearson's: the squared residuals over that variance, per degree of
+// freedom.  The climb's and the neighbour rule's noise add the same two
+// background terms, averaged over the smoothing window.  A channel where
+// cuentas is NaN weighs as a spectrum's.  The stops are Li's own, the net
+// counts', as Ctrl and an arrow search them in a net view.
 constexpr int VECINOS_FONDO = 4;
 
 struct FondoRestado {
