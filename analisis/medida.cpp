@@ -1,7 +1,9 @@
-// Measuring one peak: the climb to its top, the region around it, the
-// Poisson fit (GSL's nonlinear least squares, its weights refreshed from the
-// model until they settle) and the summed counts when no fit can be made.
-// Start at mide_pico.
+// Measuring one peak: the stop under the cursor or the climb to a top, the
+// region around it (kept clear of the other stops, found in a stretch of the
+// spectrum around it), the Poisson fit (GSL's nonlinear least squares, its
+// weights refreshed from the model until they settle; for net counts, from
+// the variance of the difference) and the summed counts when no fit can be
+// made.  Start at mide_pico.
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
 
@@ -198,8 +200,8 @@ Region region_en_torno(double mu, double fwhm)
 
 // The background's expected counts in channel c: the mean of its channels
 // within VECINOS_FONDO of c that hold a number, c left out; 0 where c holds
-// none.  A channel's own counts are in its difference, and weights that rose
-// with them would bias the fit as weights from the data do.
+// none.  A channel's own counts are in its difference, and weights that fell
+// as they rose would bias the fit as weights from the data do.
 double fondo_esperado(const FondoRestado &f, int n, long long c)
 {
 	if (!std::isfinite(f.cuentas[c]))
@@ -300,12 +302,13 @@ void pesos_de_los_datos(const Datos &d, gsl_vector *w)
 double desviacion(const Datos &d, const double *p)
 {
 	double chi2 = 0;
-	for (size_t i = 0; i < d.x.size() && !d.restado.empty(); i++) {
-		double m = modelo(p, d.x[i], d.medio);
-		chi2 += (d.y[i] - m) * (d.y[i] - m) / d.varianza(i, m, VARIANZA_MINIMA);
-	}
-	for (size_t i = 0; i < d.x.size() && d.restado.empty(); i++) {
-		double m = std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA), y = d.y[i];
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double m = modelo(p, d.x[i], d.medio), y = d.y[i];
+		if (!d.restado.empty()) {
+			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
+			continue;
+		}
+		m = std::max(m, VARIANZA_MINIMA);
 		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
 	}
 	return chi2;
