@@ -73,7 +73,13 @@ int pico_cercano(const float *Li, int n, int c);
 // model that hits every count, chi-squared distributed) per degree of freedom.
 // NaN samples are left out.
 //
-// The peak at channel c: the top reached by climbing from c over the counts
+// The peak at channel c is the stop that c stands on or next to, when there
+// is one: the stop pico_cercano gives for c, if it lies within CERCA_MAXIMA
+// channels of c and within max(CERCA_MINIMA, FWHM) of c, the FWHM that of the
+// measure from that stop (none when it fits nothing).  The measure from a
+// stop keeps the stop as its top; the climb below gives it only widths.  So
+// P after Ctrl and an arrow measures the line the cursor stopped on.
+// Otherwise the peak is the top reached by climbing from c over the counts
 // smoothed by a running mean of 2 * r + 1 channels, one channel at a time
 // towards the higher neighbour until neither is higher.  r starts at
 // SUAVIZADO, so a narrow line is found as it is, and doubles (up to
@@ -82,9 +88,7 @@ int pico_cercano(const float *Li, int n, int c);
 // above the lower of the points where the smoothed counts stop falling on
 // either side: a wide line (NaI) is climbed over its noise.  A top from which
 // no peak can be fitted (below) is climbed on in the same way, the smoothing
-// doubled, while it is not yet SUAVIZADO_MAXIMO.  A stop of Ctrl with an
-// arrow is a line's top, so a climb from it stays on that line: what P
-// measures after Ctrl and an arrow is the line the cursor stopped on.
+// doubled, while it is not yet SUAVIZADO_MAXIMO.
 //
 // The region: from the top's width at half height over that point, at that
 // smoothing (or half that width, when no fit can be made with it), then from
@@ -93,7 +97,11 @@ int pico_cercano(const float *Li, int n, int c);
 // neighbouring peak (a local maximum of the smoothed counts standing
 // SIGMAS_VECINO standard deviations above the fit, more than
 // VECINO_FWHM * FWHM from mu) shortens that side to end VECINO_FWHM * FWHM
-// short of it, never nearer mu than that.
+// short of it, never nearer mu than that.  So does, on each side, the
+// nearest stop other than the line's own (the stop measured; without one,
+// the stops within VECINO_FWHM * FWHM of mu), but never nearer the line (the
+// stop, or mu) than half-way to it: a measure from a stop fits that stop's
+// line, not its neighbour's, or nothing.
 //
 // The fit fails (ajustado false) when the region reaches past either end of
 // the spectrum, the solver does not converge, or the result is no peak:
@@ -111,13 +119,16 @@ constexpr double VECINO_FWHM = 1.5;
 constexpr double SIGNIFICANCIA = 3;
 constexpr double SIGMA_MINIMA = 0.3;
 constexpr int BORDE = 3;
+constexpr int CERCA_MINIMA = 2;
+// As wide as the widest line the line test fits.
+constexpr int CERCA_MAXIMA = 2 * ANCHOS_PICO[sizeof ANCHOS_PICO / sizeof ANCHOS_PICO[0] - 1];
 
 // FWHM of a Gaussian per unit sigma: 2 sqrt(2 ln 2).
 constexpr double FWHM_POR_SIGMA = 2.3548200450309493;
 
 struct MedidaPico {
 	bool ajustado = false;
-	int cima = 0;                              // the top the climb reached
+	int cima = 0;                              // the top: the stop measured, or the climb's
 	int desde = 0, hasta = 0;                  // the region, channels inclusive (clipped to the spectrum)
 	double area = 0, error_area = 0;           // net area, counts
 	double centroide = 0, error_centroide = 0; // channels
@@ -132,8 +143,33 @@ struct MedidaPico {
 // The top reached by climbing from channel c of Li[1..n] (c is clipped to the spectrum).
 int cima_de(const float *Li, int n, int c);
 
-// Measures the peak at channel c of Li[1..n], n >= 1.
-MedidaPico mide_pico(const float *Li, int n, int c);
+// The background subtracted from a net spectrum: its samples are a
+// spectrum's counts less factor times cuentas[1..n], the background's counts
+// in each channel (NaN where it has none, and nothing is subtracted there).
+// A net channel's counts vary by the difference's variance: the spectrum's
+// expected counts (the net model plus factor times the background's counts)
+// plus factor squared times the background's counts, the background's
+// counts in a channel taken as the mean of its VECINOS_FONDO channels either
+// side, itself left out (weights that fell as its own counts rose would bias
+// the area, by nearly 1% with a factor of 2; these, independent of the
+// channel's own counts, do not).  The fit weighs each channel by one over
+// that variance, the net model's part refreshed from the fit as the Poisson
+// weights are; the errors come from the same weights, and chi2_gl is
+// Pearson's: the squared residuals over that variance, per degree of
+// freedom.  The climb's and the neighbour rule's noise add the same two
+// background terms, averaged over the smoothing window.  A channel where
+// cuentas is NaN weighs as a spectrum's.  The stops are Li's own, the net
+// counts', as Ctrl and an arrow search them in a net view.
+constexpr int VECINOS_FONDO = 4;
+
+struct FondoRestado {
+	const float *cuentas;
+	double factor;
+};
+
+// Measures the peak at channel c of Li[1..n], n >= 1; of the net spectrum
+// Li when fondo is the background subtracted from it.
+MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo = nullptr);
 
 // The fitted counts in channel c, background and peak (for a fitted m).
 double cuentas_ajustadas(const MedidaPico &m, double c);

@@ -1,12 +1,16 @@
-// Measuring one peak: the climb to its top, the region around it, the
-// Poisson fit (GSL's nonlinear least squares, its weights refreshed from the
-// model until they settle) and the summed counts when no fit can be made.
-// Start at mide_pico.
+// Measuring one peak: the stop under the cursor or the climb to a top, the
+// region around it (kept clear of the other stops, found in a stretch of the
+// spectrum around it), the Poisson fit (GSL's nonlinear least squares, its
+// weights refreshed from the model until they settle; for net counts, from
+// the variance of the difference) and the summed counts when no fit can be
+// made.  Start at mide_pico.
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "analisis.h"
@@ -33,11 +37,22 @@ struct Region {
 	bool operator==(const Region &o) const { return desde == o.desde && hasta == o.hasta; }
 };
 
-// The channels of a region that hold a number, with the region's middle.
+// The channels of a region that hold a number, with the region's middle;
+// for a net spectrum, in each the subtracted background (factor times its
+// counts) and that background's variance (factor squared times them).
 struct Datos {
-	std::vector<double> x, y;
+	std::vector<double> x, y, restado, varianza_restado;
 	double medio = 0;
+	// The variance of channel i when esperado counts (net) are expected there.
+	double varianza(size_t i, double esperado, double minima) const;
 };
+
+double Datos::varianza(size_t i, double esperado, double minima) const
+{
+	if (restado.empty())
+		return std::max(esperado, minima);
+	return std::max(esperado + restado[i], minima) + varianza_restado[i];
+}
 
 struct Ajuste {
 	bool bien = false;
@@ -46,11 +61,14 @@ struct Ajuste {
 	double chi2_gl = 0;
 };
 
-// The counts smoothed by a running mean of 2 * radio + 1 channels.
+// The counts smoothed by a running mean of 2 * radio + 1 channels, and the
+// background subtracted from them (none: null).
 struct Suave {
 	const float *Li;
 	int n, radio;
+	const FondoRestado *fondo;
 	double en(long long c) const;
+	double ruido(long long c, double valor) const;
 };
 
 // The mean of the samples within radio of c that hold a number; NaN when none does.
@@ -64,6 +82,62 @@ double Suave::en(long long c) const
 			validas++;
 		}
 	return validas > 0 ? suma / validas : NAN;
+}
+
+// The counting noise of the smoothed counts at c, valor (net) counts expected in each channel.
+double Suave::ruido(long long c, double valor) const
+{
+	double restado = 0, varianza_restado = 0;
+	if (fondo) {
+		long long desde = std::max(1LL, c - radio), hasta = std::min<long long>(n, c + radio);
+		for (long long j = desde; j <= hasta; j++)
+			if (std::isfinite(fondo->cuentas[j])) {
+				restado += fondo->factor * fondo->cuentas[j];
+				varianza_restado += fondo->factor * fondo->factor * fondo->cuentas[j];
+			}
+		restado /= static_cast<double>(hasta - desde + 1);
+		varianza_restado /= static_cast<double>(hasta - desde + 1);
+	}
+	return std::sqrt((std::max(valor + restado, 1.0) + varianza_restado) / (2 * radio + 1));
+}
+
+// How far a stop's samples reach: its line is found within the widest
+// half-width h of it, outdone only by channels within 2h of that, each
+// tested over 4h + 2 channels either side.
+constexpr int MEDIO_PICO_MAX = ANCHOS_PICO[std::size(ANCHOS_PICO) - 1];
+constexpr int ALCANCE_PARADA = 7 * MEDIO_PICO_MAX + 2;
+
+// A stretch of the spectrum seen as a spectrum of its own, channels desde to
+// hasta widened by ALCANCE_PARADA (clipped to the spectrum): its stops
+// between desde and hasta are the spectrum's, so a search near a peak costs
+// the same in 10^3 channels as in 10^9.  Its channel c is base + c.
+struct Tramo {
+	const float *Li;
+	int n;
+	long long base;
+};
+
+Tramo tramo(const float *Li, int n, long long desde, long long hasta)
+{
+	desde = std::max(1LL, desde - ALCANCE_PARADA);
+	hasta = std::min<long long>(n, hasta + ALCANCE_PARADA);
+	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1};
+}
+
+// The first stop past desde the way of paso, no farther than hasta; 0 when none.
+long long parada_siguiente(const float *Li, int n, long long desde, int paso, long long hasta)
+{
+	Tramo t = paso > 0 ? tramo(Li, n, desde, hasta) : tramo(Li, n, hasta, desde);
+	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso);
+	return p != 0 && paso * (hasta - (p + t.base)) >= 0 ? p + t.base : 0;
+}
+
+// The stop pico_cercano gives for channel c, when it lies within radio of c; 0 otherwise.
+long long parada_cercana(const float *Li, int n, long long c, long long radio)
+{
+	Tramo t = tramo(Li, n, c - radio, c + radio);
+	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base));
+	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
 }
 
 // Whether a is above b, NaN being below everything.
@@ -104,7 +178,7 @@ double ancho_a_media_altura(const Suave &s, long long cima, double *realce)
 {
 	long long izq = pie(s, cima, -1), der = pie(s, cima, 1);
 	double alto = s.en(cima), base = std::min(s.en(izq), s.en(der));
-	*realce = (alto - base) / std::sqrt(std::max(base, 1.0) / (2 * s.radio + 1));
+	*realce = (alto - base) / s.ruido(s.en(izq) < s.en(der) ? izq : der, base);
 	if (!(alto > base))
 		return 0;
 	double mitad = (alto + base) / 2;
@@ -124,15 +198,40 @@ Region region_en_torno(double mu, double fwhm)
 	return {std::llround(mu - medio_ancho), std::llround(mu + medio_ancho)};
 }
 
-Datos datos_de(const float *Li, const Region &r)
+// The background's expected counts in channel c: the mean of its channels
+// within VECINOS_FONDO of c that hold a number, c left out; 0 where c holds
+// none.  A channel's own counts are in its difference, and weights that fell
+// as they rose would bias the fit as weights from the data do.
+double fondo_esperado(const FondoRestado &f, int n, long long c)
+{
+	if (!std::isfinite(f.cuentas[c]))
+		return 0;
+	double suma = 0;
+	int validas = 0;
+	for (long long j = std::max(1LL, c - VECINOS_FONDO); j <= std::min<long long>(n, c + VECINOS_FONDO);
+	     j++)
+		if (j != c && std::isfinite(f.cuentas[j])) {
+			suma += f.cuentas[j];
+			validas++;
+		}
+	return validas > 0 ? suma / validas : f.cuentas[c];
+}
+
+Datos datos_de(const Suave &s, const Region &r)
 {
 	Datos d;
 	d.medio = (r.desde + r.hasta) / 2.0;
-	for (long long c = r.desde; c <= r.hasta; c++)
-		if (!std::isnan(Li[c])) {
-			d.x.push_back(static_cast<double>(c));
-			d.y.push_back(Li[c]);
+	for (long long c = r.desde; c <= r.hasta; c++) {
+		if (std::isnan(s.Li[c]))
+			continue;
+		d.x.push_back(static_cast<double>(c));
+		d.y.push_back(s.Li[c]);
+		if (s.fondo) {
+			double b = fondo_esperado(*s.fondo, s.n, c);
+			d.restado.push_back(s.fondo->factor * b);
+			d.varianza_restado.push_back(s.fondo->factor * s.fondo->factor * b);
 		}
+	}
 	return d;
 }
 
@@ -182,27 +281,34 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 }
 
 // The weights: one over the model's variance, or for the first solve one
-// over the counts (at least one): a first fit that needs no model, from
-// which the model's weights start near their end.
+// over the counts' own (at least one count): a first fit that needs no
+// model, from which the model's weights start near their end.
 void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
 {
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
+		gsl_vector_set(w, i, 1 / d.varianza(i, modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
 }
 
 void pesos_de_los_datos(const Datos &d, gsl_vector *w)
 {
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / std::max(d.y[i], 1.0));
+		gsl_vector_set(w, i, 1 / d.varianza(i, d.y[i], 1.0));
 }
 
 // The Poisson deviance, twice the log-likelihood ratio against a model that
-// hits every count: chi-squared distributed, and sound at low counts.
+// hits every count: chi-squared distributed, and sound at low counts.  Net
+// counts are no Poisson counts: for them, Pearson's sum of squared residuals
+// over the model's variance.
 double desviacion(const Datos &d, const double *p)
 {
 	double chi2 = 0;
 	for (size_t i = 0; i < d.x.size(); i++) {
-		double m = std::max(modelo(p, d.x[i], d.medio), VARIANZA_MINIMA), y = d.y[i];
+		double m = modelo(p, d.x[i], d.medio), y = d.y[i];
+		if (!d.restado.empty()) {
+			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
+			continue;
+		}
+		m = std::max(m, VARIANZA_MINIMA);
 		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
 	}
 	return chi2;
@@ -310,9 +416,10 @@ void inicio(const float *Li, const Region &r, const Datos &d, double mu, double 
 }
 
 // Fits the region from a start (mu, fwhm), or from the last fit when there is one.
-Ajuste ajusta(const float *Li, const Region &r, double mu, double fwhm, const Ajuste *previo)
+Ajuste ajusta(const Suave &s, const Region &r, double mu, double fwhm, const Ajuste *previo)
 {
-	Datos d = datos_de(Li, r);
+	const float *Li = s.Li;
+	Datos d = datos_de(s, r);
 	Ajuste a;
 	if (d.x.size() <= N_PARAM)
 		return a;
@@ -347,14 +454,32 @@ long long vecino(const Suave &s, const Region &r, const Ajuste &a, int paso)
 			continue;
 		double m =
 		    fondo_en(a, static_cast<double>(c)) + a.p[P_AREA] * fraccion(c, a.p[P_MU], a.p[P_SIGMA]);
-		if (v - m > SIGMAS_VECINO * std::sqrt(std::max(m, 1.0) / (2 * s.radio + 1)))
+		if (v - m > SIGMAS_VECINO * s.ruido(c, m))
 			return c;
 	}
 	return 0;
 }
 
-// The region a fit asks for, with each side kept clear of a neighbouring peak.
-Region region_de_ajuste(const Suave &s, const Ajuste &a)
+// The side of r the way of paso kept clear of the nearest stop past the
+// line's own: past `parada` when the measure started from that stop, else
+// past margen from mu (a stop nearer is the line's own).  It ends margen
+// short of that stop, never nearer the line than half-way to it.
+long long lado_sin_paradas(const Suave &s, const Region &r, const Ajuste &a, long long parada, int paso,
+                           long long margen)
+{
+	long long extremo = std::clamp<long long>(paso > 0 ? r.hasta : r.desde, 1, s.n);
+	long long linea = parada != 0 ? parada : std::llround(a.p[P_MU]);
+	long long desde = parada != 0 ? parada : linea + paso * margen;
+	long long v = paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, desde, paso, extremo) : 0;
+	if (v == 0)
+		return paso > 0 ? r.hasta : r.desde;
+	long long medio = linea + (v - linea) / 2;
+	return paso > 0 ? std::max(medio, v - margen) : std::min(medio, v + margen);
+}
+
+// The region a fit asks for, with each side kept clear of a neighbouring
+// peak and of the stops other than the line's own.
+Region region_de_ajuste(const Suave &s, const Ajuste &a, long long parada)
 {
 	int n = s.n;
 	double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
@@ -366,6 +491,8 @@ Region region_de_ajuste(const Suave &s, const Ajuste &a)
 		r.desde = std::min(cerca_izq, std::max(r.desde, v + margen));
 	if (long long v = vecino(s, dentro, a, 1))
 		r.hasta = std::max(cerca_der, std::min(r.hasta, v - margen));
+	r.desde = std::max(r.desde, lado_sin_paradas(s, r, a, parada, -1, margen));
+	r.hasta = std::min(r.hasta, lado_sin_paradas(s, r, a, parada, 1, margen));
 	return r;
 }
 
@@ -465,28 +592,30 @@ bool ultimo_suavizado(const Cumbre &t)
 
 int cima_de(const float *Li, int n, int c)
 {
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO, nullptr}};
 	cumbre(&t);
 	return static_cast<int>(t.cima);
 }
 
 namespace {
 
-// The fit over a region that follows it until it stays put, from a top and
-// a first width; the region it ends on goes into *r.
-bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
+// The fit over a region that follows it until it stays put, from a top (the
+// stop measured, or else the climb's) and a first width; the region it ends
+// on goes into *r.
+bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Ajuste *a)
 {
-	*r = region_en_torno(static_cast<double>(t.cima), fwhm);
+	long long cima = parada != 0 ? parada : t.cima;
+	*r = region_en_torno(static_cast<double>(cima), fwhm);
 	if (fwhm <= 0 || r->desde < 1 || r->hasta > t.s.n)
 		return false; // no width, or cut by the spectrum's end
 	*a = Ajuste{};
 	for (int k = 0; k < MAX_REGIONES; k++) {
 		Ajuste previo = *a;
-		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(t.cima);
-		*a = ajusta(t.s.Li, *r, mu, fwhm, previo.bien ? &previo : nullptr);
+		double mu = previo.bien ? previo.p[P_MU] : static_cast<double>(cima);
+		*a = ajusta(t.s, *r, mu, fwhm, previo.bien ? &previo : nullptr);
 		if (!a->bien || !cabe(*a, *r))
 			return false;
-		Region nueva = region_de_ajuste(t.s, *a);
+		Region nueva = region_de_ajuste(t.s, *a, parada);
 		if (nueva.desde < 1 || nueva.hasta > t.s.n)
 			return false;
 		if (nueva == *r || k + 1 == MAX_REGIONES)
@@ -496,32 +625,46 @@ bool sigue_region(const Cumbre &t, double fwhm, Region *r, Ajuste *a)
 	return es_un_pico(*a, *r);
 }
 
-} // namespace
-
-// From the width found, or half of it when that gives no peak, then from
-// the top that wider smoothing reaches; every way out with no peak gives the
-// summed counts of the last region tried.
-MedidaPico mide_pico(const float *Li, int n, int c)
+// The measure from channel c, of the stop `parada` when it is not 0: from
+// the width found, or half of it when that gives no peak, then from the
+// width (and, without a stop, the top) that wider smoothing reaches; every
+// way out with no peak gives the summed counts of the last region tried.
+MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long long c, long long parada)
 {
-	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	MedidaPico m;
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO}};
+	Cumbre t{c, 0, {Li, n, SUAVIZADO, fondo}};
 	cumbre(&t);
 	Region r{};
 	Ajuste a;
 	bool bien = false;
 	for (;;) {
-		bien = sigue_region(t, t.fwhm, &r, &a) || sigue_region(t, t.fwhm / 2, &r, &a);
+		bien = sigue_region(t, parada, t.fwhm, &r, &a) || sigue_region(t, parada, t.fwhm / 2, &r, &a);
 		if (bien || ultimo_suavizado(t))
 			break;
 		t.s.radio *= 2; // a narrow bump on a wide line: climb on over more smoothing
 		cumbre(&t);
 	}
-	m.cima = static_cast<int>(t.cima);
+	m.cima = static_cast<int>(parada != 0 ? parada : t.cima);
 	suma_region(Li, n, r, &m);
 	if (bien)
 		adopta_ajuste(a, &m);
 	return m;
+}
+
+} // namespace
+
+// The stop the cursor stands on or next to when there is one, else the climb.
+MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
+{
+	gsl_set_error_handler_off(); // GSL's default handler would end the program
+	c = std::clamp(c, 1, n);
+	if (long long parada = parada_cercana(Li, n, c, CERCA_MAXIMA)) {
+		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
+		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
+		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
+			return m;
+	}
+	return mide_desde(Li, n, fondo, c, 0);
 }
 
 double cuentas_ajustadas(const MedidaPico &m, double c)
