@@ -145,6 +145,14 @@ float maximo_visto()
 	return vista_neta && !Neto.empty() ? maxNeto : maxL;
 }
 
+MedidaPico mide_visto(int c)
+{
+	if (!vista_neta || Neto.empty())
+		return mide_pico(Li, nptL, c);
+	FondoRestado restado{fondo_canal.data(), factor_fondo};
+	return mide_pico(Neto.data(), nptL, c, &restado);
+}
+
 bool linea_de_fondo(char *texto, int n)
 {
 	if (fondo.nptL == 0)

@@ -4,6 +4,8 @@
 // actualiza_fondo; the plot draws what this keeps in the state.
 #pragma once
 
+#include "analisis.h"
+
 // The background dialog: a file (empty: no background) and the scale factor.
 // A file that cannot be read gets the load's message and the old background
 // stays.  Redraws the view.
@@ -22,6 +24,10 @@ void actualiza_fondo(bool nuevo_espectro);
 // The samples on show (the net ones in the net view, else Li) and their top.
 const float *muestras_vistas();
 float maximo_visto();
+
+// Measures the peak at channel c of what the view shows: in the net view the
+// net counts, each channel weighted with the variance of the difference.
+MedidaPico mide_visto(int c);
 
 // The line shown under the spectrum's title: the background's title and its
 // factor.  Into texto (n bytes); false without a background.
