@@ -203,6 +203,7 @@ void termina_programa()
 {
 	std::free(Li);
 	Li = nullptr;
+	libera_lectura(&fondo);
 	grafica = nullptr;
 	allegro_exit();
 }
