@@ -6,6 +6,8 @@
 // Start at pico_siguiente (picos.cpp) and mide_pico (medida.cpp).
 #pragma once
 
+#include <vector>
+
 // A stop (a peak) is the top of a line that stands clear of counting noise.
 // Lines are tried at each half-width h of ANCHOS_PICO, so that one from a
 // channel or two wide to tens of channels wide fits one of them.  At channel
@@ -36,6 +38,23 @@ constexpr double SIGMAS_PICO = 5;
 // lower ones (-1), searching to the spectrum Li[1..n]'s end; 0 when there is
 // none.
 int pico_siguiente(const float *Li, int n, int desde, int sentido);
+
+// A straight-line calibration as the program keeps it: the wavelength of
+// channel c is (c + bl) * al; al == 0 is uncalibrated.
+struct CalibracionLineal {
+	double al = 0, bl = 0;
+};
+
+// Brings a background F[1..m] onto the n channels of a spectrum: slot c of
+// the result (slot 0 unused) is the background at channel c.  When both are
+// calibrated it goes by wavelength: a channel c covers the wavelengths from
+// c - 1/2 to c + 1/2 under its own calibration, and each background channel's
+// counts go to the spectrum channels its interval overlaps, in proportion to
+// the overlap, so the total is kept.  Otherwise channel c goes to channel c.
+// A channel that no background sample reaches (past the background's ends, or
+// under its NaN samples) is NaN.  Linear in m + n.  May throw bad_alloc.
+std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal &cal_fondo, int n,
+                                  const CalibracionLineal &cal_espectro);
 
 // The stop that a measurement at channel c means, the top of the line that c
 // stands on: c itself if it is a stop, else the nearer of the nearest stops

@@ -35,6 +35,7 @@ struct Lectura {
 	double desvio_x = 0;      // columns whose x is not linear: how far it misses its line, in steps
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
 	                          // range or calibration of a .Spe), without the file's name
+	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.

@@ -197,6 +197,7 @@ struct Mca {
 	bool datos_leidos = false;
 	std::vector<double> canales, valores;
 	std::string descripcion, etiqueta;
+	double tiempo_vivo = 0;
 };
 
 // A "<<NAME>>" line: the section it opens.
@@ -217,6 +218,22 @@ bool cambia_seccion(const char *ini, const char *fin, Mca &m)
 	return true;
 }
 
+// A live time in seconds as the text [ini, fin) gives it; 0 (unknown) for
+// anything but one positive number.
+double tiempo_valido(const char *ini, const char *fin)
+{
+	float t;
+	return numeros_de_linea(ini, fin, &t, 1) == 1 && t > 0 && std::isfinite(t) ? t : 0;
+}
+
+// $MEAS_TIM: the live time, then the real time.
+void lee_tiempo_spe(Lineas &s, Lectura &l)
+{
+	const char *ini, *fin;
+	if (linea_del_bloque(s, &ini, &fin))
+		l.tiempo_vivo = tiempo_valido(ini, fin);
+}
+
 // "KEY - value" of the header: the value of the title's keys.
 void lee_clave(const char *ini, const char *fin, Mca &m)
 {
@@ -229,6 +246,8 @@ void lee_clave(const char *ini, const char *fin, Mca &m)
 		m.descripcion.assign(v, fin);
 	else if (es_linea(ini, sep, "TAG"))
 		m.etiqueta.assign(v, fin);
+	else if (es_linea(ini, sep, "LIVE_TIME"))
+		m.tiempo_vivo = tiempo_valido(v, fin);
 }
 
 void lee_par(const char *ini, const char *fin, Mca &m)
@@ -270,6 +289,8 @@ int lee_spe_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 			lee_mca_cal(s, e);
 		else if (es_linea(ini, fin, "$ENER_DATA:"))
 			lee_ener_data(s, e);
+		else if (es_linea(ini, fin, "$MEAS_TIM:"))
+			lee_tiempo_spe(s, *l);
 	}
 	calibra_spe(e, a.n, *l);
 	return entrega_acumulado(a, s.error, l);
@@ -291,6 +312,7 @@ int lee_mca_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 		}
 	}
 	titula_y_calibra_mca(m, *l);
+	l->tiempo_vivo = m.tiempo_vivo;
 	return entrega_acumulado(a, s.error, l);
 }
 

@@ -5,6 +5,7 @@
 
 #include "adime.h"
 #include "estado.h"
+#include "fondo.h"
 #include "navega.h"
 #include "pinta.h"
 #include "textos.h"
@@ -44,6 +45,7 @@ int comando_calibra()
 	if (!pide_punto(DIALOGO_CALIBRA_1, &l1, &c1) || !pide_punto(DIALOGO_CALIBRA_2, &l2, &c2))
 		return 0;
 	calibra_dos_puntos(c1, l1, c2, l2);
+	actualiza_fondo(false);
 	pide_redibujo();
 	pinta_L();
 	return 0;

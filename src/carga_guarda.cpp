@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -17,6 +18,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "fichero.h"
+#include "fondo.h"
 #include "mensajes.h"
 #include "medidas.h"
 #include "pinta.h"
@@ -46,12 +48,6 @@ int pregunta(const char *linea1, const char *linea2, const char *boton1, const c
 	const char *const botones[] = {boton1, boton2, nullptr};
 	const int teclas[] = {0, tecla2};
 	return adime_alert(DIALOGO_AVISO.titulo, DIALOGO_AVISO.x, DIALOGO_AVISO.y, lineas, botones, teclas);
-}
-
-// A message box with an OK button.
-void avisa(const char *linea1, const char *linea2)
-{
-	pregunta(linea1, linea2, "OK", nullptr, 0);
 }
 
 int ancho_en_pantalla(const std::string &texto)
@@ -87,9 +83,22 @@ void adopta(Lectura *l)
 	al = l->al;
 	bl = l->bl;
 	maxL = l->maxL;
+	tiempo_vivo = l->tiempo_vivo;
 	std::memcpy(comment, l->comment, sizeof comment);
 	picos.clear();
 	vista_inicial();
+}
+
+// The net spectrum's title: the spectrum's, with " (neto)" inside its quotes
+// (the title cut to make room).
+std::string titulo_neto()
+{
+	constexpr const char *NETO = " (neto)";
+	std::string t = comment;
+	size_t cierre = t.size() >= 2 && t.back() == '"' ? t.size() - 1 : t.size();
+	size_t cabe = TAM_NOMBRE - 1 - std::strlen(NETO) - 1;
+	t = t.substr(0, std::min(cierre, cabe)) + NETO + "\"";
+	return t;
 }
 
 // The picture goes through a new file beside the old one, like the data, so a
@@ -174,7 +183,8 @@ void guarda_datos(const char *nombre)
 	}
 	if (!puede_reemplazar(nombre))
 		return;
-	int error = escribe_espectro(nombre, comment, Li, nptL, al, bl);
+	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
+	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
 	if (error != 0) {
 		avisa_de(mensaje_error_fichero(error, nombre), nombre);
 		return;
@@ -191,6 +201,11 @@ void recuerda_nombres(const char *ruta, int formato)
 }
 
 } // namespace
+
+void avisa(const char *linea1, const char *linea2)
+{
+	pregunta(linea1, linea2, "OK", nullptr, 0);
+}
 
 void activa_formatos_de_imagen()
 {
@@ -243,6 +258,7 @@ bool muestra_leido(const char *ruta, Lectura *l)
 	recuerda_nombres(ruta, l->formato);
 	pon_titulo_ventana(titulo);
 	nombre_tabla_picos(ruta, filename_picos);
+	actualiza_fondo(true);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();

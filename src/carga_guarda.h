@@ -31,6 +31,9 @@ void avisa_sin_memoria(const char *ruta);
 // one last loaded or saved and in the own format.  Always 0.
 int comando_guarda();
 
+// A message box with an OK button (linea2 may be null).
+void avisa(const char *linea1, const char *linea2);
+
 // Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.
 void activa_formatos_de_imagen();
 

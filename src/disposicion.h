@@ -34,6 +34,7 @@ constexpr int MENOS_ALTO_GRAFICA = 95;
 // The title of a loaded file, inside the graph area.
 constexpr int X_TITULO = 5;
 constexpr int Y_TITULO = 5;
+constexpr int Y_TITULO_FONDO = 15; // the background's title and factor, under it
 
 // The mark of a measured peak, in the graph area: a tick rising from
 // MARCA_HUECO pixels above the sample at its centroid, MARCA_LARGO long,

@@ -24,6 +24,15 @@ char fichero_guardado[TAM_NOMBRE];
 char tabla_guardada[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
+double tiempo_vivo;
+Lectura fondo;
+char fichero_fondo[TAM_NOMBRE];
+std::vector<float> fondo_canal;
+float factor_fondo = 1;
+bool factor_tecleado;
+int vista_neta;
+std::vector<float> Neto;
+float maxNeto;
 std::vector<MedidaPico> picos;
 char filename_picos[TAM_NOMBRE];
 
@@ -50,6 +59,15 @@ void reinicia_estado()
 	tabla_guardada[0] = '\0';
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
+	tiempo_vivo = 0;
+	libera_lectura(&fondo);
+	fichero_fondo[0] = '\0';
+	std::vector<float>().swap(fondo_canal);
+	factor_fondo = 1;
+	factor_tecleado = false;
+	vista_neta = 0;
+	std::vector<float>().swap(Neto);
+	maxNeto = 0;
 	picos.clear();
 	filename_picos[0] = '\0';
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analisis.h" // MedidaPico
+#include "fichero.h"  // Lectura
 #include "textos.h"   // TAM_NOMBRE, the size of each file-name buffer and of comment
 
 // Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
@@ -43,6 +44,29 @@ extern char filename_bmp[TAM_NOMBRE];
 // load it proposes filename_esp, as the load dialog does.
 extern char filename_dat[TAM_NOMBRE];
 extern bool cargado_extranjero;
+
+// The spectrum's live time in seconds, 0 when its file gives none.
+extern double tiempo_vivo;
+
+// A background spectrum, compared with whatever spectrum is loaded: the file as
+// read (its own samples, calibration, title and live time; fondo.nptL == 0:
+// none) and its path; fondo_canal[1..nptL], its counts brought onto the
+// spectrum's channels (NaN where it has none; empty without a background);
+// the factor it is scaled by, and whether the user typed it rather than
+// taking the ratio of live times.
+extern Lectura fondo;
+extern char fichero_fondo[TAM_NOMBRE];
+extern std::vector<float> fondo_canal;
+extern float factor_fondo;
+extern bool factor_tecleado;
+
+// The net view: the plot, the cursor's reading, the peak keys and the data
+// saved show Neto[1..nptL] = spectrum - factor * background (the spectrum
+// alone where the background has no data), whose top is maxNeto; Neto is
+// empty outside the net view.
+extern int vista_neta;
+extern std::vector<float> Neto;
+extern float maxNeto;
 
 // The file of the last load, empty before any: browsing goes through its
 // folder.  filename_esp can differ, once the save dialog has changed it.

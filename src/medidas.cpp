@@ -13,6 +13,7 @@
 
 #include "adime.h"
 #include "estado.h"
+#include "fondo.h"
 #include "pinta.h"
 #include "textos.h"
 
@@ -144,7 +145,7 @@ void comando_pico()
 {
 	if (Li == nullptr || nptL <= 0)
 		return;
-	MedidaPico m = mide_pico(Li, nptL, ch_c);
+	MedidaPico m = mide_visto(ch_c);
 	anota_pico(picos, m);
 	pide_redibujo();
 	pinta_L();

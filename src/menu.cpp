@@ -14,6 +14,7 @@
 #include "carga_guarda.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "fondo.h"
 #include "fin_de_sesion.h"
 #include "hojea.h"
 #include "medidas.h"
@@ -48,20 +49,35 @@ void pide_cierre()
 }
 
 TeclasPagina paginas_antes; // as the menu's hook last saw them
-bool p_antes;               // P, likewise: a held P measures once
 
-// P measures the peak at the cursor, with the navigation off while its report is up.
-bool mide_si_pedido()
+// Letter keys that only the menu answers (a dialog's text field takes
+// letters), each once a press (a held key acts once), and whether each was
+// down when last seen.  Navigation is off while their dialogs are up.
+struct TeclaMenu {
+	int tecla;
+	void (*orden)();
+	bool antes;
+};
+TeclaMenu teclas_menu[] = {
+    {KEY_P, comando_pico, false}, {KEY_F, comando_fondo, false}, {KEY_R, conmuta_neto, false}};
+
+// Runs the command of a letter key just pressed; false when there is none.
+// Its letter is dropped, so that no field of the command's dialog takes it.
+bool atiende_letras()
 {
-	bool p = key[KEY_P];
-	bool nueva = p && !p_antes;
-	p_antes = p;
-	if (!nueva)
-		return false;
-	suspende_navegacion();
-	comando_pico();
-	activa_navegacion(vigila_menu);
-	return true;
+	for (TeclaMenu &t : teclas_menu) {
+		bool ahora = key[t.tecla];
+		bool pulsada = ahora && !t.antes;
+		t.antes = ahora;
+		if (!pulsada)
+			continue;
+		clear_keybuf();
+		suspende_navegacion();
+		t.orden();
+		activa_navegacion(vigila_menu);
+		return true;
+	}
+	return false;
 }
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
@@ -123,7 +139,7 @@ void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
-	if (mide_si_pedido())
+	if (atiende_letras())
 		return;
 	TeclasPagina ahora;
 	ahora.abajo = key[KEY_PGDN];
@@ -187,6 +203,7 @@ void termina_programa()
 {
 	std::free(Li);
 	Li = nullptr;
+	libera_lectura(&fondo);
 	grafica = nullptr;
 	allegro_exit();
 }
@@ -198,6 +215,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
     "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.\n"
+    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "

@@ -11,6 +11,7 @@
 
 #include "adime.h"
 #include "estado.h"
+#include "fondo.h"
 #include "analisis.h"
 #include "pinta.h"
 
@@ -90,7 +91,7 @@ bool salta_a_pico(int sentido)
 {
 	if (Li == nullptr || nptL <= 0)
 		return false;
-	int pico = pico_siguiente(Li, nptL, ch_c, sentido);
+	int pico = pico_siguiente(muestras_vistas(), nptL, ch_c, sentido);
 	if (pico == 0)
 		return true;
 	ch_c = pico;

@@ -15,6 +15,8 @@
 #include "curva.h"
 #include "disposicion.h"
 #include "estado.h"
+#include "fondo.h"
+#include "textos.h"
 
 namespace {
 
@@ -25,6 +27,7 @@ constexpr int LARGO_TICK_MENOR = 3;
 constexpr int MAX_TICKS = 1000; // far above any real scale; stops a spacing that no longer advances
 constexpr int TAM_CAMPO = 256;
 constexpr double TOPE_SIN_POSITIVAS = 1; // the scale's top when no sample is above 0
+constexpr int TAM_LINEA_FONDO = 64;      // the background line's words and factor, besides its title
 // Points handed to the curve engine at a time: any window of up to a million
 // channels goes in one call.
 constexpr size_t MUESTRAS_POR_TANDA = size_t{1} << 20;
@@ -66,6 +69,7 @@ void invierte_espectro()
 	ch_i = 1;
 	ch_f = nptL;
 	ch_c = nptL - ch_c + 1;
+	actualiza_fondo(false); // the channels under the background turned round too
 }
 
 Escalas calcula_escalas()
@@ -76,7 +80,8 @@ Escalas calcula_escalas()
 	e.menos_ch_i = static_cast<float>(-ch_i);
 	// A spectrum with nothing above 0 is still shown, its zeros on the bottom
 	// edge, against a top of one count.
-	double tope = maxL > 0 ? static_cast<double>(maxL) : TOPE_SIN_POSITIVAS;
+	float maximo = maximo_visto();
+	double tope = maximo > 0 ? static_cast<double>(maximo) : TOPE_SIN_POSITIVAS;
 	if (elog)
 		e.offset = static_cast<float>(-std::log(tope + 1.0));
 	else
@@ -98,12 +103,13 @@ int columna(const Escalas &e, double canal)
 }
 
 // The plotted value of a sample; in the log scale a sample of -1 or less has
-// no logarithm and lies on the bottom edge with the zeros.
+// no logarithm and lies on the bottom edge with the zeros, and so does a net
+// sample of 0 or less, which stands for no counts left.
 float valor_pintado(float s)
 {
 	if (!elog)
 		return s;
-	if (s <= -1)
+	if (s <= -1 || (vista_neta && s <= 0))
 		return 0;
 	return static_cast<float>(std::log(static_cast<double>(s) + 1.0));
 }
@@ -140,7 +146,8 @@ void escribe_linea_1()
 {
 	escribe_campo(CN_INI, X_CAMPO_INICIO, Y_INFO_1, "cn.ini=%-4i", ch_i);
 	escribe_campo(CN_CUR, X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=%-4i", ch_c);
-	escribe_campo(IN_CUR, X_CAMPO_TERCERO, Y_INFO_1, "In.cur=%-8.1f", static_cast<double>(Li[ch_c]));
+	escribe_campo(IN_CUR, X_CAMPO_TERCERO, Y_INFO_1, "In.cur=%-8.1f",
+	              static_cast<double>(muestras_vistas()[ch_c]));
 	escribe_campo(CN_FIN, pwx - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=%-4i", ch_f);
 }
 
@@ -165,29 +172,26 @@ void escribe_linea_2(const Longitudes &l)
 
 // One batch through the curve engine; false when the engine found no memory
 // for its own bookkeeping, and the rest of the curve is left out.
-bool dibuja_tanda(BITMAP *bmp, const PuntoCurva *p, int n, int desde)
+bool dibuja_tanda(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea)
 {
 	try {
 		// barra_cursor hands the solid mode back, and nothing between changes it.
-		dibuja_curva(bmp, p, n, desde, RED, BACK, DRAW_MODE_SOLID);
+		dibuja_curva(bmp, p, n, desde, color_punto, color_linea, DRAW_MODE_SOLID);
 		return true;
 	} catch (const std::bad_alloc &) {
 		return false;
 	}
 }
 
-PuntoCurva punto_de(const Escalas &e, int c)
-{
-	return {columna(e, c), fila(e, Li[c]), std::isfinite(Li[c]) != 0};
-}
-
-// The samples of the window, from ch_i to ch_f - 1 (a one-channel window
-// draws its one sample); when ch_i > 1 the sample left of it feeds the
-// first line.  The curve engine takes them in batches, each led in by the
-// last point of the batch before: it draws each sample's dot and then the
-// line that reaches it, in order, so the batches draw exactly what one call
-// would, and a window of any width needs no more memory than one batch.
-void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+// The curve of the window's values, valor(c) from ch_i to ch_f - 1 (a
+// one-channel window draws its one sample); when ch_i > 1 the sample left of
+// it feeds the first line.  The curve engine takes them in batches, each led
+// in by the last point of the batch before: it draws each sample's dot and
+// then the line that reaches it, in order, so the batches draw exactly what
+// one call would, and a window of any width needs no more memory than one
+// batch.
+template <class Valor>
+void dibuja_serie(BITMAP *bmp, const Escalas &e, Valor valor, int color_punto, int color_linea)
 {
 	int primero = ch_i > 1 ? ch_i - 1 : ch_i;
 	int ultimo = ch_f > ch_i ? ch_f - 1 : ch_i;
@@ -200,13 +204,35 @@ void dibuja_muestras(BITMAP *bmp, const Escalas &e)
 	int inicio = primero, desde = ch_i - primero;
 	for (;;) {
 		int fin = ultimo_de_tanda(inicio, ultimo);
-		for (int c = inicio; c <= fin; c++)
-			p[c - inicio] = punto_de(e, c);
-		if (!dibuja_tanda(bmp, p.data(), fin - inicio + 1, desde) || fin == ultimo)
+		for (int c = inicio; c <= fin; c++) {
+			float v = valor(c);
+			p[c - inicio] = {columna(e, c), fila(e, v), std::isfinite(v) != 0};
+		}
+		if (!dibuja_tanda(bmp, p.data(), fin - inicio + 1, desde, color_punto, color_linea) ||
+		    fin == ultimo)
 			return;
 		inicio = fin; // the batch's last point leads the next one in
 		desde = 1;
 	}
+}
+
+int color_fondo()
+{
+	return makecol24(RGB_FONDO.r, RGB_FONDO.g, RGB_FONDO.b);
+}
+
+// The spectrum's samples (or the net ones), over its scaled background, which
+// the net view leaves out; where the background has no data it is not drawn.
+void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+{
+	if (!fondo_canal.empty() && !vista_neta) {
+		double factor = factor_fondo;
+		auto escalado = [factor](int c) { return static_cast<float>(factor * fondo_canal[c]); };
+		dibuja_serie(bmp, e, escalado, color_fondo(), color_fondo());
+	}
+	const float *v = muestras_vistas();
+	dibuja_serie(
+	    bmp, e, [v](int c) { return v[c]; }, RED, BACK);
 }
 
 // Column, inside the graph area, of the tick for wavelength t.
@@ -336,4 +362,7 @@ void borra_linea_info_2()
 void escribe_titulo()
 {
 	textout_ex(grafica, font, comment, X_TITULO, Y_TITULO, BLACK, BLUE);
+	char linea[TAM_NOMBRE + TAM_LINEA_FONDO];
+	if (linea_de_fondo(linea, sizeof linea))
+		textout_ex(grafica, font, linea, X_TITULO, Y_TITULO_FONDO, color_fondo(), BLUE);
 }

@@ -38,6 +38,10 @@ constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibrac
 constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ",
                                        DIALOGO_CALIBRA_1.formato, DIALOGO_CALIBRA_1.x, DIALOGO_CALIBRA_1.y,
                                        DIALOGO_CALIBRA_1.ancho_campo};
+// The background: a file like the load's (empty: none) and its scale factor.
+constexpr Dialogo DIALOGO_FONDO = {"Espectro de fondo (sin nombre: ninguno)",
+                                   "Fichero " ORQ_CAMPO_FICHERO "Factor de escala=%float[,]", 70, 10, 300};
+
 // The report of a measured peak: its lines (below) as one block with no field.
 constexpr Dialogo DIALOGO_PICO = {"Pico", "%nothing[]", 175, 5, 300};
 // Its lines, numbers as the info lines write them: counts with one decimal,
@@ -85,3 +89,4 @@ constexpr Rgb RGB_BLUE = {180, 200, 250};  // window and text background
 constexpr Rgb RGB_BLACK = {0, 0, 0};       // text and wavelength ticks
 constexpr Rgb RGB_RED = {255, 0, 0};       // sample dots
 constexpr Rgb RGB_BACK = {255, 75, 255};   // joining lines and the cursor bar
+constexpr Rgb RGB_FONDO = {0, 110, 190};   // the background spectrum, its dots, lines and title

@@ -5,6 +5,7 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "pinta.h"
+#include "textos.h"
 #include "ventana_prueba.h"
 
 namespace {
@@ -358,4 +360,47 @@ TEST_F(Pinta, LaMarcaDeUnPicoSigueALaVentanaYSoloDentroDeElla)
 	int x = static_cast<int>((99.9 - 50) * (static_cast<double>(wx) / 100));
 	EXPECT_TRUE(negro_en(x, fila_tick));
 	picos.clear();
+}
+
+// A background goes under the spectrum as a curve of its own colour, on the
+// spectrum's scale: where the spectrum draws, its pixels stand; elsewhere the
+// background's pixels are those the plot draws for the scaled background as a
+// spectrum of its own, and where the background has no data nothing is drawn.
+TEST_F(Pinta, ElFondoVaDebajoEnSuColorYEnLaMismaEscala)
+{
+	const int n = 60, cursor = 10;
+	const float factor = 1.5f;
+	std::vector<float> s(n), f(n), escalado(n);
+	for (int i = 0; i < n; i++) {
+		s[i] = static_cast<float>(30 + 25 * std::sin(i / 3.0));
+		f[i] = i == 30 ? NAN : static_cast<float>(8 + i % 7);
+		escalado[i] = static_cast<float>(static_cast<double>(factor) * f[i]);
+	}
+	float tope = *std::max_element(s.begin(), s.end());
+	auto dibuja = [&](const std::vector<float> &m, bool con_fondo) {
+		prepara_caso();
+		carga_muestras(m);
+		maxL = tope;
+		ch_c = ch_c0 = cursor;
+		if (con_fondo) {
+			fondo_canal.assign(1, NAN);
+			fondo_canal.insert(fondo_canal.end(), f.begin(), f.end());
+			factor_fondo = factor;
+		}
+		pinta_L();
+		return copia_grafica();
+	};
+	std::vector<uint32_t> solo_fondo = dibuja(escalado, false), sin_fondo = dibuja(s, false),
+	                      con_fondo = dibuja(s, true);
+	int xc = columna_aprox(cursor, n), de_fondo = 0;
+	for (size_t i = 0; i < con_fondo.size(); i++) {
+		if (std::abs(static_cast<int>(i % wx) - xc) <= 2)
+			continue; // the cursor bar, drawn in exclusive-or over either
+		uint32_t esperado = sin_fondo[i] != BLANCO    ? sin_fondo[i]
+		                    : solo_fondo[i] != BLANCO ? RGB_FONDO.hex()
+		                                              : BLANCO;
+		ASSERT_EQ(con_fondo[i], esperado) << i % wx << "," << i / wx;
+		de_fondo += con_fondo[i] == RGB_FONDO.hex();
+	}
+	EXPECT_GT(de_fondo, 200);
 }

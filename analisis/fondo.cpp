@@ -1,0 +1,68 @@
+// A background spectrum brought onto the channels of the spectrum it is
+// compared with.  Both calibrations are straight lines, so a background
+// channel's interval lands on an interval of the spectrum's channel axis, and
+// one walk through the background, with its target channels advancing with
+// it, shares every count out by overlap.  Start at proyecta_fondo.
+#include "analisis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// Channel c of a spectrum covers [c - 1/2, c + 1/2) of its channel axis.
+constexpr double MEDIO_CANAL = 0.5;
+
+// Where a background channel edge lands on the spectrum's channel axis:
+// x = pendiente * borde + origen.
+struct Recta {
+	double pendiente, origen;
+};
+
+// The background's channel axis in the spectrum's, through the wavelength:
+// (e + bf) * af is the wavelength of background position e, and the
+// spectrum's position of a wavelength w is w / a - b.
+Recta recta_entre(const CalibracionLineal &fondo, const CalibracionLineal &espectro)
+{
+	double p = fondo.al / espectro.al;
+	return {p, fondo.bl * p - espectro.bl};
+}
+
+// Adds v spread evenly over [x0, x1) of the spectrum's axis to suma[1..n];
+// a channel still NaN (nothing reached it yet) starts from 0.
+void reparte(double v, double x0, double x1, int n, std::vector<double> &suma)
+{
+	double largo = x1 - x0;
+	double desde = std::max(1.0, std::floor(x0 + MEDIO_CANAL));
+	double hasta = std::min(static_cast<double>(n), std::floor(x1 + MEDIO_CANAL));
+	if (!(desde <= hasta)) // off the spectrum, or not a number
+		return;
+	for (long long c = static_cast<long long>(desde); c <= static_cast<long long>(hasta); c++) {
+		double solape = std::min(x1, c + MEDIO_CANAL) - std::max(x0, c - MEDIO_CANAL);
+		if (solape <= 0)
+			continue;
+		if (std::isnan(suma[c]))
+			suma[c] = 0;
+		suma[c] += largo > 0 ? v * (solape / largo) : v;
+	}
+}
+
+} // namespace
+
+std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal &cal_fondo, int n,
+                                  const CalibracionLineal &cal_espectro)
+{
+	std::vector<double> suma(static_cast<size_t>(n) + 1, std::numeric_limits<double>::quiet_NaN());
+	bool por_longitud = cal_fondo.al != 0 && cal_espectro.al != 0;
+	Recta r = por_longitud ? recta_entre(cal_fondo, cal_espectro) : Recta{1, 0};
+	for (int k = 1; k <= m; k++) {
+		if (!std::isfinite(F[k]))
+			continue;
+		double a = r.pendiente * (k - MEDIO_CANAL) + r.origen;
+		double b = r.pendiente * (k + MEDIO_CANAL) + r.origen;
+		reparte(static_cast<double>(F[k]), std::min(a, b), std::max(a, b), n, suma);
+	}
+	return std::vector<float>(suma.begin(), suma.end());
+}
