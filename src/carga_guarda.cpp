@@ -91,6 +91,7 @@ void adopta(Lectura *l)
 	maxL = l->maxL;
 	std::memcpy(comment, l->comment, sizeof comment);
 	picos.clear();
+	conocidas.clear();
 	vista_inicial();
 }
 

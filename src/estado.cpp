@@ -24,6 +24,7 @@ char fichero_guardado[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
 std::vector<MedidaPico> picos;
+std::vector<PicoConocido> conocidas;
 char filename_picos[TAM_NOMBRE];
 
 void reinicia_estado()
@@ -49,6 +50,7 @@ void reinicia_estado()
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
 	picos.clear();
+	conocidas.clear();
 	filename_picos[0] = '\0';
 }
 
