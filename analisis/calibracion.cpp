@@ -43,7 +43,8 @@ RectaCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n)
 	double cov00, cov01, cov11, sumsq;
 	gsl_fit_linear(x.data(), 1, y.data(), 1, n, &r.longitud_media, &r.pendiente, &cov00, &cov01, &cov11,
 	               &sumsq);
-	bool con_pendiente = r.pendiente != 0 && std::isfinite(r.pendiente) && std::isfinite(r.longitud_media);
+	bool con_pendiente =
+	    r.pendiente != 0 && std::isfinite(r.pendiente) && std::isfinite(r.longitud_media);
 	r.fallo = con_pendiente ? FalloRecta::ninguno : FalloRecta::sin_pendiente;
 	return r;
 }

@@ -111,7 +111,7 @@ void calibra_con_picos()
 	if (r.fallo == FalloRecta::ninguno) {
 		fija_calibracion(r.pendiente, r.canal_medio, r.longitud_media);
 		pide_redibujo();
-		pinta_L();                  // a falling line turns the spectrum and its peaks round
+		pinta_L();                // a falling line turns the spectrum and its peaks round
 		p = puntos_calibracion(); // their channels as the plot now has them
 	}
 	std::string informe = informe_calibracion(p, r.fallo, al, bl);

@@ -147,7 +147,8 @@ std::string informe_calibracion(const std::vector<PuntoCalibracion> &p, FalloRec
 	RectaCalibracion r = recta_de(a_l, b_l);
 	for (const PuntoCalibracion &q : p) {
 		if (recta)
-			anade(&t, CALIBRACION_FILA, q.canal, q.longitud, longitud_en_recta(r, q.canal), residuo(r, q));
+			anade(&t, CALIBRACION_FILA, q.canal, q.longitud, longitud_en_recta(r, q.canal),
+			      residuo(r, q));
 		else
 			anade(&t, CALIBRACION_FILA_FALLO, q.canal, q.longitud);
 		t += "\n";
@@ -169,7 +170,8 @@ std::string tabla_picos(const std::vector<MedidaPico> &lista, const std::vector<
 	                 [&lista](size_t a, size_t b) { return posicion(lista[a]) < posicion(lista[b]); });
 	std::string t = std::string(CABECERA_PICOS) + "\n";
 	for (size_t i : orden) {
-		auto k = std::find_if(puntos.begin(), puntos.end(), [i](const PicoConocido &p) { return p.pico == i; });
+		auto k = std::find_if(puntos.begin(), puntos.end(),
+		                      [i](const PicoConocido &p) { return p.pico == i; });
 		t += fila_de(lista[i], k != puntos.end() ? &*k : nullptr, a_l, b_l);
 	}
 	return t;

@@ -52,7 +52,8 @@ TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 	    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. ",
 	    "Tecla TAB cambia entre escalas lineal y logaritmica. ",
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.",
-	    "P en varios picos con su longitud de onda conocida (Tab, Espacio, Enter): calibra por minimos cuadrados.",
+	    "P en varios picos con su longitud de onda conocida (Tab, Espacio, Enter): calibra por minimos "
+	    "cuadrados.",
 	    "",
 	    "Abreviaturas que aparecen en la parte superior de la ventana:",
 	    "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
