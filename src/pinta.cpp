@@ -260,7 +260,8 @@ void dibuja_marcas(BITMAP *bmp, const Escalas &e)
 		line(bmp, x, arriba, x, arriba + MARCA_LARGO, BLACK);
 		const PicoConocido *k = conocida_de(i);
 		if (k)
-			std::snprintf(numero, sizeof numero, MARCA_CONOCIDA, i + 1, static_cast<double>(k->longitud));
+			std::snprintf(numero, sizeof numero, MARCA_CONOCIDA, i + 1,
+			              static_cast<double>(k->longitud));
 		else
 			std::snprintf(numero, sizeof numero, "%zu", i + 1);
 		textout_centre_ex(bmp, font, numero, x, arriba - MARCA_TEXTO, BLACK, -1);
