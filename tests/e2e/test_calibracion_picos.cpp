@@ -57,7 +57,7 @@ protected:
 	{
 		s.abre_dialogo("p", DIALOGO_PICO.titulo);
 		ASSERT_TRUE(s.espera_en_pantalla("Longitud de onda conocida"));
-		s.escribe(energia);
+		s.reemplaza_campo(energia);
 		s.tecla("Tab");
 		s.tecla("space");
 		s.tecla("Return");
@@ -66,8 +66,10 @@ protected:
 	void espera_residuos(int n, int previos)
 	{
 		std::string anuncio = "dialogo: Calibración con " + std::to_string(n) + " picos";
-		ASSERT_TRUE(s.espera_anuncio(anuncio, previos));
-		ASSERT_TRUE(s.espera_en_pantalla("RMS de los residuos"));
+		ASSERT_TRUE(s.espera_anuncio(anuncio, previos)) << s.programa().salida();
+		ASSERT_TRUE(s.espera_en_pantalla("RMS de los residuos"))
+		    << anuncio << "; sin pendiente: " << busca_texto(s.captura(), "sin pendiente").has_value()
+		    << "; " << s.programa().salida();
 	}
 };
 
@@ -82,22 +84,34 @@ TEST_F(CalibracionPicos, TresLineasDanLaRectaSusResiduosYLaEnergiaDeUnaCuarta)
 	// The cursor steps a fifteenth of the window (1092 channels); Ctrl and an
 	// arrow go on to the next line.
 	for (int c : {7100, 6008, 4916, 3824, 2732})
-		lleva("Left", c);
-	lleva("ctrl+Right", 2798); // 511 keV
-	usa_pico("510.999");
+		ASSERT_NO_FATAL_FAILURE(lleva("Left", c));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Right", 2798)); // 511 keV
+	ASSERT_NO_FATAL_FAILURE(usa_pico("510.999"));
 	for (int c : {3890, 4982, 6074, 7166, 8258})
-		lleva("Right", c);
-	lleva("ctrl+Left", 7994); // 1460.8 keV
-	usa_pico("1460.820");
-	espera_residuos(2, 0);
+		ASSERT_NO_FATAL_FAILURE(lleva("Right", c));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Left", 7994)); // 1460.8 keV
+	ASSERT_NO_FATAL_FAILURE(usa_pico("1460.820"));
+	ASSERT_NO_FATAL_FAILURE(espera_residuos(2, 0));
 	s.tecla("Return");
 	for (int c : {9086, 10178, 11270, 12362, 13454})
-		lleva("Right", c);
-	lleva("ctrl+Right", 13712);
-	lleva("ctrl+Right", 14309); // 2614.5 keV
-	usa_pico("2614.511");
-	espera_residuos(3, 0);
+		ASSERT_NO_FATAL_FAILURE(lleva("Right", c));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Right", 13712));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Right", 14309)); // 2614.5 keV
+	ASSERT_NO_FATAL_FAILURE(usa_pico("2614.511"));
+	ASSERT_NO_FATAL_FAILURE(espera_residuos(3, 0));
 	arnes::Imagen residuos = s.captura();
+	s.tecla("Return");
+	// P on a point opens on its energy, ticked: clearing the box takes the
+	// point away, and giving it again puts the same line back.
+	s.abre_dialogo("p", DIALOGO_PICO.titulo);
+	ASSERT_TRUE(s.espera_en_pantalla("2614.511"));
+	s.tecla("Tab");
+	s.tecla("space");
+	s.tecla("Return");
+	ASSERT_NO_FATAL_FAILURE(espera_residuos(2, 1));
+	s.tecla("Return");
+	ASSERT_NO_FATAL_FAILURE(usa_pico("2614.511"));
+	ASSERT_NO_FATAL_FAILURE(espera_residuos(3, 1));
 	s.tecla("Return");
 
 	s.abre_dialogo("g", DIALOGO_GUARDA_PICOS.titulo);
@@ -140,9 +154,9 @@ TEST_F(CalibracionPicos, TresLineasDanLaRectaSusResiduosYLaEnergiaDeUnaCuarta)
 	// A fourth line, Cs-134's at 795.86 keV (stop 4357): the info line reads
 	// the calibration there.
 	for (int c : {13217, 12125, 11033, 9941, 8849, 7757, 6665, 5573, 4481})
-		lleva("Left", c);
-	lleva("ctrl+Left", 4389);
-	lleva("ctrl+Left", 4357);
+		ASSERT_NO_FATAL_FAILURE(lleva("Left", c));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Left", 4389));
+	ASSERT_NO_FATAL_FAILURE(lleva("ctrl+Left", 4357));
 	std::string lo = s.lee(X_CAMPO_CURSOR, Y_INFO_2, 15);
 	ASSERT_EQ(lo.substr(0, 7), "lo.cur=");
 	double leida = std::strtod(lo.c_str() + 7, nullptr);
