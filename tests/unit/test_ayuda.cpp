@@ -52,8 +52,7 @@ TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 	    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. ",
 	    "Tecla TAB cambia entre escalas lineal y logaritmica. ",
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.",
-	    "P en varios picos con su longitud de onda conocida (Tab, Espacio, Enter): calibra por minimos "
-	    "cuadrados.",
+	    "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.",
 	    "",
 	    "Abreviaturas que aparecen en la parte superior de la ventana:",
 	    "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
