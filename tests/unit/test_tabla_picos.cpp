@@ -104,16 +104,3 @@ TEST(TablaPicos, NombrePropuesto)
 	nombre_tabla_picos("/dat.os/kelp", nombre);
 	EXPECT_STREQ(nombre, "/dat.os/kelp-picos.tsv");
 }
-
-// Only a fitted peak's report offers the calibration fields; a failed one
-// says why it has none.
-TEST(TablaPicos, SoloUnPicoAjustadoOfreceLaCalibracion)
-{
-	std::string fallo = informe_pico(MedidaPico{}, 0, 0);
-	EXPECT_NE(fallo.find(PICO_SIN_CALIBRA), std::string::npos);
-	EXPECT_EQ(fallo.find("%float"), std::string::npos);
-	EXPECT_EQ(fallo.find("%bool"), std::string::npos);
-	std::string bien = informe_pico(ajustado(500), 0, 0);
-	EXPECT_NE(bien.find("%float"), std::string::npos);
-	EXPECT_LT(bien.find("%float"), bien.find("%bool")); // the wavelength first, then the box
-}
