@@ -1,11 +1,13 @@
 // Analysis of a spectrum's samples, as the program sees it: finding its
 // lines (the line test and the search that Ctrl with an arrow runs) and
-// measuring one (its centroid, width and net area, by a Poisson fit).  Its
+// measuring one (its centroid, width and net area, by a Poisson fit), and
+// the calibration line through measured lines of known wavelength.  Its
 // contract: pure functions of the samples they are given, which they never
 // change; no display, no program state, no file.  It builds as orq_analisis.
 // Start at pico_siguiente (picos.cpp) and mide_pico (medida.cpp).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // A stop (a peak) is the top of a line that stands clear of counting noise.
@@ -176,3 +178,35 @@ double cuentas_ajustadas(const MedidaPico &m, double c);
 
 // The channel a peak is found at: its centroid when fitted, else its top.
 double posicion(const MedidaPico &m);
+
+// Calibrating from many lines (calibracion.cpp): the ordinary least-squares
+// line of wavelength on channel through points (a line's centroid, its known
+// wavelength).  It is fitted in double, on the channels less their mean, by
+// GSL's gsl_fit_linear, so that large channel numbers cost no precision; it
+// passes through the points' mean, and through both points when there are
+// two.  No line (fallo) from fewer than two points, when two points stand on
+// the same channel, or when the slope comes out 0 (or not finite).
+struct PuntoCalibracion {
+	double canal = 0, longitud = 0;
+};
+enum class FalloRecta { ninguno, pocos_puntos, mismo_canal, sin_pendiente };
+struct RectaCalibracion {
+	FalloRecta fallo = FalloRecta::pocos_puntos;
+	double pendiente = 0;                       // wavelength per channel
+	double canal_medio = 0, longitud_media = 0; // a point of the line: the points' mean
+};
+
+RectaCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n);
+
+// The line's wavelength at a channel.
+double longitud_en_recta(const RectaCalibracion &r, double canal);
+
+// The residual of a point, its known wavelength less the line's there.
+double residuo(const RectaCalibracion &r, const PuntoCalibracion &p);
+
+// The root mean square of the n points' residuals (divided by n); 0 for none.
+double rms_residuos(const RectaCalibracion &r, const PuntoCalibracion *p, size_t n);
+
+// A measure carried over to the spectrum Li[1..n] turned end for end (channel
+// c becomes n + 1 - c), as the plot turns one whose calibration falls.
+MedidaPico reflejada(const MedidaPico &m, int n);

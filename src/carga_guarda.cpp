@@ -86,6 +86,7 @@ void adopta(Lectura *l)
 	tiempo_vivo = l->tiempo_vivo;
 	std::memcpy(comment, l->comment, sizeof comment);
 	picos.clear();
+	conocidas.clear();
 	vista_inicial();
 }
 

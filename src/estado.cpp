@@ -34,6 +34,7 @@ int vista_neta;
 std::vector<float> Neto;
 float maxNeto;
 std::vector<MedidaPico> picos;
+std::vector<PicoConocido> conocidas;
 char filename_picos[TAM_NOMBRE];
 
 void reinicia_estado()
@@ -69,6 +70,7 @@ void reinicia_estado()
 	std::vector<float>().swap(Neto);
 	maxNeto = 0;
 	picos.clear();
+	conocidas.clear();
 	filename_picos[0] = '\0';
 }
 

@@ -82,6 +82,14 @@ extern char tabla_guardada[TAM_NOMBRE];
 // their table.
 extern std::vector<MedidaPico> picos;
 extern char filename_picos[TAM_NOMBRE];
+// The measured peaks given a known wavelength, the points of the calibration
+// from many lines: each one's place in picos and that wavelength.  Ends with
+// the next load, and with a two-point calibration.
+struct PicoConocido {
+	size_t pico;
+	float longitud;
+};
+extern std::vector<PicoConocido> conocidas;
 
 // Puts every variable above back to its initial value (frees Li, forgets
 // grafica).  The program starts from these values; tests call it between cases.

@@ -216,6 +216,7 @@ const char *const info = ORQ_CABECERA_AYUDA
     "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
     "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.\n"
     "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.\n"
+    "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.\n"
     "\n"
     "Abreviaturas que aparecen en la parte superior de la ventana:\n"
     "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "calibra.h"
 #include "curva.h"
 #include "disposicion.h"
 #include "estado.h"
@@ -69,7 +70,9 @@ void invierte_espectro()
 	ch_i = 1;
 	ch_f = nptL;
 	ch_c = nptL - ch_c + 1;
-	actualiza_fondo(false); // the channels under the background turned round too
+	actualiza_fondo(false);     // the channels under the background turned round too
+	for (MedidaPico &p : picos) // the marks, and the calibration points with them
+		p = reflejada(p, nptL);
 }
 
 Escalas calcula_escalas()
@@ -266,7 +269,8 @@ void dibuja_ticks(BITMAP *bmp, const Escalas &e, const Longitudes &l)
 }
 
 // The marks of the measured peaks whose place is inside the window: a tick
-// above the sample there, under the peak's number.
+// above the sample there, under the peak's number (and a calibration point's
+// known wavelength).
 void dibuja_marcas(BITMAP *bmp, const Escalas &e)
 {
 	char numero[TAM_CAMPO];
@@ -279,7 +283,12 @@ void dibuja_marcas(BITMAP *bmp, const Escalas &e)
 		int tope = std::isfinite(muestra) ? fila(e, muestra) : 0; // a NaN sample: from the top
 		int arriba = std::max(tope - MARCA_HUECO - MARCA_LARGO, MARCA_TEXTO);
 		line(bmp, x, arriba, x, arriba + MARCA_LARGO, BLACK);
-		std::snprintf(numero, sizeof numero, "%zu", i + 1);
+		const PicoConocido *k = conocida_de(i);
+		if (k)
+			std::snprintf(numero, sizeof numero, MARCA_CONOCIDA, i + 1,
+			              static_cast<double>(k->longitud));
+		else
+			std::snprintf(numero, sizeof numero, "%zu", i + 1);
 		textout_centre_ex(bmp, font, numero, x, arriba - MARCA_TEXTO, BLACK, -1);
 	}
 }

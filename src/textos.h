@@ -56,6 +56,27 @@ constexpr const char *PICO_CHI2 = "Chi2/gl: %.2f";
 constexpr const char *PICO_FALLIDO = "No se pudo ajustar el pico";
 constexpr const char *PICO_BRUTAS = "Cuentas brutas: %.1f";
 constexpr const char *PICO_NETAS = "Cuentas netas: %.1f";
+// After a fitted peak's report, its fields: the focus starts on the known
+// wavelength (an expression, as in the calibration dialogs), Tab goes to the
+// box that makes the peak a calibration point.  A failed fit gets a line instead.
+constexpr const char *PICO_CAMPOS_CALIBRA =
+    "Longitud de onda conocida=%float[0,]Usar en la calibración %bool[]";
+constexpr const char *PICO_SIN_CALIBRA = "Sin ajuste no puede usarse en la calibración";
+// The label of a mark that is a calibration point: its number and known wavelength.
+constexpr const char *MARCA_CONOCIDA = "%zu (%g)";
+
+// The residuals of the calibration from many lines, a line a point (channel,
+// known wavelength, the calibration's wavelength there, residual) under a
+// header, then their RMS; the title is a format of the number of points.
+constexpr Dialogo DIALOGO_CALIBRACION_PICOS = {"Calibración con %zu picos", "%nothing[]", 175, 5, 300};
+constexpr const char *CALIBRACION_CABECERA = "     canal     conocida        recta    residuo";
+constexpr const char *CALIBRACION_FILA = "%10.2f %12.7g %12.7g %+10.3g";
+constexpr const char *CALIBRACION_RMS = "RMS de los residuos: %.3g";
+// When no line can be drawn through them: the points and why.
+constexpr const char *CALIBRACION_CABECERA_FALLO = "     canal     conocida";
+constexpr const char *CALIBRACION_FILA_FALLO = "%10.2f %12.7g";
+constexpr const char *CALIBRACION_MISMO_CANAL = "Dos picos en el mismo canal: la calibración no cambia";
+constexpr const char *CALIBRACION_SIN_PENDIENTE = "La recta sale sin pendiente: la calibración no cambia";
 
 // The header line of the table of measured peaks (tab-separated).
 constexpr const char *CABECERA_PICOS =

@@ -60,10 +60,14 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 	auto nueva = busca_texto(
 	    ayuda,
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.");
-	ASSERT_TRUE(flechas && tab && nueva);
-	// The new line closes the key block, right under the Tab line.
+	auto muchas = busca_texto(
+	    ayuda, "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.");
+	ASSERT_TRUE(flechas && tab && nueva && muchas);
+	// The new lines close the key block, right under the Tab line.
 	EXPECT_EQ(nueva->first, tab->first);
 	EXPECT_EQ(nueva->second - tab->second, tab->second - flechas->second);
+	EXPECT_EQ(muchas->first, tab->first);
+	EXPECT_EQ(muchas->second - nueva->second, tab->second - flechas->second);
 	s.tecla("Escape");
 	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(s.programa().vivo());

@@ -404,3 +404,29 @@ TEST_F(Pinta, ElFondoVaDebajoEnSuColorYEnLaMismaEscala)
 	}
 	EXPECT_GT(de_fondo, 200);
 }
+
+// A falling calibration turns the spectrum round, and the marks with it: the
+// mark stays over its line, now at the mirrored channel.
+TEST_F(Pinta, LaMarcaSigueASuLineaCuandoElEspectroSeDaLaVuelta)
+{
+	std::vector<float> m(200, 10.0f);
+	m[59] = 100; // channel 60, channel 141 once mirrored
+	carga_muestras(m);
+	MedidaPico p;
+	p.ajustado = true;
+	p.centroide = 60.2;
+	p.sigma = 2;
+	picos = {p};
+	al = -0.5f;
+	bl = -1300;
+	pinta_L();
+	ASSERT_EQ(Li[141], 100.0f);
+	EXPECT_DOUBLE_EQ(picos[0].centroide, 201 - 60.2);
+	int x = static_cast<int>((201 - 60.2 - 1) * (static_cast<double>(wx) / 199));
+	int fila_tick = MARCA_TEXTO + MARCA_LARGO / 2; // the line's top is on row 0
+	bool negro = false;
+	for (int dx = -1; dx <= 1; dx++)
+		negro = negro || pixel(x + dx, fila_tick) == NEGRO;
+	EXPECT_TRUE(negro);
+	picos.clear();
+}

@@ -56,3 +56,41 @@ TEST(Calibra, MismaLongitudDeOndaDescalibraSinDividirPorCero)
 	EXPECT_EQ(bl, 0.0f);
 	EXPECT_TRUE(std::isfinite(bl));
 }
+
+// Calibrating from measured peaks given a known wavelength (with nothing
+// loaded the plot draws nothing and no dialog opens): one point changes
+// nothing, two give the line through both, and two on one channel or of one
+// wavelength keep the calibration as it was.
+TEST(Calibra, PicosConocidosDanLaRectaODejanLaCalibracion)
+{
+	reinicia_estado();
+	picos.resize(3);
+	const double canales[] = {100.5, 300.25, 300.25};
+	for (int i = 0; i < 3; i++) {
+		picos[i].ajustado = true;
+		picos[i].centroide = canales[i];
+	}
+	auto sin_cambio = [] { return al == 0.25f && bl == 3.0f; };
+	al = 0.25f;
+	bl = 3;
+	anota_conocida(0, true, 500);
+	calibra_con_picos();
+	EXPECT_TRUE(sin_cambio());
+	anota_conocida(1, true, 500); // no slope
+	calibra_con_picos();
+	EXPECT_TRUE(sin_cambio());
+	anota_conocida(1, true, 600);
+	calibra_con_picos();
+	EXPECT_EQ(al, static_cast<float>(100 / 199.75));
+	EXPECT_NEAR(longitud_de_onda(100.5), 500, 1e-4);
+	EXPECT_NEAR(longitud_de_onda(300.25), 600, 1e-4);
+	al = 0.25f;
+	bl = 3;
+	anota_conocida(2, true, 650); // a second point on channel 300.25
+	calibra_con_picos();
+	EXPECT_TRUE(sin_cambio());
+	anota_conocida(2, false, 0);
+	anota_conocida(0, false, 0);
+	EXPECT_EQ(conocidas.size(), 1u);
+	reinicia_estado();
+}

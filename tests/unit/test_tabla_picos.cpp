@@ -1,6 +1,7 @@
 // The list of measured peaks and their table: the same peak measured again
 // takes its old place, rows come in channel order, every number reads back
-// as the same double, and a failed fit leaves its fit columns empty.
+// as the same double, a failed fit leaves its fit columns empty, and a
+// calibration point gives its known wavelength and residual.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -66,8 +67,10 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	ASSERT_EQ(lista.size(), 2u);
 	EXPECT_EQ(lista[0].centroide, 701.2);
 
-	const float al = 0.5f, bl = 10.25f;
-	auto f = filas(tabla_picos(lista, al, bl));
+	// The fitted peak is a calibration point.
+	const float a_l = 0.5f, b_l = 10.25f, conocida = 355.7f;
+	const std::vector<PicoConocido> punto = {{0, conocida}};
+	auto f = filas(tabla_picos(lista, punto, a_l, b_l));
 	ASSERT_EQ(f.size(), 3u);
 	EXPECT_EQ(f[0], filas(CABECERA_PICOS)[0]);
 	const std::vector<std::string> fallo = {"300", "",     "155.125", "", "", "-3.25",
@@ -85,10 +88,12 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	EXPECT_EQ(lee(r[6]), m.error_area);
 	EXPECT_EQ(lee(r[7]), m.fondo);
 	EXPECT_EQ(lee(r[8]), m.chi2_gl);
-	EXPECT_EQ(r[9] + r[10], "");
-	// Uncalibrated: no wavelength, no width in it.
-	auto sin = filas(tabla_picos(lista, 0, 0));
-	EXPECT_EQ(sin[2][2] + sin[2][4], "");
+	EXPECT_EQ(lee(r[9]), double{conocida});
+	EXPECT_EQ(lee(r[10]), double{conocida} - (m.centroide + 10.25) * 0.5);
+	// Uncalibrated: no wavelength, no width in it, no residual.
+	auto sin = filas(tabla_picos(lista, punto, 0, 0));
+	EXPECT_EQ(sin[2][2] + sin[2][4] + sin[2][10], "");
+	EXPECT_EQ(lee(sin[2][9]), double{conocida});
 }
 
 TEST(TablaPicos, NombrePropuesto)
