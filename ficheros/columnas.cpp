@@ -484,23 +484,37 @@ bool es_separador(char c, char sep)
 	return x_plana(p, q, coma_decimal, x) ? q : nullptr;
 }
 
+// The digits of [-]digits[.digits] at p, each side of the point read in one
+// word: w holds them all, as an integer; where they end.
+struct Cifras {
+	uint64_t w;
+	int enteras, decimales;
+};
+[[gnu::always_inline]] inline const char *cifras_en_palabras(const char *p, bool coma_decimal, Cifras *c)
+{
+	const char *q = p + (*p == '-');
+	uint64_t fraccion;
+	c->enteras = ocho_cifras(q, &c->w);
+	c->decimales = 0;
+	q += c->enteras;
+	if (es_punto(*q, coma_decimal)) {
+		c->decimales = ocho_cifras(++q, &fraccion);
+		q += c->decimales;
+		c->w = c->w * POTENCIAS_ENTERAS[c->decimales] + fraccion;
+	}
+	return q;
+}
+
 // x as x_plana takes it, each side of the point in one word: where it ends.
 [[gnu::always_inline]] inline const char *x_sencilla(const char *p, bool coma_decimal, double *x)
 {
-	const char *q = p + (*p == '-');
-	uint64_t w, fraccion;
-	int enteras = ocho_cifras(q, &w), decimales = 0;
-	q += enteras;
-	if (es_punto(*q, coma_decimal)) {
-		decimales = ocho_cifras(++q, &fraccion);
-		q += decimales;
-		w = w * POTENCIAS_ENTERAS[decimales] + fraccion;
-	}
-	if (enteras == CIFRAS_DE_UNA_VEZ || decimales == CIFRAS_DE_UNA_VEZ)
+	Cifras c;
+	const char *q = cifras_en_palabras(p, coma_decimal, &c);
+	if (c.enteras == CIFRAS_DE_UNA_VEZ || c.decimales == CIFRAS_DE_UNA_VEZ)
 		return x_larga(p, coma_decimal, x);
-	if (enteras + decimales == 0)
+	if (c.enteras + c.decimales == 0)
 		return nullptr;
-	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
+	double d = double(int64_t(c.w)) * INVERSAS_DE_10[c.decimales];
 	*x = *p == '-' ? -d : d;
 	return q;
 }
@@ -540,20 +554,13 @@ const char *a_float(const char *p, const char *q, uint64_t w, int decimales, boo
 // path of every row.
 [[gnu::always_inline]] inline const char *numero_sencillo(const char *p, bool coma_decimal, float *x)
 {
-	const char *q = p + (*p == '-');
-	uint64_t w, fraccion;
-	int enteras = ocho_cifras(q, &w), decimales = 0;
-	q += enteras;
-	if (es_punto(*q, coma_decimal)) {
-		decimales = ocho_cifras(++q, &fraccion);
-		q += decimales;
-		w = w * POTENCIAS_ENTERAS[decimales] + fraccion;
-	}
-	if (enteras == CIFRAS_DE_UNA_VEZ || decimales == CIFRAS_DE_UNA_VEZ)
+	Cifras c;
+	const char *q = cifras_en_palabras(p, coma_decimal, &c);
+	if (c.enteras == CIFRAS_DE_UNA_VEZ || c.decimales == CIFRAS_DE_UNA_VEZ)
 		return numero_largo(p, coma_decimal, x);
-	if (enteras + decimales == 0)
+	if (c.enteras + c.decimales == 0)
 		return nullptr;
-	return a_float(p, q, w, decimales, coma_decimal, x);
+	return a_float(p, q, c.w, c.decimales, coma_decimal, x);
 }
 
 // A row that is exactly "number SEP number" and its line end (CRLF too), as
