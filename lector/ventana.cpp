@@ -346,7 +346,10 @@ Parada junta(Fuente &f, Muestras &m, Parada primera, Fuente &g, Muestras &s, Par
 		f.error = LECTOR_SIN_MEMORIA;
 		return FALLO;
 	}
-	return n < s.n ? LIMITE : segunda; // the count may end inside the second half
+	// The count may end inside the second half, or exactly where it stopped:
+	// read in one go, the reading would end there on the count, before
+	// looking at whatever stopped the second half.
+	return m.n == limite ? LIMITE : segunda;
 }
 
 // Reads the rest of a large file in two halves at once, one in another thread.
