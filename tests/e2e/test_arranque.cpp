@@ -60,14 +60,16 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 	auto nueva = busca_texto(
 	    ayuda,
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.");
+	auto fondo = busca_texto(ayuda, "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.");
 	auto muchas = busca_texto(
 	    ayuda, "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.");
-	ASSERT_TRUE(flechas && tab && nueva && muchas);
-	// The new lines close the key block, right under the Tab line.
-	EXPECT_EQ(nueva->first, tab->first);
-	EXPECT_EQ(nueva->second - tab->second, tab->second - flechas->second);
-	EXPECT_EQ(muchas->first, tab->first);
-	EXPECT_EQ(muchas->second - nueva->second, tab->second - flechas->second);
+	ASSERT_TRUE(flechas && tab && nueva && fondo && muchas);
+	// The new lines close the key block, one under the other after the Tab line.
+	int paso = tab->second - flechas->second;
+	for (auto [arriba, abajo] : {std::pair{tab, nueva}, {nueva, fondo}, {fondo, muchas}}) {
+		EXPECT_EQ(abajo->first, tab->first);
+		EXPECT_EQ(abajo->second - arriba->second, paso);
+	}
 	s.tecla("Escape");
 	ASSERT_TRUE(arnes::espera_hasta([&] { return s.captura().px == antes.px; }, Sesion::ESPERA));
 	EXPECT_TRUE(s.programa().vivo());
