@@ -733,15 +733,37 @@ off_t punto_de_corte(const Lineas &s)
 }
 
 // Where rows claimed by their regularity break at the cut: the line of the
-// second part's row that turns x back, or 0 when they stay regular.
-int rotura_en_el_corte(const Filas &f, const Filas &g, int lineas_primera)
+// second part's row that turns x back (0 when they stay regular), and how
+// many of the second part's rows stand before it.
+struct Rotura {
+	int linea = 0, filas_antes = 0;
+};
+Rotura rotura_en_el_corte(const Filas &f, const Filas &g, int lineas_primera)
 {
 	if (f.x.empty() || g.x.empty())
-		return 0;
+		return {};
 	int s = signo(f.x.back(), g.x.front());
 	if (s == 0 || (f.sentido != 0 && f.sentido != s))
-		return lineas_primera + g.lineas_primeras[0];
-	return g.sentido != 0 && g.sentido != s ? lineas_primera + g.lineas_primeras[1] : 0;
+		return {lineas_primera + g.lineas_primeras[0], 0};
+	if (g.sentido != 0 && g.sentido != s)
+		return {lineas_primera + g.lineas_primeras[1], 1};
+	return {};
+}
+
+// Appends the second part's first n rows to the first's; false when there is
+// no memory (s.error then says so).
+bool une_filas(Lineas &s, Filas &f, const Filas &g, int n)
+{
+	double suma = f.suma_x; // the second part's own sum started from 0, not from the first's
+	for (int i = 0; i < n && size_t(i) < g.x.size(); i++)
+		suma += g.x[size_t(i)];
+	f.suma_x = suma;
+	f.x.insert(f.x.end(), g.x.begin(), g.x.begin() + std::min<ptrdiff_t>(n, ptrdiff_t(g.x.size())));
+	if (!junta_muestras(f.y, g.y, n)) {
+		s.error = FICHERO_SIN_MEMORIA;
+		return false;
+	}
+	return true;
 }
 
 // The second part's rows join the first's only if the first ran to its end.
@@ -750,19 +772,13 @@ FinFilas junta(Lineas &s, Filas &f, FinFilas primera, Filas &g, FinFilas segunda
 {
 	if (primera != FILAS_ACABADAS || s.error)
 		return primera;
-	int rotura = forma.solo_si_regulares ? rotura_en_el_corte(f, g, lineas_primera) : 0;
-	if (rotura > 0) {
-		f.linea_rota = rotura;
-		f.x_rota = true;
+	Rotura r = forma.solo_si_regulares ? rotura_en_el_corte(f, g, lineas_primera) : Rotura{};
+	// The rows before a break at the cut are kept, as read in one go.
+	if (!une_filas(s, f, g, r.linea > 0 ? r.filas_antes : g.y.n))
 		return FILA_ROTA;
-	}
-	double suma = f.suma_x; // the second part's own sum started from 0, not from the first's
-	for (double x : g.x)
-		suma += x;
-	f.suma_x = suma;
-	f.x.insert(f.x.end(), g.x.begin(), g.x.end());
-	if (!junta_muestras(f.y, g.y, g.y.n)) {
-		s.error = FICHERO_SIN_MEMORIA;
+	if (r.linea > 0) {
+		f.linea_rota = r.linea;
+		f.x_rota = true;
 		return FILA_ROTA;
 	}
 	f.linea_rota = lineas_primera + g.linea_rota;
