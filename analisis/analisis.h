@@ -142,9 +142,6 @@ struct MedidaPico {
 	double fondo_a = 0, fondo_b = 0;
 };
 
-// The top reached by climbing from channel c of Li[1..n] (c is clipped to the spectrum).
-int cima_de(const float *Li, int n, int c);
-
 // The background subtracted from a net spectrum: its samples are a
 // spectrum's counts less factor times cuentas[1..n], the background's counts
 // in each channel (NaN where it has none, and nothing is subtracted there).

@@ -588,17 +588,6 @@ bool ultimo_suavizado(const Cumbre &t)
 	return 2 * t.s.radio > SUAVIZADO_MAXIMO;
 }
 
-} // namespace
-
-int cima_de(const float *Li, int n, int c)
-{
-	Cumbre t{std::clamp(c, 1, n), 0, {Li, n, SUAVIZADO, nullptr}};
-	cumbre(&t);
-	return static_cast<int>(t.cima);
-}
-
-namespace {
-
 // The fit over a region that follows it until it stays put, from a top (the
 // stop measured, or else the climb's) and a first width; the region it ends
 // on goes into *r.
