@@ -41,11 +41,15 @@ constexpr double SIGMAS_PICO = 5;
 // none.
 int pico_siguiente(const float *Li, int n, int desde, int sentido);
 
-// A straight-line calibration as the program keeps it: the wavelength of
-// channel c is (c + bl) * al; al == 0 is uncalibrated.
-struct CalibracionLineal {
+// A straight-line calibration, the one form the program keeps one in: the
+// wavelength of channel c is (c + bl) * al; al == 0 is uncalibrated.  Kept
+// in double: a line fitted through many lines loses nothing to rounding.
+struct Calibracion {
 	double al = 0, bl = 0;
 };
+
+// The wavelength of channel c under cal.
+double longitud_en(const Calibracion &cal, double canal);
 
 // Brings a background F[1..m] onto the n channels of a spectrum: slot c of
 // the result (slot 0 unused) is the background at channel c.  When both are
@@ -53,10 +57,13 @@ struct CalibracionLineal {
 // c - 1/2 to c + 1/2 under its own calibration, and each background channel's
 // counts go to the spectrum channels its interval overlaps, in proportion to
 // the overlap, so the total is kept.  Otherwise channel c goes to channel c.
+// When the spectrum has been turned end for end since it was read (invertido)
+// and the two do not go by wavelength, background channel c goes to channel
+// n + 1 - c instead: it stays beside the sample it was read against.
 // A channel that no background sample reaches (past the background's ends, or
 // under its NaN samples) is NaN.  Linear in m + n.  May throw bad_alloc.
-std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal &cal_fondo, int n,
-                                  const CalibracionLineal &cal_espectro);
+std::vector<float> proyecta_fondo(const float *F, int m, const Calibracion &cal_fondo, int n,
+                                  const Calibracion &cal_espectro, bool invertido = false);
 
 // The stop that a measurement at channel c means, the top of the line that c
 // stands on: c itself if it is a stop, else the nearer of the nearest stops
@@ -187,22 +194,18 @@ struct PuntoCalibracion {
 	double canal = 0, longitud = 0;
 };
 enum class FalloRecta { ninguno, pocos_puntos, mismo_canal, sin_pendiente };
-struct RectaCalibracion {
+struct AjusteCalibracion {
 	FalloRecta fallo = FalloRecta::pocos_puntos;
-	double pendiente = 0;                       // wavelength per channel
-	double canal_medio = 0, longitud_media = 0; // a point of the line: the points' mean
+	Calibracion cal; // the line, when there is one
 };
 
-RectaCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n);
+AjusteCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n);
 
-// The line's wavelength at a channel.
-double longitud_en_recta(const RectaCalibracion &r, double canal);
-
-// The residual of a point, its known wavelength less the line's there.
-double residuo(const RectaCalibracion &r, const PuntoCalibracion &p);
+// The residual of a point, its known wavelength less the calibration's there.
+double residuo(const Calibracion &cal, const PuntoCalibracion &p);
 
 // The root mean square of the n points' residuals (divided by n); 0 for none.
-double rms_residuos(const RectaCalibracion &r, const PuntoCalibracion *p, size_t n);
+double rms_residuos(const Calibracion &cal, const PuntoCalibracion *p, size_t n);
 
 // A measure carried over to the spectrum Li[1..n] turned end for end (channel
 // c becomes n + 1 - c), as the plot turns one whose calibration falls.

@@ -22,9 +22,11 @@ bool hay_canal_repetido(const PuntoCalibracion *p, size_t n)
 
 } // namespace
 
-RectaCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n)
+// The fit runs on channels less their mean; the line is then put in the
+// program's form, whose offset is the mean wavelength's channel.
+AjusteCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n)
 {
-	RectaCalibracion r;
+	AjusteCalibracion r;
 	if (n < 2)
 		return r; // pocos_puntos
 	if (hay_canal_repetido(p, n)) {
@@ -34,38 +36,38 @@ RectaCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n)
 	double suma = 0;
 	for (size_t i = 0; i < n; i++)
 		suma += p[i].canal;
-	r.canal_medio = suma / static_cast<double>(n);
+	double canal_medio = suma / static_cast<double>(n);
 	std::vector<double> x(n), y(n);
 	for (size_t i = 0; i < n; i++) {
-		x[i] = p[i].canal - r.canal_medio;
+		x[i] = p[i].canal - canal_medio;
 		y[i] = p[i].longitud;
 	}
-	double cov00, cov01, cov11, sumsq;
-	gsl_fit_linear(x.data(), 1, y.data(), 1, n, &r.longitud_media, &r.pendiente, &cov00, &cov01, &cov11,
+	double longitud_media, pendiente, cov00, cov01, cov11, sumsq;
+	gsl_fit_linear(x.data(), 1, y.data(), 1, n, &longitud_media, &pendiente, &cov00, &cov01, &cov11,
 	               &sumsq);
-	bool con_pendiente =
-	    r.pendiente != 0 && std::isfinite(r.pendiente) && std::isfinite(r.longitud_media);
+	r.cal = {pendiente, longitud_media / pendiente - canal_medio};
+	bool con_pendiente = pendiente != 0 && std::isfinite(r.cal.al) && std::isfinite(r.cal.bl);
 	r.fallo = con_pendiente ? FalloRecta::ninguno : FalloRecta::sin_pendiente;
 	return r;
 }
 
-double longitud_en_recta(const RectaCalibracion &r, double canal)
+double longitud_en(const Calibracion &cal, double canal)
 {
-	return r.longitud_media + r.pendiente * (canal - r.canal_medio);
+	return (canal + cal.bl) * cal.al;
 }
 
-double residuo(const RectaCalibracion &r, const PuntoCalibracion &p)
+double residuo(const Calibracion &cal, const PuntoCalibracion &p)
 {
-	return p.longitud - longitud_en_recta(r, p.canal);
+	return p.longitud - longitud_en(cal, p.canal);
 }
 
-double rms_residuos(const RectaCalibracion &r, const PuntoCalibracion *p, size_t n)
+double rms_residuos(const Calibracion &cal, const PuntoCalibracion *p, size_t n)
 {
 	if (n == 0)
 		return 0;
 	double suma = 0;
 	for (size_t i = 0; i < n; i++)
-		suma += residuo(r, p[i]) * residuo(r, p[i]);
+		suma += residuo(cal, p[i]) * residuo(cal, p[i]);
 	return std::sqrt(suma / static_cast<double>(n));
 }
 

@@ -133,7 +133,7 @@ void redibujo_con_fondo(int n)
 	bl = 100;
 	double sin = redibujo_ms();
 	std::vector<float> f(Li, Li + n + 1);
-	CalibracionLineal cf{0.5003, 99.7}, ce{al, bl};
+	Calibracion cf{0.5003, 99.7}, ce{al, bl};
 	double proyeccion = mejor_tiempo(3, [&] {
 		fondo_canal = proyecta_fondo(f.data(), n, cf, n, ce);
 		return true;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@ constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
 constexpr size_t TAM_TROZO_LINEAS = size_t(1) << 14;
+constexpr int CIFRAS_FLOAT = 9; // what it takes to write any float so that it reads back
 
 // The engine's reasons to stop, as the file's result codes.
 int codigo_de(int error)
@@ -52,10 +54,43 @@ void lee_titulo(Fuente &f, char *titulo)
 	salta_linea(f);
 }
 
-// The header line: count, al and bl, wherever their line ends fall.
-bool lee_cabecera(Fuente &f, int *cuenta, float *al, float *bl)
+// Significant digits of a decimal number's text, leading zeros and a
+// fraction's trailing zeros aside; 0 for anything else (hexadecimal, inf).
+int cifras_significativas(const char *p, const char *fin)
 {
-	return lee_entero(f, cuenta) && lee_float(f, al) && lee_float(f, bl);
+	std::string mantisa(p, std::find_if(p, fin, [](char c) { return c == 'e' || c == 'E'; }));
+	if (mantisa.find_first_of("xXnN") != std::string::npos)
+		return 0;
+	size_t primera = mantisa.find_first_of("123456789");
+	if (primera == std::string::npos)
+		return 0;
+	size_t ultima = mantisa.find('.') == std::string::npos ? mantisa.find_last_of("0123456789")
+	                                                       : mantisa.find_last_of("123456789");
+	return static_cast<int>(std::count_if(mantisa.begin() + primera, mantisa.begin() + ultima + 1,
+	                                      [](char c) { return c >= '0' && c <= '9'; }));
+}
+
+// A calibration term: read as "%f" reads it, unless its text carries more
+// digits than a float holds (as the writer puts a calibration that a float
+// cannot hold): then whole, in double.
+bool lee_termino(Fuente &f, double *x)
+{
+	float simple;
+	if (!lee_float(f, &simple))
+		return false;
+	const char *ini = f.p;
+	while (ini > f.inicio && !es_blanco(static_cast<unsigned char>(ini[-1])))
+		ini--;
+	*x = simple;
+	if (cifras_significativas(ini, f.p) > CIFRAS_FLOAT)
+		*x = std::strtod(std::string(ini, f.p).c_str(), nullptr);
+	return true;
+}
+
+// The header line: count, al and bl, wherever their line ends fall.
+bool lee_cabecera(Fuente &f, int *cuenta, double *al, double *bl)
+{
+	return lee_entero(f, cuenta) && lee_termino(f, al) && lee_termino(f, bl);
 }
 
 // Room for the samples expected, but never more than the input can hold.

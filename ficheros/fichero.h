@@ -26,8 +26,9 @@ constexpr int TAM_NOTA = 256;
 struct Lectura {
 	float *Li = nullptr; // malloc'd, nptL + 1 slots, slot 0 unused
 	int nptL = 0;
-	float al = 0, bl = 0, maxL = 0; // maxL: largest finite sample, never below 0
-	char comment[TAM_NOMBRE] = "";  // the quoted title line, or the placeholder "\"...\""
+	double al = 0, bl = 0;         // the calibration, as the program keeps it
+	float maxL = 0;                // largest finite sample, never below 0
+	char comment[TAM_NOMBRE] = ""; // the quoted title line, or the placeholder "\"...\""
 	int formato = FORMATO_PROPIO;
 	int linea_ilegible = 0;   // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
 	bool x_vuelve = false;    // that line is a row of a table whose x repeats or turns back
@@ -69,7 +70,9 @@ void libera_lectura(Lectura *l);
 
 // Writes the spectrum Li[1..nptL] to ruta in the calibrated form, through a new
 // file beside it that replaces the old one only once complete.  0 on success.
-int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, float al, float bl);
+// A calibration held in single precision is written as it always was; one
+// that a float cannot hold, with the digits that read it back whole.
+int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, double al, double bl);
 
 // What the user should know about a load that succeeded (a line that stopped
 // it, an x that could not calibrate, the reader's note), naming the file;

@@ -13,14 +13,26 @@
 namespace {
 
 constexpr size_t TAM_SALIDA = size_t(1) << 20;
+constexpr const char *DOBLE_SIN_PERDIDA = "%.17g"; // more than a float's nine digits: read as double
+
+// A calibration term: as a float is written when a float holds it exactly
+// (every calibration read or made from two points), else whole.
+void formatea_termino(char *buf, double v)
+{
+	float f = static_cast<float>(v);
+	if (static_cast<double>(f) == v || v != v)
+		formatea_sin_perdida(buf, f);
+	else
+		std::snprintf(buf, TAM_NUMERO, DOBLE_SIN_PERDIDA, v);
+}
 
 // "%s\n", "%i  %f  %f \n" and "%f\n" a sample, except that a number "%f"
 // would lose is written with the digits that keep it.
-bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, float a_l, float b_l)
+bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
 {
 	char a[TAM_NUMERO], b[TAM_NUMERO];
-	formatea_sin_perdida(a, a_l);
-	formatea_sin_perdida(b, b_l);
+	formatea_termino(a, a_l);
+	formatea_termino(b, b_l);
 	std::fprintf(f, "%s\n%i  %s  %s \n", titulo, n, a, b);
 	for (int i = 1; i <= n; i++) {
 		int largo = formatea_sin_perdida(a, v[i]);
@@ -31,7 +43,7 @@ bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, float a_l
 }
 
 // Writes everything and closes f in every case.
-bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, float a_l, float b_l)
+bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
 {
 	std::setvbuf(f, nullptr, _IOFBF, TAM_SALIDA);
 	bool bien = escribe_texto(f, titulo, v, n, a_l, b_l);
@@ -40,7 +52,7 @@ bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, float 
 
 } // namespace
 
-int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, float a_l, float b_l)
+int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, double a_l, double b_l)
 {
 	bool bien = reemplaza_fichero(ruta, "", [&](const std::string &, int fd) {
 		int copia = dup(fd);

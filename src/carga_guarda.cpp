@@ -1,5 +1,7 @@
-// The load and save commands.  The reader and writer live in fichero.cpp; this
-// module runs their dialogs, commits what was read and writes the picture.
+// The load and save commands.  Reading and writing the files is the formats'
+// library's (fichero.h: lee_espectro, escribe_espectro), committing what was
+// read the spectrum's (confirma_carga); this module runs their dialogs,
+// shows the result and writes the picture and the table of peaks.
 #include "carga_guarda.h"
 
 #include <cstdio>
@@ -10,17 +12,18 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 #include <allegro.h>
 #include <loadpng.h>
 
 #include "adime.h"
+#include "avisos.h"
 #include "disposicion.h"
 #include "estado.h"
 #include "fichero.h"
-#include "fondo.h"
+#include "informes.h"
 #include "mensajes.h"
-#include "medidas.h"
 #include "pinta.h"
 #include "textos.h"
 #include "titulo_ventana.h"
@@ -31,63 +34,9 @@ constexpr int RESULTADO_OK = 1;
 
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
-// Only the "Reemplazar" button (or its letter) replaces: Enter on the first
-// and Esc, which presses no button, both keep the file.
-constexpr int BOTON_REEMPLAZAR = 2;
-constexpr int TECLA_REEMPLAZAR = 'r';
-
-// What a message box takes beyond its longest line: its frame and margins,
-// with room to spare on either side of it.
-constexpr int MARGEN_AVISO = 48;
-
-// The dialog layer's message box with one or two buttons (boton2 and linea2
-// may be null); the pressed button's number, or 0 for Esc.
-int pregunta(const char *linea1, const char *linea2, const char *boton1, const char *boton2, int tecla2)
-{
-	const char *const lineas[] = {linea1, linea2, nullptr};
-	const char *const botones[] = {boton1, boton2, nullptr};
-	const int teclas[] = {0, tecla2};
-	return adime_alert(DIALOGO_AVISO.titulo, DIALOGO_AVISO.x, DIALOGO_AVISO.y, lineas, botones, teclas);
-}
-
-int ancho_en_pantalla(const std::string &texto)
-{
-	return text_length(font, texto.c_str());
-}
-
-// A line of a message box that names ruta, its path shortened in the middle
-// when the line would be wider than the window leaves for the box.
-std::string cabe(const std::string &linea, const char *ruta)
-{
-	return acorta_ruta(linea, ruta, SCREEN_W - MARGEN_AVISO, ancho_en_pantalla);
-}
-
-// A message about the file at ruta, which it names.
-void avisa_de(const char *mensaje, const char *ruta)
-{
-	avisa(cabe(mensaje, ruta).c_str(), nullptr);
-}
-
 bool hay_espectro()
 {
 	return Li != nullptr && nptL > 0;
-}
-
-// The read spectrum replaces the old one, with a fresh view of all of it.
-void adopta(Lectura *l)
-{
-	std::free(Li);
-	Li = l->Li;
-	l->Li = nullptr;
-	nptL = l->nptL;
-	al = l->al;
-	bl = l->bl;
-	maxL = l->maxL;
-	tiempo_vivo = l->tiempo_vivo;
-	std::memcpy(comment, l->comment, sizeof comment);
-	picos.clear();
-	conocidas.clear();
-	vista_inicial();
 }
 
 // The net spectrum's title: the spectrum's, with " (neto)" inside its quotes
@@ -108,7 +57,7 @@ void guarda_imagen()
 {
 	if (!extension_de_imagen_valida(filename_bmp)) {
 		avisa("No se guarda la imagen: su nombre debe acabar en .bmp, .pcx, .tga o .png",
-		      cabe(filename_bmp, filename_bmp).c_str());
+		      filename_bmp, filename_bmp);
 		return;
 	}
 	show_mouse(nullptr);
@@ -122,7 +71,7 @@ void guarda_imagen()
 		destroy_bitmap(ventana);
 	show_mouse(screen);
 	if (!bien)
-		avisa("No se pudo escribir la imagen", cabe(filename_bmp, filename_bmp).c_str());
+		avisa("No se pudo escribir la imagen", filename_bmp, filename_bmp);
 }
 
 // Whether anything, even a dangling link, stands at this name.
@@ -142,15 +91,6 @@ bool mismo_fichero(const char *a, const char *b)
 	std::filesystem::path ca = std::filesystem::weakly_canonical(a, ea);
 	std::filesystem::path cb = std::filesystem::weakly_canonical(b, eb);
 	return ea || eb ? std::strcmp(a, b) == 0 : ca == cb;
-}
-
-// Asks before a save replaces the existing file `nombre` with `que`: true
-// only for the "Reemplazar" button or its letter.
-bool confirma_reemplazo(const char *nombre, bool ajeno, const char *que)
-{
-	Pregunta p = pregunta_de_reemplazo(nombre, ajeno, que);
-	return pregunta(cabe(p.linea1, nombre).c_str(), p.linea2.c_str(), "Cancelar", "Reemplazar",
-	                TECLA_REEMPLAZAR) == BOTON_REEMPLAZAR;
 }
 
 // An existing file is replaced only when the user says so, whatever it
@@ -176,10 +116,27 @@ bool puede_escribir_tabla(const char *nombre)
 	       confirma_reemplazo(nombre, false, "la tabla de picos");
 }
 
+// The table of the measured peaks through a new file that replaces the old
+// one only once complete; false when it could not.
+bool guarda_tabla_picos(const char *ruta)
+{
+	std::string t = tabla_picos(picos, conocidas, calibracion());
+	return reemplaza_fichero(ruta, ".tsv", [&t](const std::string &, int fd) {
+		size_t hecho = 0;
+		while (hecho < t.size()) {
+			ssize_t n = write(fd, t.data() + hecho, t.size() - hecho);
+			if (n <= 0)
+				return false;
+			hecho += static_cast<size_t>(n);
+		}
+		return true;
+	});
+}
+
 void guarda_datos(const char *nombre)
 {
 	if (!hay_espectro()) {
-		avisa(AVISO_SIN_DATOS, nullptr);
+		avisa(AVISO_SIN_DATOS);
 		return;
 	}
 	if (!puede_reemplazar(nombre))
@@ -187,7 +144,7 @@ void guarda_datos(const char *nombre)
 	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
 	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
 	if (error != 0) {
-		avisa_de(mensaje_error_fichero(error, nombre), nombre);
+		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
 		return;
 	}
 	std::snprintf(fichero_guardado, sizeof fichero_guardado, "%s", nombre);
@@ -202,11 +159,6 @@ void recuerda_nombres(const char *ruta, int formato)
 }
 
 } // namespace
-
-void avisa(const char *linea1, const char *linea2)
-{
-	pregunta(linea1, linea2, "OK", nullptr, 0);
-}
 
 void activa_formatos_de_imagen()
 {
@@ -233,7 +185,7 @@ bool carga_espectro(const char *ruta)
 		error = FICHERO_SIN_MEMORIA;
 	}
 	if (error != 0) {
-		avisa_de(mensaje_error_fichero(error, ruta, l.linea_ilegible), ruta);
+		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
 		return false;
 	}
 	return muestra_leido(ruta, &l);
@@ -246,38 +198,28 @@ bool muestra_leido(const char *ruta, Lectura *l)
 	try {
 		titulo = titulo_de_ventana(ruta);
 		if (const char *texto = mensaje_aviso(*l, ruta))
-			aviso = cabe(texto, ruta);
+			aviso = texto;
 	} catch (const std::bad_alloc &) {
 		libera_lectura(l);
 		avisa_sin_memoria(ruta);
 		return false;
 	}
-	adopta(l);
+	bool con_fondo = confirma_carga(l);
+	olvida_lo_dibujado();
 	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
 	if (ruta != filename_esp)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
 	recuerda_nombres(ruta, l->formato);
 	pon_titulo_ventana(titulo);
 	nombre_tabla_picos(ruta, filename_picos);
-	actualiza_fondo(true);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
+	if (!con_fondo)
+		avisa_sin_memoria(fichero_fondo);
 	if (!aviso.empty())
-		avisa(aviso.c_str(), nullptr);
+		avisa(aviso.c_str(), nullptr, ruta);
 	return true;
-}
-
-void avisa_sin_memoria(const char *ruta)
-{
-	// The message's own buffer is static, so this needs no memory of its own
-	// unless the path must be shortened.
-	const char *mensaje = mensaje_error_fichero(FICHERO_SIN_MEMORIA, ruta);
-	try {
-		avisa_de(mensaje, ruta);
-	} catch (const std::bad_alloc &) {
-		avisa(mensaje, nullptr);
-	}
 }
 
 int comando_carga()
@@ -305,7 +247,7 @@ int comando_guarda()
 		if (guarda_tabla_picos(filename_picos))
 			std::snprintf(tabla_guardada, sizeof tabla_guardada, "%s", filename_picos);
 		else
-			avisa("No se pudo escribir la tabla de picos", filename_picos);
+			avisa("No se pudo escribir la tabla de picos", filename_picos, filename_picos);
 	}
 	return 0;
 }

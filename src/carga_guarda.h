@@ -22,17 +22,11 @@ bool carga_espectro(const char *ruta);
 // stays, *l is freed and a message says so (false).
 bool muestra_leido(const char *ruta, Lectura *l);
 
-// The message that the file at ruta does not fit in memory.
-void avisa_sin_memoria(const char *ruta);
-
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  With nothing loaded the data are not written and a message says so;
 // an existing file is replaced only after the user says so, unless it is the
 // one last loaded or saved and in the own format.  Always 0.
 int comando_guarda();
-
-// A message box with an OK button (linea2 may be null).
-void avisa(const char *linea1, const char *linea2);
 
 // Teaches Allegro's bitmap saver the PNG type (loadpng); once, at start-up.
 void activa_formatos_de_imagen();

@@ -1,30 +1,14 @@
-// The program-wide state: the loaded spectrum, its calibration, the view, what
-// the plot drew last, the screen geometry, the colours and the file names.
-// Every module reads and writes these by name; estado.cpp defines them.
+// The program-wide state of the window: what the plot drew last, the screen
+// geometry, the colours and the file names.  The spectrum and everything tied
+// to its channels (samples, calibration, view, background, peaks) is the
+// spectrum library's (espectro.h), which this header brings in.  estado.cpp
+// defines these and resets them all.
 #pragma once
 
 #include <allegro.h>
 
-#include <vector>
-
-#include "analisis.h" // MedidaPico
-#include "fichero.h"  // Lectura
-#include "textos.h"   // TAM_NOMBRE, the size of each file-name buffer and of comment
-
-// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
-// maxL is the largest finite sample, 0 when none is above 0.
-extern float *Li;
-extern int nptL;
-extern float maxL;
-extern char comment[TAM_NOMBRE];
-
-// Calibration: wavelength of channel c is (c + bl) * al; al == 0 is uncalibrated.
-extern float al, bl;
-
-// View window, cursor, vertical scale.
-extern int ch_i, ch_f, ch_c;
-extern float amplia_y;
-extern int elog;
+#include "espectro.h"
+#include "textos.h" // TAM_NOMBRE, the size of each file-name buffer
 
 // What the last plot drew (the trailing 0 marks the drawn copy).
 extern int ch_i0, ch_f0, ch_c0;
@@ -45,29 +29,6 @@ extern char filename_bmp[TAM_NOMBRE];
 extern char filename_dat[TAM_NOMBRE];
 extern bool cargado_extranjero;
 
-// The spectrum's live time in seconds, 0 when its file gives none.
-extern double tiempo_vivo;
-
-// A background spectrum, compared with whatever spectrum is loaded: the file as
-// read (its own samples, calibration, title and live time; fondo.nptL == 0:
-// none) and its path; fondo_canal[1..nptL], its counts brought onto the
-// spectrum's channels (NaN where it has none; empty without a background);
-// the factor it is scaled by, and whether the user typed it rather than
-// taking the ratio of live times.
-extern Lectura fondo;
-extern char fichero_fondo[TAM_NOMBRE];
-extern std::vector<float> fondo_canal;
-extern float factor_fondo;
-extern bool factor_tecleado;
-
-// The net view: the plot, the cursor's reading, the peak keys and the data
-// saved show Neto[1..nptL] = spectrum - factor * background (the spectrum
-// alone where the background has no data), whose top is maxNeto; Neto is
-// empty outside the net view.
-extern int vista_neta;
-extern std::vector<float> Neto;
-extern float maxNeto;
-
 // The file of the last load, empty before any: browsing goes through its
 // folder.  filename_esp can differ, once the save dialog has changed it.
 extern char fichero_cargado[TAM_NOMBRE];
@@ -77,22 +38,12 @@ extern char fichero_cargado[TAM_NOMBRE];
 extern char fichero_guardado[TAM_NOMBRE];
 // The same for the table of measured peaks.
 extern char tabla_guardada[TAM_NOMBRE];
-// The peaks measured since the last load, each marked on the plot with its
-// place in this list (1, 2, ...), and where the save dialog proposes to write
-// their table.
-extern std::vector<MedidaPico> picos;
+// Where the save dialog proposes to write the table of measured peaks.
 extern char filename_picos[TAM_NOMBRE];
-// The measured peaks given a known wavelength, the points of the calibration
-// from many lines: each one's place in picos and that wavelength.  Ends with
-// the next load, and with a two-point calibration.
-struct PicoConocido {
-	size_t pico;
-	float longitud;
-};
-extern std::vector<PicoConocido> conocidas;
 
-// Puts every variable above back to its initial value (frees Li, forgets
-// grafica).  The program starts from these values; tests call it between cases.
+// Puts every variable above, and the spectrum's, back to its initial value
+// (frees Li, forgets grafica).  The program starts from these values; tests
+// call it between cases.
 void reinicia_estado();
 
 // Asks the next plot for a full redraw rather than a cursor-only update: the
@@ -101,12 +52,9 @@ void reinicia_estado();
 // load, a calibration, the scale) goes through here.
 void pide_redibujo();
 
-// The view after a load: the whole spectrum, the cursor in the middle, no
-// amplification, and a full redraw due.  The log scale stays as it was.
-void vista_inicial();
+// After a load: the view as drawn is the view as it now stands, with a full
+// redraw due.
+void olvida_lo_dibujado();
 
 // Makes the five colours; needs the colour depth set to 24 bits.
 void crea_colores();
-
-// Wavelength of channel c under the current calibration.
-float longitud_de_onda(double c);

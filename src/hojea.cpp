@@ -8,6 +8,7 @@
 #include <new>
 #include <system_error>
 
+#include "avisos.h"
 #include "carga_guarda.h"
 #include "estado.h"
 

@@ -1,6 +1,7 @@
 // See mensajes.h.  Start at acorta_ruta.
 #include "mensajes.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "textos.h"
@@ -56,7 +57,52 @@ std::string como_utf8(const std::string &s)
 	return r;
 }
 
+// The longest head of `palabra` (whole characters, at least one) that fits.
+size_t cabeza_que_cabe(const std::string &palabra, int ancho, const AnchoDeTexto &ancho_de)
+{
+	std::vector<size_t> inicios = inicios_de_caracter(palabra);
+	size_t k = 1;
+	while (k + 1 < inicios.size() && ancho_de(palabra.substr(0, inicios[k + 1])) <= ancho)
+		k++;
+	return inicios[std::min(k, inicios.size() - 1)];
+}
+
+// One line of no line breaks, broken between words, or inside a word wider
+// than the box by itself.
+void parte_renglon(std::string resto, int ancho, const AnchoDeTexto &ancho_de, std::vector<std::string> *r)
+{
+	while (ancho_de(resto) > ancho) {
+		size_t corte = resto.size();
+		while (corte != std::string::npos && corte > 0 && ancho_de(resto.substr(0, corte)) > ancho)
+			corte = resto.rfind(' ', corte - 1);
+		if (corte == std::string::npos || corte == 0) {
+			size_t n = cabeza_que_cabe(resto, ancho, ancho_de);
+			r->push_back(resto.substr(0, n));
+			resto = resto.substr(n);
+			continue;
+		}
+		r->push_back(resto.substr(0, corte));
+		resto = resto.substr(corte + 1);
+	}
+	r->push_back(resto);
+}
+
 } // namespace
+
+std::vector<std::string> parte_linea(const std::string &linea, int ancho, const AnchoDeTexto &ancho_de)
+{
+	std::vector<std::string> r;
+	size_t desde = 0;
+	for (;;) {
+		size_t salto = linea.find('\n', desde);
+		std::string renglon = linea.substr(desde, salto == std::string::npos ? salto : salto - desde);
+		if (!renglon.empty() || salto != std::string::npos)
+			parte_renglon(renglon, ancho, ancho_de, &r);
+		if (salto == std::string::npos || salto + 1 == linea.size())
+			return r;
+		desde = salto + 1;
+	}
+}
 
 std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
                         const AnchoDeTexto &ancho_de)

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Width in pixels of a text as the box would draw it.
 using AnchoDeTexto = std::function<int(const std::string &)>;
@@ -18,6 +19,11 @@ using AnchoDeTexto = std::function<int(const std::string &)>;
 // stands in for the path.
 std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
                         const AnchoDeTexto &ancho_de);
+
+// The line broken into lines at most `ancho` pixels wide: between words where
+// it can, inside a word (between whole UTF-8 characters) that is wider by
+// itself.  A line break in the text breaks it too; a line that fits is one.
+std::vector<std::string> parte_linea(const std::string &linea, int ancho, const AnchoDeTexto &ancho_de);
 
 // The two lines of the question asked before a save replaces an existing
 // file with `que` (the data, unless told); `ajeno` when that file is in a

@@ -1,33 +1,36 @@
-// Start-up, the command menu with its dispatch and its idle hook, the exit
-// command with the help text, and shutdown.  Read inicializo_graficos, then
-// bucle_menu.
+// Start-up, the command menu with its dispatch and its idle hook, the table of
+// every key the program answers, the exit command with the help text, and
+// shutdown.  Read inicializo_graficos, then bucle_menu and TECLAS.
 #include "menu.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 #include "adime.h"
 #include "anuncios.h"
 #include "calibra.h"
 #include "carga_guarda.h"
+#include "comando_fondo.h"
+#include "comando_pico.h"
 #include "disposicion.h"
 #include "estado.h"
-#include "fondo.h"
 #include "fin_de_sesion.h"
+#include "gancho.h"
 #include "hojea.h"
-#include "medidas.h"
-#include "navega.h"
 #include "pinta.h"
+#include "pulsaciones.h"
 #include "reposo.h"
+#include "teclado.h"
 #include "textos.h"
 
 namespace {
 
 constexpr int FALLO = 1;
 
-enum Boton { BOTON_CARGA = 1, BOTON_CALIBRA = 2, BOTON_GUARDA = 3, BOTON_SALIDA = 4 };
 constexpr int MENU_SIGUE = 0;
 constexpr int MENU_TERMINA = 4;
 
@@ -48,37 +51,68 @@ void pide_cierre()
 	cierre_pedido = true;
 }
 
-TeclasPagina paginas_antes; // as the menu's hook last saw them
-
-// Letter keys that only the menu answers (a dialog's text field takes
-// letters), each once a press (a held key acts once), and whether each was
-// down when last seen.  Navigation is off while their dialogs are up.
-struct TeclaMenu {
-	int tecla;
-	void (*orden)();
-	bool antes;
-};
-TeclaMenu teclas_menu[] = {
-    {KEY_P, comando_pico, false}, {KEY_F, comando_fondo, false}, {KEY_R, conmuta_neto, false}};
-
-// Runs the command of a letter key just pressed; false when there is none.
-// Its letter is dropped, so that no field of the command's dialog takes it.
-bool atiende_letras()
+// The actions of the table's rows, as the hooks and the menu call them.
+int carga(const Pulsacion &)
 {
-	for (TeclaMenu &t : teclas_menu) {
-		bool ahora = key[t.tecla];
-		bool pulsada = ahora && !t.antes;
-		t.antes = ahora;
-		if (!pulsada)
-			continue;
-		clear_keybuf();
-		suspende_navegacion();
-		t.orden();
-		activa_navegacion(vigila_menu);
-		return true;
-	}
-	return false;
+	return comando_carga();
 }
+int calibra(const Pulsacion &)
+{
+	return comando_calibra();
+}
+int guarda(const Pulsacion &)
+{
+	return comando_guarda();
+}
+int salida(const Pulsacion &)
+{
+	return comando_salida();
+}
+int siguiente(const Pulsacion &)
+{
+	hojea(1);
+	return MENU_SIGUE;
+}
+int anterior(const Pulsacion &)
+{
+	hojea(-1);
+	return MENU_SIGUE;
+}
+int pico(const Pulsacion &)
+{
+	comando_pico();
+	return MENU_SIGUE;
+}
+int fondo_(const Pulsacion &)
+{
+	comando_fondo();
+	return MENU_SIGUE;
+}
+int neto(const Pulsacion &)
+{
+	comando_neto();
+	return MENU_SIGUE;
+}
+
+// Every key the program answers.  The buttons come in the order of the
+// menu's format, which names their shortcuts; the help words of the keys
+// beyond the arrows and Tab make the help text's key lines, in this order.
+constexpr FilaTecla TECLAS[] = {
+    {KEY_L, Ambito::boton, carga, nullptr, false},
+    {KEY_C, Ambito::boton, calibra, nullptr, false},
+    {KEY_G, Ambito::boton, guarda, nullptr, false},
+    {KEY_ESC, Ambito::boton, salida, nullptr, false},
+    {KEY_TAB, Ambito::navegacion, navega_y_pinta, nullptr, false},
+    {KEY_UP, Ambito::navegacion, navega_y_pinta, nullptr, false},
+    {KEY_DOWN, Ambito::navegacion, navega_y_pinta, nullptr, false},
+    {KEY_RIGHT, Ambito::navegacion, navega_y_pinta, nullptr, false},
+    {KEY_LEFT, Ambito::navegacion, navega_y_pinta, "Ctrl+flechas: al pico siguiente.", false},
+    {KEY_PGDN, Ambito::menu, siguiente, "AvPag/RePag: fichero siguiente/anterior.", false},
+    {KEY_PGUP, Ambito::menu, anterior, nullptr, false},
+    {KEY_P, Ambito::menu, pico, "P: medir el pico.", true},
+    {KEY_F, Ambito::menu, fondo_, "F: espectro de fondo.", false},
+    {KEY_R, Ambito::menu, neto, "R: restar el fondo o volver a verlo debajo.", true},
+};
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
 int falla(const char *mensaje)
@@ -95,7 +129,63 @@ void calcula_tamano_ventana()
 	pwy = static_cast<int>(std::max(pwy - MARGEN_ESCRITORIO, ALTO_MINIMO));
 }
 
+// The keys: the table, the presses caught as they happen, and navigation
+// as the hook that the calibration dialogs get.
+void prepara_teclas()
+{
+	pon_teclas(TECLAS, std::size(TECLAS));
+	engancha_pulsaciones();
+	pon_navegacion(vigila_escala);
+}
+
+// The help text: three blocks, each closed by an entry with no field and a
+// rule; the key lines come from the table.
+std::string texto_de_ayuda()
+{
+	return std::string(ORQ_CABECERA_AYUDA
+	                   "%nothing[]%line[]"
+	                   "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
+	                   "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
+	                   "Tecla TAB cambia entre escalas lineal y logaritmica. \n") +
+	       ayuda_de_teclas(TECLAS, std::size(TECLAS)) +
+	       "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.\n"
+	       "\n"
+	       "Abreviaturas que aparecen en la parte superior de la ventana:\n"
+	       "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en "
+	       "canales o "
+	       "longitudes de onda.\n"
+	       "  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.\n"
+	       "  In.cur: intensidad del canal en que se encuentra el cursor.\n"
+	       "  lo.div: intervalo de longitudes de onda por cada division menor de la escala.\n"
+	       "\n"
+	       "Al elegir 'Guardar' marque las opciones que desee grabar\n"
+	       "\n"
+	       "El formato de entrada es una secuencia de numeros en un fichero ASCII. \n"
+	       "Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto "
+	       "arbitrario "
+	       "entre \"\")\n"
+	       "\n"
+	       "(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)"
+	       "%nothing[]%line[]"
+	       "Orquilo: Velmora, Dpto. Tarquen\n"
+	       "\n"
+	       "Hecho con Allegro 4 y su capa de dialogos propia (adime/)\n"
+	       "Manual de Allegro 4: /usr/share/doc/allegro4-doc\n"
+	       "Uso, formato y pruebas: README.md del proyecto\n"
+	       "%nothing[]%line[]";
+}
+
+const std::string ayuda = texto_de_ayuda();
+
 } // namespace
+
+const char *const info = ayuda.c_str();
+
+const FilaTecla *teclas_del_programa(size_t *n)
+{
+	*n = std::size(TECLAS);
+	return TECLAS;
+}
 
 int inicializo_graficos()
 {
@@ -110,6 +200,7 @@ int inicializo_graficos()
 		return falla("Fallo al instalar timer.\n");
 	if (install_keyboard() != 0)
 		return falla("Fallo al instalar teclado.\n");
+	prepara_teclas();
 	if (install_mouse() == -1)
 		return falla("Fallo al instalar ratón.\n");
 	set_color_depth(24);
@@ -135,20 +226,11 @@ int inicializo_graficos()
 }
 
 // A close press goes through the menu's own "Salida+Help" button, as Esc.
-void vigila_menu(DIALOG *d)
+void vigila_menu(DIALOG *)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
-	if (atiende_letras())
-		return;
-	TeclasPagina ahora;
-	ahora.abajo = key[KEY_PGDN];
-	ahora.arriba = key[KEY_PGUP];
-	int sentido = sentido_pedido(ahora, &paginas_antes);
-	if (sentido != 0)
-		hojea(sentido);
-	else
-		vigila_escala(d);
+	vigila_teclas(true);
 }
 
 void carga_al_arrancar(const char *ruta)
@@ -169,23 +251,8 @@ void bucle_menu()
 int menu_principal(DIALOG *, int boton_n)
 {
 	suspende_navegacion();
-	int resultado = MENU_SIGUE;
-	switch (boton_n) {
-	case BOTON_CARGA:
-		comando_carga();
-		break;
-	case BOTON_CALIBRA:
-		comando_calibra();
-		break;
-	case BOTON_GUARDA:
-		comando_guarda();
-		break;
-	case BOTON_SALIDA:
-		resultado = comando_salida();
-		break;
-	default:
-		break;
-	}
+	const FilaTecla *f = fila_de_boton(boton_n);
+	int resultado = f ? f->accion(Pulsacion{f->tecla}) : MENU_SIGUE;
 	activa_navegacion(vigila_menu);
 	return resultado;
 }
@@ -201,41 +268,7 @@ int comando_salida()
 
 void termina_programa()
 {
-	std::free(Li);
-	Li = nullptr;
-	libera_lectura(&fondo);
+	reinicia_espectro(); // frees the samples and the background
 	grafica = nullptr;
 	allegro_exit();
 }
-
-// The help text: three blocks, each closed by an entry with no field and a rule.
-const char *const info = ORQ_CABECERA_AYUDA
-    "%nothing[]%line[]"
-    "Flechas UP/DOWN del teclado cambian escala horizontal y (shift) vertical. \n"
-    "Flechas <-/-> del teclado mueven el cursor rapido y (shift) lento. \n"
-    "Tecla TAB cambia entre escalas lineal y logaritmica. \n"
-    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.\n"
-    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.\n"
-    "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.\n"
-    "\n"
-    "Abreviaturas que aparecen en la parte superior de la ventana:\n"
-    "  cn.ini, cn.fin, lo.ini, lo.fin : Extremos inicial y final del intervalo mostrado en canales o "
-    "longitudes de onda.\n"
-    "  cn.cur, lo.cur: canal (o longitud de onda) en que se encuentra situado el cursor.\n"
-    "  In.cur: intensidad del canal en que se encuentra el cursor.\n"
-    "  lo.div: intervalo de longitudes de onda por cada division menor de la escala.\n"
-    "\n"
-    "Al elegir 'Guardar' marque las opciones que desee grabar\n"
-    "\n"
-    "El formato de entrada es una secuencia de numeros en un fichero ASCII. \n"
-    "Los ficheros con calibracion incluyen dos lineas de encabezamiento (la primera un texto arbitrario "
-    "entre \"\")\n"
-    "\n"
-    "(En windows 7 o vista puede ser necesario reducir la resolucion de la pantalla)"
-    "%nothing[]%line[]"
-    "Orquilo: Velmora, Dpto. Tarquen\n"
-    "\n"
-    "Hecho con Allegro 4 y su capa de dialogos propia (adime/)\n"
-    "Manual de Allegro 4: /usr/share/doc/allegro4-doc\n"
-    "Uso, formato y pruebas: README.md del proyecto\n"
-    "%nothing[]%line[]";

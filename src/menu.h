@@ -4,6 +4,8 @@
 
 #include <allegro.h>
 
+#include <cstddef>
+
 // Starts Allegro, opens the window (its close button asks for the exit
 // dialog), registers the PNG picture type and draws the decoration and the empty graph
 // area.  0 when ready; on failure the message has been shown and the result is
@@ -19,9 +21,8 @@ void carga_al_arrancar(const char *ruta);
 void bucle_menu();
 
 // The command menu's idle hook: a pending press of the window's close button,
-// answered as Esc would be; P, which measures the peak at the cursor (one
-// measure a press); Page Down / Page Up, which browse the loaded file's
-// folder (one file a press); otherwise the navigation keys.  Only the
+// answered as Esc would be; then the keys (teclado.h): a menu key's command,
+// P, F, R, Page Down / Page Up (one a press), or navigation.  Only the
 // menu runs it (commands empty the hook or put plain navigation in it), so a
 // close press made while another dialog is open waits until the menu is back,
 // and no file is browsed nor peak measured under an open calibration.
@@ -36,6 +37,10 @@ int comando_salida();
 
 // The help text, as the exit dialog's format.
 extern const char *const info;
+
+// The table of every key the program answers, and its rows (for tests).
+struct FilaTecla;
+const FilaTecla *teclas_del_programa(size_t *n);
 
 // Releases the samples and shuts Allegro (and the dialog layer) down.
 void termina_programa();

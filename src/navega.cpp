@@ -1,5 +1,5 @@
 // Keyboard navigation.  navega() holds every rule, in the order they are
-// tried; vigila_escala() only reads the keys and plots.  Channel arithmetic
+// tried; the hook that reads the keys and plots is teclado.cpp's.  Channel arithmetic
 // is on integers, rounded down; the vertical scale is a float.  The view
 // itself is kept in ints, but sums and multiples of channels are taken in 64
 // bits: every result lies within the spectrum, yet 6 × a width or the sum of
@@ -9,11 +9,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "adime.h"
 #include "estado.h"
-#include "fondo.h"
 #include "analisis.h"
-#include "pinta.h"
 
 namespace {
 
@@ -126,28 +123,4 @@ bool navega(const Teclas &t)
 		return false;
 	}
 	return true;
-}
-
-void activa_navegacion(void (*gancho)(DIALOG *d))
-{
-	adime_callback = gancho;
-}
-
-void suspende_navegacion()
-{
-	adime_callback = nullptr;
-}
-
-void vigila_escala(DIALOG *)
-{
-	Teclas t;
-	t.tab = key[KEY_TAB];
-	t.arriba = key[KEY_UP];
-	t.abajo = key[KEY_DOWN];
-	t.derecha = key[KEY_RIGHT];
-	t.izquierda = key[KEY_LEFT];
-	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
-	t.control = key[KEY_LCONTROL] || key[KEY_RCONTROL];
-	if (navega(t))
-		pinta_L();
 }

@@ -9,14 +9,12 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <utility>
 #include <vector>
 
-#include "calibra.h"
 #include "curva.h"
 #include "disposicion.h"
 #include "estado.h"
-#include "fondo.h"
+#include "informes.h"
 #include "textos.h"
 
 namespace {
@@ -59,20 +57,6 @@ int trunca(double v)
 	if (v < -COORD_MAXIMA)
 		return -COORD_MAXIMA;
 	return static_cast<int>(v);
-}
-
-void invierte_espectro()
-{
-	for (int i = 1; i <= nptL / 2; i++)
-		std::swap(Li[i], Li[nptL + 1 - i]);
-	al = -al;
-	bl = static_cast<float>(-static_cast<double>(bl) - nptL - 1);
-	ch_i = 1;
-	ch_f = nptL;
-	ch_c = nptL - ch_c + 1;
-	actualiza_fondo(false);     // the channels under the background turned round too
-	for (MedidaPico &p : picos) // the marks, and the calibration points with them
-		p = reflejada(p, nptL);
 }
 
 Escalas calcula_escalas()
@@ -332,8 +316,6 @@ void pinta_L()
 {
 	if (nptL == 0) // nothing loaded yet
 		return;
-	if (al < 0)
-		invierte_espectro();
 	Escalas e = calcula_escalas();
 	barra_cursor(e, ch_c0);
 	escribe_linea_1();

@@ -12,18 +12,18 @@
 
 #include "analisis.h"
 #include "fichero.h"
-#include "fondo.h"
+#include "espectro.h"
 
 namespace {
 
-double longitud(const CalibracionLineal &c, double canal)
+double longitud(const Calibracion &c, double canal)
 {
 	return (canal + c.bl) * c.al;
 }
 
 // Every background channel against every spectrum channel, in wavelengths.
-std::vector<double> por_definicion(const std::vector<float> &f, const CalibracionLineal &cf, int n,
-                                   const CalibracionLineal &ce)
+std::vector<double> por_definicion(const std::vector<float> &f, const Calibracion &cf, int n,
+                                   const Calibracion &ce)
 {
 	std::vector<double> r(n + 1, NAN);
 	for (int c = 1; c <= n; c++)
@@ -45,10 +45,10 @@ TEST(Fondo, PorLongitudDeOndaComoElSolapeDeCadaParDeCanales)
 	std::uniform_real_distribution<double> u(0, 1);
 	for (int caso = 0; caso < 40; caso++) {
 		int n = 60 + caso, m = 40 + 2 * caso;
-		CalibracionLineal ce{0.5 + u(azar), 100 * u(azar)};
+		Calibracion ce{0.5 + u(azar), 100 * u(azar)};
 		// Narrower, wider, falling and offset backgrounds.
 		double signo = caso % 3 == 0 ? -1 : 1;
-		CalibracionLineal cf{signo * ce.al * (0.3 + 2 * u(azar)), 0};
+		Calibracion cf{signo * ce.al * (0.3 + 2 * u(azar)), 0};
 		cf.bl = (longitud(ce, n * u(azar)) / cf.al) - m * u(azar);
 		std::vector<float> f(m + 1);
 		for (int k = 1; k <= m; k++)
@@ -73,10 +73,10 @@ TEST(Fondo, UnaCopiaDesplazadaVuelveSobreSiMismaYGuardaElTotal)
 	std::vector<float> s(n + 1);
 	for (int c = 1; c <= n; c++)
 		s[c] = static_cast<float>(cuentas(azar));
-	CalibracionLineal ce{0.25, 1600};
+	Calibracion ce{0.25, 1600};
 	// The copy starts d channels later, so its channel k is the spectrum's k + d.
 	std::vector<float> f(s.begin() + d, s.end());
-	CalibracionLineal cf{ce.al, ce.bl + d};
+	Calibracion cf{ce.al, ce.bl + d};
 	std::vector<float> r = proyecta_fondo(f.data(), n - d, cf, n, ce);
 	double total = 0;
 	for (int c = 1; c <= n; c++) {
@@ -92,7 +92,7 @@ TEST(Fondo, UnaCopiaDesplazadaVuelveSobreSiMismaYGuardaElTotal)
 		total_fondo += f[k];
 	EXPECT_NEAR(total, total_fondo, 1e-6 * total_fondo);
 	// Uncalibrated on either side: channel to channel.
-	r = proyecta_fondo(f.data(), n - d, CalibracionLineal{}, n, ce);
+	r = proyecta_fondo(f.data(), n - d, Calibracion{}, n, ce);
 	EXPECT_EQ(r[1], f[1]);
 	EXPECT_EQ(r[n - d], f[n - d]);
 	EXPECT_TRUE(std::isnan(r[n - d + 1]));
@@ -114,16 +114,16 @@ static double tiempo_escrito(const std::string &ruta)
 TEST(Fondo, ElFactorPropuestoEsElCocienteDeTiemposVivos)
 {
 	const std::string espectro = ORQ_DATOS_PRUEBA "/real/hpge-pottery.Spe",
-	                  fondo = ORQ_DATOS_PRUEBA "/real/hpge-cave-background.spe",
+	                  de_fondo = ORQ_DATOS_PRUEBA "/real/hpge-cave-background.spe",
 	                  sin_tiempo = ORQ_DATOS_PRUEBA "/real/hpge-pottery-16384.txt";
 	Lectura e, f, t;
 	ASSERT_EQ(lee_espectro(espectro.c_str(), &e), FICHERO_BIEN);
-	ASSERT_EQ(lee_espectro(fondo.c_str(), &f), FICHERO_BIEN);
+	ASSERT_EQ(lee_espectro(de_fondo.c_str(), &f), FICHERO_BIEN);
 	ASSERT_EQ(lee_espectro(sin_tiempo.c_str(), &t), FICHERO_BIEN);
 	EXPECT_EQ(e.tiempo_vivo, tiempo_escrito(espectro));
-	EXPECT_EQ(f.tiempo_vivo, tiempo_escrito(fondo));
+	EXPECT_EQ(f.tiempo_vivo, tiempo_escrito(de_fondo));
 	EXPECT_EQ(factor_de_tiempos(e.tiempo_vivo, f.tiempo_vivo),
-	          static_cast<float>(tiempo_escrito(espectro) / tiempo_escrito(fondo)));
+	          static_cast<float>(tiempo_escrito(espectro) / tiempo_escrito(de_fondo)));
 	EXPECT_EQ(t.tiempo_vivo, 0); // a plain table gives none, and then the factor is 1
 	EXPECT_EQ(factor_de_tiempos(t.tiempo_vivo, f.tiempo_vivo), 1.0f);
 	for (Lectura *l : {&e, &f, &t})

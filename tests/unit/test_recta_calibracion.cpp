@@ -32,17 +32,17 @@ Referencia minimos_cuadrados(const std::vector<PuntoCalibracion> &p)
 // wavelengths' scale.
 void compara(const std::vector<PuntoCalibracion> &p, double tol)
 {
-	RectaCalibracion r = recta_calibracion(p.data(), p.size());
+	AjusteCalibracion r = recta_calibracion(p.data(), p.size());
 	ASSERT_EQ(r.fallo, FalloRecta::ninguno);
 	Referencia ref = minimos_cuadrados(p);
-	EXPECT_NEAR(r.pendiente, static_cast<double>(ref.pendiente), tol * std::fabs(r.pendiente));
+	EXPECT_NEAR(r.cal.al, static_cast<double>(ref.pendiente), tol * std::fabs(r.cal.al));
 	long double suma = 0;
 	for (const PuntoCalibracion &q : p) {
 		long double esperado = q.longitud - (ref.ordenada + ref.pendiente * q.canal);
-		EXPECT_NEAR(residuo(r, q), static_cast<double>(esperado), tol * std::fabs(q.longitud));
+		EXPECT_NEAR(residuo(r.cal, q), static_cast<double>(esperado), tol * std::fabs(q.longitud));
 		suma += esperado * esperado;
 	}
-	EXPECT_NEAR(rms_residuos(r, p.data(), p.size()), static_cast<double>(std::sqrt(suma / p.size())),
+	EXPECT_NEAR(rms_residuos(r.cal, p.data(), p.size()), static_cast<double>(std::sqrt(suma / p.size())),
 	            tol * std::fabs(p[0].longitud));
 }
 
@@ -55,14 +55,14 @@ TEST(RectaCalibracion, PuntosSobreUnaRectaDanEsaRectaYResiduosNulos)
 	for (double c : {2798.25, 7994.5, 14309.75, 3333.125})
 		p.push_back({c, a + b * c});
 	compara(p, 1e-12);
-	RectaCalibracion r = recta_calibracion(p.data(), p.size());
-	EXPECT_NEAR(r.pendiente, b, 1e-14);
-	EXPECT_NEAR(longitud_en_recta(r, 0), a, 1e-11);
-	EXPECT_LT(rms_residuos(r, p.data(), p.size()), 1e-11);
+	AjusteCalibracion r = recta_calibracion(p.data(), p.size());
+	EXPECT_NEAR(r.cal.al, b, 1e-14);
+	EXPECT_NEAR(longitud_en(r.cal, 0), a, 1e-11);
+	EXPECT_LT(rms_residuos(r.cal, p.data(), p.size()), 1e-11);
 	// Two points: the line through both.
-	RectaCalibracion dos = recta_calibracion(p.data(), 2);
-	EXPECT_NEAR(residuo(dos, p[0]), 0, 1e-12);
-	EXPECT_NEAR(residuo(dos, p[1]), 0, 1e-12);
+	AjusteCalibracion dos = recta_calibracion(p.data(), 2);
+	EXPECT_NEAR(residuo(dos.cal, p[0]), 0, 1e-12);
+	EXPECT_NEAR(residuo(dos.cal, p[1]), 0, 1e-12);
 }
 
 // Noisy wavelengths on channels far from 0, where a fit on the raw channels
@@ -79,8 +79,8 @@ TEST(RectaCalibracion, PuntosConRuidoComoLaFormulaCerrada)
 		}
 		SCOPED_TRACE(origen);
 		compara(p, 1e-10);
-		RectaCalibracion r = recta_calibracion(p.data(), p.size());
-		EXPECT_GT(rms_residuos(r, p.data(), p.size()), 0.01); // the noise shows
+		AjusteCalibracion r = recta_calibracion(p.data(), p.size());
+		EXPECT_GT(rms_residuos(r.cal, p.data(), p.size()), 0.01); // the noise shows
 	}
 }
 

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "fichero.h"
-#include "medidas.h"
+#include "espectro.h"
+#include "informes.h"
 #include "textos.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	// The fitted peak is a calibration point.
 	const float a_l = 0.5f, b_l = 10.25f, conocida = 355.7f;
 	const std::vector<PicoConocido> punto = {{0, conocida}};
-	auto f = filas(tabla_picos(lista, punto, a_l, b_l));
+	auto f = filas(tabla_picos(lista, punto, {a_l, b_l}));
 	ASSERT_EQ(f.size(), 3u);
 	EXPECT_EQ(f[0], filas(CABECERA_PICOS)[0]);
 	const std::vector<std::string> fallo = {"300", "",     "155.125", "", "", "-3.25",
@@ -91,7 +92,7 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	EXPECT_EQ(lee(r[9]), double{conocida});
 	EXPECT_EQ(lee(r[10]), double{conocida} - (m.centroide + 10.25) * 0.5);
 	// Uncalibrated: no wavelength, no width in it, no residual.
-	auto sin = filas(tabla_picos(lista, punto, 0, 0));
+	auto sin = filas(tabla_picos(lista, punto, {}));
 	EXPECT_EQ(sin[2][2] + sin[2][4] + sin[2][10], "");
 	EXPECT_EQ(lee(sin[2][9]), double{conocida});
 }

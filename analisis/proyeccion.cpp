@@ -24,7 +24,7 @@ struct Recta {
 // The background's channel axis in the spectrum's, through the wavelength:
 // (e + bf) * af is the wavelength of background position e, and the
 // spectrum's position of a wavelength w is w / a - b.
-Recta recta_entre(const CalibracionLineal &fondo, const CalibracionLineal &espectro)
+Recta recta_entre(const Calibracion &fondo, const Calibracion &espectro)
 {
 	double p = fondo.al / espectro.al;
 	return {p, fondo.bl * p - espectro.bl};
@@ -51,12 +51,13 @@ void reparte(double v, double x0, double x1, int n, std::vector<double> &suma)
 
 } // namespace
 
-std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal &cal_fondo, int n,
-                                  const CalibracionLineal &cal_espectro)
+std::vector<float> proyecta_fondo(const float *F, int m, const Calibracion &cal_fondo, int n,
+                                  const Calibracion &cal_espectro, bool invertido)
 {
 	std::vector<double> suma(static_cast<size_t>(n) + 1, std::numeric_limits<double>::quiet_NaN());
 	bool por_longitud = cal_fondo.al != 0 && cal_espectro.al != 0;
-	Recta r = por_longitud ? recta_entre(cal_fondo, cal_espectro) : Recta{1, 0};
+	Recta por_canal = invertido ? Recta{-1, static_cast<double>(n) + 1} : Recta{1, 0};
+	Recta r = por_longitud ? recta_entre(cal_fondo, cal_espectro) : por_canal;
 	for (int k = 1; k <= m; k++) {
 		if (!std::isfinite(F[k]))
 			continue;

@@ -1,0 +1,109 @@
+// The calibration of the loaded spectrum: setting it (from two points, from
+// the least-squares line through the calibration points, or as read), and
+// turning the spectrum end for end when it falls, with everything tied to its
+// channels.  Start at fija_calibracion.
+#include <algorithm>
+#include <utility>
+
+#include "espectro.h"
+
+namespace {
+
+// Whether a value is held exactly in single precision.
+bool es_simple(double v)
+{
+	return static_cast<double>(static_cast<float>(v)) == v;
+}
+
+// The offset that keeps each sample's wavelength once channel c is channel
+// n + 1 - c.  A calibration held in single precision (two points, a file)
+// stays in single precision, as it always was; a fitted one stays whole.
+double bl_espejado(double b, int n, bool simple)
+{
+	double nuevo = -b - n - 1;
+	return simple ? static_cast<double>(static_cast<float>(nuevo)) : nuevo;
+}
+
+} // namespace
+
+Calibracion calibracion()
+{
+	return {al, bl};
+}
+
+float longitud_de_onda(double c)
+{
+	return static_cast<float>(longitud_en(calibracion(), c));
+}
+
+bool fija_calibracion(const Calibracion &cal)
+{
+	al = cal.al;
+	bl = cal.bl;
+	if (al < 0 && nptL > 0)
+		return espeja();
+	return reproyecta_fondo();
+}
+
+bool calibra_dos_puntos(int c1, float l1, int c2, float l2)
+{
+	if (c1 == c2)
+		return true;
+	float a = static_cast<float>((static_cast<double>(l2) - l1) / (c2 - c1));
+	// No slope leaves no offset; bl would be a division by zero.
+	float b = a != 0 ? static_cast<float>(static_cast<double>(l1) / static_cast<double>(a) - c1) : 0.0f;
+	conocidas.clear(); // the marks stay, as plain measured peaks
+	return fija_calibracion({a, b});
+}
+
+bool espeja()
+{
+	for (int i = 1; i <= nptL / 2; i++)
+		std::swap(Li[i], Li[nptL + 1 - i]);
+	bool simple = es_simple(al) && es_simple(bl);
+	al = -al;
+	bl = bl_espejado(bl, nptL, simple);
+	ch_i = 1;
+	ch_f = nptL;
+	ch_c = nptL - ch_c + 1;
+	espejado = !espejado;
+	for (MedidaPico &p : picos) // the marks, and the calibration points with them
+		p = reflejada(p, nptL);
+	return reproyecta_fondo();
+}
+
+const PicoConocido *conocida_de(size_t pico)
+{
+	for (const PicoConocido &k : conocidas)
+		if (k.pico == pico)
+			return &k;
+	return nullptr;
+}
+
+void anota_conocida(size_t pico, bool usar, float longitud)
+{
+	conocidas.erase(std::remove_if(conocidas.begin(), conocidas.end(),
+	                               [pico](const PicoConocido &k) { return k.pico == pico; }),
+	                conocidas.end());
+	if (usar)
+		conocidas.push_back({pico, longitud});
+}
+
+std::vector<PuntoCalibracion> puntos_calibracion()
+{
+	std::vector<PuntoCalibracion> p;
+	for (const PicoConocido &k : conocidas)
+		p.push_back({posicion(picos[k.pico]), k.longitud});
+	std::sort(p.begin(), p.end(),
+	          [](const PuntoCalibracion &a, const PuntoCalibracion &b) { return a.canal < b.canal; });
+	return p;
+}
+
+AjusteCalibracion calibra_con_conocidas(bool *con_fondo)
+{
+	std::vector<PuntoCalibracion> p = puntos_calibracion();
+	AjusteCalibracion r = recta_calibracion(p.data(), p.size());
+	if (r.fallo == FalloRecta::ninguno)
+		*con_fondo = fija_calibracion(r.cal);
+	return r;
+}

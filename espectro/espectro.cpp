@@ -1,0 +1,109 @@
+// Definitions and initial values of the spectrum's state declared in
+// espectro.h, committing a load, the view of a whole spectrum and the
+// measured peaks.  Start at confirma_carga.
+#include "espectro.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+float *Li;
+int nptL;
+float maxL;
+char comment[TAM_NOMBRE];
+double al, bl;
+int ch_i, ch_f, ch_c;
+float amplia_y;
+int elog;
+double tiempo_vivo;
+bool espejado;
+Lectura fondo;
+char fichero_fondo[TAM_NOMBRE];
+std::vector<float> fondo_canal;
+float factor_fondo = 1;
+bool factor_tecleado;
+int vista_neta;
+std::vector<float> Neto;
+float maxNeto;
+std::vector<MedidaPico> picos;
+std::vector<PicoConocido> conocidas;
+
+namespace {
+
+double fwhm_de(const MedidaPico &m)
+{
+	return m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
+}
+
+} // namespace
+
+void reinicia_espectro()
+{
+	std::free(Li);
+	Li = nullptr;
+	nptL = 0;
+	maxL = 0;
+	comment[0] = '\0';
+	al = bl = 0;
+	ch_i = ch_f = ch_c = 0;
+	amplia_y = 0;
+	elog = 0;
+	tiempo_vivo = 0;
+	espejado = false;
+	quita_fondo();
+	factor_fondo = 1;
+	picos.clear();
+	conocidas.clear();
+}
+
+void vista_inicial()
+{
+	ch_i = 1;
+	ch_f = nptL;
+	// In 64 bits: the two ends of the largest spectrum add up beyond an int.
+	ch_c = static_cast<int>((static_cast<long long>(ch_f) + ch_i) / 2);
+	amplia_y = 1;
+}
+
+bool confirma_carga(Lectura *l)
+{
+	std::free(Li);
+	Li = l->Li;
+	l->Li = nullptr;
+	nptL = l->nptL;
+	maxL = l->maxL;
+	tiempo_vivo = l->tiempo_vivo;
+	std::memcpy(comment, l->comment, sizeof comment);
+	al = l->al;
+	bl = l->bl;
+	espejado = false;
+	picos.clear();
+	conocidas.clear();
+	vista_inicial();
+	if (fondo.nptL != 0 && !factor_tecleado)
+		factor_fondo = factor_de_tiempos(tiempo_vivo, fondo.tiempo_vivo);
+	return fija_calibracion(calibracion());
+}
+
+size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m)
+{
+	for (size_t i = 0; i < lista.size(); i++) {
+		double cerca = std::max({fwhm_de(lista[i]) / 2, fwhm_de(m) / 2, 1.0});
+		if (std::fabs(posicion(lista[i]) - posicion(m)) <= cerca) {
+			lista[i] = m;
+			return i;
+		}
+	}
+	lista.push_back(m);
+	return lista.size() - 1;
+}
+
+size_t mide_y_anota(int c)
+{
+	MedidaPico m = mide_visto(c);
+	size_t i = anota_pico(picos, m);
+	if (!m.ajustado)
+		anota_conocida(i, false, 0); // no centroid, no calibration point
+	return i;
+}

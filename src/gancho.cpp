@@ -1,0 +1,28 @@
+// The hand-over of the dialogs' idle hook (adime_callback).  See gancho.h.
+#include "gancho.h"
+
+#include "adime.h"
+#include "pulsaciones.h"
+
+namespace {
+
+void (*navegacion)(DIALOG *d) = nullptr;
+
+} // namespace
+
+void pon_navegacion(void (*gancho)(DIALOG *d))
+{
+	navegacion = gancho;
+}
+
+void activa_navegacion(void (*gancho)(DIALOG *d))
+{
+	olvida_pulsaciones();
+	adime_callback = gancho ? gancho : navegacion;
+}
+
+void suspende_navegacion()
+{
+	olvida_pulsaciones();
+	adime_callback = nullptr;
+}

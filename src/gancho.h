@@ -1,0 +1,17 @@
+// Who holds the dialogs' idle hook.  The command menu gives it to navigation
+// (wrapped in its own hook, which also answers the menu's keys and the
+// window's close button); each command takes it away while its own dialogs
+// are open (a file name typed in the load dialog must not zoom the plot), and
+// the calibration command hands it back for its dialogs, where the cursor
+// must be placed.  The menu hands it back after every command, whatever the
+// command did.  Either way, presses not yet served are forgotten.
+#pragma once
+
+#include <allegro.h>
+
+// The hook that activa_navegacion() installs by default: navigation alone
+// (vigila_escala); set once at start-up.
+void pon_navegacion(void (*gancho)(DIALOG *d));
+
+void activa_navegacion(void (*gancho)(DIALOG *d) = nullptr);
+void suspende_navegacion();

@@ -1,0 +1,86 @@
+// The queue of key presses, filled by Allegro's low-level keyboard callback on
+// its input thread and emptied by the idle hook on the program's: one
+// producer, one consumer, so two atomic counters suffice.  Start at
+// registra_evento.
+#include "pulsaciones.h"
+
+#include <allegro.h>
+
+#include <atomic>
+
+namespace {
+
+constexpr int SOLTADA = 0x80; // bit 7 of a scancode: the key went up
+constexpr int CODIGO = 0x7F;
+constexpr unsigned CAPACIDAD = 256; // presses waiting; more are dropped (a power of two)
+
+Pulsacion cola[CAPACIDAD];
+std::atomic<unsigned> puestas{0}, servidas{0};
+std::atomic<bool> abajo[CODIGO + 1];
+bool (*interes)(int) = nullptr;
+
+bool modificador_abajo(int a, int b)
+{
+	return abajo[a].load() || abajo[b].load();
+}
+
+void encola(int tecla)
+{
+	unsigned n = puestas.load(std::memory_order_relaxed);
+	if (n - servidas.load(std::memory_order_acquire) >= CAPACIDAD)
+		return;
+	cola[n % CAPACIDAD] = {tecla, modificador_abajo(KEY_LSHIFT, KEY_RSHIFT),
+	                       modificador_abajo(KEY_LCONTROL, KEY_RCONTROL)};
+	puestas.store(n + 1, std::memory_order_release);
+}
+
+void al_teclado(int scancode)
+{
+	registra_evento(scancode);
+}
+
+} // namespace
+
+void engancha_pulsaciones()
+{
+	keyboard_lowlevel_callback = al_teclado;
+}
+
+void pon_interes(bool (*interesa)(int tecla))
+{
+	interes = interesa;
+}
+
+void registra_evento(int scancode)
+{
+	int tecla = scancode & CODIGO;
+	if (scancode & SOLTADA) {
+		abajo[tecla] = false;
+		return;
+	}
+	// Queued before it shows as down: a hook that sees the key held finds
+	// its press waiting, and never serves the press twice.
+	if (!abajo[tecla].load() && interes && interes(tecla))
+		encola(tecla);
+	abajo[tecla] = true;
+}
+
+bool siguiente_pulsacion(Pulsacion *p)
+{
+	unsigned n = servidas.load(std::memory_order_relaxed);
+	if (n == puestas.load(std::memory_order_acquire))
+		return false;
+	*p = cola[n % CAPACIDAD];
+	servidas.store(n + 1, std::memory_order_release);
+	return true;
+}
+
+bool tecla_abajo(int tecla)
+{
+	return abajo[tecla & CODIGO].load() && key[tecla & CODIGO];
+}
+
+void olvida_pulsaciones()
+{
+	servidas.store(puestas.load(std::memory_order_acquire), std::memory_order_release);
+}

@@ -1,0 +1,129 @@
+// The hooks that serve the keys of the program's one table.  A press waits in
+// the queue of pulsaciones.cpp until a pass serves it; a pass with none
+// waiting reads the navigation keys held down, as navigation always did.
+// Start at vigila_teclas.
+#include "teclado.h"
+
+#include "adime.h"
+#include "gancho.h"
+#include "navega.h"
+#include "pinta.h"
+
+namespace {
+
+const FilaTecla *tabla = nullptr;
+size_t filas = 0;
+
+bool interesa(int tecla)
+{
+	return fila_de_tecla(tecla, Ambito::navegacion) || fila_de_tecla(tecla, Ambito::menu);
+}
+
+// The navigation keys held down now, as the rules take them.
+Teclas sostenidas()
+{
+	Teclas t;
+	t.tab = tecla_abajo(KEY_TAB);
+	t.arriba = tecla_abajo(KEY_UP);
+	t.abajo = tecla_abajo(KEY_DOWN);
+	t.derecha = tecla_abajo(KEY_RIGHT);
+	t.izquierda = tecla_abajo(KEY_LEFT);
+	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
+	t.control = key[KEY_LCONTROL] || key[KEY_RCONTROL];
+	return t;
+}
+
+// A press as the rules take it: its key alone, with its modifiers.
+Teclas de_pulsacion(const Pulsacion &p)
+{
+	Teclas t{};
+	t.tab = p.tecla == KEY_TAB;
+	t.arriba = p.tecla == KEY_UP;
+	t.abajo = p.tecla == KEY_DOWN;
+	t.derecha = p.tecla == KEY_RIGHT;
+	t.izquierda = p.tecla == KEY_LEFT;
+	t.shift = p.shift;
+	t.control = p.control;
+	return t;
+}
+
+// A menu key's command, with navigation off; its letter is dropped, so that
+// no field of the command's dialog takes it.
+void corre_orden(const FilaTecla &f, const Pulsacion &p)
+{
+	void (*gancho)(DIALOG *) = adime_callback;
+	clear_keybuf();
+	suspende_navegacion();
+	f.accion(p);
+	activa_navegacion(gancho);
+}
+
+} // namespace
+
+void pon_teclas(const FilaTecla *t, size_t n)
+{
+	tabla = t;
+	filas = n;
+	pon_interes(interesa);
+}
+
+const FilaTecla *fila_de_tecla(int tecla, Ambito ambito)
+{
+	for (size_t i = 0; i < filas; i++)
+		if (tabla[i].tecla == tecla && tabla[i].ambito == ambito)
+			return &tabla[i];
+	return nullptr;
+}
+
+const FilaTecla *fila_de_boton(int n)
+{
+	for (size_t i = 0; i < filas; i++)
+		if (tabla[i].ambito == Ambito::boton && --n == 0)
+			return &tabla[i];
+	return nullptr;
+}
+
+int navega_y_pinta(const Pulsacion &p)
+{
+	if (navega(de_pulsacion(p)))
+		pinta_L();
+	return 0;
+}
+
+std::string ayuda_de_teclas(const FilaTecla *t, size_t n)
+{
+	std::string texto, linea;
+	for (size_t i = 0; i < n; i++) {
+		if (!t[i].ayuda)
+			continue;
+		linea += (linea.empty() ? "" : "  ") + std::string(t[i].ayuda);
+		if (t[i].fin_de_linea) {
+			texto += linea + "\n";
+			linea.clear();
+		}
+	}
+	return linea.empty() ? texto : texto + linea + "\n";
+}
+
+void vigila_teclas(bool en_menu)
+{
+	Pulsacion p;
+	while (siguiente_pulsacion(&p)) {
+		if (const FilaTecla *f = fila_de_tecla(p.tecla, Ambito::navegacion)) {
+			f->accion(p);
+			return;
+		}
+		const FilaTecla *f = fila_de_tecla(p.tecla, Ambito::menu);
+		if (f && en_menu) {
+			corre_orden(*f, p);
+			return;
+		}
+	}
+	if (navega(sostenidas()))
+		pinta_L();
+}
+
+void vigila_escala(DIALOG *)
+{
+	vigila_teclas(false);
+}
