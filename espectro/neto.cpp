@@ -57,7 +57,7 @@ bool reproyecta_fondo()
 		return true;
 	try {
 		Calibracion cal_fondo{fondo.al, fondo.bl};
-		fondo_canal = proyecta_fondo(fondo.Li, fondo.nptL, cal_fondo, nptL, calibracion(), espejado);
+		fondo_canal = proyecta_fondo(fondo.Li, fondo.nptL, cal_fondo, nptL, {al, bl}, espejado);
 		rehace_neto();
 		return true;
 	} catch (const std::bad_alloc &) {

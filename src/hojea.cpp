@@ -90,14 +90,3 @@ bool hojea(int sentido)
 	}
 	return muestra_leido(vecino.c_str(), &l);
 }
-
-int sentido_pedido(TeclasPagina ahora, TeclasPagina *antes)
-{
-	int sentido = 0;
-	if (ahora.abajo && !antes->abajo)
-		sentido = 1;
-	else if (ahora.arriba && !antes->arriba)
-		sentido = -1;
-	*antes = ahora;
-	return sentido;
-}

@@ -25,12 +25,3 @@ std::string lee_vecino(const std::string &ruta, int sentido, Lectura *l);
 // nothing changed, at the ends of the folder and before any load, and when
 // there is no memory for it (a message then says so).
 bool hojea(int sentido);
-
-// The Page keys as last seen, for telling a press from a held key.
-struct TeclasPagina {
-	bool abajo = false, arriba = false;
-};
-
-// The way a new press asks to browse (1 Page Down, -1 Page Up, 0 none) given
-// the keys now; *antes is updated.  A held key counts once.
-int sentido_pedido(TeclasPagina ahora, TeclasPagina *antes);

@@ -7,6 +7,7 @@
 #include <allegro.h>
 
 #include <atomic>
+#include <chrono>
 
 namespace {
 
@@ -17,6 +18,13 @@ constexpr unsigned CAPACIDAD = 256; // presses waiting; more are dropped (a powe
 Pulsacion cola[CAPACIDAD];
 std::atomic<unsigned> puestas{0}, servidas{0};
 std::atomic<bool> abajo[CODIGO + 1];
+std::atomic<long long> bajada_ms[CODIGO + 1]; // when each key last went down
+
+long long ahora_ms()
+{
+	using namespace std::chrono;
+	return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 bool (*interes)(int) = nullptr;
 
 bool modificador_abajo(int a, int b)
@@ -60,7 +68,10 @@ void registra_evento(int scancode)
 	}
 	// Queued before it shows as down: a hook that sees the key held finds
 	// its press waiting, and never serves the press twice.
-	if (!abajo[tecla].load() && interes && interes(tecla))
+	if (abajo[tecla].load())
+		return;
+	bajada_ms[tecla] = ahora_ms();
+	if (interes && interes(tecla))
 		encola(tecla);
 	abajo[tecla] = true;
 }
@@ -75,9 +86,10 @@ bool siguiente_pulsacion(Pulsacion *p)
 	return true;
 }
 
-bool tecla_abajo(int tecla)
+bool tecla_sostenida(int tecla, int ms)
 {
-	return abajo[tecla & CODIGO].load() && key[tecla & CODIGO];
+	int t = tecla & CODIGO;
+	return abajo[t].load() && key[t] && ahora_ms() - bajada_ms[t].load() >= ms;
 }
 
 void olvida_pulsaciones()

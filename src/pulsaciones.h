@@ -27,9 +27,10 @@ void pon_interes(bool (*interesa)(int tecla));
 // The oldest press not yet served; false when none waits.
 bool siguiente_pulsacion(Pulsacion *p);
 
-// Whether the key is down now by the presses and releases caught, and Allegro
-// agrees: a release lost with the window's focus never leaves a key held.
-bool tecla_abajo(int tecla);
+// Whether the key has been down for at least ms milliseconds, by the presses
+// and releases caught, and Allegro agrees it is down: a release lost with the
+// window's focus never leaves a key held.
+bool tecla_sostenida(int tecla, int ms);
 
 // Forgets every press not yet served: keys typed into a dialog's field must
 // not act once navigation comes back.

@@ -11,6 +11,11 @@
 
 namespace {
 
+// A key held this long repeats, at the plot's pace.  Shorter holds act once,
+// by their press: a press and release that reach the program late (a busy
+// machine, a remote desktop) never count twice.
+constexpr int RETARDO_REPETICION_MS = 300;
+
 const FilaTecla *tabla = nullptr;
 size_t filas = 0;
 
@@ -19,15 +24,20 @@ bool interesa(int tecla)
 	return fila_de_tecla(tecla, Ambito::navegacion) || fila_de_tecla(tecla, Ambito::menu);
 }
 
+bool sostenida(int tecla)
+{
+	return tecla_sostenida(tecla, RETARDO_REPETICION_MS);
+}
+
 // The navigation keys held down now, as the rules take them.
 Teclas sostenidas()
 {
 	Teclas t;
-	t.tab = tecla_abajo(KEY_TAB);
-	t.arriba = tecla_abajo(KEY_UP);
-	t.abajo = tecla_abajo(KEY_DOWN);
-	t.derecha = tecla_abajo(KEY_RIGHT);
-	t.izquierda = tecla_abajo(KEY_LEFT);
+	t.tab = sostenida(KEY_TAB);
+	t.arriba = sostenida(KEY_UP);
+	t.abajo = sostenida(KEY_DOWN);
+	t.derecha = sostenida(KEY_RIGHT);
+	t.izquierda = sostenida(KEY_LEFT);
 	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
 	t.control = key[KEY_LCONTROL] || key[KEY_RCONTROL];
 	return t;

@@ -1,7 +1,7 @@
 // The keys the program answers, served from one table (menu.cpp's), and the
 // idle hooks that serve them: each press once, as it happened (a latched
-// press, pulsaciones.h), and a navigation key held down again on every pass,
-// at the plot's pace.
+// press, pulsaciones.h), and a navigation key held past a short delay again
+// on every pass, at the plot's pace.
 #pragma once
 
 #include <allegro.h>
@@ -47,7 +47,7 @@ std::string ayuda_de_teclas(const FilaTecla *tabla, size_t n);
 
 // Serves the oldest press waiting (a menu key's only when en_menu; another
 // kind waiting outside the menu is dropped), or else the navigation keys held
-// down now, plotting when a rule applied.  A menu key's command runs with
+// down past the repeat delay, plotting when a rule applied.  A menu key's command runs with
 // navigation off and gives the hook back as it found it.
 void vigila_teclas(bool en_menu);
 

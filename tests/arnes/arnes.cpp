@@ -322,6 +322,13 @@ void sube_tecla(const Xvfb &x, const std::string &teclas)
 	ejecuta(x, {"xdotool", "keyup", teclas});
 }
 
+void teclas_breves(const Xvfb &x, const std::vector<std::string> &teclas, int entre_ms)
+{
+	std::vector<std::string> orden = {"xdotool", "key", "--delay", std::to_string(entre_ms)};
+	orden.insert(orden.end(), teclas.begin(), teclas.end());
+	ejecuta(x, orden);
+}
+
 void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms, int despues_ms)
 {
 	baja_tecla(x, teclas);

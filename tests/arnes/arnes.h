@@ -93,6 +93,9 @@ Imagen captura(const Xvfb &x, const Zona &zona);
 void tecla(const Xvfb &x, const std::string &teclas, int pulsar_ms = 40, int despues_ms = 200);
 // Holds keys down (or releases them) without waiting.
 void baja_tecla(const Xvfb &x, const std::string &teclas);
+// Each key of the list pressed and released at once, as input tools and
+// remote desktops send them, `entre_ms` apart.
+void teclas_breves(const Xvfb &x, const std::vector<std::string> &teclas, int entre_ms);
 void sube_tecla(const Xvfb &x, const std::string &teclas);
 // Types text into the focused field.
 void escribe(const Xvfb &x, const std::string &texto);

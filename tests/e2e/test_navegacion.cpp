@@ -75,7 +75,8 @@ TEST_F(Navegacion, MayusculasYDerechaMueveUnCanal)
 	EXPECT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=751 "));
 	s.tecla("shift+Left");
 	s.tecla("shift+Left");
-	EXPECT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=749 "));
+	EXPECT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=749 "))
+	    << s.lee(X_CAMPO_CURSOR, Y_INFO_1, 12);
 }
 
 // A held key steps again and again, one channel each time: held until the

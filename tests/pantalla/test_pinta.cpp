@@ -281,10 +281,11 @@ TEST_F(Pinta, AlNegativoSeInvierteEnteroConElCursorEnLaMismaMuestra)
 	std::vector<float> m(1000);
 	for (int i = 0; i < 1000; i++)
 		m[i] = static_cast<float>(i + 1); // sample c holds c
-	carga_muestras(m, -0.5f, -1300);
+	carga_muestras(m);
 	ch_i = 200;
 	ch_f = 600;
 	ch_c = 300;
+	fija_calibracion({-0.5f, -1300}); // where a falling calibration is set, the spectrum turns
 	pinta_L();
 	EXPECT_EQ(al, 0.5f);
 	EXPECT_EQ(bl, 299.0f);
@@ -417,8 +418,7 @@ TEST_F(Pinta, LaMarcaSigueASuLineaCuandoElEspectroSeDaLaVuelta)
 	p.centroide = 60.2;
 	p.sigma = 2;
 	picos = {p};
-	al = -0.5f;
-	bl = -1300;
+	fija_calibracion({-0.5f, -1300});
 	pinta_L();
 	ASSERT_EQ(Li[141], 100.0f);
 	EXPECT_DOUBLE_EQ(picos[0].centroide, 201 - 60.2);

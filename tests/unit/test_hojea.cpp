@@ -109,16 +109,3 @@ TEST(Hojeo, AntesDeCargarNoHaceNada)
 	EXPECT_EQ(Li, nullptr);
 	EXPECT_EQ(nptL, 0);
 }
-
-TEST(Hojeo, CadaPulsacionCuentaUnaVezAunqueSeMantenga)
-{
-	TeclasPagina antes;
-	EXPECT_EQ(sentido_pedido({true, false}, &antes), 1);
-	EXPECT_EQ(sentido_pedido({true, false}, &antes), 0); // still held
-	EXPECT_EQ(sentido_pedido({false, false}, &antes), 0);
-	EXPECT_EQ(sentido_pedido({false, true}, &antes), -1);
-	EXPECT_EQ(sentido_pedido({true, true}, &antes), 1); // Page Down went down now
-	EXPECT_EQ(sentido_pedido({false, true}, &antes), 0);
-	EXPECT_EQ(sentido_pedido({false, false}, &antes), 0);
-	EXPECT_EQ(sentido_pedido({true, true}, &antes), 1); // both at once: down wins
-}

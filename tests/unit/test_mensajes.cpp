@@ -4,7 +4,9 @@
 // character as the built-in one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "mensajes.h"
 
@@ -81,4 +83,25 @@ TEST(Mensajes, ElTituloNombraElFicheroSinSuCarpetaYEnUtf8)
 	EXPECT_EQ(titulo_de_ventana("a/caf\xc3\xa9.txt"), raya + "caf\xc3\xa9.txt");
 	EXPECT_EQ(titulo_de_ventana("a/caf\xe9.txt"), raya + "caf?.txt");
 	EXPECT_EQ(titulo_de_ventana("a/\x80x\xc3"), raya + "?x?");
+}
+
+// A line wider than the box breaks between words, a word wider than the box
+// inside it; every piece fits and nothing is lost.
+TEST(Mensajes, UnaLineaLargaSeParteSinPerderNada)
+{
+	auto ancho = [](const std::string &s) { return static_cast<int>(s.size()) * 8; };
+	std::string linea = "se leyeron 12 muestras; la línea 14 no es un número: "
+	                    "/una/ruta/muy/larga/sin/espacios/que/no/cabe/entera.txt";
+	std::vector<std::string> partes = parte_linea(linea, 160, ancho);
+	ASSERT_GT(partes.size(), 2u);
+	std::string junto;
+	for (const std::string &p : partes) {
+		EXPECT_LE(ancho(p), 160) << p;
+		junto += p;
+	}
+	std::string sin_blancos = linea;
+	sin_blancos.erase(std::remove(sin_blancos.begin(), sin_blancos.end(), ' '), sin_blancos.end());
+	junto.erase(std::remove(junto.begin(), junto.end(), ' '), junto.end());
+	EXPECT_EQ(junto, sin_blancos);
+	EXPECT_EQ(parte_linea("cabe", 160, ancho), std::vector<std::string>{"cabe"});
 }
