@@ -28,12 +28,13 @@ TEST_F(EjemploCargado, CadaPulsacionBreveCuentaUnaVezConSusMayusculas)
 {
 	ASSERT_EQ(cursor(s), 750);
 	arnes::teclas_breves(s.x(), std::vector<std::string>(PULSACIONES, "shift+Right"), ENTRE_MS);
-	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=800 "));
+	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=800 ")) << cursor(s);
 	arnes::duerme_ms(1000); // nothing more comes
 	EXPECT_EQ(cursor(s), 750 + PULSACIONES);
 	int antes = s.anuncios(std::string("dialogo: ") + DIALOGO_PICO.titulo);
 	arnes::teclas_breves(s.x(), {"p"}, 0);
-	EXPECT_TRUE(s.espera_anuncio(std::string("dialogo: ") + DIALOGO_PICO.titulo, antes));
+	EXPECT_TRUE(s.espera_anuncio(std::string("dialogo: ") + DIALOGO_PICO.titulo, antes))
+	    << "P sin informe";
 	s.tecla("Escape");
 }
 
