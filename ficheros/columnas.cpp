@@ -13,14 +13,8 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <system_error>
 #include <strings.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include <fast_float/fast_float.h>
 
@@ -37,7 +31,6 @@ constexpr char COMENTARIO = '#';
 constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
 constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
-constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
 constexpr char PUNTO = '.';
@@ -48,9 +41,7 @@ constexpr const char *INDICA_SEPARADOR = "sep=";
 // Plain rows are found a block at a time; one whose numbers have at most
 // MAX_CIFRAS_SIMPLE digits each is read within 64 bytes of its start, and so
 // within this of the block's start.
-constexpr int BYTES_BLOQUE = 64;
-constexpr int BYTES_SSE = 16;
-constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_BLOQUE;
+constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_MASCARA;
 constexpr int CIFRAS_DE_UNA_VEZ = 8; // what ocho_cifras reads
 
 struct Linea {
@@ -577,23 +568,6 @@ const char *fila_sencilla(const char *p, const FormaColumnas &forma, double *x, 
 	return *q == FIN_LINEA ? q + 1 : nullptr;
 }
 
-// Bit i set where p[i] is a line end, for BYTES_BLOQUE bytes.
-uint64_t mascara_fines(const char *p)
-{
-	uint64_t r = 0;
-#ifdef __SSE2__
-	const __m128i fin = _mm_set1_epi8(FIN_LINEA);
-	for (int i = 0; i < BYTES_BLOQUE; i += BYTES_SSE) {
-		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-		r |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, fin)))) << i;
-	}
-#else
-	for (int i = 0; i < BYTES_BLOQUE; i++)
-		r |= uint64_t(p[i] == FIN_LINEA) << i;
-#endif
-	return r;
-}
-
 // Where filas_sencillas stands: the next row, the last row read, how many
 // were read and how many may be.
 struct Tramo {
@@ -620,7 +594,7 @@ bool sigue_sencilla(Filas &f, const FormaColumnas &forma, double x)
 bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 {
 	const char *fila = t.p;
-	uint64_t fines = mascara_fines(t.p);
+	uint64_t fines = mascara_byte(t.p, FIN_LINEA);
 	for (; fines && t.leidas < t.sitio; fines &= fines - 1) {
 		const char *fin = t.p + __builtin_ctzll(fines) + 1;
 		double x;
@@ -715,21 +689,18 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, int cabecera
 	return FILAS_ACABADAS;
 }
 
+bool es_fin_linea(unsigned char c)
+{
+	return c == FIN_LINEA;
+}
+
 // Where a second thread can take over: just after a line end near the middle
 // of what is left of a large file (0 when not worth it).  Measured in windows,
 // so that the cut lies beyond what the first part's window already holds.
-off_t punto_de_corte(const Lineas &s)
+off_t corte_de(const Lineas &s)
 {
-	off_t desde = posicion(s);
-	if (s.fd < 0 || s.st.st_size - desde < off_t(BLOQUES_PARA_PARTIR * s.cap))
-		return 0;
-	char trozo[TAM_BUSQUEDA_CORTE];
-	off_t mitad = desde + (s.st.st_size - desde) / 2;
-	ssize_t n = pread(s.fd, trozo, sizeof trozo, mitad);
-	for (ssize_t i = 0; i < n; i++)
-		if (trozo[i] == '\n')
-			return mitad + i + 1;
-	return 0;
+	return punto_de_corte(s.fd, posicion(s), s.st.st_size, off_t(BLOQUES_PARA_PARTIR * s.cap),
+	                      es_fin_linea);
 }
 
 // Where rows claimed by their regularity break at the cut: the line of the
@@ -809,22 +780,15 @@ FinFilas lee_en_dos(Lineas &s, Lineas &g, const FormaColumnas &forma, Filas &f, 
 	}
 	reposiciona(g, corte);
 	s.hasta = corte;
-	try {
-		std::thread hilo([&] {
-			try {
-				segunda = lee_filas(g, forma, h, 0);
-			} catch (const std::bad_alloc &) {
-				g.error = FICHERO_SIN_MEMORIA;
-			}
-		});
+	auto parte = [&forma](Lineas &l, Filas &filas, FinFilas &fin) {
 		try {
-			primera = lee_filas(s, forma, f, 0);
+			fin = lee_filas(l, forma, filas, 0);
 		} catch (const std::bad_alloc &) {
-			s.error = FICHERO_SIN_MEMORIA;
+			l.error = FICHERO_SIN_MEMORIA;
 		}
-		hilo.join();
-	} catch (const std::system_error &) { // no thread: read on here, as one part
-		s.hasta = -1;
+	};
+	if (!en_dos_partes([&] { parte(s, f, primera); }, [&] { parte(g, h, segunda); })) {
+		s.hasta = -1; // no thread: read on here, as one part
 		return lee_filas(s, forma, f, 0);
 	}
 	if (!s.error)
@@ -841,7 +805,7 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 		return primeras;
 	size_t resto = size_t((s.fd >= 0 ? s.st.st_size : off_t(s.n)) - posicion(s));
 	size_t previstas = std::min(resto / f.largo_fila + 1, cota);
-	off_t corte = punto_de_corte(s);
+	off_t corte = corte_de(s);
 	Lineas g;
 	Filas h;
 	if (corte == 0 || !lineas_de_descriptor(g, s.fd, s.st, s.tam_bloque) ||
