@@ -41,6 +41,8 @@ constexpr int MAX_COLUMNAS = 64; // fields of a row looked at
 constexpr const char *INDICA_SEPARADOR = "sep=";
 // x moves smoothly when each step is within this factor of the one before.
 constexpr double RAZON_PASO_SUAVE = 3;
+// Smooth steps from the first row on that make x a scan, whatever follows.
+constexpr int PASOS_DE_BARRIDO = 4;
 // Rows without a header: the number after x lies this many of x's steps from
 // it, or more, in a table; closer, the numbers may run on as counts do.
 constexpr double SALTO_DE_TABLA_DUDOSA = 2, SALTO_DE_TABLA_CLARA = 8;
@@ -436,6 +438,7 @@ double mediana(std::vector<double> v)
 // all of its steps, and how far each row's next number lies from its x.
 struct MovimientoX {
 	int suaves = 0, pasos = 0;
+	int iniciales = 0; // smooth steps before the first that is not
 	std::vector<double> tamanos, saltos;
 };
 
@@ -447,10 +450,12 @@ bool paso_suave(double previo, double d)
 	return r > 0 && r <= RAZON_PASO_SUAVE && r >= 1 / RAZON_PASO_SUAVE;
 }
 
-// Smooth throughout, or for most steps (the rest breaking the table).
+// Smooth throughout, for most steps (the rest breaking the table), or for a
+// run from the start long enough to be a scan (that may turn back).
 bool es_suave(const MovimientoX &m)
 {
-	return m.suaves >= 1 && (m.suaves == m.pasos || (m.suaves >= 2 && 2 * m.suaves > m.pasos));
+	return m.suaves >= 1 && (m.suaves == m.pasos || (m.suaves >= 2 && 2 * m.suaves > m.pasos) ||
+	                         m.iniciales >= PASOS_DE_BARRIDO);
 }
 
 MovimientoX movimiento_x(const std::vector<Linea> &filas, const FormaColumnas &f, int campos)
@@ -468,6 +473,7 @@ MovimientoX movimiento_x(const std::vector<Linea> &filas, const FormaColumnas &f
 		double d = v[f.col_x] - previo;
 		if (hay_previo && d != 0 && (paso == 0 || paso_suave(paso, d))) {
 			m.suaves++;
+			m.iniciales += m.iniciales == m.pasos;
 			m.tamanos.push_back(std::fabs(d));
 			paso = d;
 		}
@@ -657,6 +663,12 @@ void elige_y(const std::vector<Linea> &filas, const std::vector<std::string> &no
 	}
 }
 
+// Two columns: named, the first as an intensity, and neither as an axis.
+bool sin_eje_y_nombrada_primero(const std::vector<std::string> &nombres)
+{
+	return !nombres.empty() && papel(nombres, 0) == PAPEL_INTENSIDAD && papel(nombres, 1) != PAPEL_X;
+}
+
 std::string entre_parentesis(const std::vector<std::string> &nombres, int j)
 {
 	return nombres.empty() ? std::string() : " (" + nombres[size_t(j)] + ")";
@@ -667,15 +679,18 @@ std::string entre_parentesis(const std::vector<std::string> &nombres, int j)
 // columns used.
 void elige_columnas(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
 {
-	if (f.columnas < 3)
-		return;
 	std::vector<std::string> nombres = nombres_columnas(cabecera, f);
+	if (f.columnas < 2 || (f.columnas == 2 && !sin_eje_y_nombrada_primero(nombres)))
+		return;
+	int posiciones = f.col_x;
 	elige_x(filas, nombres, f);
 	elige_y(filas, nombres, f);
 	std::string x = f.sin_x ? std::string("ninguna (canales)")
 	                        : "la " + std::to_string(f.col_x + 1) + entre_parentesis(nombres, f.col_x);
-	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es %s y la intensidad la %d%s", f.columnas,
-	              x.c_str(), f.col_y + 1, entre_parentesis(nombres, f.col_y).c_str());
+	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es %s y la intensidad la %d%s%s", f.columnas,
+	              x.c_str(), f.col_y + 1, entre_parentesis(nombres, f.col_y).c_str(),
+	              posiciones > 0 ? "; varios espectros en columnas de posición: se carga el primero"
+	                             : "");
 }
 
 // A header of two lines or more (a "sep=" line aside) starts with the title.
@@ -1189,8 +1204,6 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 			return lista_de_numeros(f, campos, forma);
 		f.solo_si_regulares = true;
 	}
-	if (f.col_x > 0)
-		anota(f, "varios espectros en columnas de posición: se carga el primero");
 	elige_columnas(cabecera, filas, f);
 	// x that scans (moves smoothly) must keep its direction; x in no order is read whole.
 	f.x_en_un_sentido = !f.sin_x && es_suave(movimiento_x(filas, f, f.columnas));

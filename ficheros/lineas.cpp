@@ -246,7 +246,8 @@ bool miles_en_su_sitio(const char *ini, const char *fin, char miles)
 		hay = true;
 		grupo = q + 1;
 	}
-	return !hay || size_t(q - grupo) == CIFRAS_POR_GRUPO;
+	bool otra = std::memchr(q, miles, size_t(fin - q)) != nullptr; // a mark after the point
+	return !otra && (!hay || size_t(q - grupo) == CIFRAS_POR_GRUPO);
 }
 
 // Whether the text needs rewriting before "%f" reads it.
