@@ -578,16 +578,30 @@ int lee_espectro_memoria_con_forma(const char *datos, size_t n, const FormaLectu
 	return lee_memoria(datos, n, l, nombre, &forma);
 }
 
+namespace {
+
+// The file opened and its first bytes read, which tell how its text is
+// written (left in *marca, *n of them): -1 when it cannot be opened, else
+// whether the bytes could be read.  The caller closes *fd.
+int abre_y_mira(const char *ruta, int *fd, struct stat *st, Escritura *e, const char **marca, size_t *n)
+{
+	if (abre_regular(ruta, fd, st) != FICHERO_BIEN)
+		return -1;
+	return escritura_de(*fd, e, marca, n) ? 1 : 0;
+}
+
+} // namespace
+
 int formato_de_fichero(const char *ruta)
 {
 	int fd;
-	struct stat st;
-	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
-		return -1;
 	Escritura e;
 	const char *marca;
 	size_t n;
-	bool leida = escritura_de(fd, &e, &marca, &n);
+	struct stat st;
+	int leida = abre_y_mira(ruta, &fd, &st, &e, &marca, &n);
+	if (leida < 0)
+		return -1;
 	FormaColumnas forma;
 	int formato =
 	    !leida ? -1
@@ -621,15 +635,14 @@ int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas)
 		return -1;
 	texto[0] = '\0';
 	int fd;
-	struct stat st;
-	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
-		return -1;
 	Escritura e;
 	const char *marca;
 	size_t n;
-	bool leida = escritura_de(fd, &e, &marca, &n);
-	close(fd);
-	if (!leida)
+	struct stat st;
+	int leida = abre_y_mira(ruta, &fd, &st, &e, &marca, &n);
+	if (leida >= 0)
+		close(fd);
+	if (leida <= 0)
 		return -1;
 	if (e != TEXTO_A_CONVERTIR) {
 		size_t desde = e == TEXTO_TRAS_BOM ? LARGO_BOM_UTF8 : 0;
