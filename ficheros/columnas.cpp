@@ -497,11 +497,8 @@ bool reclama_filas(const std::vector<Linea> &filas, FormaColumnas &f, int campos
 	MovimientoX m = movimiento_x(filas, f, campos);
 	bool suave = es_suave(m);
 	double razon = mediana(m.saltos) / mediana(m.tamanos);
-	if (!suave || razon < SALTO_DE_TABLA_DUDOSA) {
-		if (suave)
-			ofrece(f, f);
+	if (!suave || razon < SALTO_DE_TABLA_DUDOSA)
 		return false;
-	}
 	if (razon < SALTO_DE_TABLA_CLARA)
 		ofrece(f, como_lista(f));
 	return true;
@@ -1162,11 +1159,16 @@ bool una_columna(const std::vector<Linea> &cabecera, const Linea &fila, FormaCol
 }
 
 // Rows of numbers that are no table: the own format reads every number in
-// order, and the note says so (the table, when it was a fair reading, is
-// offered).
-bool lista_de_numeros(const FormaColumnas &f, int campos, FormaColumnas *forma)
+// order.  Rows that all hold the same count of numbers might still be a
+// table: the note says how they were read, and the table is offered.
+bool lista_de_numeros(const std::vector<Linea> &filas, const FormaColumnas &f, int campos,
+                      FormaColumnas *forma)
 {
+	for (const Linea &fila : filas)
+		if (campos_numericos(fila.ini, fila.fin, f) != campos)
+			return false;
 	FormaColumnas l = como_lista(f);
+	ofrece(l, f);
 	std::snprintf(l.nota, sizeof l.nota,
 	              "cada fila tiene %d números: se leen todos, fila a fila, como cuentas", campos);
 	*forma = l;
@@ -1201,7 +1203,7 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 	f.col_x = campos > 0 ? columnas_de_posicion(filas, f, campos) : 0;
 	if (campos > 0 && !por_separador && f.cabecera == 0) {
 		if (!reclama_filas(filas, f, campos))
-			return lista_de_numeros(f, campos, forma);
+			return lista_de_numeros(filas, f, campos, forma);
 		f.solo_si_regulares = true;
 	}
 	elige_columnas(cabecera, filas, f);

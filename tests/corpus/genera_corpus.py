@@ -334,7 +334,7 @@ def casos_de_tablas():
          aviso="no es lineal")
     caso("xy-sin-orden.txt", "3.5 10\n1.5 20\n2.5 30\n9.5 40\n", formato="PROPIO",
          muestras=filas("3.5", "10", "1.5", "20", "2.5", "30", "9.5", "40"),
-         aviso="cada fila tiene 2 números")
+         aviso="cada fila tiene 2 números", ambigua=True)
 
     # Cause 4: the intensity column by name, never an error, fit or background.
     caso("canal-cuentas-sigma.csv",
