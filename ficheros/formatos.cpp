@@ -300,29 +300,30 @@ int detecta_sin_abortar(const char *p, size_t n, bool completo, FormaColumnas *f
 	}
 }
 
-// The prefix is the whole text when it is no longer, in memory and in a file alike.
 // What detection needs of a long header, gathered line by line: its first
 // and last lines, a "sep=" line, one with a comma and one that starts with a
 // figure, and how many lines it has (blank lines and comments aside).
+enum LineaResumen { PRIMERA, INDICA_SEP, CON_COMA, CON_CIFRA, ULTIMA, LINEAS_RESUMEN };
 struct ResumenCabecera {
-	std::string lineas[5];
+	std::string lineas[LINEAS_RESUMEN];
 	int cuantas = 0;
 	off_t fila = -1; // where the first row starts; -1: none
 };
 
 void resume_linea(ResumenCabecera &r, const char *ini, const char *fin)
 {
+	static const std::string indica = "sep=";
 	std::string l(ini, std::min(size_t(fin - ini), LARGO_LINEA_RESUMEN));
 	bool cifra = !l.empty() && (std::isdigit(static_cast<unsigned char>(l[0])) || l[0] == '-');
-	if (r.lineas[0].empty())
-		r.lineas[0] = l;
-	if (strncasecmp(l.c_str(), "sep=", 4) == 0)
-		r.lineas[1] = l;
-	if (r.lineas[2].empty() && l.find(',') != std::string::npos)
-		r.lineas[2] = l;
-	if (r.lineas[3].empty() && cifra)
-		r.lineas[3] = l;
-	r.lineas[4] = l;
+	if (r.lineas[PRIMERA].empty())
+		r.lineas[PRIMERA] = l;
+	if (strncasecmp(l.c_str(), indica.c_str(), indica.size()) == 0)
+		r.lineas[INDICA_SEP] = l;
+	if (r.lineas[CON_COMA].empty() && l.find(',') != std::string::npos)
+		r.lineas[CON_COMA] = l;
+	if (r.lineas[CON_CIFRA].empty() && cifra)
+		r.lineas[CON_CIFRA] = l;
+	r.lineas[ULTIMA] = l;
 	r.cuantas++;
 }
 
@@ -353,7 +354,7 @@ int detecta_resumida(const ResumenCabecera &r, const char *filas, size_t n, bool
 	std::string texto;
 	int puestas = 0;
 	for (const std::string &l : r.lineas)
-		if (!l.empty() && (puestas == 0 || l != r.lineas[0])) {
+		if (!l.empty() && (puestas == 0 || l != r.lineas[PRIMERA])) {
 			texto += l + "\n";
 			puestas++;
 		}
