@@ -581,35 +581,39 @@ int lee_espectro_memoria_con_forma(const char *datos, size_t n, const FormaLectu
 
 namespace {
 
-// The file opened and its first bytes read, which tell how its text is
-// written (left in *marca, *n of them): -1 when it cannot be opened, else
-// whether the bytes could be read.  The caller closes *fd.
-int abre_y_mira(const char *ruta, int *fd, struct stat *st, Escritura *e, const char **marca, size_t *n)
+// An open file and its first bytes, which tell how its text is written.
+struct Vistazo {
+	int fd = -1;
+	struct stat st = {};
+	Escritura e = TEXTO_TAL_CUAL;
+	const char *marca = nullptr; // n bytes, valid until the next look
+	size_t n = 0;
+};
+
+// Opens the file and reads its first bytes: -1 when it cannot be opened,
+// else whether the bytes could be read.  The caller closes v->fd.
+int abre_y_mira(const char *ruta, Vistazo *v)
 {
-	if (abre_regular(ruta, fd, st) != FICHERO_BIEN)
+	if (abre_regular(ruta, &v->fd, &v->st) != FICHERO_BIEN)
 		return -1;
-	return escritura_de(*fd, e, marca, n) ? 1 : 0;
+	return escritura_de(v->fd, &v->e, &v->marca, &v->n) ? 1 : 0;
 }
 
 } // namespace
 
 int formato_de_fichero(const char *ruta)
 {
-	int fd;
-	Escritura e;
-	const char *marca;
-	size_t n;
-	struct stat st;
-	int leida = abre_y_mira(ruta, &fd, &st, &e, &marca, &n);
+	Vistazo v;
+	int leida = abre_y_mira(ruta, &v);
 	if (leida < 0)
 		return -1;
 	FormaColumnas forma;
 	int formato =
 	    !leida ? -1
-	    : e == TEXTO_A_CONVERTIR
-	        ? formato_convertido(marca, n)
-	        : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
-	close(fd);
+	    : v.e == TEXTO_A_CONVERTIR
+	        ? formato_convertido(v.marca, v.n)
+	        : detecta_descriptor(v.fd, v.st, v.e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
+	close(v.fd);
 	return formato < 0 ? -1 : formato;
 }
 
@@ -635,22 +639,18 @@ int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas)
 	if (tam == 0)
 		return -1;
 	texto[0] = '\0';
-	int fd;
-	Escritura e;
-	const char *marca;
-	size_t n;
-	struct stat st;
-	int leida = abre_y_mira(ruta, &fd, &st, &e, &marca, &n);
+	Vistazo v;
+	int leida = abre_y_mira(ruta, &v);
 	if (leida >= 0)
-		close(fd);
+		close(v.fd);
 	if (leida <= 0)
 		return -1;
-	if (e != TEXTO_A_CONVERTIR) {
-		size_t desde = e == TEXTO_TRAS_BOM ? LARGO_BOM_UTF8 : 0;
-		return copia_lineas(marca + desde, n - desde, texto, tam, max_lineas);
+	if (v.e != TEXTO_A_CONVERTIR) {
+		size_t desde = v.e == TEXTO_TRAS_BOM ? LARGO_BOM_UTF8 : 0;
+		return copia_lineas(v.marca + desde, v.n - desde, texto, tam, max_lineas);
 	}
 	size_t m;
-	char *convertido = convierte(marca, n, &m);
+	char *convertido = convierte(v.marca, v.n, &m);
 	if (!convertido)
 		return -1;
 	int r = copia_lineas(convertido, m, texto, tam, max_lineas);
