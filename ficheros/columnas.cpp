@@ -1,10 +1,11 @@
-// Columns of numbers, as spreadsheets and spectrometer software export them:
-// one row a channel, x in one column and the intensity in another.  The
-// lines before the first row are the header; the file's first lines decide
-// whether it is columns at all, how to split a row and which columns to use;
-// a row that breaks the table ends the load there.  x, kept in double
-// precision, becomes the calibration when it is linear in the channel.
-// Start at detecta_columnas, then lee_columnas.
+// Columns of numbers, as spreadsheets and spectrometer software export them,
+// read row by row: one row a channel, x in one column and the intensity in
+// another, as the form that columnas_forma.cpp found says.  Plain rows are
+// read a block at a time through the number engine's line-end scanner, and a
+// large file in two parts at once through its two-part read; a row that
+// breaks the table (or turns a scanning x back) ends the load there.  x, kept
+// in double precision, becomes the calibration when it is linear in the
+// channel.  Start at lee_columnas.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,60 +14,27 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <system_error>
 #include <strings.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include <fast_float/fast_float.h>
 
+#include "columnas.h"
 #include "formatos.h"
 #include "lector.h"
 
 namespace {
 
-constexpr char PUNTO_Y_COMA = ';';
-constexpr char TABULADOR = '\t';
-constexpr char COMA = ',';
-constexpr char BLANCO = ' '; // the separator "any run of white space"
-constexpr char COMENTARIO = '#';
 constexpr size_t MUESTRAS_INICIALES = 4096;
 constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
 constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
-constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
-constexpr char PUNTO = '.';
-constexpr char COMILLA = '"';
-constexpr int MAX_COLUMNAS = 64; // fields of a row looked at
-constexpr const char *INDICA_SEPARADOR = "sep=";
-
 // Plain rows are found a block at a time; one whose numbers have at most
 // MAX_CIFRAS_SIMPLE digits each is read within 64 bytes of its start, and so
 // within this of the block's start.
-constexpr int BYTES_BLOQUE = 64;
-constexpr int BYTES_SSE = 16;
-constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_BLOQUE;
+constexpr long MARGEN_FILA_SENCILLA = 2 * BYTES_MASCARA;
 constexpr int CIFRAS_DE_UNA_VEZ = 8; // what ocho_cifras reads
-
-struct Linea {
-	const char *ini, *fin;
-};
-
-bool es_blanco_c(char c)
-{
-	return es_blanco(static_cast<unsigned char>(c));
-}
-
-// Blank lines and comments carry no row.
-bool sin_fila(const char *ini, const char *fin)
-{
-	return ini == fin || *ini == COMENTARIO;
-}
 
 // Walks the fields of a row.
 struct Campos {
@@ -110,6 +78,40 @@ Linea sin_comillas(const char *ini, const char *fin)
 
 // The fields of a row, unquoted, into c (at most `hasta`; a row with more
 // gives hasta + 1); how many, empty cells at its end left out.
+// The plain form [-]digits[.digits] of at most MAX_CIFRAS_SIMPLE digits as a
+// double, the one way both paths take x: the same text, the same bits.
+bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
+{
+	const char *q = p + (p < fin && *p == '-');
+	uint64_t w = 0;
+	int cifras = 0, decimales = 0;
+	for (; q < fin && es_cifra(*q); q++, cifras++)
+		w = w * 10 + unsigned(*q - '0');
+	if (q < fin && es_punto(*q, coma_decimal))
+		for (q++; q < fin && es_cifra(*q); q++, cifras++, decimales++)
+			w = w * 10 + unsigned(*q - '0');
+	if (q != fin || cifras == 0 || cifras > MAX_CIFRAS_SIMPLE)
+		return false;
+	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
+	*x = *p == '-' ? -d : d;
+	return true;
+}
+
+// A field that "%f" reads whole: its float in *y and, when x is wanted, its
+// value in double precision.
+} // namespace
+
+bool es_blanco_c(char c)
+{
+	return es_blanco(static_cast<unsigned char>(c));
+}
+
+// Blank lines and comments carry no row.
+bool sin_fila(const char *ini, const char *fin)
+{
+	return ini == fin || *ini == COMENTARIO;
+}
+
 int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta)
 {
 	Campos k{ini, fin};
@@ -137,37 +139,14 @@ bool es_punto(char c, bool coma_decimal)
 	return c == PUNTO || (coma_decimal && c == COMA);
 }
 
-// The plain form [-]digits[.digits] of at most MAX_CIFRAS_SIMPLE digits as a
-// double, the one way both paths take x: the same text, the same bits.
-bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
+bool numero_de_campo(Linea c, const FormaColumnas &f, float *y, double *x)
 {
-	const char *q = p + (p < fin && *p == '-');
-	uint64_t w = 0;
-	int cifras = 0, decimales = 0;
-	for (; q < fin && es_cifra(*q); q++, cifras++)
-		w = w * 10 + unsigned(*q - '0');
-	if (q < fin && es_punto(*q, coma_decimal))
-		for (q++; q < fin && es_cifra(*q); q++, cifras++, decimales++)
-			w = w * 10 + unsigned(*q - '0');
-	if (q != fin || cifras == 0 || cifras > MAX_CIFRAS_SIMPLE)
+	if (!numero_exacto(c.ini, c.fin, f.coma_decimal, y, f.miles))
 		return false;
-	double d = double(int64_t(w)) * INVERSAS_DE_10[decimales];
-	*x = *p == '-' ? -d : d;
-	return true;
-}
-
-// A field that "%f" reads whole: its float in *y and, when x is wanted, its
-// value in double precision.
-bool numero_de_campo(Linea c, bool coma_decimal, float *y, double *x = nullptr)
-{
-	if (!numero_exacto(c.ini, c.fin, coma_decimal, y))
-		return false;
-	if (!x || x_plana(c.ini, c.fin, coma_decimal, x))
+	if (!x || x_plana(c.ini, c.fin, f.coma_decimal, x))
 		return true;
 	char copia[LARGO_MAXIMO_NUMERO];
-	size_t largo = size_t(c.fin - c.ini);
-	for (size_t i = 0; i < largo; i++)
-		copia[i] = coma_decimal && c.ini[i] == COMA ? PUNTO : c.ini[i];
+	size_t largo = normaliza_numero(c.ini, size_t(c.fin - c.ini), f.coma_decimal, f.miles, copia);
 	const char *ini = copia + (copia[0] == '+');
 	if (fast_float::from_chars(ini, copia + largo, *x).ec != std::errc())
 		*x = double(*y); // hexadecimal: the float holds it exactly
@@ -176,7 +155,7 @@ bool numero_de_campo(Linea c, bool coma_decimal, float *y, double *x = nullptr)
 
 // How many fields of the row are numbers, empty cells at its end left out; -1
 // when one is not.  Their values in v (MAX_COLUMNAS slots) when given.
-int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, double *v = nullptr)
+int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, double *v)
 {
 	Linea c[MAX_COLUMNAS + 1];
 	int n = parte_fila(ini, fin, f.separador, c, MAX_COLUMNAS);
@@ -185,13 +164,21 @@ int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, d
 	float y;
 	double x;
 	for (int i = 0; i < n; i++) {
-		if (!numero_de_campo(c[i], f.coma_decimal, &y, &x))
+		if (!numero_de_campo(c[i], f, &y, &x))
 			return -1;
 		if (v)
 			v[i] = x;
 	}
 	return n;
 }
+
+bool indica_separador(const Linea &l)
+{
+	size_t n = std::strlen(INDICA_SEPARADOR);
+	return size_t(l.fin - l.ini) == n + 1 && strncasecmp(l.ini, INDICA_SEPARADOR, n) == 0;
+}
+
+namespace {
 
 // A row as the form reads it: x and y from their columns.  False when the row
 // breaks the table (a field that is no number, one missing, one too many).
@@ -205,222 +192,9 @@ bool lee_campos(const char *ini, const char *fin, const FormaColumnas &f, double
 	n = std::min(n, f.columnas);
 	float basura;
 	for (int i = 0; i < n; i++)
-		if (i != f.col_x && i != f.col_y && !numero_de_campo(c[i], f.coma_decimal, &basura))
+		if (i != f.col_x && i != f.col_y && !numero_de_campo(c[i], f, &basura))
 			return false;
-	return numero_de_campo(c[f.col_y], f.coma_decimal, y) &&
-	       (f.una_columna || numero_de_campo(c[f.col_x], f.coma_decimal, &basura, x));
-}
-
-// The lines of the start of a file that hold rows (not blank, not comments),
-// without a last line that may be cut short.
-std::vector<Linea> filas_del_prefijo(const char *p, size_t n, bool completo)
-{
-	std::vector<Linea> filas;
-	const char *e = p + n;
-	while (p < e) {
-		auto nl = static_cast<const char *>(std::memchr(p, '\n', e - p));
-		if (!nl && !completo)
-			break;
-		Linea l{p, nl ? nl : e};
-		recorta(&l.ini, &l.fin);
-		if (!sin_fila(l.ini, l.fin))
-			filas.push_back(l);
-		p = nl ? nl + 1 : e;
-	}
-	return filas;
-}
-
-char separador_desde(const std::vector<Linea> &filas, size_t desde)
-{
-	for (char sep : {PUNTO_Y_COMA, TABULADOR, COMA})
-		for (size_t i = desde; i < filas.size(); i++)
-			if (std::memchr(filas[i].ini, sep, filas[i].fin - filas[i].ini))
-				return sep;
-	return BLANCO;
-}
-
-// Whether a line starts as a number does (perhaps inside a quote): the first
-// such line is the first row, and the lines before it are the header.
-bool empieza_numero(const Linea &l)
-{
-	const char *p = l.ini;
-	p += p < l.fin && *p == COMILLA;
-	p += p < l.fin && (*p == '-' || *p == '+');
-	p += p < l.fin && *p == PUNTO;
-	return p < l.fin && es_cifra(*p);
-}
-
-bool indica_separador(const Linea &l)
-{
-	size_t n = std::strlen(INDICA_SEPARADOR);
-	return size_t(l.fin - l.ini) == n + 1 && strncasecmp(l.ini, INDICA_SEPARADOR, n) == 0;
-}
-
-// A spreadsheet's "sep=;" line in the header, or 0.
-char separador_indicado(const std::vector<Linea> &cabecera)
-{
-	for (const Linea &l : cabecera)
-		if (indica_separador(l))
-			return l.fin[-1] == BLANCO ? BLANCO : l.fin[-1];
-	return 0;
-}
-
-// "digits,digits" alone: a comma that may separate two columns or be a decimal point.
-bool coma_ambigua(const Linea &l)
-{
-	const char *p = l.ini + (*l.ini == '-'),
-	           *coma = static_cast<const char *>(std::memchr(l.ini, COMA, l.fin - l.ini));
-	if (!coma || coma == p || coma + 1 == l.fin)
-		return false;
-	for (const char *q = p; q < l.fin; q++)
-		if (q != coma && !es_cifra(*q))
-			return false;
-	return true;
-}
-
-// Whether the first field (x) rises at every row, or falls at every row.
-bool x_siempre_en_un_sentido(const std::vector<Linea> &filas, const FormaColumnas &f)
-{
-	double v[MAX_COLUMNAS], previo = 0;
-	int sentido = 0;
-	for (size_t i = 0; i < filas.size(); i++) {
-		if (campos_numericos(filas[i].ini, filas[i].fin, f, v) < 2)
-			return false;
-		int s = v[0] > previo ? 1 : v[0] < previo ? -1 : 0;
-		if (i > 0 && (s == 0 || (i > 1 && s != sentido)))
-			return false;
-		sentido = s;
-		previo = v[0];
-	}
-	return filas.size() >= 2;
-}
-
-void anota(FormaColumnas &f, const char *texto)
-{
-	std::snprintf(f.nota, sizeof f.nota, "%s", texto);
-}
-
-// A comma in every row and no header to tell: two columns if they make an x
-// that rises or falls throughout, else one column with decimal commas.
-void resuelve_comas(const std::vector<Linea> &filas, FormaColumnas &f)
-{
-	if (x_siempre_en_un_sentido(filas, f)) {
-		anota(f, "cada coma separa dos columnas (la primera sube o baja siempre)");
-		return;
-	}
-	f.separador = BLANCO;
-	f.coma_decimal = f.una_columna = true;
-	f.columnas = 1;
-	f.col_y = 0;
-	anota(f, "las comas se leen como decimales de una sola columna");
-}
-
-// Separator and decimal point: a "sep=" line, else the first of ';', tab and
-// ',' that a row holds (a comma in a number is then a decimal point but for
-// ','), else white space; commas between numbers split by white space are
-// decimal points.
-void elige_separador(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
-{
-	char sep = separador_indicado(cabecera);
-	f.separador = sep ? sep : separador_desde(filas, 0);
-	f.coma_decimal = f.separador == PUNTO_Y_COMA || f.separador == TABULADOR;
-	if (f.separador != COMA || sep)
-		return;
-	FormaColumnas blancos;
-	blancos.separador = BLANCO;
-	blancos.coma_decimal = true;
-	const Linea &l = filas[0];
-	if (campos_numericos(l.ini, l.fin, f) < 0 && campos_numericos(l.ini, l.fin, blancos) >= 2) {
-		f.separador = BLANCO;
-		f.coma_decimal = true;
-		anota(f, "las comas se leen como decimales");
-		return;
-	}
-	bool cabecera_con_comas = false;
-	for (const Linea &c : cabecera)
-		cabecera_con_comas |= std::memchr(c.ini, COMA, c.fin - c.ini) != nullptr;
-	if (!cabecera_con_comas && std::all_of(filas.begin(), filas.end(), coma_ambigua))
-		resuelve_comas(filas, f);
-}
-
-// Rows claimed by their regularity: all with the same count (two or more) of
-// numbers and a first column that only rises or only falls; or most of them
-// so, the rest breaking the table where the load will stop.
-bool filas_regulares(const std::vector<Linea> &filas, const FormaColumnas &f, int campos)
-{
-	if (filas.size() < 2)
-		return false;
-	double v[MAX_COLUMNAS], previo = 0;
-	int suben = 0, bajan = 0;
-	bool todas = true, hay_previo = false;
-	for (const Linea &l : filas) {
-		if (campos_numericos(l.ini, l.fin, f, v) != campos) {
-			todas = hay_previo = false;
-			continue;
-		}
-		if (hay_previo) {
-			suben += v[0] > previo;
-			bajan += v[0] < previo;
-			todas &= v[0] != previo;
-		}
-		previo = v[0];
-		hay_previo = true;
-	}
-	int buenos = std::max(suben, bajan), pasos = int(filas.size()) - 1;
-	return (todas && (suben == 0 || bajan == 0)) || (buenos >= 2 && 2 * buenos > pasos);
-}
-
-// Whether column j holds nothing but consecutive channel numbers.
-bool son_canales(const std::vector<Linea> &filas, const FormaColumnas &f, int j)
-{
-	double v[MAX_COLUMNAS], previo = 0;
-	int vistas = 0;
-	for (const Linea &l : filas) {
-		if (campos_numericos(l.ini, l.fin, f, v) != f.columnas)
-			continue;
-		if (v[j] != std::floor(v[j]) || (vistas > 0 && v[j] != previo + 1))
-			return false;
-		previo = v[j];
-		vistas++;
-	}
-	return vistas >= 2;
-}
-
-// The name of column j in the header's last line, when it has one per column.
-std::string nombre_columna(const std::vector<Linea> &cabecera, const FormaColumnas &f, int j)
-{
-	if (cabecera.empty())
-		return std::string();
-	Linea c[MAX_COLUMNAS + 1];
-	const Linea &l = cabecera.back();
-	if (parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS) != f.columnas)
-		return std::string();
-	return " (" + std::string(c[j].ini, c[j].fin) + ")";
-}
-
-// Three columns or more: after consecutive channel numbers, x is the first
-// column that is not one, and the intensity the last; otherwise x and y are
-// the first two.  The note names the columns used.
-void elige_columnas(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
-{
-	if (f.columnas < 3)
-		return;
-	if (son_canales(filas, f, 0)) {
-		f.col_y = f.columnas - 1;
-		f.col_x = 0;
-		for (int j = 1; j < f.col_y && f.col_x == 0; j++)
-			f.col_x = son_canales(filas, f, j) ? 0 : j;
-	}
-	std::snprintf(f.nota, sizeof f.nota, "de %d columnas, x es la %d%s y la intensidad la %d%s",
-	              f.columnas, f.col_x + 1, nombre_columna(cabecera, f, f.col_x).c_str(), f.col_y + 1,
-	              nombre_columna(cabecera, f, f.col_y).c_str());
-}
-
-// A header of two lines or more (a "sep=" line aside) starts with the title.
-bool cabecera_con_titulo(const std::vector<Linea> &cabecera)
-{
-	return std::count_if(cabecera.begin(), cabecera.end(),
-	                     [](const Linea &l) { return !indica_separador(l); }) >= 2;
+	return numero_de_campo(c[f.col_y], f, y) && (f.sin_x || numero_de_campo(c[f.col_x], f, &basura, x));
 }
 
 struct Filas {
@@ -577,23 +351,6 @@ const char *fila_sencilla(const char *p, const FormaColumnas &forma, double *x, 
 	return *q == FIN_LINEA ? q + 1 : nullptr;
 }
 
-// Bit i set where p[i] is a line end, for BYTES_BLOQUE bytes.
-uint64_t mascara_fines(const char *p)
-{
-	uint64_t r = 0;
-#ifdef __SSE2__
-	const __m128i fin = _mm_set1_epi8(FIN_LINEA);
-	for (int i = 0; i < BYTES_BLOQUE; i += BYTES_SSE) {
-		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-		r |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, fin)))) << i;
-	}
-#else
-	for (int i = 0; i < BYTES_BLOQUE; i++)
-		r |= uint64_t(p[i] == FIN_LINEA) << i;
-#endif
-	return r;
-}
-
 // Where filas_sencillas stands: the next row, the last row read, how many
 // were read and how many may be.
 struct Tramo {
@@ -605,7 +362,7 @@ struct Tramo {
 bool sigue_sencilla(Filas &f, const FormaColumnas &forma, double x)
 {
 	int s;
-	if (!forma.solo_si_regulares)
+	if (!forma.x_en_un_sentido)
 		return true;
 	if (!es_regular(f, x, &s))
 		return false;
@@ -620,7 +377,7 @@ bool sigue_sencilla(Filas &f, const FormaColumnas &forma, double x)
 bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 {
 	const char *fila = t.p;
-	uint64_t fines = mascara_fines(t.p);
+	uint64_t fines = mascara_byte(t.p, FIN_LINEA);
 	for (; fines && t.leidas < t.sitio; fines &= fines - 1) {
 		const char *fin = t.p + __builtin_ctzll(fines) + 1;
 		double x;
@@ -662,7 +419,7 @@ FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *i
 	double x = 0;
 	float y;
 	bool bien = !s.cortada && lee_campos(ini, fin, forma, &x, &y);
-	if (bien && forma.solo_si_regulares && !sigue_regular(f, x)) {
+	if (bien && forma.x_en_un_sentido && !sigue_regular(f, x)) {
 		f.x_rota = true;
 		bien = false;
 	}
@@ -674,7 +431,7 @@ FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *i
 		f.lineas_primeras[f.y.n] = s.numero;
 	if (f.y.n == 0)
 		f.largo_fila = size_t(fin - ini) + 1;
-	if (!forma.una_columna)
+	if (!forma.sin_x)
 		anade_x(f, x);
 	if (!acumula(f.y, y))
 		s.error = FICHERO_SIN_MEMORIA;
@@ -715,21 +472,18 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, int cabecera
 	return FILAS_ACABADAS;
 }
 
+bool es_fin_linea(unsigned char c)
+{
+	return c == FIN_LINEA;
+}
+
 // Where a second thread can take over: just after a line end near the middle
 // of what is left of a large file (0 when not worth it).  Measured in windows,
 // so that the cut lies beyond what the first part's window already holds.
-off_t punto_de_corte(const Lineas &s)
+off_t corte_de(const Lineas &s)
 {
-	off_t desde = posicion(s);
-	if (s.fd < 0 || s.st.st_size - desde < off_t(BLOQUES_PARA_PARTIR * s.cap))
-		return 0;
-	char trozo[TAM_BUSQUEDA_CORTE];
-	off_t mitad = desde + (s.st.st_size - desde) / 2;
-	ssize_t n = pread(s.fd, trozo, sizeof trozo, mitad);
-	for (ssize_t i = 0; i < n; i++)
-		if (trozo[i] == '\n')
-			return mitad + i + 1;
-	return 0;
+	return punto_de_corte(s.fd, posicion(s), s.st.st_size, off_t(BLOQUES_PARA_PARTIR * s.cap),
+	                      es_fin_linea);
 }
 
 // Where rows claimed by their regularity break at the cut: the line of the
@@ -772,7 +526,7 @@ FinFilas junta(Lineas &s, Filas &f, FinFilas primera, Filas &g, FinFilas segunda
 {
 	if (primera != FILAS_ACABADAS || s.error)
 		return primera;
-	Rotura r = forma.solo_si_regulares ? rotura_en_el_corte(f, g, lineas_primera) : Rotura{};
+	Rotura r = forma.x_en_un_sentido ? rotura_en_el_corte(f, g, lineas_primera) : Rotura{};
 	// The rows before a break at the cut are kept, as read in one go.
 	if (!une_filas(s, f, g, r.linea > 0 ? r.filas_antes : g.y.n))
 		return FILA_ROTA;
@@ -809,22 +563,15 @@ FinFilas lee_en_dos(Lineas &s, Lineas &g, const FormaColumnas &forma, Filas &f, 
 	}
 	reposiciona(g, corte);
 	s.hasta = corte;
-	try {
-		std::thread hilo([&] {
-			try {
-				segunda = lee_filas(g, forma, h, 0);
-			} catch (const std::bad_alloc &) {
-				g.error = FICHERO_SIN_MEMORIA;
-			}
-		});
+	auto parte = [&forma](Lineas &l, Filas &filas, FinFilas &fin) {
 		try {
-			primera = lee_filas(s, forma, f, 0);
+			fin = lee_filas(l, forma, filas, 0);
 		} catch (const std::bad_alloc &) {
-			s.error = FICHERO_SIN_MEMORIA;
+			l.error = FICHERO_SIN_MEMORIA;
 		}
-		hilo.join();
-	} catch (const std::system_error &) { // no thread: read on here, as one part
-		s.hasta = -1;
+	};
+	if (!en_dos_partes([&] { parte(s, f, primera); }, [&] { parte(g, h, segunda); })) {
+		s.hasta = -1; // no thread: read on here, as one part
 		return lee_filas(s, forma, f, 0);
 	}
 	if (!s.error)
@@ -841,7 +588,7 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 		return primeras;
 	size_t resto = size_t((s.fd >= 0 ? s.st.st_size : off_t(s.n)) - posicion(s));
 	size_t previstas = std::min(resto / f.largo_fila + 1, cota);
-	off_t corte = punto_de_corte(s);
+	off_t corte = corte_de(s);
 	Lineas g;
 	Filas h;
 	if (corte == 0 || !lineas_de_descriptor(g, s.fd, s.st, s.tam_bloque) ||
@@ -890,40 +637,6 @@ void calibra_con_x(const std::vector<double> &x, double suma_x, Lectura &l)
 	else
 		l.desvio_x = b != 0 ? fallo / std::fabs(b) : HUGE_VAL;
 }
-
-} // namespace
-
-bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma)
-{
-	std::vector<Linea> lineas = filas_del_prefijo(prefijo, n, completo);
-	auto primera = std::find_if(lineas.begin(), lineas.end(), empieza_numero);
-	if (primera == lineas.end())
-		return false;
-	std::vector<Linea> cabecera(lineas.begin(), primera), filas(primera, lineas.end());
-	FormaColumnas f;
-	f.cabecera = int(cabecera.size());
-	f.titulo = cabecera_con_titulo(cabecera);
-	elige_separador(cabecera, filas, f);
-	if (f.una_columna) {
-		*forma = f;
-		return true;
-	}
-	int campos = campos_numericos(filas[0].ini, filas[0].fin, f);
-	bool por_separador = f.separador == COMA || f.separador == PUNTO_Y_COMA;
-	if (campos == 1 || (campos < 0 && !por_separador && f.cabecera == 0))
-		return false;                 // one column, or text after numbers: the own format
-	f.columnas = campos < 0 ? 2 : campos; // a first row that breaks the table ends it at once
-	if (campos > 0 && !por_separador && f.cabecera == 0) {
-		if (!filas_regulares(filas, f, campos))
-			return false;
-		f.solo_si_regulares = true;
-	}
-	elige_columnas(cabecera, filas, f);
-	*forma = f;
-	return true;
-}
-
-namespace {
 
 // Reads, titles and calibrates; out of memory anywhere sets s.error.
 void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Filas &f, Lectura *l)

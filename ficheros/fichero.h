@@ -22,6 +22,25 @@ enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };
 // Bytes of a reader's note on what it did, terminator included.
 constexpr int TAM_NOTA = 256;
 
+// How a file of columns is read, or is to be read: what an import view shows
+// of a load and lets the user change before loading again with
+// lee_espectro_con_forma.  A plain list of numbers (the own format, counts
+// several to a row) has lista set and no x.
+struct FormaLectura {
+	bool lista = false;   // every number in order, row after row: no columns
+	int cabecera = 0;     // lines skipped as header (blank lines and # comments not counted)
+	char separador = ' '; // ';', '\t', ',' or ' ' for any run of white space
+	char decimal = '.';   // the decimal mark: '.' or ','
+	char miles = 0;       // the thousands mark (',' or '.'), or 0 for none
+	int columnas = 1;     // fields a row has
+	int columna_x = -1;   // 0-based; -1: no x, the samples are channels
+	int columna_y = 0;    // 0-based: the intensity
+};
+
+// Readings of one file that give different spectra: the first is the one a
+// load uses, the others what the file may also mean.
+constexpr int MAX_FORMAS = 4;
+
 // A spectrum read from a file, not yet in the program state.
 struct Lectura {
 	float *Li = nullptr; // malloc'd, nptL + 1 slots, slot 0 unused
@@ -37,6 +56,11 @@ struct Lectura {
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
 	                          // range or calibration of a .Spe), without the file's name
 	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
+	// How the file was read, for a table or a plain list (formas[0]); with more
+	// than one, the file is ambiguous: formas[1..] read it otherwise.
+	int n_formas = 0;
+	FormaLectura formas[MAX_FORMAS];
+	bool ambigua() const { return n_formas > 1; }
 };
 
 // Results of the functions below; mensaje_error_fichero words each one.
@@ -64,6 +88,21 @@ int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque);
 // The same, from the n bytes at datos; `nombre` stands for the file's name
 // (a table of columns takes it as its title).
 int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre = "");
+
+// The same, read the way `forma` says rather than as detection would: what
+// an import view loads once the user has chosen.  *l then holds that form
+// alone in formas[0].  tam_bloque as for lee_espectro_en_bloques.
+int lee_espectro_con_forma(const char *ruta, const FormaLectura &forma, Lectura *l,
+                           size_t tam_bloque = size_t(1) << 20);
+int lee_espectro_memoria_con_forma(const char *datos, size_t n, const FormaLectura &forma, Lectura *l,
+                                   const char *nombre = "");
+
+// The file's first lines as text, for an import view to show: at most
+// max_lineas lines and tam - 1 bytes (a line cut there ends the text), into
+// texto, ending in '\0'; a UTF-8 mark skipped, UTF-16 and lone carriage
+// returns converted as a load converts them, NUL bytes shown as '?'.  The
+// lines given, or -1 when the file cannot be opened or read.
+int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas);
 
 // Frees the samples and leaves *l empty.
 void libera_lectura(Lectura *l);

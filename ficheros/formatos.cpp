@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cstring>
 #include <new>
+#include <string>
 #include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
@@ -27,8 +28,11 @@
 namespace {
 
 constexpr size_t TAM_BLOQUE = size_t(1) << 20;
-constexpr size_t TAM_PREFIJO = size_t(1) << 16; // what detection looks at
-constexpr size_t TAM_MARCA = TAM_PREFIJO + 8;   // what tells how the text is written
+constexpr size_t TAM_PREFIJO = size_t(1) << 16; // what detection looks at first
+// Of a header longer than the first look, detection sees a few lines, each
+// cut to this.
+constexpr size_t LARGO_LINEA_RESUMEN = 4096;
+constexpr size_t TAM_MARCA = TAM_PREFIJO + 8; // what tells how the text is written
 constexpr int SIN_MEMORIA_AL_DETECTAR = -2;
 constexpr char BOM_UTF8[] = "\xEF\xBB\xBF";
 constexpr size_t LARGO_BOM_UTF8 = 3;
@@ -110,6 +114,15 @@ int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 	return detecta_columnas(p, n, completo, forma) ? FORMATO_COLUMNAS : FORMATO_PROPIO;
 }
 
+// The reading used, then the others the file allows.
+void anota_formas(const FormaColumnas &forma, Lectura *l)
+{
+	l->formas[0] = descripcion_de(forma);
+	l->n_formas = 1 + forma.n_otras;
+	for (int i = 0; i < forma.n_otras; i++)
+		l->formas[i + 1] = forma.otras[i];
+}
+
 // The last component of a path.
 const char *nombre_base(const char *ruta)
 {
@@ -125,6 +138,27 @@ int lee_extranjero(int formato, Lineas &s, const FormaColumnas &forma, size_t co
 	                                 : lee_columnas(s, forma, cota, nombre, l);
 	if (r == FICHERO_BIEN)
 		l->formato = formato;
+	if (r == FICHERO_BIEN && formato == FORMATO_COLUMNAS)
+		anota_formas(forma, l);
+	return r;
+}
+
+// The own format read: a plain list, as detection saw it; its note, if any.
+int lee_lista(int r, const FormaColumnas &forma, Lectura *l)
+{
+	if (r != FICHERO_BIEN)
+		return r;
+	FormaColumnas lista = forma;
+	if (!lista.lista) {
+		lista = FormaColumnas();
+		lista.lista = lista.sin_x = true;
+		lista.separador = ' ';
+		lista.columnas = 1;
+		lista.col_y = 0;
+	}
+	if (l->nota[0] == '\0')
+		std::memcpy(l->nota, lista.nota, sizeof l->nota);
+	anota_formas(lista, l);
 	return r;
 }
 
@@ -266,28 +300,115 @@ int detecta_sin_abortar(const char *p, size_t n, bool completo, FormaColumnas *f
 	}
 }
 
-// The prefix is the whole text when it is no longer, in memory and in a file alike.
+// What detection needs of a long header, gathered line by line: its first
+// and last lines, a "sep=" line, one with a comma and one that starts with a
+// figure, and how many lines it has (blank lines and comments aside).
+enum LineaResumen { PRIMERA, INDICA_SEP, CON_COMA, CON_CIFRA, ULTIMA, LINEAS_RESUMEN };
+struct ResumenCabecera {
+	std::string lineas[LINEAS_RESUMEN];
+	int cuantas = 0;
+	off_t fila = -1; // where the first row starts; -1: none
+};
+
+void resume_linea(ResumenCabecera &r, const char *ini, const char *fin)
+{
+	static const std::string indica = "sep=";
+	std::string l(ini, std::min(size_t(fin - ini), LARGO_LINEA_RESUMEN));
+	bool cifra = !l.empty() && (std::isdigit(static_cast<unsigned char>(l[0])) || l[0] == '-');
+	if (r.lineas[PRIMERA].empty())
+		r.lineas[PRIMERA] = l;
+	if (strncasecmp(l.c_str(), indica.c_str(), indica.size()) == 0)
+		r.lineas[INDICA_SEP] = l;
+	if (r.lineas[CON_COMA].empty() && l.find(',') != std::string::npos)
+		r.lineas[CON_COMA] = l;
+	if (r.lineas[CON_CIFRA].empty() && cifra)
+		r.lineas[CON_CIFRA] = l;
+	r.lineas[ULTIMA] = l;
+	r.cuantas++;
+}
+
+// Walks the header in bounded memory to the first row.
+ResumenCabecera resume_cabecera(Lineas &s)
+{
+	ResumenCabecera r;
+	const char *ini, *fin;
+	while (siguiente_linea(s, &ini, &fin)) {
+		off_t empieza = posicion(s) - off_t(s.p - ini);
+		recorta(&ini, &fin);
+		if (ini == fin || *ini == '#')
+			continue;
+		if (!s.cortada && es_fila_de_numeros(ini, fin)) {
+			r.fila = empieza;
+			break;
+		}
+		resume_linea(r, ini, fin);
+	}
+	return r;
+}
+
+// Detection over the summary of a long header and the rows' first bytes
+// (filas, n of them; completo: the file ends there), then the header counted whole.
+int detecta_resumida(const ResumenCabecera &r, const char *filas, size_t n, bool completo,
+                     FormaColumnas *forma)
+{
+	std::string texto;
+	int puestas = 0;
+	for (const std::string &l : r.lineas)
+		if (!l.empty() && (puestas == 0 || l != r.lineas[PRIMERA])) {
+			texto += l + "\n";
+			puestas++;
+		}
+	texto.append(filas, n);
+	int formato = detecta_sin_abortar(texto.data(), texto.size(), completo, forma);
+	forma->cabecera += r.cuantas - puestas;
+	return formato;
+}
+
+// The prefix is the whole text when it is no longer, in memory and in a file
+// alike; a header that fills the first half of it is walked through whole.
 int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
 {
-	return detecta_sin_abortar(p, n < TAM_PREFIJO ? n : TAM_PREFIJO, n <= TAM_PREFIJO, forma);
+	size_t largo = std::min(n, TAM_PREFIJO);
+	if (largo == n || fila_en_la_primera_mitad(p, largo))
+		return detecta_sin_abortar(p, largo, largo == n, forma);
+	try {
+		Lineas s;
+		lineas_de_memoria(s, p, n);
+		ResumenCabecera r = resume_cabecera(s);
+		if (r.fila < 0)
+			return FORMATO_PROPIO;
+		size_t resto = n - size_t(r.fila);
+		return detecta_resumida(r, p + r.fila, std::min(resto, TAM_PREFIJO), resto <= TAM_PREFIJO,
+		                        forma);
+	} catch (const std::bad_alloc &) {
+		return SIN_MEMORIA_AL_DETECTAR;
+	}
+}
+
+// The form a user chose in place of detection.
+int formato_elegido(const FormaLectura &elegida, FormaColumnas *forma)
+{
+	*forma = forma_de(elegida);
+	return elegida.lista ? FORMATO_PROPIO : FORMATO_COLUMNAS;
 }
 
 // Text as it is (no mark, line ends \n or \r\n) from memory.
-int lee_texto_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
+int lee_texto_memoria(const char *datos, size_t n, Lectura *l, const char *nombre,
+                      const FormaLectura *elegida)
 {
 	FormaColumnas forma;
-	int formato = detecta_texto(datos, n, &forma);
+	int formato = elegida ? formato_elegido(*elegida, &forma) : detecta_texto(datos, n, &forma);
 	if (formato < 0)
 		return FICHERO_SIN_MEMORIA;
 	if (formato == FORMATO_PROPIO)
-		return lee_propio_memoria(datos, n, l);
+		return lee_lista(lee_propio_memoria(datos, n, l), forma, l);
 	Lineas s;
 	lineas_de_memoria(s, datos, n);
 	return lee_extranjero(formato, s, forma, cota_de(n), nombre, l);
 }
 
 // A text that must be converted: read whole, converted, then read from memory.
-int lee_convertido(int fd, const struct stat &st, const char *nombre, Lectura *l)
+int lee_convertido(int fd, const struct stat &st, const char *nombre, Lectura *l, const FormaLectura *elegida)
 {
 	size_t n = size_t(st.st_size), m;
 	auto bytes = static_cast<char *>(std::malloc(n + 1));
@@ -298,9 +419,37 @@ int lee_convertido(int fd, const struct stat &st, const char *nombre, Lectura *l
 	std::free(bytes);
 	if (!texto)
 		return leidos < 0 ? FICHERO_ERROR_LECTURA : FICHERO_SIN_MEMORIA;
-	int r = lee_texto_memoria(texto, m, l, nombre);
+	int r = lee_texto_memoria(texto, m, l, nombre, elegida);
 	std::free(texto);
 	return r;
+}
+
+// A header longer than the first look, walked through in blocks.
+int detecta_cabecera_larga(int fd, const struct stat &st, off_t desde, FormaColumnas *forma)
+{
+	static thread_local char filas[TAM_PREFIJO];
+	try {
+		Lineas s;
+		ResumenCabecera r;
+		if (lineas_de_descriptor(s, fd, st, TAM_PREFIJO)) {
+			reposiciona(s, desde);
+			r = resume_cabecera(s);
+		}
+		int error = s.error;
+		cierra_lineas(s);
+		if (error)
+			return error == FICHERO_SIN_MEMORIA ? SIN_MEMORIA_AL_DETECTAR : -1;
+		if (r.fila < 0)
+			return FORMATO_PROPIO;
+		ssize_t n = lee_trozo(fd, filas, TAM_PREFIJO, r.fila);
+		if (n < 0)
+			return -1;
+		n = std::min(n, ssize_t(st.st_size - r.fila));
+		return detecta_resumida(r, filas, size_t(n), size_t(st.st_size - r.fila) <= TAM_PREFIJO,
+		                        forma);
+	} catch (const std::bad_alloc &) {
+		return SIN_MEMORIA_AL_DETECTAR;
+	}
 }
 
 // The file's first bytes from desde, as detection sees them: the format, -1
@@ -312,7 +461,10 @@ int detecta_descriptor(int fd, const struct stat &st, off_t desde, FormaColumnas
 	if (n < 0)
 		return -1;
 	n = std::min(n, ssize_t(st.st_size - desde)); // not what was added after the open
-	return detecta_sin_abortar(prefijo, size_t(n), size_t(st.st_size - desde) <= TAM_PREFIJO, forma);
+	bool completo = size_t(st.st_size - desde) <= TAM_PREFIJO;
+	if (completo || fila_en_la_primera_mitad(prefijo, size_t(n)))
+		return detecta_sin_abortar(prefijo, size_t(n), completo, forma);
+	return detecta_cabecera_larga(fd, st, desde, forma);
 }
 
 // How the file's text is written, from its first bytes (left in *marca,
@@ -340,20 +492,21 @@ int formato_convertido(const char *marca, size_t n)
 	return formato;
 }
 
-int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l)
+int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l,
+                   const FormaLectura *elegida)
 {
 	Escritura e;
 	if (!escritura_de(fd, &e))
 		return FICHERO_ERROR_LECTURA;
 	if (e == TEXTO_A_CONVERTIR)
-		return lee_convertido(fd, st, nombre, l);
+		return lee_convertido(fd, st, nombre, l, elegida);
 	off_t desde = e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0;
 	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, st, desde, &forma);
+	int formato = elegida ? formato_elegido(*elegida, &forma) : detecta_descriptor(fd, st, desde, &forma);
 	if (formato < 0)
 		return formato == SIN_MEMORIA_AL_DETECTAR ? FICHERO_SIN_MEMORIA : FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
-		return lee_propio_descriptor(fd, st, tam_bloque, desde, l);
+		return lee_lista(lee_propio_descriptor(fd, st, tam_bloque, desde, l), forma, l);
 	Lineas s;
 	int r = lineas_de_descriptor(s, fd, st, tam_bloque) ? FICHERO_BIEN : FICHERO_SIN_MEMORIA;
 	if (r == FICHERO_BIEN) {
@@ -366,24 +519,26 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 
 } // namespace
 
-int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
+namespace {
+
+int lee_memoria(const char *datos, size_t n, Lectura *l, const char *nombre, const FormaLectura *elegida)
 {
 	*l = Lectura();
 	Escritura e = escritura(datos, n < TAM_MARCA ? n : TAM_MARCA);
 	if (e == TEXTO_TRAS_BOM)
-		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre);
+		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre, elegida);
 	if (e == TEXTO_TAL_CUAL)
-		return lee_texto_memoria(datos, n, l, nombre);
+		return lee_texto_memoria(datos, n, l, nombre, elegida);
 	size_t m;
 	char *texto = convierte(datos, n, &m);
 	if (!texto)
 		return FICHERO_SIN_MEMORIA;
-	int r = lee_texto_memoria(texto, m, l, nombre);
+	int r = lee_texto_memoria(texto, m, l, nombre, elegida);
 	std::free(texto);
 	return r;
 }
 
-int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
+int lee_ruta(const char *ruta, Lectura *l, size_t tam_bloque, const FormaLectura *elegida)
 {
 	*l = Lectura();
 	int fd;
@@ -391,9 +546,21 @@ int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
 	int r = abre_regular(ruta, &fd, &st);
 	if (r != FICHERO_BIEN)
 		return r;
-	r = lee_descriptor(fd, st, tam_bloque, nombre_base(ruta), l);
+	r = lee_descriptor(fd, st, tam_bloque, nombre_base(ruta), l, elegida);
 	close(fd);
 	return r;
+}
+
+} // namespace
+
+int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
+{
+	return lee_memoria(datos, n, l, nombre, nullptr);
+}
+
+int lee_espectro_en_bloques(const char *ruta, Lectura *l, size_t tam_bloque)
+{
+	return lee_ruta(ruta, l, tam_bloque, nullptr);
 }
 
 int lee_espectro(const char *ruta, Lectura *l)
@@ -401,24 +568,94 @@ int lee_espectro(const char *ruta, Lectura *l)
 	return lee_espectro_en_bloques(ruta, l, TAM_BLOQUE);
 }
 
+int lee_espectro_con_forma(const char *ruta, const FormaLectura &forma, Lectura *l, size_t tam_bloque)
+{
+	return lee_ruta(ruta, l, tam_bloque, &forma);
+}
+
+int lee_espectro_memoria_con_forma(const char *datos, size_t n, const FormaLectura &forma, Lectura *l,
+                                   const char *nombre)
+{
+	return lee_memoria(datos, n, l, nombre, &forma);
+}
+
+namespace {
+
+// An open file and its first bytes, which tell how its text is written.
+struct Vistazo {
+	int fd = -1;
+	struct stat st = {};
+	Escritura e = TEXTO_TAL_CUAL;
+	const char *marca = nullptr; // n bytes, valid until the next look
+	size_t n = 0;
+};
+
+// Opens the file and reads its first bytes: -1 when it cannot be opened,
+// else whether the bytes could be read.  The caller closes v->fd.
+int abre_y_mira(const char *ruta, Vistazo *v)
+{
+	if (abre_regular(ruta, &v->fd, &v->st) != FICHERO_BIEN)
+		return -1;
+	return escritura_de(v->fd, &v->e, &v->marca, &v->n) ? 1 : 0;
+}
+
+} // namespace
+
 int formato_de_fichero(const char *ruta)
 {
-	int fd;
-	struct stat st;
-	if (abre_regular(ruta, &fd, &st) != FICHERO_BIEN)
+	Vistazo v;
+	int leida = abre_y_mira(ruta, &v);
+	if (leida < 0)
 		return -1;
-	Escritura e;
-	const char *marca;
-	size_t n;
-	bool leida = escritura_de(fd, &e, &marca, &n);
 	FormaColumnas forma;
 	int formato =
 	    !leida ? -1
-	    : e == TEXTO_A_CONVERTIR
-	        ? formato_convertido(marca, n)
-	        : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
-	close(fd);
+	    : v.e == TEXTO_A_CONVERTIR
+	        ? formato_convertido(v.marca, v.n)
+	        : detecta_descriptor(v.fd, v.st, v.e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
+	close(v.fd);
 	return formato < 0 ? -1 : formato;
+}
+
+namespace {
+
+// Up to max_lineas whole lines of [p, p + n) into texto (tam bytes).
+int copia_lineas(const char *p, size_t n, char *texto, size_t tam, int max_lineas)
+{
+	size_t k = 0;
+	int lineas = 0;
+	for (size_t i = 0; i < n && k + 1 < tam && lineas < max_lineas; i++) {
+		texto[k++] = p[i] == '\0' ? '?' : p[i];
+		lineas += p[i] == '\n';
+	}
+	texto[k] = '\0';
+	return lineas + (k > 0 && texto[k - 1] != '\n' && lineas < max_lineas);
+}
+
+} // namespace
+
+int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas)
+{
+	if (tam == 0)
+		return -1;
+	texto[0] = '\0';
+	Vistazo v;
+	int leida = abre_y_mira(ruta, &v);
+	if (leida >= 0)
+		close(v.fd);
+	if (leida <= 0)
+		return -1;
+	if (v.e != TEXTO_A_CONVERTIR) {
+		size_t desde = v.e == TEXTO_TRAS_BOM ? LARGO_BOM_UTF8 : 0;
+		return copia_lineas(v.marca + desde, v.n - desde, texto, tam, max_lineas);
+	}
+	size_t m;
+	char *convertido = convierte(v.marca, v.n, &m);
+	if (!convertido)
+		return -1;
+	int r = copia_lineas(convertido, m, texto, tam, max_lineas);
+	std::free(convertido);
+	return r;
 }
 
 bool prepara(Acumulador &a, size_t esperadas, size_t cota)

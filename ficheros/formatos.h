@@ -1,7 +1,7 @@
 // What the readers of each file format share: the own format's reader
 // (fichero.cpp), the instruments' .Spe and .mca (instrumentos.cpp), columns
-// of numbers (columnas.cpp), and the detection that picks one by content
-// (formatos.cpp).  The public side is fichero.h.
+// of numbers (columnas_forma.cpp, columnas.cpp), and the detection that
+// picks one by content (formatos.cpp).  The public side is fichero.h.
 #pragma once
 
 #include <cmath>
@@ -58,14 +58,31 @@ int lee_mca(Lineas &s, size_t cota, Lectura *l);
 struct FormaColumnas {
 	char separador = 0;        // ';', '\t', ',' or ' ' for any white space
 	bool coma_decimal = false; // a comma in a number is its decimal point
+	char miles = 0;            // a thousands mark in numbers, or 0
 	int cabecera = 0;          // lines of header (not blank, not comments) before the first row
 	bool titulo = false;       // the header's first line is the title (a header of two lines or more)
 	bool solo_si_regulares = false; // claimed by its regular rows: a row that breaks them ends the table
+	bool x_en_un_sentido = false;   // a row whose x repeats or turns back ends the table
 	int columnas = 2;               // fields a row has; with 2, x and y lead and more are ignored
 	int col_x = 0, col_y = 1;       // the fields of x and of the intensity (0-based)
-	bool una_columna = false;       // one column of numbers with decimal commas: no x
+	bool sin_x = false;             // no x column: the samples are channels
+	bool lista = false;             // not a table: every number in order (the own format)
 	char nota[TAM_NOTA] = "";       // how the columns or the commas were read
+	int n_otras = 0;                // other readings that give another spectrum
+	FormaLectura otras[MAX_FORMAS - 1];
 };
+
+// The public description of a form, and the form of a description.
+FormaLectura descripcion_de(const FormaColumnas &f);
+FormaColumnas forma_de(const FormaLectura &d);
+
+// Whether the line [ini, fin) is a row of numbers (not blank, no comment),
+// the first of which ends a header.
+bool es_fila_de_numeros(const char *ini, const char *fin);
+
+// Whether the first half of the n bytes at p holds a row of numbers: a header
+// longer than that needs a longer look.
+bool fila_en_la_primera_mitad(const char *p, size_t n);
 
 // Whether the lines of `prefijo` (the file's start) make it a file of columns.
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma);

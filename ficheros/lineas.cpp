@@ -18,6 +18,7 @@ constexpr char RETORNO = '\r';
 constexpr char COMA = ',';
 constexpr char PUNTO = '.';
 constexpr size_t TAM_MIRADA_ATRAS = 4096;
+constexpr size_t CIFRAS_POR_GRUPO = 3; // between two thousands marks
 
 // Brings more of the file, keeping [p, fin); false when nothing more came.
 // The file ends where it ended when it was opened (s.st): what is added since
@@ -213,20 +214,82 @@ void recorta(const char **ini, const char **fin)
 		--*fin;
 }
 
-bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x)
+namespace {
+
+bool es_cifra(char c)
+{
+	return unsigned(c - '0') < 10;
+}
+
+// A Fortran exponent: D or d after a digit or point, before a signed digit.
+bool exponente_fortran(const char *ini, const char *q, const char *fin)
+{
+	if ((*q != 'D' && *q != 'd') || q == ini || !(es_cifra(q[-1]) || q[-1] == PUNTO))
+		return false;
+	const char *e = q + 1 + (q + 1 < fin && (q[1] == '+' || q[1] == '-'));
+	return e < fin && es_cifra(*e);
+}
+
+// Whether the thousands marks of [ini, fin) stand each before exactly three
+// digits, the first after one to three, all before any point or exponent.
+bool miles_en_su_sitio(const char *ini, const char *fin, char miles)
+{
+	const char *q = ini + (ini < fin && (*ini == '-' || *ini == '+'));
+	const char *grupo = q;
+	bool hay = false;
+	for (; q < fin && (es_cifra(*q) || *q == miles); q++) {
+		if (*q != miles)
+			continue;
+		size_t cifras = size_t(q - grupo);
+		if (cifras == 0 || cifras > CIFRAS_POR_GRUPO || (hay && cifras != CIFRAS_POR_GRUPO))
+			return false;
+		hay = true;
+		grupo = q + 1;
+	}
+	bool otra = std::memchr(q, miles, size_t(fin - q)) != nullptr; // a mark after the point
+	return !otra && (!hay || size_t(q - grupo) == CIFRAS_POR_GRUPO);
+}
+
+// Whether the text needs rewriting before "%f" reads it.
+bool pide_copia(const char *ini, size_t largo, bool coma_decimal, char miles)
+{
+	for (const char *q = ini; q < ini + largo; q++)
+		if ((coma_decimal && *q == COMA) || (miles && *q == miles) || *q == 'D' || *q == 'd')
+			return true;
+	return false;
+}
+
+} // namespace
+
+size_t normaliza_numero(const char *ini, size_t largo, bool coma_decimal, char miles, char *copia)
+{
+	const char *fin = ini + largo;
+	if (miles && !miles_en_su_sitio(ini, fin, miles))
+		return 0;
+	bool hexadecimal = std::memchr(ini, 'x', largo) || std::memchr(ini, 'X', largo);
+	size_t n = 0;
+	for (const char *q = ini; q < fin; q++) {
+		if (miles && *q == miles)
+			continue;
+		bool exponente = !hexadecimal && exponente_fortran(ini, q, fin);
+		copia[n++] = exponente ? 'e' : coma_decimal && *q == COMA ? PUNTO : *q;
+	}
+	return n;
+}
+
+bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x, char miles)
 {
 	recorta(&ini, &fin);
 	size_t largo = fin - ini;
 	if (largo == 0 || largo > LARGO_MAXIMO_NUMERO)
 		return false;
 	char copia[LARGO_MAXIMO_NUMERO];
-	if (coma_decimal && std::memchr(ini, COMA, largo)) {
-		for (size_t i = 0; i < largo; i++)
-			copia[i] = ini[i] == COMA ? PUNTO : ini[i];
+	if (pide_copia(ini, largo, coma_decimal, miles)) {
+		largo = normaliza_numero(ini, largo, coma_decimal, miles, copia);
 		ini = copia;
 		fin = copia + largo;
 	}
-	return lee_float_como_scanf(ini, fin, x) == largo;
+	return largo > 0 && lee_float_como_scanf(ini, fin, x) == largo;
 }
 
 bool entero_exacto(const char *ini, const char *fin, int *v)

@@ -61,8 +61,15 @@ void devuelve_linea(Lineas &s);
 void recorta(const char **ini, const char **fin);
 
 // Whether [ini, fin), less the white space around it, is exactly one number
-// as "%f" reads it; with coma_decimal a comma in it is its decimal point.
-bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x);
+// as "%f" reads it; with coma_decimal a comma in it is its decimal point, a
+// Fortran exponent (1.5D+03, 2d0) is read as one, and `miles`, when not 0, is
+// a thousands mark that must stand between groups of three digits.
+bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x, char miles = 0);
+
+// The number's text as "%f" reads it: decimal comma as point, Fortran
+// exponent as e, thousands marks out; into copia (largo bytes at most).  Its
+// length, or 0 when a thousands mark stands out of place.
+size_t normaliza_numero(const char *ini, size_t largo, bool coma_decimal, char miles, char *copia);
 
 // The same for "%i", for channel numbers.
 bool entero_exacto(const char *ini, const char *fin, int *v);

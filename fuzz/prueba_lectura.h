@@ -86,10 +86,26 @@ inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, con
 	              b.x_vuelve == l.x_vuelve && b.cuenta_ilegible == l.cuenta_ilegible &&
 	              std::strcmp(b.nota, l.nota) == 0,
 	          "formato distinto en bloques");
+	comprueba(b.n_formas == l.n_formas && std::memcmp(b.formas, l.formas, sizeof l.formas) == 0,
+	          "formas distintas en bloques");
 	comprueba(mismos_bits(b.al, l.al) && mismos_bits(b.bl, l.bl), "cabecera distinta en bloques");
 	for (int i = 1; i <= l.nptL; i++)
 		comprueba(mismos_bits(b.Li[i], l.Li[i]), "muestra distinta en bloques");
 	libera_lectura(&b);
+}
+
+// Every other reading a load offers loads too, and keeps the same promises.
+inline void comprueba_formas(const uint8_t *datos, size_t n, int r, const Lectura &l)
+{
+	comprueba(l.n_formas >= 0 && l.n_formas <= MAX_FORMAS, "formas fuera de rango");
+	comprueba(r == FICHERO_BIEN || l.n_formas == 0, "formas en un error");
+	for (int i = 0; i < l.n_formas; i++) {
+		Lectura otra;
+		int ro = lee_espectro_memoria_con_forma(reinterpret_cast<const char *>(datos), n, l.formas[i],
+		                                        &otra);
+		comprueba_lectura(ro, otra);
+		libera_lectura(&otra);
+	}
 }
 
 // Everything above for one input; the memory reader gets the name the file
@@ -102,6 +118,7 @@ inline void prueba_lectura(const uint8_t *datos, size_t n)
 	int r = lee_espectro_memoria(reinterpret_cast<const char *>(datos), n, &l, nombre.c_str());
 	comprueba_lectura(r, l);
 	comprueba_formato(l);
+	comprueba_formas(datos, n, r, l);
 	if (fd >= 0) {
 		comprueba_bloques(fd, datos, n, r, l);
 		close(fd);

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -123,6 +124,27 @@ enum Parada { FIN_DATOS, LIMITE, ILEGIBLE, FALLO };
 // number is unreadable (f.p is then at it); f.error says why on FALLO.  A
 // large file is read in two halves at once; the result is the same.
 Parada lee_muestras(Fuente &f, Muestras &m, int limite);
+
+// The one scanner of the text and the one two-part read, which the number
+// runs above and the tables of ../ficheros/ share.
+
+// Bytes a mask covers: bit i stands for p[i].
+constexpr int BYTES_MASCARA = 64;
+
+// Bit i set where p[i] is white space, and where p[i] is the byte c, for
+// BYTES_MASCARA bytes (all must be readable); 16 at a time where SSE2 is.
+uint64_t mascara_blancos(const char *p);
+uint64_t mascara_byte(const char *p, char c);
+
+// Where a second part of a large read can start: just after a byte that
+// `corta` takes, near the middle of [desde, tamano) of the file open at fd;
+// 0 when fewer than `minimo` bytes are left or none is near the middle.
+off_t punto_de_corte(int fd, off_t desde, off_t tamano, off_t minimo, bool (*corta)(unsigned char));
+
+// Runs segunda in another thread while primera runs here, and waits for
+// both: the two parts of a large read.  False when no thread can start:
+// then neither ran, and the caller reads on as one part.  Neither may throw.
+bool en_dos_partes(const std::function<void()> &primera, const std::function<void()> &segunda);
 
 // Digit tools that the tables' quick path shares with the engine.
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -27,7 +28,6 @@ namespace {
 
 using lector_interno::ajustes;
 
-constexpr int BYTES_MASCARA = 64;
 constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr size_t TAM_BUSQUEDA_CORTE = 4096;
 constexpr int BYTES_SSE = 16;
@@ -210,37 +210,6 @@ bool anade(Muestras &m, float x)
 	return true;
 }
 
-// Bit i set when p[i] is white space, for 64 bytes, a byte at a time.
-uint64_t mascara_escalar(const char *p)
-{
-	uint64_t r = 0;
-	for (int i = 0; i < BYTES_MASCARA; i++)
-		r |= uint64_t(es_blanco(p[i])) << i;
-	return r;
-}
-
-// The same, sixteen bytes at a time.
-uint64_t mascara_blancos(const char *p)
-{
-#ifdef __SSE2__
-	if (!ajustes.mascara_sse2)
-		return mascara_escalar(p);
-	uint64_t r = 0;
-	const __m128i espacio = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'),
-	              tramo = _mm_set1_epi8('\r' - '\t');
-	for (int i = 0; i < BYTES_MASCARA; i += BYTES_SSE) {
-		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-		__m128i control = _mm_subs_epu8(_mm_sub_epi8(b, tab), tramo); // 0 for \t..\r
-		__m128i blanco =
-		    _mm_or_si128(_mm_cmpeq_epi8(b, espacio), _mm_cmpeq_epi8(control, _mm_setzero_si128()));
-		r |= uint64_t(unsigned(_mm_movemask_epi8(blanco))) << i;
-	}
-	return r;
-#else
-	return mascara_escalar(p);
-#endif
-}
-
 // Room for a block's numbers, growing geometrically but never past the count.
 bool hay_sitio(Muestras &m, int limite)
 {
@@ -317,18 +286,11 @@ Parada lee_muestras_en_serie(Fuente &f, Muestras &m, int limite)
 
 // Where a second thread can take over: just after a white space near the
 // middle of what is left of a large regular file (0 when not worth it).
-off_t punto_de_corte(const Fuente &f)
+off_t corte_de(const Fuente &f)
 {
-	off_t desde = f.leido - (f.fin - f.p);
-	if (f.hasta >= 0 || f.tamano - desde < off_t(BLOQUES_PARA_PARTIR * f.cap))
+	if (f.hasta >= 0)
 		return 0;
-	char trozo[TAM_BUSQUEDA_CORTE];
-	off_t mitad = desde + (f.tamano - desde) / 2;
-	ssize_t n = pread(f.fd, trozo, sizeof trozo, mitad);
-	for (ssize_t i = 0; i < n; i++)
-		if (es_blanco(trozo[i]))
-			return mitad + i + 1;
-	return 0;
+	return punto_de_corte(f.fd, posicion(f), f.tamano, off_t(BLOQUES_PARA_PARTIR * f.cap), es_blanco);
 }
 
 // The second half joins the first only if the first ran to its end: then the
@@ -363,29 +325,94 @@ Parada lee_en_dos_hilos(Fuente &f, Muestras &m, int limite, off_t corte, size_t 
 		return lee_muestras_en_serie(f, m, limite);
 	abre_ventana(g, f.fd, st, tam_bloque, corte);
 	f.hasta = corte;
-	Parada segunda = FALLO;
-	try {
-		std::thread hilo([&] { segunda = lee_muestras_en_serie(g, s, limite); });
-		Parada primera = lee_muestras_en_serie(f, m, limite);
-		hilo.join();
+	Parada primera = FALLO, segunda = FALLO;
+	bool partida = en_dos_partes([&] { primera = lee_muestras_en_serie(f, m, limite); },
+	                             [&] { segunda = lee_muestras_en_serie(g, s, limite); });
+	f.hasta = -1;
+	if (partida) {
 		// Where a count ends inside the second half the exact place is not
 		// kept: the cut, before it and after white space, stands for it.
 		if (primera == FIN_DATOS && !f.error)
 			f.parada = s.n > limite - m.n ? corte : posicion(g);
 		primera = junta(f, m, primera, g, s, segunda, limite);
-		f.hasta = -1;
-		std::free(g.buf);
-		std::free(s.v);
-		return primera;
-	} catch (const std::system_error &) { // no thread: read on here, as one part
-		f.hasta = -1;
-		std::free(g.buf);
-		std::free(s.v);
-		return lee_muestras_en_serie(f, m, limite);
 	}
+	std::free(g.buf);
+	std::free(s.v);
+	return partida ? primera : lee_muestras_en_serie(f, m, limite); // no thread: read on as one part
 }
 
 } // namespace
+
+// Bit i set when p[i] is white space, for 64 bytes, a byte at a time.
+static uint64_t mascara_escalar(const char *p)
+{
+	uint64_t r = 0;
+	for (int i = 0; i < BYTES_MASCARA; i++)
+		r |= uint64_t(es_blanco(p[i])) << i;
+	return r;
+}
+
+uint64_t mascara_blancos(const char *p)
+{
+#ifdef __SSE2__
+	if (!ajustes.mascara_sse2)
+		return mascara_escalar(p);
+	uint64_t r = 0;
+	const __m128i espacio = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'),
+	              tramo = _mm_set1_epi8('\r' - '\t');
+	for (int i = 0; i < BYTES_MASCARA; i += BYTES_SSE) {
+		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+		__m128i control = _mm_subs_epu8(_mm_sub_epi8(b, tab), tramo); // 0 for \t..\r
+		__m128i blanco =
+		    _mm_or_si128(_mm_cmpeq_epi8(b, espacio), _mm_cmpeq_epi8(control, _mm_setzero_si128()));
+		r |= uint64_t(unsigned(_mm_movemask_epi8(blanco))) << i;
+	}
+	return r;
+#else
+	return mascara_escalar(p);
+#endif
+}
+
+uint64_t mascara_byte(const char *p, char c)
+{
+	uint64_t r = 0;
+#ifdef __SSE2__
+	const __m128i buscado = _mm_set1_epi8(c);
+	for (int i = 0; i < BYTES_MASCARA; i += BYTES_SSE) {
+		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+		r |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, buscado)))) << i;
+	}
+#else
+	for (int i = 0; i < BYTES_MASCARA; i++)
+		r |= uint64_t(p[i] == c) << i;
+#endif
+	return r;
+}
+
+off_t punto_de_corte(int fd, off_t desde, off_t tamano, off_t minimo, bool (*corta)(unsigned char))
+{
+	if (fd < 0 || tamano - desde < minimo)
+		return 0;
+	char trozo[TAM_BUSQUEDA_CORTE];
+	off_t mitad = desde + (tamano - desde) / 2;
+	ssize_t n = pread(fd, trozo, sizeof trozo, mitad);
+	for (ssize_t i = 0; i < n; i++)
+		if (corta(static_cast<unsigned char>(trozo[i])))
+			return mitad + i + 1;
+	return 0;
+}
+
+bool en_dos_partes(const std::function<void()> &primera, const std::function<void()> &segunda)
+{
+	try {
+		std::thread hilo(segunda);
+		primera();
+		hilo.join();
+		return true;
+	} catch (const std::system_error &) { // no thread: nothing ran
+		return false;
+	}
+}
 
 // Opens a window over the file from offset desde, in blocks of tam_bloque.
 void abre_ventana(Fuente &f, int fd, const struct stat &st, size_t tam_bloque, off_t desde)
@@ -422,7 +449,7 @@ Parada lee_muestras(Fuente &f, Muestras &m, int limite)
 	Parada p = lee_muestras_en_serie(f, m, std::min(m.n + 1, limite));
 	if (p != LIMITE || m.n == limite)
 		return p;
-	off_t corte = ajustes.dos_hilos ? punto_de_corte(f) : 0;
+	off_t corte = ajustes.dos_hilos ? corte_de(f) : 0;
 	if (corte == 0)
 		return lee_muestras_en_serie(f, m, limite);
 	return lee_en_dos_hilos(f, m, limite, corte, f.cap);

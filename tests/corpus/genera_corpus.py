@@ -65,11 +65,13 @@ CASOS = []
 
 
 def caso(nombre, contenido, resultado="BIEN", formato="-", muestras=None, linea=0,
-         titulo="-", cal="-", aviso="-"):
-    """cal: (al, bl), None for uncalibrated, "-" for not checked."""
+         titulo="-", cal="-", aviso="-", ambigua="-"):
+    """cal: (al, bl), None for uncalibrated, "-" for not checked; ambigua:
+    whether the file may be read another way that gives another spectrum."""
     if isinstance(contenido, str):
         contenido = contenido.encode()
-    CASOS.append((nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso))
+    CASOS.append((nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso,
+                  ambigua))
 
 
 def filas(*numeros):
@@ -239,10 +241,165 @@ caso("mca-bom.mca", "\ufeff<<PMCA SPECTRUM>>\r\nTAG - t\r\n<<DATA>>\r\n4\r\n5\r\
      formato="MCA", muestras=filas("4", "5"), titulo='"t"')
 
 
+# ---- Tables read as written: headers, names, marks, scans ---------------
+def casos_de_tablas():
+    """Tables that a first look misreads: long headers, headers that start
+    with a figure, counts several to a row, columns chosen by name,
+    thousands marks, Fortran exponents, scans that turn back, maps and
+    blocks.  Each has one reading (or says it is ambiguous)."""
+    import math
+    import random
+
+    def tabla(xs, ys, sep=" ", cabecera=""):
+        return cabecera + "".join("%s%s%s\n" % (x, sep, y) for x, y in zip(xs, ys))
+
+    xs = ["%.1f" % (400 + 0.5 * i) for i in range(20)]
+    ys = [str(100 + (i * 37) % 23) for i in range(20)]
+
+    # Cause 2: a header longer than any first look.
+    larga = "".join("Comentario %d: sin datos aqui\n" % i for i in range(10000))
+    caso("cabecera-de-10000-lineas.txt", tabla(xs, ys, cabecera=larga), formato="COLUMNAS",
+         muestras=ys, titulo='"Comentario 0: sin datos aqui"', cal=calibracion_x(xs),
+         ambigua=False)
+    caso("cabecera-larga-con-nombres.csv",
+         tabla(xs, ys, ",", larga + "Energy,Counts\n"), formato="COLUMNAS", muestras=ys,
+         cal=calibracion_x(xs))
+    canales = [str(i) for i in range(20)]
+    sigmas = ["%.1f" % math.sqrt(float(y)) for y in ys]
+    caso("cabecera-larga-canal-cuentas-sigma.tsv",
+         larga + "Channel\tCounts\tSigma\n" +
+         "".join("%s\t%s\t%s\n" % t for t in zip(canales, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion(0, 1), aviso="la intensidad la 2 (Counts)")
+
+    # Cause 6: header lines that start with a date or a figure; numbers that
+    # run into letters; Fortran exponents.
+    caso("cabecera-con-fecha.txt", tabla(xs, ys, cabecera="2024-05-01 10:12:33\nEnergy Counts\n"),
+         formato="COLUMNAS", muestras=ys, titulo='"2024-05-01 10:12:33"', cal=calibracion_x(xs))
+    caso("cabecera-con-cifra.txt", tabla(xs, ys, cabecera="532 nm laser, 10 s\n"),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs))
+    caso("cifra-sobre-una-columna.txt", "532 nm\n5\n6\n7\n", formato="COLUMNAS",
+         muestras=filas("5", "6", "7"), cal=None)
+    caso("fecha-sobre-una-columna.txt", "2023-11-02\nCounts\n15\n16\n",
+         formato="COLUMNAS", muestras=filas("15", "16"), cal=None)
+    caso("numero-con-unidad-en-la-tabla.txt", "Energy Counts\n1.0 5\n2.0 6cts\n3.0 7\n",
+         formato="COLUMNAS", muestras=filas("5"), linea=3, aviso="No se puede leer la línea 3")
+    fx = ["%.4fD+02" % (1 + 0.01 * i) for i in range(12)]
+    fy = ["%.4fD+03" % (1 + 0.0068 * ((i * 7) % 5)) for i in range(12)]
+    caso("fortran-exponentes.txt", tabla(fx, fy), formato="COLUMNAS",
+         muestras=[y.replace("D", "E") for y in fy],
+         cal=calibracion_x([x.replace("D", "E") for x in fx]))
+    caso("fortran-d-minuscula.txt", "1.5d0\n2.5d0\n3.25d1\n-4.0d-1\n", formato="COLUMNAS",
+         muestras=filas("1.5", "2.5", "32.5", "-0.4"), cal=None)
+    caso("fortran-con-cabecera.csv", "E,N\n1.0D0,5.0D+00\n2.0D0,6.5D+00\n3.0D0,7.25D+00\n",
+         formato="COLUMNAS", muestras=filas("5", "6.5", "7.25"), cal=calibracion_x([1, 2, 3]))
+
+    # Cause 5: thousands marks are thousands, never decimals.
+    caso("miles-tabulador.tsv", "Channel\tCounts\n0\t1,050\n1\t2,100\n2\t950\n3\t12,345\n",
+         formato="COLUMNAS", muestras=filas("1050", "2100", "950", "12345"), cal=calibracion(0, 1),
+         aviso="separador de miles", ambigua=True)
+    caso("miles-punto-y-coma.csv", "nm;I\n500;1,050\n501;1,125\n502;998\n", formato="COLUMNAS",
+         muestras=filas("1050", "1125", "998"), cal=calibracion_x([500, 501, 502]),
+         aviso="separador de miles", ambigua=True)
+    caso("decimales-de-tres-cifras-y-otros.csv", "nm;I\n500,125;1,5\n500,250;2,75\n500,375;3,0\n",
+         formato="COLUMNAS", muestras=filas("1.5", "2.75", "3.0"),
+         cal=calibracion_x([500.125, 500.25, 500.375]), ambigua=False)
+    caso("miles-y-coma-decimal.tsv", "x\ty\n1\t1.050,5\n2\t2.100,0\n", resultado="SIN_MUESTRAS",
+         linea=2, aviso="línea 2")
+
+    # Cause 3: counts several to a row, falling or rising, read as counts.
+    azar = random.Random(30)
+    for k in (4, 6, 8, 10):
+        cuentas = [str(max(0, int(azar.gauss(5000 * math.exp(-i / 60.0),
+                                               math.sqrt(5000 * math.exp(-i / 60.0)) + 1))))
+                   for i in range(k * 30)]
+        texto = "".join(" ".join(cuentas[j:j + k]) + "\n" for j in range(0, len(cuentas), k))
+        caso("cuentas-%d-por-fila-bajan.txt" % k, texto, formato="PROPIO", muestras=cuentas,
+             aviso="cada fila tiene %d números" % k)
+    sube = [str(100 + 3 * i) for i in range(40)]
+    caso("cuentas-4-por-fila-suben-lisas.txt",
+         "".join(" ".join(sube[j:j + 4]) + "\n" for j in range(0, 40, 4)), formato="PROPIO",
+         muestras=sube, aviso="se leen todos", ambigua=True)
+    ruido = [str(int(azar.gauss(200 + 20 * i, 15))) for i in range(48)]
+    caso("cuentas-6-por-fila-suben.txt",
+         "".join(" ".join(ruido[j:j + 6]) + "\n" for j in range(0, 48, 6)), formato="PROPIO",
+         muestras=ruido, aviso="se leen todos")
+
+    # Tables without a header stay tables when their x moves smoothly.
+    baja = ["%.1f" % (700 - 0.5 * i) for i in range(20)]
+    caso("tabla-sin-cabecera-x-baja.txt", tabla(baja, ys), formato="COLUMNAS", muestras=ys,
+         cal=calibracion_x(baja), ambigua=False)
+    curva = ["%.3f" % (400 + i + 0.01 * i * i) for i in range(30)]
+    caso("tabla-sin-cabecera-x-curva.txt", tabla(curva, [str(i % 9) for i in range(30)]),
+         formato="COLUMNAS", muestras=[str(i % 9) for i in range(30)], cal=None,
+         aviso="no es lineal")
+    caso("xy-sin-orden.txt", "3.5 10\n1.5 20\n2.5 30\n9.5 40\n", formato="PROPIO",
+         muestras=filas("3.5", "10", "1.5", "20", "2.5", "30", "9.5", "40"),
+         aviso="cada fila tiene 2 números", ambigua=True)
+
+    # Cause 4: the intensity column by name, never an error, fit or background.
+    caso("canal-cuentas-sigma.csv",
+         "Channel,Counts,Sigma\n" + "".join("%s,%s,%s\n" % t for t in zip(canales, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion(0, 1),
+         aviso="x es la 1 (Channel) y la intensidad la 2 (Counts)", ambigua=False)
+    caso("energia-cuentas-incertidumbre.tsv",
+         "Energy\tCounts\tUncertainty\n" + "".join("%s\t%s\t%s\n" % t for t in zip(xs, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 2 (Counts)")
+    caso("flujo-ajuste-modelo.csv",
+         "Wavelength,Flux,Fit,Model\n" +
+         "".join("%s,%s,1.0,2.0\n" % (x, y) for x, y in zip(xs, ys)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 2 (Flux)")
+    caso("canal-cuentas-cps.csv",
+         "Channel,Counts,CPS\n" + "".join("%s,%s,%s.5\n" % (c, y, y) for c, y in zip(canales, ys)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion(0, 1), aviso="la intensidad la 2 (Counts)")
+    caso("lambda-flux-ivar.csv",
+         "lambda,flux,ivar\n" + "".join("%s,%s,0.25\n" % (x, y) for x, y in zip(xs, ys)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 2 (flux)")
+    caso("energia-fondo-senal.csv",
+         "Energy,Background,Signal\n" + "".join("%s,3,%s\n" % (x, y) for x, y in zip(xs, ys)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (Signal)")
+    caso("dos-columnas-de-cuentas.csv",
+         "Counts A,Counts B\n" + "".join("%s,%d\n" % (y, 2 * int(y)) for y in ys),
+         formato="COLUMNAS", muestras=ys, cal=None, aviso="x es ninguna", ambigua=True)
+    caso("tres-columnas-sin-nombres.txt",
+         "".join("%s %s %s\n" % (x, y, s) for x, y, s in zip(xs, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 2",
+         ambigua=True)
+
+    # Cause 9: a scan that turns back stops at the turn; maps and blocks
+    # load their first spectrum.
+    ida = ["%d" % (500 + i) for i in range(10)] + ["%d" % (508 - i) for i in range(9)]
+    caso("barrido-ida-y-vuelta.csv", tabla(ida, ys[:19], ",", "nm,I\n"), formato="COLUMNAS",
+         muestras=ys[:10], linea=12, cal=calibracion_x(ida[:10]), aviso="vuelve atrás")
+    caso("barrido-ida-y-vuelta-sin-cabecera.txt", tabla(ida, ys[:19]), formato="COLUMNAS",
+         muestras=ys[:10], linea=11, cal=calibracion_x(ida[:10]), aviso="vuelve atrás")
+    onda = ["%.1f" % (1500 - 2.5 * i) for i in range(8)]
+    mapa = "".join("%d\t%d\t%s\t%s\n" % (px, 0, w, ys[(px * 8 + i) % 20])
+                   for px in range(3) for i, w in enumerate(onda))
+    primeras = [ys[i % 20] for i in range(8)]
+    caso("mapa-raman.txt", "X\tY\tWave\tIntensity\n" + mapa, formato="COLUMNAS",
+         muestras=primeras, linea=10, cal=calibracion_x(onda), aviso="vuelve atrás")
+    caso("mapa-raman-sin-cabecera.txt", mapa, formato="COLUMNAS", muestras=primeras, linea=9,
+         cal=calibracion_x(onda), aviso="varios espectros")
+    caso("bloques-con-titulo.txt",
+         "Spectrum 1\nE C\n1 5\n2 6\n3 7\nSpectrum 2\nE C\n1 8\n2 9\n3 10\n",
+         formato="COLUMNAS", muestras=filas("5", "6", "7"), linea=6,
+         aviso="No se puede leer la línea 6")
+    caso("bloques-seguidos.csv", "E,C\n1,5\n2,6\n3,7\n1,8\n2,9\n3,10\n", formato="COLUMNAS",
+         muestras=filas("5", "6", "7"), linea=5, cal=calibracion_x([1, 2, 3]), aviso="vuelve atrás")
+
+    # Commas that may separate or be decimals: the other reading is offered.
+    caso("comas-dos-lecturas.csv", "5,25\n6,50\n7,75\n", formato="COLUMNAS",
+         muestras=filas("25", "50", "75"), cal=calibracion_x([5, 6, 7]), aviso="cada coma separa",
+         ambigua=True)
+
+
+casos_de_tablas()
+
+
 def escribe(carpeta):
     carpeta.mkdir(parents=True, exist_ok=True)
     lineas = []
-    for nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso in CASOS:
+    for nombre, contenido, resultado, formato, muestras, linea, titulo, cal, aviso, ambigua in CASOS:
         (carpeta / nombre).write_bytes(contenido)
         if cal == "-":
             al = bl = "-"
@@ -251,7 +408,9 @@ def escribe(carpeta):
         else:
             al, bl = repr(cal[0]), repr(cal[1])
         texto = " ".join(bits(m) for m in muestras) if muestras is not None else "-"
-        lineas.append("\t".join([nombre, resultado, formato, str(linea), titulo, al, bl, aviso, texto]))
+        dudosa = "-" if ambigua == "-" else "1" if ambigua else "0"
+        lineas.append("\t".join([nombre, resultado, formato, str(linea), titulo, al, bl, aviso, texto,
+                                 dudosa]))
     (carpeta / "esperado.tsv").write_text("\n".join(lineas) + "\n", encoding="utf-8")
 
 
