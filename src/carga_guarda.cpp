@@ -22,6 +22,7 @@
 #include "disposicion.h"
 #include "estado.h"
 #include "fichero.h"
+#include "importa.h"
 #include "informes.h"
 #include "mensajes.h"
 #include "pinta.h"
@@ -191,8 +192,10 @@ bool carga_espectro(const char *ruta)
 	return muestra_leido(ruta, &l);
 }
 
-bool muestra_leido(const char *ruta, Lectura *l)
+bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 {
+	if (preguntar && l->ambigua() && !elige_lectura(ruta, l))
+		return false;
 	// Everything that needs memory comes first, while the old spectrum stands.
 	std::string titulo, aviso;
 	try {

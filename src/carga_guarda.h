@@ -19,8 +19,10 @@ bool carga_espectro(const char *ruta);
 // replaces the old one and shows with a fresh view and its title, the
 // window's title names the file, and ruta becomes the loaded file and the
 // name the load dialog proposes.  Without memory for this the old spectrum
-// stays, *l is freed and a message says so (false).
-bool muestra_leido(const char *ruta, Lectura *l);
+// stays, *l is freed and a message says so (false).  A file that reads two
+// ways that give different spectra first opens the import view (when
+// preguntar), on the program's pick: Esc there loads nothing (false).
+bool muestra_leido(const char *ruta, Lectura *l, bool preguntar = true);
 
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  With nothing loaded the data are not written and a message says so;

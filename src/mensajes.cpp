@@ -2,6 +2,7 @@
 #include "mensajes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "textos.h"
@@ -9,6 +10,8 @@
 namespace {
 
 constexpr const char *PUNTOS = "...";
+constexpr size_t TAM_LINEA_IMPORTA = 512;
+constexpr size_t LARGO_LINEA_VISTA = 100; // characters of a file's line the import view shows
 
 // Where each UTF-8 character of s starts, and s.size() at the end.
 std::vector<size_t> inicios_de_caracter(const std::string &s)
@@ -87,6 +90,36 @@ void parte_renglon(std::string resto, int ancho, const AnchoDeTexto &ancho_de, s
 	r->push_back(resto);
 }
 
+// The text with each '%' doubled, as a dialog's format shows it.
+std::string con_por_ciento(const std::string &s)
+{
+	std::string r;
+	for (char c : s)
+		r += c == '%' ? std::string("%%") : std::string(1, c);
+	return r;
+}
+
+// The lines of a text, without their line ends.
+std::vector<std::string> parte(const char *texto)
+{
+	std::vector<std::string> r;
+	std::string s = texto;
+	size_t desde = 0;
+	while (desde < s.size()) {
+		size_t fin = s.find('\n', desde);
+		r.push_back(s.substr(desde, fin == std::string::npos ? std::string::npos : fin - desde));
+		desde = fin == std::string::npos ? s.size() : fin + 1;
+	}
+	return r;
+}
+
+// Bytes of s's first n characters (whole UTF-8 characters).
+size_t inicio_de_corte(const std::string &s, size_t n)
+{
+	std::vector<size_t> inicios = inicios_de_caracter(s);
+	return inicios[std::min(n, inicios.size() - 1)];
+}
+
 } // namespace
 
 std::vector<std::string> parte_linea(const std::string &linea, int ancho, const AnchoDeTexto &ancho_de)
@@ -127,6 +160,48 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 {
 	std::string estado = ajeno ? " no está en el formato de Orquilo." : " ya existe.";
 	return {"El fichero " + nombre + estado, std::string("¿Reemplazarlo con ") + que + "?"};
+}
+
+std::string texto_de_forma(const FormaLectura &f)
+{
+	if (f.lista)
+		return "lista de números, fila tras fila";
+	auto marca = [](char c) { return c == ',' ? "coma" : c == '.' ? "punto" : "no"; };
+	const char *sep = f.separador == ';'    ? "punto y coma"
+	                  : f.separador == '\t' ? "tabulador"
+	                  : f.separador == ','  ? "coma"
+	                                        : "espacios";
+	std::string x = f.columna_x < 0 ? "canales" : "col. " + std::to_string(f.columna_x + 1);
+	char texto[TAM_LINEA_IMPORTA];
+	std::snprintf(texto, sizeof texto,
+	              "tabla (%s, decimal %s, miles %s, %d cab.): x %s, intensidad col. %d", sep,
+	              marca(f.decimal), marca(f.miles), f.cabecera, x.c_str(), f.columna_y + 1);
+	return texto;
+}
+
+std::string formato_importa(const std::string &ruta, const char *lineas,
+                            const std::vector<FormaLectura> &formas)
+{
+	char linea[TAM_LINEA_IMPORTA];
+	size_t barra = ruta.rfind('/');
+	std::snprintf(linea, sizeof linea, IMPORTA_PRIMERAS,
+	              ruta.substr(barra == std::string::npos ? 0 : barra + 1).c_str());
+	std::string t = con_por_ciento(linea) + "\n";
+	for (const std::string &l : parte(lineas))
+		t += con_por_ciento(l.substr(0, inicio_de_corte(l, LARGO_LINEA_VISTA))) + "\n";
+	t += "%nothing[]%line[]";
+	if (formas.size() > 1) {
+		std::snprintf(linea, sizeof linea, IMPORTA_MANERAS, formas.size());
+		t += std::string(linea) + "\n";
+		for (size_t k = 0; k < formas.size(); k++) {
+			std::snprintf(linea, sizeof linea, IMPORTA_MANERA, k + 1,
+			              texto_de_forma(formas[k]).c_str());
+			t += con_por_ciento(linea) + (k == 0 ? IMPORTA_ELEGIDA : "") + "\n";
+		}
+		std::snprintf(linea, sizeof linea, IMPORTA_CAMPO_LECTURA, formas.size());
+		t += std::string("%nothing[]") + linea;
+	}
+	return t + IMPORTA_CAMPOS;
 }
 
 std::string titulo_de_ventana(const std::string &ruta)

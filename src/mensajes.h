@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+
+#include "fichero.h" // FormaLectura
 #include <string>
 #include <vector>
 
@@ -36,3 +38,14 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 // The window's title once the file at ruta is loaded: the program's name and
 // the file's base name, in UTF-8 ('?' for each byte of the name that is not).
 std::string titulo_de_ventana(const std::string &ruta);
+
+// A reading of a file in words: a list of numbers, or a table with its
+// separator, marks, header lines and columns (counted from 1).
+std::string texto_de_forma(const FormaLectura &f);
+
+// The import view's format: the first lines of the file at ruta (each
+// shortened, a '%' kept as itself), the readings found when there is more
+// than one (the first the program's) with the field that picks one, then
+// the fields of a reading.
+std::string formato_importa(const std::string &ruta, const char *lineas,
+                            const std::vector<FormaLectura> &formas);

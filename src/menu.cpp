@@ -21,6 +21,7 @@
 #include "fin_de_sesion.h"
 #include "gancho.h"
 #include "hojea.h"
+#include "importa.h"
 #include "pinta.h"
 #include "pulsaciones.h"
 #include "reposo.h"
@@ -93,6 +94,11 @@ int neto(const Pulsacion &)
 	comando_neto();
 	return MENU_SIGUE;
 }
+int importa(const Pulsacion &)
+{
+	comando_importa();
+	return MENU_SIGUE;
+}
 
 // Every key the program answers.  The buttons come in the order of the
 // menu's format, which names their shortcuts; the help words of the keys
@@ -112,6 +118,7 @@ constexpr FilaTecla TECLAS[] = {
     {KEY_P, Ambito::menu, pico, "P: medir el pico.", true},
     {KEY_F, Ambito::menu, fondo_, "F: espectro de fondo.", false},
     {KEY_R, Ambito::menu, neto, "R: restar el fondo o volver a verlo debajo.", true},
+    {KEY_I, Ambito::menu, importa, "I: ver y cambiar cómo se lee el fichero.", true},
 };
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.

@@ -78,6 +78,23 @@ constexpr const char *CALIBRACION_FILA_FALLO = "%10.2f %12.7g";
 constexpr const char *CALIBRACION_MISMO_CANAL = "Dos picos en el mismo canal: la calibración no cambia";
 constexpr const char *CALIBRACION_SIN_PENDIENTE = "La recta sale sin pendiente: la calibración no cambia";
 
+// The import view (key I, or by itself for a file that reads two ways): the
+// file's first lines, the readings found, one number a choice.
+constexpr Dialogo DIALOGO_IMPORTA = {"Cómo se lee el fichero", nullptr, 20, 10, 60};
+constexpr const char *IMPORTA_PRIMERAS = "Primeras líneas de %s:";
+constexpr const char *IMPORTA_MANERAS = "Se puede leer de %zu maneras:";
+constexpr const char *IMPORTA_MANERA = " %zu: %s";
+constexpr const char *IMPORTA_ELEGIDA = "  (elegida)";
+constexpr const char *IMPORTA_CAMPO_LECTURA = "Manera (1: la de los campos de abajo)=%%float[1,%zu]";
+constexpr const char *IMPORTA_CAMPOS =
+    "Leer como lista de números, sin columnas %bool[]"
+    "Líneas de cabecera que se saltan=%float[0,]"
+    "Separador (1 punto y coma, 2 tabulador, 3 coma, 4 espacios)=%float[1,4]"
+    "Marca decimal (1 punto, 2 coma)=%float[1,2]"
+    "Marca de miles (0 ninguna, 1 punto, 2 coma)=%float[0,2]"
+    "Columna de x (0: ninguna, una fila un canal)=%float[0,]"
+    "Columna de intensidad=%float[1,]";
+
 // The header line of the table of measured peaks (tab-separated).
 constexpr const char *CABECERA_PICOS =
     "canal\terror_canal\tlongitud\tfwhm_canales\tfwhm\tarea\terror_area\tfondo\tchi2_gl\tconocida\tresiduo";

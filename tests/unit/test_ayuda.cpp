@@ -53,6 +53,7 @@ TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 	    "Tecla TAB cambia entre escalas lineal y logaritmica. ",
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.",
 	    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.",
+	    "I: ver y cambiar cómo se lee el fichero.",
 	    "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.",
 	    "",
 	    "Abreviaturas que aparecen en la parte superior de la ventana:",

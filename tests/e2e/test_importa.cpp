@@ -1,0 +1,66 @@
+// The import view on the real program: I shows how the loaded table was read
+// and a changed intensity column loads other samples; a file that reads two
+// ways opens the view by itself, and Enter takes the program's pick.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "disposicion.h"
+#include "e2e.h"
+
+namespace {
+
+constexpr int FILAS = 40;
+constexpr int CAMPOS_ANTES_DE_LA_INTENSIDAD = 6; // list, header, separator, decimal, thousands, x
+
+std::string in_cur(Sesion &s)
+{
+	return s.lee(X_CAMPO_TERCERO, Y_INFO_1, 15);
+}
+
+} // namespace
+
+TEST(Importa, CambiarLaColumnaDeIntensidadCargaOtrasMuestras)
+{
+	Sesion s;
+	std::string tabla = "nm,cuentas,sigma\n"; // the intensity by its name; sigma is no intensity
+	for (int f = 1; f <= FILAS; f++)
+		tabla += std::to_string(400 + f) + ".5," + std::to_string(10 * f) + "," +
+		         std::to_string(1000 + f) + "\n";
+	arnes::escribe_fichero(s.ruta("tres.csv"), tabla);
+	s.carga("tres.csv");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=40  "));
+	ASSERT_TRUE(s.espera_texto(X_CAMPO_TERCERO, Y_INFO_1, "In.cur=200.0   ")); // cuentas, row 20
+	s.tecla("Return"); // the notice naming the columns
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("nm,cuentas,sigma"));
+	for (int i = 0; i < CAMPOS_ANTES_DE_LA_INTENSIDAD; i++)
+		s.tecla("Tab");
+	s.reemplaza_campo("3");
+	s.tecla("Return");
+	EXPECT_TRUE(s.espera_texto(X_CAMPO_TERCERO, Y_INFO_1, "In.cur=1020.0  ")) << in_cur(s);
+	EXPECT_EQ(s.sal(), 0);
+}
+
+TEST(Importa, UnFicheroQueSeLeeDeDosManerasAbreLaVistaYEnterTomaLaDelPrograma)
+{
+	Sesion s;
+	std::string cuentas; // four counts a row, no column going anywhere smoothly
+	unsigned azar = 1;
+	for (int f = 0; f < FILAS; f++)
+		for (int k = 0; k < 4; k++) {
+			azar = azar * 1103515245u + 12345u;
+			cuentas += std::to_string(100 + (azar >> 16) % 800) + (k == 3 ? "\n" : " ");
+		}
+	arnes::escribe_fichero(s.ruta("cuatro.txt"), cuentas);
+	s.abre_dialogo("l", DIALOGO_CARGA.titulo);
+	s.reemplaza_campo("cuatro.txt");
+	s.tecla("Return");
+	ASSERT_TRUE(s.espera_anuncio(std::string("dialogo: ") + DIALOGO_IMPORTA.titulo, 0));
+	EXPECT_TRUE(s.espera_en_pantalla("Se puede leer de 2 maneras"));
+	s.tecla("Return");
+	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=160 ")); // every count
+	EXPECT_TRUE(s.espera_en_pantalla("se leen todos, fila a fila"));              // and it says how
+	s.tecla("Return");
+	EXPECT_EQ(s.sal(), 0);
+}
