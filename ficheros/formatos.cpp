@@ -102,6 +102,9 @@ int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 		               forma->cabecera > 0
 		           ? FORMATO_COLUMNAS
 		           : FORMATO_PROPIO;
+	int instrumento = formato_instrumento(ini, fin, p, n);
+	if (instrumento >= 0)
+		return instrumento;
 	if (es_cabecera_spe(ini, fin))
 		return FORMATO_SPE;
 	size_t largo = std::strlen(PRIMERA_LINEA_MCA);
@@ -120,9 +123,12 @@ const char *nombre_base(const char *ruta)
 int lee_extranjero(int formato, Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre,
                    Lectura *l)
 {
-	int r = formato == FORMATO_SPE   ? lee_spe(s, cota, l)
-	        : formato == FORMATO_MCA ? lee_mca(s, cota, l)
-	                                 : lee_columnas(s, forma, cota, nombre, l);
+	using Lector = int (*)(Lineas &, size_t, Lectura *);
+	static const Lector lectores[] = {nullptr, lee_spe,   lee_mca, nullptr,  nullptr,
+	                                  lee_n42, lee_jcamp, lee_iec, lee_emsa, lee_tka};
+	static_assert(sizeof lectores / sizeof *lectores == FORMATO_TKA + 1, "a reader for each format");
+	int r = formato == FORMATO_COLUMNAS ? lee_columnas(s, forma, cota, nombre, l)
+	                                    : lectores[formato](s, cota, l);
 	if (r == FICHERO_BIEN)
 		l->formato = formato;
 	return r;
@@ -272,11 +278,38 @@ int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
 	return detecta_sin_abortar(p, n < TAM_PREFIJO ? n : TAM_PREFIJO, n <= TAM_PREFIJO, forma);
 }
 
+// What the content alone cannot tell: a Canberra .tka is plain numbers
+// whose first two are its live and real time, known only by its extension.
+int por_nombre(int formato, const char *nombre)
+{
+	const char *punto = std::strrchr(nombre, '.');
+	return formato == FORMATO_PROPIO && punto && strcasecmp(punto, ".tka") == 0 ? FORMATO_TKA : formato;
+}
+
+// A binary file is told before any text: UTF-16 alone has NUL bytes and is text.
+int clase_de(const char *p, size_t n)
+{
+	return es_utf16(p, n) ? NO_BINARIO : clase_binaria(p, n < TAM_PREFIJO ? n : TAM_PREFIJO);
+}
+
+// A binary file from its descriptor: what its reader needs, read whole.
+int lee_binario_descriptor(int fd, const struct stat &st, int clase, const char *marca, size_t n, Lectura *l)
+{
+	size_t m = bytes_de_binario(clase, marca, n, size_t(st.st_size));
+	auto bytes = static_cast<char *>(std::malloc(m + 1));
+	if (!bytes)
+		return FICHERO_SIN_MEMORIA;
+	ssize_t leidos = lee_trozo(fd, bytes, m, 0);
+	int r = leidos < 0 ? FICHERO_ERROR_LECTURA : lee_binario(clase, bytes, size_t(leidos), l);
+	std::free(bytes);
+	return r;
+}
+
 // Text as it is (no mark, line ends \n or \r\n) from memory.
 int lee_texto_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
 {
 	FormaColumnas forma;
-	int formato = detecta_texto(datos, n, &forma);
+	int formato = por_nombre(detecta_texto(datos, n, &forma), nombre);
 	if (formato < 0)
 		return FICHERO_SIN_MEMORIA;
 	if (formato == FORMATO_PROPIO)
@@ -343,13 +376,18 @@ int formato_convertido(const char *marca, size_t n)
 int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l)
 {
 	Escritura e;
-	if (!escritura_de(fd, &e))
+	const char *marca;
+	size_t n;
+	if (!escritura_de(fd, &e, &marca, &n))
 		return FICHERO_ERROR_LECTURA;
+	int clase = clase_de(marca, n);
+	if (clase != NO_BINARIO)
+		return lee_binario_descriptor(fd, st, clase, marca, n, l);
 	if (e == TEXTO_A_CONVERTIR)
 		return lee_convertido(fd, st, nombre, l);
 	off_t desde = e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0;
 	FormaColumnas forma;
-	int formato = detecta_descriptor(fd, st, desde, &forma);
+	int formato = por_nombre(detecta_descriptor(fd, st, desde, &forma), nombre);
 	if (formato < 0)
 		return formato == SIN_MEMORIA_AL_DETECTAR ? FICHERO_SIN_MEMORIA : FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
@@ -369,6 +407,9 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 int lee_espectro_memoria(const char *datos, size_t n, Lectura *l, const char *nombre)
 {
 	*l = Lectura();
+	int clase = clase_de(datos, n);
+	if (clase != NO_BINARIO)
+		return lee_binario(clase, datos, n, l);
 	Escritura e = escritura(datos, n < TAM_MARCA ? n : TAM_MARCA);
 	if (e == TEXTO_TRAS_BOM)
 		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre);
@@ -412,13 +453,16 @@ int formato_de_fichero(const char *ruta)
 	size_t n;
 	bool leida = escritura_de(fd, &e, &marca, &n);
 	FormaColumnas forma;
+	int clase = leida ? clase_de(marca, n) : NO_BINARIO;
 	int formato =
-	    !leida ? -1
+	    !leida                 ? -1
+	    : clase == BINARIO_CHN ? FORMATO_CHN
+	    : clase != NO_BINARIO  ? -1
 	    : e == TEXTO_A_CONVERTIR
 	        ? formato_convertido(marca, n)
 	        : detecta_descriptor(fd, st, e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
 	close(fd);
-	return formato < 0 ? -1 : formato;
+	return formato < 0 ? -1 : por_nombre(formato, nombre_base(ruta));
 }
 
 bool prepara(Acumulador &a, size_t esperadas, size_t cota)
