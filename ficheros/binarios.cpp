@@ -21,7 +21,7 @@ constexpr int NULOS_DE_BINARIO = 4; // a stray NUL in a title is text; several a
 // The ORTEC .chn layout: little-endian, a 32-byte header, the counts, a trailer.
 constexpr int16_t TIPO_CHN = -1;
 constexpr size_t CHN_TIEMPO_VIVO = 12; // in ticks of 20 ms
-constexpr double SEGUNDOS_POR_TIC = 0.02;
+constexpr double TICS_POR_SEGUNDO = 50;
 constexpr size_t CHN_PRIMER_CANAL = 28, CHN_CANALES = 30;
 constexpr size_t CHN_CABECERA = 32;
 constexpr size_t BYTES_CUENTA = 4;
@@ -163,7 +163,7 @@ int lee_chn(const unsigned char *p, size_t n, Lectura *l)
 		return entrega_acumulado(a, r, l);
 	double primero = u16(p + CHN_PRIMER_CANAL);
 	trailer_chn(p + fin_cuentas, primero, int(canales), *l);
-	l->tiempo_vivo = u32(p + CHN_TIEMPO_VIVO) * SEGUNDOS_POR_TIC;
+	l->tiempo_vivo = u32(p + CHN_TIEMPO_VIVO) / TICS_POR_SEGUNDO;
 	l->formato = FORMATO_CHN;
 	return entrega_acumulado(a, FICHERO_BIEN, l);
 }

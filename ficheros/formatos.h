@@ -110,5 +110,9 @@ int formato_instrumento(const char *ini, const char *fin, const char *p, size_t 
 // of a channel.
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
 
+// A decimal number at p (sign, digits, point, exponent) as the nearest
+// double when it has at most 15 digits; the bytes it takes, 0 for none.
+size_t lee_decimal(const char *p, const char *fin, double *v);
+
 // Seconds in an ISO 8601 duration such as PT900.5S or P1DT2H; 0 when it is none.
 double duracion_iso(const char *ini, const char *fin);

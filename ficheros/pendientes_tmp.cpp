@@ -1,8 +1,5 @@
 #include "formatos.h"
-int lee_n42(Lineas &, size_t, Lectura *)
-{
-	return FICHERO_SIN_MUESTRAS;
-}
+#include <cstring>
 int lee_jcamp(Lineas &, size_t, Lectura *)
 {
 	return FICHERO_SIN_MUESTRAS;
@@ -19,7 +16,7 @@ int lee_tka(Lineas &, size_t, Lectura *)
 {
 	return FICHERO_SIN_MUESTRAS;
 }
-int formato_instrumento(const char *, const char *, const char *, size_t)
+int formato_instrumento(const char *ini, const char *fin, const char *p, size_t n)
 {
-	return -1;
+	return ini < fin && *ini == '<' && memmem(p, n, "ChannelData", 11) ? FORMATO_N42 : -1;
 }

@@ -1,6 +1,7 @@
 // What the instruments' newer formats share: an energy calibration given as
 // a polynomial in the file's channel, and a time written as an ISO 8601
 // duration.  Start at calibra_polinomio.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,8 @@
 namespace {
 
 constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the higher terms may shift unnoticed
+constexpr double DIEZ = 10;
+constexpr double MAX_EXPONENTE = 400; // past any double's range
 constexpr double SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
 
 // How far, in channels, the terms past the linear one move the channel ch.
@@ -20,7 +23,52 @@ double desplazamiento(const double *coef, int n, double ch)
 	return std::fabs(resto * ch / coef[1]);
 }
 
+// Digits from p: their value into *v (times 10 for each), how many.
+size_t cifras(const char *p, const char *fin, double *v, int *cuantas)
+{
+	const char *q = p;
+	for (; q < fin && std::isdigit(static_cast<unsigned char>(*q)); q++)
+		*v = *v * DIEZ + (*q - '0');
+	*cuantas = int(q - p);
+	return size_t(q - p);
+}
+
+// An exponent e±dd at p: its value into *e, the bytes it takes (0: none).
+size_t exponente(const char *p, const char *fin, int *e)
+{
+	if (p == fin || (*p != 'e' && *p != 'E'))
+		return 0;
+	const char *q = p + 1;
+	bool menos = q < fin && *q == '-';
+	q += q < fin && (*q == '-' || *q == '+');
+	double v = 0;
+	int n;
+	q += cifras(q, fin, &v, &n);
+	*e = int(std::fmin(v, MAX_EXPONENTE)) * (menos ? -1 : 1);
+	return n > 0 ? size_t(q - p) : 0;
+}
+
 } // namespace
+
+size_t lee_decimal(const char *p, const char *fin, double *v)
+{
+	const char *q = p;
+	bool menos = q < fin && *q == '-';
+	q += q < fin && (*q == '-' || *q == '+');
+	double m = 0;
+	int enteras, decimales = 0;
+	q += cifras(q, fin, &m, &enteras);
+	if (q < fin && *q == '.')
+		q += 1 + cifras(q + 1, fin, &m, &decimales);
+	if (enteras + decimales == 0)
+		return 0;
+	int e = 0;
+	q += exponente(q, fin, &e);
+	e -= decimales;
+	double con_signo = menos ? -m : m; // dividing by an exact 10^k rounds once
+	*v = e < 0 ? con_signo / std::pow(DIEZ, -e) : con_signo * std::pow(DIEZ, e);
+	return size_t(q - p);
+}
 
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales)
 {
@@ -50,8 +98,8 @@ double duracion_iso(const char *ini, const char *fin)
 			p++;
 			continue;
 		}
-		float v;
-		size_t usados = lee_float_como_scanf(p, fin, &v);
+		double v;
+		size_t usados = lee_decimal(p, fin, &v);
 		if (usados == 0 || p + usados >= fin)
 			return 0;
 		p += usados;

@@ -92,3 +92,16 @@ TEST(Instrumentos, CnfYOtrosBinariosSeRechazanNombrandoSuClase)
 		EXPECT_EQ(l.Li, nullptr);
 	}
 }
+
+TEST(Instrumentos, N42IgualaAlChnDeLaMismaMedida)
+{
+	for (const char *base : {"hpge-alcatraz", "hpge-beach"}) {
+		SCOPED_TRACE(base);
+		Real n42(std::string(base) + ".n42"), chn(std::string(base) + ".chn");
+		ASSERT_EQ(n42.error, FICHERO_BIEN);
+		ASSERT_EQ(chn.error, FICHERO_BIEN);
+		EXPECT_EQ(n42.l.formato, FORMATO_N42);
+		espera_iguales(n42.l, chn.l, 1e-5); // the XML writes six digits of the trailer's floats
+		EXPECT_STREQ(n42.l.nota, chn.l.nota);
+	}
+}
