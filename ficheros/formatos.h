@@ -110,6 +110,10 @@ int formato_instrumento(const char *ini, const char *fin, const char *p, size_t 
 // of a channel.
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
 
+// The x of n samples as their calibration, when they lie on a line over the
+// samples' order to a tenth of a step; else desvio_x says how far they miss.
+void calibra_x(Lectura &l, const double *x, int n);
+
 // A decimal number at p (sign, digits, point, exponent) as the nearest
 // double when it has at most 15 digits; the bytes it takes, 0 for none.
 size_t lee_decimal(const char *p, const char *fin, double *v);

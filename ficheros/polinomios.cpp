@@ -4,12 +4,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "formatos.h"
 
 namespace {
 
 constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the higher terms may shift unnoticed
+constexpr double FALLO_MAXIMO_X = 0.1;        // steps an x may miss its line and still calibrate
 constexpr double DIEZ = 10;
 constexpr double MAX_EXPONENTE = 400; // past any double's range
 constexpr double SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
@@ -83,6 +85,23 @@ void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, in
 		              "su calibración de energía tiene términos no lineales que mueven algún canal "
 		              "%.3g canales: se toma su parte lineal",
 		              mayor);
+}
+
+void calibra_x(Lectura &l, const double *x, int n)
+{
+	std::vector<double> indice(size_t(n > 0 ? n : 0));
+	for (int i = 0; i < n; i++)
+		indice[size_t(i)] = i;
+	double a, b;
+	if (!recta_minimos_cuadrados(indice.data(), x, n, &a, &b) || b == 0)
+		return;
+	double fallo = 0;
+	for (int i = 0; i < n; i++)
+		fallo = std::fmax(fallo, std::fabs(x[i] - (a + b * i)) / std::fabs(b));
+	if (fallo <= FALLO_MAXIMO_X)
+		calibracion_lineal(l, a, b, 0);
+	else
+		l.desvio_x = fallo;
 }
 
 double duracion_iso(const char *ini, const char *fin)

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,4 +105,37 @@ TEST(Instrumentos, N42IgualaAlChnDeLaMismaMedida)
 		espera_iguales(n42.l, chn.l, 1e-5); // the XML writes six digits of the trailer's floats
 		EXPECT_STREQ(n42.l.nota, chn.l.nota);
 	}
+}
+
+// The counts of an IEC 1455 file as its records give them: "A004", the
+// first channel of the record, then its counts.
+std::vector<float> cuentas_iec(const std::string &texto)
+{
+	std::vector<float> v;
+	std::istringstream s(texto);
+	for (std::string linea; std::getline(s, linea);) {
+		int canal, c[5];
+		if (linea.rfind("A004", 0) == 0 &&
+		    std::sscanf(linea.c_str() + 4, "%d %d %d %d %d %d", &canal, &c[0], &c[1], &c[2], &c[3],
+		                &c[4]) == 6 &&
+		    canal == int(v.size()))
+			v.insert(v.end(), c, c + 5);
+	}
+	return v;
+}
+
+TEST(Instrumentos, Iec1455CargaSusCanalesTiempoYCalibracion)
+{
+	Real iec("hpge-dummy.iec");
+	ASSERT_EQ(iec.error, FICHERO_BIEN);
+	EXPECT_EQ(iec.l.formato, FORMATO_IEC);
+	std::vector<float> esperadas = cuentas_iec(contenido(ruta_real("hpge-dummy.iec")));
+	ASSERT_GE(esperadas.size(), 2048u);
+	ASSERT_EQ(iec.l.nptL, 2048); // the header's channels; the last record's padding left out
+	EXPECT_EQ(std::vector<float>(iec.l.Li + 1, iec.l.Li + 2049),
+	          std::vector<float>(esperadas.begin(), esperadas.begin() + 2048));
+	EXPECT_DOUBLE_EQ(iec.l.tiempo_vivo, 3564);
+	EXPECT_FLOAT_EQ(iec.l.al, 0.8f);
+	EXPECT_NEAR(iec.l.al * iec.l.bl, -1.55656e-2 - 0.8, 1e-6); // channel 1 is the file's channel 0
+	EXPECT_STREQ(iec.l.comment, "\"Dummy data\"");
 }
