@@ -100,6 +100,11 @@ int lee_iec(Lineas &s, size_t cota, Lectura *l);
 int lee_emsa(Lineas &s, size_t cota, Lectura *l);
 int lee_tka(Lineas &s, size_t cota, Lectura *l);
 
+// Samples that a compressed form (N42's CountedZeroes, JCAMP's DUP) may
+// unfold to, at most: far past any detector, and a bound on what a few
+// bytes can make a load hold.
+constexpr int MAX_MUESTRAS_DESPLEGADAS = 1 << 24;
+
 // Which of those the first non-blank line [ini, fin) of the n bytes at p
 // opens, or -1 for none.
 int formato_instrumento(const char *ini, const char *fin, const char *p, size_t n);

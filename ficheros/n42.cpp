@@ -20,7 +20,6 @@ constexpr const char *COEFICIENTES[] = {"CoefficientValues", "Coefficients"};
 constexpr const char *TIEMPOS_VIVOS[] = {"LiveTimeDuration", "LiveTime"};
 constexpr size_t LARGO_MAXIMO_ELEMENTO = 4096; // a calibration or a time: a few numbers
 constexpr int MAX_COEFICIENTES = 8;
-constexpr double MAX_CANALES = double(1 << 24); // what CountedZeroes may unfold to, at most
 
 // Where the opening tag <nombre (or <prefix:nombre) starts in [ini, fin),
 // and *tras just past its name; nullptr when there is none.
@@ -90,7 +89,8 @@ int despliega_ceros(const Acumulador &a, Acumulador &b)
 			continue;
 		}
 		float ceros = i < a.n ? a.v[++i] : 1;
-		if (!(ceros >= 0 && ceros <= MAX_CANALES - b.n) || ceros != float(int(ceros)))
+		if (!(ceros >= 0 && ceros <= double(MAX_MUESTRAS_DESPLEGADAS) - b.n) ||
+		    ceros != float(int(ceros)))
 			return FICHERO_SIN_MUESTRAS; // a count of zeros no file means
 		for (int k = 0; k < int(ceros); k++)
 			if (!acumula(b, 0))
