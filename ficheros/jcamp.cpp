@@ -6,6 +6,7 @@
 // ordinate repeating its last as a check) or ##XYPOINTS=(XY..XY), pairs.
 // Values are scaled by ##XFACTOR and ##YFACTOR; x comes from ##FIRSTX,
 // ##LASTX and ##NPOINTS (or ##DELTAX).  Start at lee_jcamp.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -198,6 +199,27 @@ bool linea_xypoints(const char *p, const char *fin, Jcamp &e, Acumulador &a, boo
 	return true;
 }
 
+// A line of the table, read whole or not at all: a line that cannot be
+// read leaves the samples as they were before it.
+bool linea_de_tabla(const char *ini, const char *fin, Jcamp &e, Acumulador &a, bool *sin_memoria)
+{
+	double y = e.y, x_pendiente = e.x_pendiente;
+	bool acaba_en_diferencia = e.acaba_en_diferencia;
+	int n = a.n;
+	float max = a.max;
+	bool leida = e.tabla == TABLA_XYDATA ? linea_xydata(ini, fin, e, a, sin_memoria)
+	                                     : linea_xypoints(ini, fin, e, a, sin_memoria);
+	if (!leida) {
+		a.n = n;
+		a.max = max;
+		e.y = y;
+		e.x_pendiente = x_pendiente;
+		e.acaba_en_diferencia = acaba_en_diferencia;
+		e.xs.resize(std::min(e.xs.size(), size_t(n)));
+	}
+	return leida;
+}
+
 // A label's name as it compares: letters and digits only, in capitals.
 void normaliza(const char *ini, const char *fin, char *nombre)
 {
@@ -294,11 +316,8 @@ int lee_jcamp_en(Lineas &s, Acumulador &a, Lectura *l)
 			etiqueta(ini, fin, e, *l);
 			continue;
 		}
-		bool leida = e.tabla == TABLA_XYDATA     ? linea_xydata(ini, fin, e, a, &sin_memoria)
-		             : e.tabla == TABLA_XYPOINTS ? linea_xypoints(ini, fin, e, a, &sin_memoria)
-		                                         : true;
-		if (!leida && !sin_memoria) { // the table ends at a line it cannot read
-			l->cuenta_ilegible = a.n + 1;
+		if (e.tabla != SIN_TABLA && !linea_de_tabla(ini, fin, e, a, &sin_memoria) && !sin_memoria) {
+			l->cuenta_ilegible = a.n + 1; // the table ends at a line it cannot read
 			e.tabla = SIN_TABLA;
 		}
 	}

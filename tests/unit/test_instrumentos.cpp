@@ -139,3 +139,24 @@ TEST(Instrumentos, Iec1455CargaSusCanalesTiempoYCalibracion)
 	EXPECT_NEAR(iec.l.al * iec.l.bl, -1.55656e-2 - 0.8, 1e-6); // channel 1 is the file's channel 0
 	EXPECT_STREQ(iec.l.comment, "\"Dummy data\"");
 }
+
+TEST(Instrumentos, CadaFormatoDaElTiempoVivoQueEscribe)
+{
+	struct {
+		const char *nombre;
+		double segundos;
+	} casos[] = {{"canberra.tka", 3600},   {"emsa-y.msa", 60.5},         {"n42-2006-en-lineas.n42", 90},
+	             {"n42-plano.n42", 120.5}, {"pequeno.chn", 100},         {"iec-pequeno.iec", 100.25},
+	             {"jcamp-affn.jdx", 0},    {"propio-una-columna.txt", 0}};
+	for (const auto &c : casos) {
+		SCOPED_TRACE(c.nombre);
+		std::string ruta = ORQ_CORPUS "/" + std::string(c.nombre), bytes = contenido(ruta);
+		Lectura m, b;
+		ASSERT_EQ(lee_espectro_memoria(bytes.data(), bytes.size(), &m, c.nombre), FICHERO_BIEN);
+		ASSERT_EQ(lee_espectro_en_bloques(ruta.c_str(), &b, BLOQUE_PEQUENO), FICHERO_BIEN);
+		EXPECT_DOUBLE_EQ(m.tiempo_vivo, c.segundos);
+		EXPECT_DOUBLE_EQ(b.tiempo_vivo, c.segundos);
+		libera_lectura(&m);
+		libera_lectura(&b);
+	}
+}
