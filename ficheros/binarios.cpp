@@ -101,8 +101,10 @@ void trailer_chn(const unsigned char *t, double primero, int canales, Lectura &l
 
 bool es_trailer_chn(const unsigned char *t, size_t resto)
 {
+	if (resto < TRAILER_MINIMO)
+		return false;
 	int16_t tipo = int16_t(u16(t));
-	return resto >= TRAILER_MINIMO && (tipo == TRAILER_CHN[0] || tipo == TRAILER_CHN[1]);
+	return tipo == TRAILER_CHN[0] || tipo == TRAILER_CHN[1];
 }
 
 } // namespace

@@ -50,32 +50,50 @@ struct N42 {
 	int espectros = 0;
 };
 
-// The text of the element whose opening tag ends the line [ini, fin) at or
-// after `tras`, to its closing tag, whatever lines it spans (bounded).
-std::string texto_elemento(Lineas &s, const char *tras, const char *fin)
+// The text of the element whose opening tag ends on the line [ini, fin) at
+// or after `tras`, to its closing tag, whatever lines it spans (bounded).
+// *otras_lineas: it went past that line, which is then no longer at hand.
+std::string texto_elemento(Lineas &s, const char *tras, const char *fin, bool *otras_lineas)
 {
 	auto cierre = static_cast<const char *>(std::memchr(tras, '>', fin - tras));
 	std::string texto(cierre ? cierre + 1 : fin, fin);
 	const char *ini;
+	*otras_lineas = false;
 	while (texto.find('<') == std::string::npos && texto.size() < LARGO_MAXIMO_ELEMENTO &&
-	       siguiente_linea(s, &ini, &fin))
+	       siguiente_linea(s, &ini, &fin)) {
 		texto.append(" ").append(ini, fin);
+		*otras_lineas = true;
+	}
 	return texto.substr(0, texto.find('<'));
 }
 
-void lee_coeficientes(Lineas &s, const char *tras, const char *fin, N42 &e)
+// The coefficients; true when they took more than their tag's line.
+bool lee_coeficientes(Lineas &s, const char *tras, const char *fin, N42 &e)
 {
-	std::string t = texto_elemento(s, tras, fin);
+	bool otras_lineas;
+	std::string t = texto_elemento(s, tras, fin, &otras_lineas);
 	float v[MAX_COEFICIENTES];
 	e.n_coef = numeros_de_linea(t.data(), t.data() + t.size(), v, MAX_COEFICIENTES);
 	for (int k = 0; k < e.n_coef; k++)
 		e.coef[k] = v[k];
+	return otras_lineas;
 }
 
-void lee_tiempo(Lineas &s, const char *tras, const char *fin, N42 &e)
+bool lee_tiempo(Lineas &s, const char *tras, const char *fin, N42 &e)
 {
-	std::string t = texto_elemento(s, tras, fin);
+	bool otras_lineas;
+	std::string t = texto_elemento(s, tras, fin, &otras_lineas);
 	e.tiempo_vivo = duracion_iso(t.data(), t.data() + t.size());
+	return otras_lineas;
+}
+
+// The <ChannelData> tags on [ini, fin) from the first, whose name ends at tras.
+int cuenta_datos(const char *tras, const char *fin)
+{
+	int n = 1;
+	for (const char *siguiente; etiqueta(tras, fin, DATOS, &siguiente); tras = siguiente)
+		n++;
+	return n;
 }
 
 // CountedZeroes unfolded in place into b: every 0 followed by its count.
@@ -117,19 +135,22 @@ int lee_datos(Lineas &s, const char *ini, const char *tras, const char *fin, siz
 	return r;
 }
 
-// One line: what it opens, of what a spectrum needs.
+// One line: what it opens, of what a spectrum needs.  An element read past
+// the line's end ends it, as the counts do.
 int lee_linea(Lineas &s, const char *ini, const char *fin, size_t cota, N42 &e, Acumulador &a)
 {
 	const char *tras;
-	if (etiqueta(ini, fin, DATOS, &tras) && e.espectros++ == 0)
-		return lee_datos(s, ini, tras, fin, cota, a);
 	for (const char *nombre : COEFICIENTES)
-		if (e.n_coef < 0 && etiqueta(ini, fin, nombre, &tras))
-			lee_coeficientes(s, tras, fin, e);
+		if (e.n_coef < 0 && etiqueta(ini, fin, nombre, &tras) && lee_coeficientes(s, tras, fin, e))
+			return FICHERO_BIEN;
 	for (const char *nombre : TIEMPOS_VIVOS)
-		if (e.tiempo_vivo < 0 && etiqueta(ini, fin, nombre, &tras))
-			lee_tiempo(s, tras, fin, e);
-	return FICHERO_BIEN;
+		if (e.tiempo_vivo < 0 && etiqueta(ini, fin, nombre, &tras) && lee_tiempo(s, tras, fin, e))
+			return FICHERO_BIEN;
+	if (!etiqueta(ini, fin, DATOS, &tras))
+		return FICHERO_BIEN;
+	bool primero = e.espectros == 0;
+	e.espectros += cuenta_datos(tras, fin);
+	return primero ? lee_datos(s, ini, tras, fin, cota, a) : FICHERO_BIEN;
 }
 
 int lee_n42_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
