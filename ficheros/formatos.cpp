@@ -1,12 +1,15 @@
-// Which reader a file goes to, decided by its first bytes, never by its
-// name: a first line that starts with a double quote is the own format
-// (unless it is quoted names over rows of numbers), a "$NAME:" line an ORTEC
-// or IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a
-// table; anything else the own format, read as it always was.  How the text
-// is written comes first: a UTF-8 mark is skipped, UTF-16 and lines ended by
-// a carriage return alone are converted whole.  Also what the readers share
-// (samples, title, calibration), the name a save proposes and the notice of
-// a load.  Start at lee_espectro_en_bloques.
+// Which reader a file goes to, decided by its first bytes: a binary file
+// (binarios.cpp) is refused naming its kind, or read if an ORTEC .chn; a
+// first line that starts with a double quote is the own format (unless it
+// is quoted names over rows of numbers), one of the instruments' newer
+// formats its reader (formato_instrumento), a "$NAME:" line an ORTEC or
+// IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a table;
+// anything else the own format, read as it always was, but for a Canberra
+// .tka, known only by its name.  How the text is written comes first: a
+// UTF-8 mark is skipped, UTF-16 and lines ended by a carriage return alone
+// are converted whole.  Also what the readers share (samples, title,
+// calibration), the name a save proposes and the notice of a load.  Start
+// at lee_espectro_en_bloques.
 #include "formatos.h"
 
 #include <algorithm>
