@@ -52,18 +52,16 @@ struct N42 {
 
 // The text of the element whose opening tag ends on the line [ini, fin) at
 // or after `tras`, to its closing tag, whatever lines it spans (bounded).
-// *otras_lineas: it went past that line, which is then no longer at hand.
+// *otras_lineas: it looked past that line, which is then no longer at hand.
 std::string texto_elemento(Lineas &s, const char *tras, const char *fin, bool *otras_lineas)
 {
 	auto cierre = static_cast<const char *>(std::memchr(tras, '>', fin - tras));
 	std::string texto(cierre ? cierre + 1 : fin, fin);
 	const char *ini;
-	*otras_lineas = false;
+	*otras_lineas = texto.find('<') == std::string::npos; // even a call at the end moves the window
 	while (texto.find('<') == std::string::npos && texto.size() < LARGO_MAXIMO_ELEMENTO &&
-	       siguiente_linea(s, &ini, &fin)) {
+	       siguiente_linea(s, &ini, &fin))
 		texto.append(" ").append(ini, fin);
-		*otras_lineas = true;
-	}
 	return texto.substr(0, texto.find('<'));
 }
 

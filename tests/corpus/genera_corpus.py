@@ -341,6 +341,8 @@ def casos_de_instrumentos():
          "<ChannelData>\n 11 12\n 13\n 14\n</ChannelData>\n</Spectrum>\n</Measurement>\n"
          "</N42InstrumentData>\n",
          formato="N42", muestras=filas("11", "12", "13", "14"), cal=calibracion(2, 0.5))
+    caso("n42-en-una-linea.n42", n42(ecal % "0 1", [espectro("4 5 6")]).replace("\n", ""),
+         formato="N42", muestras=filas("4", "5", "6"), cal=calibracion(0, 1))
     caso("n42-cuadratico.n42", n42(ecal % "0 1 0.001", [espectro("0 99 1", ceros=True)]),
          formato="N42", muestras=["0"] * 99 + ["1"], cal=calibracion(0, 1), aviso="términos no lineales")
 
