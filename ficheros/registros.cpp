@@ -55,7 +55,7 @@ struct Iec {
 	double coef[TERMINOS_IEC] = {};
 	int n_coef = 0;
 	int anunciadas = 0;
-	bool en_datos = false, terminado = false;
+	bool en_datos = false;
 };
 
 // Fixed-width fields of the record after its mark: how many read as numbers.
@@ -77,13 +77,13 @@ int campos_fijos(const char *ini, const char *fin, size_t ancho, int n, double *
 // up to five counts.  False when the record is not the next of the counts.
 bool registro_de_cuentas(const char *ini, const char *fin, Acumulador &a, bool *error_memoria)
 {
-	const char *c = ini, *fc = ini + ANCHO_CANAL_IEC < fin ? ini + ANCHO_CANAL_IEC : fin;
+	const char *cuentas = ini + ANCHO_CANAL_IEC < fin ? ini + ANCHO_CANAL_IEC : fin, *c = ini,
+	           *fc = cuentas;
 	recorta(&c, &fc);
 	int canal;
 	if (!entero_exacto(c, fc, &canal) || canal != a.n)
 		return false;
 	double v[CUENTAS_POR_REGISTRO_IEC];
-	const char *cuentas = ini + ANCHO_CANAL_IEC < fin ? ini + ANCHO_CANAL_IEC : fin;
 	int n = campos_fijos(cuentas, fin, ANCHO_CUENTA_IEC, CUENTAS_POR_REGISTRO_IEC, v);
 	for (int i = 0; i < n && !*error_memoria; i++)
 		*error_memoria = !acumula(a, float(v[i]));
@@ -145,10 +145,17 @@ int lee_iec_en(Lineas &s, Acumulador &a, Lectura *l)
 	Iec e;
 	const char *ini, *fin;
 	bool sin_memoria = false;
-	for (int registro = 1; !s.error && !sin_memoria && siguiente_linea(s, &ini, &fin); registro++)
-		if (!empieza_por(ini, fin, MARCA_IEC) ||
-		    !registro_iec(registro, ini + LARGO_MARCA_IEC, fin, e, a, *l, &sin_memoria))
+	for (int registro = 1; !s.error && !sin_memoria && siguiente_linea(s, &ini, &fin); registro++) {
+		recorta(&ini, &fin);
+		if (ini == fin)
+			continue;
+		if (!empieza_por(ini, fin, MARCA_IEC)) {
+			l->cuenta_ilegible = a.n + 1; // a line of no record ends them
 			break;
+		}
+		if (!registro_iec(registro, ini + LARGO_MARCA_IEC, fin, e, a, *l, &sin_memoria))
+			break;
+	}
 	if (e.anunciadas > 0 && a.n > e.anunciadas)
 		acota_iec(e, a, *l);
 	calibra_polinomio(*l, e.coef, e.n_coef, 0, a.n);
