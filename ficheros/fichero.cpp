@@ -257,6 +257,24 @@ const char *mensaje_error_fichero(int error, const char *ruta, int linea)
 	case FICHERO_SIN_MEMORIA:
 		formato = "No hay memoria suficiente para leer el fichero %s";
 		break;
+	case FICHERO_BINARIO:
+		formato = "El fichero %s es binario, no de texto: no se puede leer";
+		break;
+	case FICHERO_GZIP:
+		formato = "El fichero %s está comprimido con gzip: hay que descomprimirlo para leerlo";
+		break;
+	case FICHERO_ZIP:
+		formato = "El fichero %s es un archivo zip: hay que extraer de él el espectro para leerlo";
+		break;
+	case FICHERO_FITS:
+		formato = "El fichero %s es un FITS (binario): no se puede leer";
+		break;
+	case FICHERO_CNF:
+		formato = "El fichero %s es un Canberra CNF (binario): no se puede leer";
+		break;
+	case FICHERO_CHN_DANADO:
+		formato = "El fichero %s es un ORTEC .chn incompleto o dañado: no se puede leer";
+		break;
 	case FICHERO_NO_SE_GUARDA:
 		formato = "No se puede guardar el fichero %s";
 		break;

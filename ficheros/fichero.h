@@ -17,7 +17,18 @@
 constexpr int TAM_NOMBRE = ORQ_TAM_NOMBRE;
 
 // The formats a file may be in, told apart by content (see formatos.cpp).
-enum Formato { FORMATO_PROPIO, FORMATO_SPE, FORMATO_MCA, FORMATO_COLUMNAS };
+enum Formato {
+	FORMATO_PROPIO,
+	FORMATO_SPE,
+	FORMATO_MCA,
+	FORMATO_COLUMNAS,
+	FORMATO_CHN,   // ORTEC's binary .chn
+	FORMATO_N42,   // ANSI N42.42 XML
+	FORMATO_JCAMP, // JCAMP-DX
+	FORMATO_IEC,   // IEC 1455, records "A004"
+	FORMATO_EMSA,  // EMSA/MAS
+	FORMATO_TKA,   // Canberra .tka: live and real time, then the counts
+};
 
 // Bytes of a reader's note on what it did, terminator included.
 constexpr int TAM_NOTA = 256;
@@ -73,6 +84,12 @@ enum {
 	FICHERO_SIN_MEMORIA,   // the samples do not fit in memory
 	FICHERO_NO_SE_GUARDA,  // the new file could not be written; the old one stays
 	FICHERO_NO_REGULAR,    // a folder, pipe, socket or device: never read
+	FICHERO_BINARIO,       // binary, of no kind known
+	FICHERO_GZIP,          // compressed with gzip
+	FICHERO_ZIP,           // a zip archive
+	FICHERO_FITS,          // FITS
+	FICHERO_CNF,           // Canberra's binary CNF
+	FICHERO_CHN_DANADO,    // an ORTEC .chn cut short or with a header that does not fit it
 };
 
 // Reads the file at ruta, which must be a regular file.  0 on success, else one of the codes above, with *l

@@ -1,12 +1,15 @@
-// Which reader a file goes to, decided by its first bytes, never by its
-// name: a first line that starts with a double quote is the own format
-// (unless it is quoted names over rows of numbers), a "$NAME:" line an ORTEC
-// or IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a
-// table; anything else the own format, read as it always was.  How the text
-// is written comes first: a UTF-8 mark is skipped, UTF-16 and lines ended by
-// a carriage return alone are converted whole.  Also what the readers share
-// (samples, title, calibration), the name a save proposes and the notice of
-// a load.  Start at lee_espectro_en_bloques.
+// Which reader a file goes to, decided by its first bytes: a binary file
+// (binarios.cpp) is refused naming its kind, or read if an ORTEC .chn; a
+// first line that starts with a double quote is the own format (unless it
+// is quoted names over rows of numbers), one of the instruments' newer
+// formats its reader (formato_instrumento), a "$NAME:" line an ORTEC or
+// IAEA .Spe, "<<PMCA SPECTRUM>>" an Amptek .mca, numbers in columns a table;
+// anything else the own format, read as it always was, but for a Canberra
+// .tka, known only by its name.  How the text is written comes first: a
+// UTF-8 mark is skipped, UTF-16 and lines ended by a carriage return alone
+// are converted whole.  Also what the readers share (samples, title,
+// calibration), the name a save proposes and the notice of a load.  Start
+// at lee_espectro_en_bloques.
 #include "formatos.h"
 
 #include <algorithm>
@@ -106,6 +109,9 @@ int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 		               forma->cabecera > 0
 		           ? FORMATO_COLUMNAS
 		           : FORMATO_PROPIO;
+	int instrumento = formato_instrumento(ini, fin, p, n);
+	if (instrumento >= 0)
+		return instrumento;
 	if (es_cabecera_spe(ini, fin))
 		return FORMATO_SPE;
 	size_t largo = std::strlen(PRIMERA_LINEA_MCA);
@@ -133,9 +139,12 @@ const char *nombre_base(const char *ruta)
 int lee_extranjero(int formato, Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre,
                    Lectura *l)
 {
-	int r = formato == FORMATO_SPE   ? lee_spe(s, cota, l)
-	        : formato == FORMATO_MCA ? lee_mca(s, cota, l)
-	                                 : lee_columnas(s, forma, cota, nombre, l);
+	using Lector = int (*)(Lineas &, size_t, Lectura *);
+	static const Lector lectores[] = {nullptr, lee_spe,   lee_mca, nullptr,  nullptr,
+	                                  lee_n42, lee_jcamp, lee_iec, lee_emsa, lee_tka};
+	static_assert(sizeof lectores / sizeof *lectores == FORMATO_TKA + 1, "a reader for each format");
+	int r = formato == FORMATO_COLUMNAS ? lee_columnas(s, forma, cota, nombre, l)
+	                                    : lectores[formato](s, cota, l);
 	if (r == FICHERO_BIEN)
 		l->formato = formato;
 	if (r == FICHERO_BIEN && formato == FORMATO_COLUMNAS)
@@ -392,12 +401,40 @@ int formato_elegido(const FormaLectura &elegida, FormaColumnas *forma)
 	return elegida.lista ? FORMATO_PROPIO : FORMATO_COLUMNAS;
 }
 
+// What the content alone cannot tell: a Canberra .tka is plain numbers
+// whose first two are its live and real time, known only by its extension.
+int por_nombre(int formato, const char *nombre)
+{
+	const char *punto = std::strrchr(nombre, '.');
+	return formato == FORMATO_PROPIO && punto && strcasecmp(punto, ".tka") == 0 ? FORMATO_TKA : formato;
+}
+
+// A binary file is told before any text: UTF-16 alone has NUL bytes and is text.
+int clase_de(const char *p, size_t n)
+{
+	return es_utf16(p, n) ? NO_BINARIO : clase_binaria(p, n < TAM_PREFIJO ? n : TAM_PREFIJO);
+}
+
+// A binary file from its descriptor: what its reader needs, read whole.
+int lee_binario_descriptor(int fd, const struct stat &st, int clase, const char *marca, size_t n, Lectura *l)
+{
+	size_t m = bytes_de_binario(clase, marca, n, size_t(st.st_size));
+	auto bytes = static_cast<char *>(std::malloc(m + 1));
+	if (!bytes)
+		return FICHERO_SIN_MEMORIA;
+	ssize_t leidos = lee_trozo(fd, bytes, m, 0);
+	int r = leidos < 0 ? FICHERO_ERROR_LECTURA : lee_binario(clase, bytes, size_t(leidos), l);
+	std::free(bytes);
+	return r;
+}
+
 // Text as it is (no mark, line ends \n or \r\n) from memory.
 int lee_texto_memoria(const char *datos, size_t n, Lectura *l, const char *nombre,
                       const FormaLectura *elegida)
 {
 	FormaColumnas forma;
-	int formato = elegida ? formato_elegido(*elegida, &forma) : detecta_texto(datos, n, &forma);
+	int formato =
+	    elegida ? formato_elegido(*elegida, &forma) : por_nombre(detecta_texto(datos, n, &forma), nombre);
 	if (formato < 0)
 		return FICHERO_SIN_MEMORIA;
 	if (formato == FORMATO_PROPIO)
@@ -496,13 +533,19 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
                    const FormaLectura *elegida)
 {
 	Escritura e;
-	if (!escritura_de(fd, &e))
+	const char *marca;
+	size_t n;
+	if (!escritura_de(fd, &e, &marca, &n))
 		return FICHERO_ERROR_LECTURA;
+	int clase = clase_de(marca, n);
+	if (clase != NO_BINARIO)
+		return lee_binario_descriptor(fd, st, clase, marca, n, l);
 	if (e == TEXTO_A_CONVERTIR)
 		return lee_convertido(fd, st, nombre, l, elegida);
 	off_t desde = e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0;
 	FormaColumnas forma;
-	int formato = elegida ? formato_elegido(*elegida, &forma) : detecta_descriptor(fd, st, desde, &forma);
+	int formato = elegida ? formato_elegido(*elegida, &forma)
+	                      : por_nombre(detecta_descriptor(fd, st, desde, &forma), nombre);
 	if (formato < 0)
 		return formato == SIN_MEMORIA_AL_DETECTAR ? FICHERO_SIN_MEMORIA : FICHERO_ERROR_LECTURA;
 	if (formato == FORMATO_PROPIO)
@@ -524,6 +567,9 @@ namespace {
 int lee_memoria(const char *datos, size_t n, Lectura *l, const char *nombre, const FormaLectura *elegida)
 {
 	*l = Lectura();
+	int clase = clase_de(datos, n);
+	if (clase != NO_BINARIO)
+		return lee_binario(clase, datos, n, l);
 	Escritura e = escritura(datos, n < TAM_MARCA ? n : TAM_MARCA);
 	if (e == TEXTO_TRAS_BOM)
 		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre, elegida);
@@ -608,13 +654,16 @@ int formato_de_fichero(const char *ruta)
 	if (leida < 0)
 		return -1;
 	FormaColumnas forma;
+	int clase = leida ? clase_de(v.marca, v.n) : NO_BINARIO;
 	int formato =
-	    !leida ? -1
+	    !leida                 ? -1
+	    : clase == BINARIO_CHN ? FORMATO_CHN
+	    : clase != NO_BINARIO  ? -1
 	    : v.e == TEXTO_A_CONVERTIR
 	        ? formato_convertido(v.marca, v.n)
 	        : detecta_descriptor(v.fd, v.st, v.e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0, &forma);
 	close(v.fd);
-	return formato < 0 ? -1 : formato;
+	return formato < 0 ? -1 : por_nombre(formato, nombre_base(ruta));
 }
 
 namespace {

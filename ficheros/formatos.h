@@ -89,3 +89,56 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 
 // Reads the rows, to the end or to the row that breaks the table.
 int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Lectura *l);
+
+// Binary files (binarios.cpp): the kind of one by its first n bytes.
+enum ClaseBinaria {
+	NO_BINARIO,
+	BINARIO_CHN,
+	BINARIO_GZIP,
+	BINARIO_ZIP,
+	BINARIO_FITS,
+	BINARIO_CNF,
+	BINARIO_OTRO
+};
+int clase_binaria(const char *datos, size_t n);
+// The bytes from the start of a file of `tamano` bytes that its reader needs,
+// told by its first n: 0 for a kind that is refused unread.
+size_t bytes_de_binario(int clase, const char *cabecera, size_t n, size_t tamano);
+// A binary file's n bytes from its start: a .chn read, any other kind
+// refused with its code.
+int lee_binario(int clase, const char *datos, size_t n, Lectura *l);
+int lee_chn(const unsigned char *p, size_t n, Lectura *l);
+
+// The newer text formats of instruments (n42.cpp, jcamp.cpp, registros.cpp),
+// from a line source over the whole file.
+int lee_n42(Lineas &s, size_t cota, Lectura *l);
+int lee_jcamp(Lineas &s, size_t cota, Lectura *l);
+int lee_iec(Lineas &s, size_t cota, Lectura *l);
+int lee_emsa(Lineas &s, size_t cota, Lectura *l);
+int lee_tka(Lineas &s, size_t cota, Lectura *l);
+
+// Samples that a compressed form (N42's CountedZeroes, JCAMP's DUP) may
+// unfold to, at most: far past any detector, and a bound on what a few
+// bytes can make a load hold.
+constexpr int MAX_MUESTRAS_DESPLEGADAS = 1 << 24;
+
+// Which of those the first non-blank line [ini, fin) of the n bytes at p
+// opens, or -1 for none.
+int formato_instrumento(const char *ini, const char *fin, const char *p, size_t n);
+
+// An energy calibration coef[0] + coef[1]·ch + coef[2]·ch² + … (n terms)
+// over the file's channels primero … primero + canales − 1: its linear part,
+// with a note when the higher terms move some channel by more than a tenth
+// of a channel.
+void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
+
+// The x of n samples as their calibration, when they lie on a line over the
+// samples' order to a tenth of a step; else desvio_x says how far they miss.
+void calibra_x(Lectura &l, const double *x, int n);
+
+// A decimal number at p (sign, digits, point, exponent) as the nearest
+// double when it has at most 15 digits; the bytes it takes, 0 for none.
+size_t lee_decimal(const char *p, const char *fin, double *v);
+
+// Seconds in an ISO 8601 duration such as PT900.5S or P1DT2H; 0 when it is none.
+double duracion_iso(const char *ini, const char *fin);

@@ -1,6 +1,6 @@
 // Fuzzes the foreign-format readers: the first byte picks a first line that
-// sends the rest of the input to the .Spe, the .mca or the column reader, so
-// that the fuzzer spends its time inside them.  The checks are those of
+// sends the rest of the input to the .Spe, .mca, JCAMP-DX, N42, IEC 1455,
+// EMSA or column reader, so that the fuzzer spends its time inside them.  The checks are those of
 // prueba_lectura.h.
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +10,17 @@
 
 namespace {
 
-const char *const CABECERAS[] = {"$SPEC_ID:\n", "$DATA:\n", "<<PMCA SPECTRUM>>\r\n",
-                                 "x,y\n",       "nm;I\n",   "a\tb\n"};
+const char *const CABECERAS[] = {"$SPEC_ID:\n",
+                                 "$DATA:\n",
+                                 "<<PMCA SPECTRUM>>\r\n",
+                                 "x,y\n",
+                                 "nm;I\n",
+                                 "a\tb\n",
+                                 "##XYDATA=(X++(Y..Y))\n",
+                                 "##XYPOINTS=(XY..XY)\n",
+                                 "<N42InstrumentData>\n<ChannelData compressionCode=\"CountedZeroes\">",
+                                 "A004\nA004 1 2 8\nA004\nA004 1 2\n",
+                                 "#FORMAT : EMSA/MAS\n#SPECTRUM :\n"};
 constexpr size_t N_CABECERAS = sizeof CABECERAS / sizeof CABECERAS[0];
 
 } // namespace

@@ -396,6 +396,178 @@ def casos_de_tablas():
 casos_de_tablas()
 
 
+# ---- Instruments' own formats and binary files --------------------------
+def casos_de_instrumentos():
+    """JCAMP-DX, N42, IEC 1455, EMSA/MAS, Canberra .tka, ORTEC .chn, and the
+    binary files that are refused naming their kind."""
+    import gzip
+    import io
+    import zipfile
+
+    ys = [10, 12, 15, 15, 15, 14, 9, 4, 4, 4, 4, 6, 30, 120, 95, 20]
+
+    def jcamp(cabecera, datos, titulo="muestra"):
+        return "##TITLE= %s\n##JCAMP-DX= 4.24\n%s%s##END=\n" % (titulo, cabecera, datos)
+
+    def sqz(v):
+        t = str(abs(v))
+        return ("@ABCDEFGHI" if v >= 0 else " abcdefghi")[int(t[0])] + t[1:]
+
+    def dif(d):
+        t = str(abs(d))
+        return ("%JKLMNOPQR" if d >= 0 else " jklmnopqr")[int(t[0])] + t[1:]
+
+    def dup(n):
+        t = str(n)
+        return " STUVWXYZs"[int(t[0])] + t[1:]
+
+    def difdup(valores, por_linea):
+        """Lines of DIF/DUP: each opens with its x and a SQZ value, the next
+        repeating the last value of the one before as its check."""
+        lineas, ini = [], 0
+        while ini < len(valores) - 1:
+            fin = min(ini + por_linea, len(valores))
+            tokens, difs = [sqz(valores[ini])], [valores[k] - valores[k - 1] for k in range(ini + 1, fin)]
+            k = 0
+            while k < len(difs):
+                r = 1
+                while k + r < len(difs) and difs[k + r] == difs[k]:
+                    r += 1
+                tokens.append(dif(difs[k]) + (dup(r) if r > 1 else ""))
+                k += r
+            lineas.append("%d %s" % (ini, "".join(tokens)))
+            ini = fin - 1
+        lineas.append("%d %s" % (ini, sqz(valores[ini])))  # the last check
+        return "\n".join(lineas) + "\n"
+
+    rango = "##XFACTOR= 1\n##FIRSTX= 0\n##LASTX= %d\n##NPOINTS= %d\n" % (len(ys) - 1, len(ys))
+    caso("jcamp-affn.jdx",
+         jcamp("##XFACTOR= 1.0\n##YFACTOR= 0.5\n##FIRSTX= 400\n##LASTX= 409\n##NPOINTS= 10\n"
+               "##XYDATA=(X++(Y..Y))\n", "400 10 12 14 16\n404 18 20 22\n407 24 26 28\n", "IR"),
+         formato="JCAMP", muestras=[str(v * 0.5) for v in range(10, 29, 2)], titulo='"IR"',
+         cal=calibracion(400, 1))
+    caso("jcamp-sqz.jdx", jcamp(rango + "##XYDATA=(X++(Y..Y))\n",
+                                "0 " + "".join(sqz(v) for v in ys[:8]) + "\n8 " +
+                                "".join(sqz(v) for v in ys[8:]) + "\n"),
+         formato="JCAMP", muestras=[str(v) for v in ys], cal=calibracion(0, 1))
+    caso("jcamp-dif-dup.jdx", jcamp(rango + "##YFACTOR= 2\n##XYDATA=(X++(Y..Y))\n", difdup(ys, 6)),
+         formato="JCAMP", muestras=[str(2 * v) for v in ys], cal=calibracion(0, 1))
+    caso("jcamp-negativos-pac.jdx", jcamp(rango + "##XYDATA=(X++(Y..Y))\n",
+                                          "0+5-3+2-7 0 1\n6-1-1-1-1\n10 2E+01 3 4 5 6 7\n"),
+         formato="JCAMP", muestras=filas("5", "-3", "2", "-7", "0", "1", "-1", "-1", "-1", "-1",
+                                         "20", "3", "4", "5", "6", "7"), cal=calibracion(0, 1))
+    caso("jcamp-deltax-cr-lf.jdx",
+         jcamp("##FIRSTX= 1000.5\r\n##DELTAX= -0.25\r\n##XYDATA=(X++(Y..Y)) $$ counts\r\n",
+               "1000.5 7 8 9 $$ first line\r\n999.75 10 11\r\n").replace("\n", "\r\n").replace("\r\r", "\r"),
+         formato="JCAMP", muestras=filas("7", "8", "9", "10", "11"), cal=calibracion(1000.5, -0.25))
+    caso("jcamp-xypoints.jdx", jcamp("##XFACTOR= 0.5\n##XYPOINTS=(XY..XY)\n",
+                                     "1, 5; 2, 6\n3, 7\n4,8\n"),
+         formato="JCAMP", muestras=filas("5", "6", "7", "8"), cal=calibracion_x([0.5, 1.0, 1.5, 2.0]))
+    caso("jcamp-dos-bloques.jdx",
+         jcamp(rango + "##XYDATA=(X++(Y..Y))\n", " ".join(map(str, [0] + ys)) + "\n"
+               "##XYDATA=(X++(Y..Y))\n0 1 2 3\n"),
+         formato="JCAMP", muestras=[str(v) for v in ys], aviso="tiene 2 tablas de datos")
+    caso("jcamp-npoints-de-mas.jdx", jcamp("##FIRSTX= 0\n##LASTX= 9\n##NPOINTS= 10\n"
+                                           "##XYDATA=(X++(Y..Y))\n", "0 1 2 3 4 5\n"),
+         formato="JCAMP", muestras=filas("1", "2", "3", "4", "5"), aviso="anuncia 10 puntos y hay 5")
+    caso("jcamp-linea-rota.jdx", jcamp(rango + "##XYDATA=(X++(Y..Y))\n", "0 1 2 3\n3 4 5 ! 6\n"),
+         formato="JCAMP", muestras=filas("1", "2", "3"), aviso="No se puede leer la cuenta 4")
+
+    def n42(calibracion_xml, espectros, raiz="RadInstrumentData"):
+        return ('<?xml version="1.0"?>\n<%s xmlns="http://physics.nist.gov/N42/2011/N42">\n%s%s</%s>\n'
+                % (raiz, calibracion_xml, "".join(espectros), raiz))
+
+    def espectro(datos, vivo="PT120.5S", ceros=False):
+        return ('  <RadMeasurement id="M%d">\n    <Spectrum id="S">\n'
+                '      <LiveTimeDuration>%s</LiveTimeDuration>\n'
+                '      <ChannelData%s>%s</ChannelData>\n    </Spectrum>\n  </RadMeasurement>\n'
+                % (len(datos), vivo, ' compressionCode="CountedZeroes"' if ceros else "", datos))
+
+    ecal = ('  <EnergyCalibration id="E">\n    <CoefficientValues>%s</CoefficientValues>\n'
+            '  </EnergyCalibration>\n')
+    caso("n42-plano.n42", n42(ecal % "-1.5 0.75 0 0", [espectro("3 4 5 6 7 8")]), formato="N42",
+         muestras=filas("3", "4", "5", "6", "7", "8"), titulo='"..."', cal=calibracion(-1.5, 0.75))
+    caso("n42-ceros.n42", n42(ecal % "0 2", [espectro("0 3 5 0 1 7 0 2", ceros=True)]),
+         formato="N42", muestras=filas("0", "0", "0", "5", "0", "7", "0", "0"), cal=calibracion(0, 2))
+    caso("n42-dos-espectros.n42", n42(ecal % "0 1", [espectro("1 2 3"), espectro("9 9 9 9")]),
+         formato="N42", muestras=filas("1", "2", "3"), aviso="tiene 2 espectros: se carga el primero")
+    caso("n42-2006-en-lineas.n42",
+         '<?xml version="1.0"?>\n<N42InstrumentData>\n<Measurement>\n<Spectrum>\n'
+         "<LiveTime>PT1M30S</LiveTime>\n<Calibration Type=\"Energy\"><Equation>\n"
+         "<Coefficients>\n2 0.5\n</Coefficients></Equation></Calibration>\n"
+         "<ChannelData>\n 11 12\n 13\n 14\n</ChannelData>\n</Spectrum>\n</Measurement>\n"
+         "</N42InstrumentData>\n",
+         formato="N42", muestras=filas("11", "12", "13", "14"), cal=calibracion(2, 0.5))
+    caso("n42-en-una-linea.n42", n42(ecal % "0 1", [espectro("4 5 6")]).replace("\n", ""),
+         formato="N42", muestras=filas("4", "5", "6"), cal=calibracion(0, 1))
+    caso("n42-cuadratico.n42", n42(ecal % "0 1 0.001", [espectro("0 99 1", ceros=True)]),
+         formato="N42", muestras=["0"] * 99 + ["1"], cal=calibracion(0, 1), aviso="términos no lineales")
+
+    def iec(cuentas, canales, coef="%15.8E%15.8E%15.8E%15.8E" % (1.0, 0.5, 0.0, 0.0)):
+        lineas = ["A004LAB    HPGE   0   0     0", "A004%12.2f%12.2f%6d" % (100.25, 110.0, canales),
+                  "A00401/02/24 10:00:00 01/02/24 10:01:50", "A004" + coef, "A004" + "%15.8E" % 2 * 4,
+                  "A004%60s" % "Suelo de prueba", "A004", "A004"]
+        lineas += ["A004%6d" % i + "".join("%10d" % c for c in cuentas[i:i + 5])
+                   for i in range(0, len(cuentas), 5)]
+        return "\r\n".join(lineas) + "\r\n"
+
+    cuentas_iec = [7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 0, 0]
+    caso("iec-pequeno.iec", iec(cuentas_iec, 11), formato="IEC",
+         muestras=[str(c) for c in cuentas_iec[:11]], titulo='"Suelo de prueba"', cal=calibracion(1, 0.5))
+    caso("iec-relleno-con-cuentas.iec", iec(cuentas_iec[:10] + [3, 4], 10), formato="IEC",
+         muestras=[str(c) for c in cuentas_iec[:10]], aviso="anuncia 10 cuentas y hay 2 más")
+
+    emsa = ("#FORMAT      : EMSA/MAS Spectral Data File\r\n#VERSION     : 1.0\r\n"
+            "#TITLE       : Cobre puro\r\n#NPOINTS     : %d.\r\n#NCOLUMNS    : 2.\r\n"
+            "#XUNITS      : eV\r\n#DATATYPE    : %s\r\n#XPERCHAN    : 10.0\r\n#OFFSET      : -200.0\r\n"
+            "#LIVETIME  -s: 60.5\r\n#SPECTRUM    : Spectral Data Starts Here\r\n%s"
+            "#ENDOFDATA   : End Of Data and File\r\n")
+    caso("emsa-y.msa", emsa % (5, "Y", "1., 2.\r\n3., 4.5\r\n7.\r\n"), formato="EMSA",
+         muestras=filas("1", "2", "3", "4.5", "7"), titulo='"Cobre puro"', cal=calibracion(-200, 10))
+    caso("emsa-xy.msa", emsa % (3, "XY", "-200., 5\r\n-190., 6\r\n-180., 8\r\n"), formato="EMSA",
+         muestras=filas("5", "6", "8"), cal=calibracion_x([-200, -190, -180]))
+    caso("emsa-npoints-distinto.msa", emsa % (4, "Y", "1, 2\r\n3\r\n"), formato="EMSA",
+         muestras=filas("1", "2", "3"), aviso="#NPOINTS anuncia 4 valores y hay 3")
+    caso("emsa-fila-ilegible.msa", emsa % (4, "Y", "1, 2\r\n3, x\r\n4\r\n"), formato="EMSA",
+         muestras=filas("1", "2"), aviso="No se puede leer la cuenta 3")
+
+    caso("canberra.tka", "3600\n3702\n5\n6\n7\n", formato="TKA", muestras=filas("5", "6", "7"))
+    caso("canberra-texto-al-final.tka", "10\r\n12\r\n5\r\n6\r\nfin\r\n", formato="TKA",
+         muestras=filas("5", "6"), aviso="No se puede leer la cuenta 3")
+
+    def chn(cuentas, trailer=True, desde=0, a=-0.5, b=0.25):
+        cabecera = struct.pack("<hhh2sii8s4shH", -1, 1, 1, b"00", 6000, 5000, b"08Dec261",
+                               b"1200", desde, len(cuentas))
+        cola = struct.pack("<hh3f", -102, 0, a, b, 0.0).ljust(0x140, b"\0")
+        cola += bytes([len("Muestra de arena")]) + b"Muestra de arena".ljust(63, b"\0")
+        return cabecera + struct.pack("<%dI" % len(cuentas), *cuentas) + (cola.ljust(512, b"\0") if trailer else b"")
+
+    caso("pequeno.chn", chn([0, 3, 8, 4000000, 2]), formato="CHN",
+         muestras=filas("0", "3", "8", "4000000", "2"), titulo='"Muestra de arena"',
+         cal=calibracion(-0.5, 0.25))
+    caso("chn-desde-el-canal-100.chn", chn([1, 2], desde=100), formato="CHN", muestras=filas("1", "2"),
+         cal=calibracion(-0.5, 0.25, 100))
+    caso("chn-sin-cola.chn", chn([1, 2, 3], trailer=False), resultado="CHN_DANADO",
+         aviso="ORTEC .chn incompleto")
+
+    texto = "".join("%d\n" % v for v in ys).encode()
+    caso("cuentas.txt.gz", gzip.compress(texto, mtime=0), resultado="GZIP", aviso="comprimido con gzip")
+    zbuf = io.BytesIO()
+    with zipfile.ZipFile(zbuf, "w") as z:
+        z.writestr("cuentas.txt", texto)
+    caso("cuentas.zip", zbuf.getvalue(), resultado="ZIP", aviso="archivo zip")
+    caso("imagen.fits", ("SIMPLE  =                    T" + " " * 50 + "END").ljust(2880).encode() +
+         bytes(2880), resultado="FITS", aviso="FITS")
+    cnf = bytearray(0x400)
+    cnf[0:4] = b"\x00\x04\x04\x00"
+    cnf[0x1E:0x1E + 10] = b"Associated"
+    caso("espectro.cnf", bytes(cnf), resultado="CNF", aviso="Canberra CNF")
+    caso("datos-binarios.dat", b"12\n" + bytes(range(256)) * 4, resultado="BINARIO", aviso="es binario")
+
+
+casos_de_instrumentos()
+
+
 def escribe(carpeta):
     carpeta.mkdir(parents=True, exist_ok=True)
     lineas = []

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,17 +49,30 @@ std::vector<Caso> casos()
 	return todos;
 }
 
+// A name of the table and the value it stands for; `otro` for any other.
+int valor_de(const std::string &nombre, const std::map<std::string, int> &valores, int otro)
+{
+	auto v = valores.find(nombre);
+	return v == valores.end() ? otro : v->second;
+}
+
 int codigo(const std::string &r)
 {
-	return r == "BIEN" ? FICHERO_BIEN : r == "VACIO" ? FICHERO_VACIO : FICHERO_SIN_MUESTRAS;
+	static const std::map<std::string, int> codigos = {
+	    {"BIEN", FICHERO_BIEN},       {"VACIO", FICHERO_VACIO},
+	    {"BINARIO", FICHERO_BINARIO}, {"GZIP", FICHERO_GZIP},
+	    {"ZIP", FICHERO_ZIP},         {"FITS", FICHERO_FITS},
+	    {"CNF", FICHERO_CNF},         {"CHN_DANADO", FICHERO_CHN_DANADO}};
+	return valor_de(r, codigos, FICHERO_SIN_MUESTRAS);
 }
 
 int formato(const std::string &f)
 {
-	return f == "SPE"        ? FORMATO_SPE
-	       : f == "MCA"      ? FORMATO_MCA
-	       : f == "COLUMNAS" ? FORMATO_COLUMNAS
-	                         : FORMATO_PROPIO;
+	static const std::map<std::string, int> formatos = {
+	    {"SPE", FORMATO_SPE}, {"MCA", FORMATO_MCA},   {"COLUMNAS", FORMATO_COLUMNAS},
+	    {"CHN", FORMATO_CHN}, {"N42", FORMATO_N42},   {"JCAMP", FORMATO_JCAMP},
+	    {"IEC", FORMATO_IEC}, {"EMSA", FORMATO_EMSA}, {"TKA", FORMATO_TKA}};
+	return valor_de(f, formatos, FORMATO_PROPIO);
 }
 
 std::vector<uint32_t> bits_esperados(const std::string &texto)

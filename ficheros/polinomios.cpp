@@ -1,0 +1,136 @@
+// What the instruments' newer formats share: an energy calibration given as
+// a polynomial in the file's channel, and a time written as an ISO 8601
+// duration.  Start at calibra_polinomio.
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "formatos.h"
+
+namespace {
+
+constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the higher terms may shift unnoticed
+constexpr double FALLO_MAXIMO_X = 0.1;        // steps an x may miss its line and still calibrate
+constexpr double DIEZ = 10;
+constexpr double MAX_EXPONENTE = 400; // past any double's range
+constexpr double SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
+
+// How far, in channels, the terms past the linear one move the channel ch.
+double desplazamiento(const double *coef, int n, double ch)
+{
+	double resto = 0;
+	for (int k = n - 1; k >= 2; k--)
+		resto = (resto + coef[k]) * ch;
+	return std::fabs(resto * ch / coef[1]);
+}
+
+// Digits from p: their value into *v (times 10 for each), how many.
+size_t cifras(const char *p, const char *fin, double *v, int *cuantas)
+{
+	const char *q = p;
+	for (; q < fin && std::isdigit(static_cast<unsigned char>(*q)); q++)
+		*v = *v * DIEZ + (*q - '0');
+	*cuantas = int(q - p);
+	return size_t(q - p);
+}
+
+// An exponent e±dd at p: its value into *e, the bytes it takes (0: none).
+size_t exponente(const char *p, const char *fin, int *e)
+{
+	if (p == fin || (*p != 'e' && *p != 'E'))
+		return 0;
+	const char *q = p + 1;
+	bool menos = q < fin && *q == '-';
+	q += q < fin && (*q == '-' || *q == '+');
+	double v = 0;
+	int n;
+	q += cifras(q, fin, &v, &n);
+	*e = int(std::fmin(v, MAX_EXPONENTE)) * (menos ? -1 : 1);
+	return n > 0 ? size_t(q - p) : 0;
+}
+
+} // namespace
+
+size_t lee_decimal(const char *p, const char *fin, double *v)
+{
+	const char *q = p;
+	bool menos = q < fin && *q == '-';
+	q += q < fin && (*q == '-' || *q == '+');
+	double m = 0;
+	int enteras, decimales = 0;
+	q += cifras(q, fin, &m, &enteras);
+	if (q < fin && *q == '.')
+		q += 1 + cifras(q + 1, fin, &m, &decimales);
+	if (enteras + decimales == 0)
+		return 0;
+	int e = 0;
+	q += exponente(q, fin, &e);
+	e -= decimales;
+	double con_signo = menos ? -m : m; // dividing by an exact 10^k rounds once
+	*v = e < 0 ? con_signo / std::pow(DIEZ, -e) : con_signo * std::pow(DIEZ, e);
+	return size_t(q - p);
+}
+
+void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales)
+{
+	if (n < 2 || !(coef[1] != 0) || !std::isfinite(coef[0]) || !std::isfinite(coef[1]))
+		return;
+	double mayor = 0;
+	for (int i = 0; i < canales; i++)
+		mayor = std::fmax(mayor, desplazamiento(coef, n, primero + i));
+	calibracion_lineal(l, coef[0], coef[1], primero);
+	if (!(mayor <= DESPLAZAMIENTO_MAXIMO) && !l.nota[0])
+		std::snprintf(l.nota, sizeof l.nota,
+		              "su calibración de energía tiene términos no lineales que mueven algún canal "
+		              "%.3g canales: se toma su parte lineal",
+		              mayor);
+}
+
+void calibra_x(Lectura &l, const double *x, int n)
+{
+	std::vector<double> indice(size_t(n > 0 ? n : 0));
+	for (int i = 0; i < n; i++)
+		indice[size_t(i)] = i;
+	double a, b;
+	if (!recta_minimos_cuadrados(indice.data(), x, n, &a, &b) || b == 0)
+		return;
+	double fallo = 0;
+	for (int i = 0; i < n; i++)
+		fallo = std::fmax(fallo, std::fabs(x[i] - (a + b * i)) / std::fabs(b));
+	if (fallo <= FALLO_MAXIMO_X)
+		calibracion_lineal(l, a, b, 0);
+	else
+		l.desvio_x = fallo;
+}
+
+double duracion_iso(const char *ini, const char *fin)
+{
+	recorta(&ini, &fin);
+	if (ini == fin || *ini != 'P')
+		return 0;
+	double total = 0;
+	bool tras_t = false;
+	for (const char *p = ini + 1; p < fin;) {
+		if (*p == 'T') {
+			tras_t = true;
+			p++;
+			continue;
+		}
+		double v;
+		size_t usados = lee_decimal(p, fin, &v);
+		if (usados == 0 || p + usados >= fin)
+			return 0;
+		p += usados;
+		char unidad = *p++;
+		double escala = unidad == 'D'             ? SEGUNDOS_DIA
+		                : unidad == 'H'           ? SEGUNDOS_HORA
+		                : unidad == 'M' && tras_t ? SEGUNDOS_MINUTO
+		                : unidad == 'S'           ? 1
+		                                          : -1;
+		if (escala < 0 || !(v >= 0))
+			return 0;
+		total += v * escala;
+	}
+	return std::isfinite(total) ? total : 0;
+}
