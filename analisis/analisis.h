@@ -23,7 +23,10 @@
 //   finite number, the width is not tried; nor where the peak window's mean
 //   does not stand above both side windows' means (an edge, a shoulder);
 // - the net counts N = P - B; their variance under Poisson statistics is
-//   var N = P + var B, var B following from the side windows' sums.
+//   var N = P + var B, var B following from the side windows' sums.  In a
+//   net view (a background subtracted, FondoRestado below) each window's
+//   variance is its gross counts plus factor squared times its background
+//   counts: the net counts plus factor + factor^2 times the background's.
 // The width that fits c is, of those whose next two narrower widths also net
 // N > 0 (a wide window over the valley between two lines does not fit), the
 // one with the largest N / sqrt(2h + 1).  Channel c passes when, at that
@@ -36,10 +39,12 @@
 constexpr int ANCHOS_PICO[] = {1, 2, 4, 8, 16, 32};
 constexpr double SIGMAS_PICO = 5;
 
+struct FondoRestado;
+
 // The first stop after channel desde towards higher channels (sentido 1) or
 // lower ones (-1), searching to the spectrum Li[1..n]'s end; 0 when there is
-// none.
-int pico_siguiente(const float *Li, int n, int desde, int sentido);
+// none.  fondo: the background subtracted from Li, when Li is net counts.
+int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRestado *fondo = nullptr);
 
 // A straight-line calibration as the program keeps it: the wavelength of
 // channel c is (c + bl) * al; al == 0 is uncalibrated.
@@ -62,7 +67,7 @@ std::vector<float> proyecta_fondo(const float *F, int m, const CalibracionLineal
 // stands on: c itself if it is a stop, else the nearer of the nearest stops
 // on either side (at equal distance, the lower); 0 when Li[1..n] has none.
 // A c outside 1..n counts as the nearest end.
-int pico_cercano(const float *Li, int n, int c);
+int pico_cercano(const float *Li, int n, int c, const FondoRestado *fondo = nullptr);
 
 // Measuring one peak (medida.cpp): a Gaussian of net area A, centroid mu and
 // width sigma, integrated over each channel (channel c spans c - 0.5 to

@@ -110,33 +110,39 @@ constexpr int ALCANCE_PARADA = 7 * MEDIO_PICO_MAX + 2;
 // A stretch of the spectrum seen as a spectrum of its own, channels desde to
 // hasta widened by ALCANCE_PARADA (clipped to the spectrum): its stops
 // between desde and hasta are the spectrum's, so a search near a peak costs
-// the same in 10^3 channels as in 10^9.  Its channel c is base + c.
+// the same in 10^3 channels as in 10^9.  Its channel c is base + c; so is
+// its subtracted background's, when it has one.
 struct Tramo {
 	const float *Li;
 	int n;
 	long long base;
+	FondoRestado fondo;
+	const FondoRestado *restado() const { return fondo.cuentas ? &fondo : nullptr; }
 };
 
-Tramo tramo(const float *Li, int n, long long desde, long long hasta)
+Tramo tramo(const float *Li, int n, const FondoRestado *fondo, long long desde, long long hasta)
 {
 	desde = std::max(1LL, desde - ALCANCE_PARADA);
 	hasta = std::min<long long>(n, hasta + ALCANCE_PARADA);
-	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1};
+	FondoRestado f =
+	    fondo ? FondoRestado{fondo->cuentas + desde - 1, fondo->factor} : FondoRestado{nullptr, 0};
+	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1, f};
 }
 
 // The first stop past desde the way of paso, no farther than hasta; 0 when none.
-long long parada_siguiente(const float *Li, int n, long long desde, int paso, long long hasta)
+long long parada_siguiente(const float *Li, int n, const FondoRestado *fondo, long long desde, int paso,
+                           long long hasta)
 {
-	Tramo t = paso > 0 ? tramo(Li, n, desde, hasta) : tramo(Li, n, hasta, desde);
-	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso);
+	Tramo t = paso > 0 ? tramo(Li, n, fondo, desde, hasta) : tramo(Li, n, fondo, hasta, desde);
+	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso, t.restado());
 	return p != 0 && paso * (hasta - (p + t.base)) >= 0 ? p + t.base : 0;
 }
 
 // The stop pico_cercano gives for channel c, when it lies within radio of c; 0 otherwise.
-long long parada_cercana(const float *Li, int n, long long c, long long radio)
+long long parada_cercana(const float *Li, int n, const FondoRestado *fondo, long long c, long long radio)
 {
-	Tramo t = tramo(Li, n, c - radio, c + radio);
-	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base));
+	Tramo t = tramo(Li, n, fondo, c - radio, c + radio);
+	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base), t.restado());
 	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
 }
 
@@ -470,7 +476,8 @@ long long lado_sin_paradas(const Suave &s, const Region &r, const Ajuste &a, lon
 	long long extremo = std::clamp<long long>(paso > 0 ? r.hasta : r.desde, 1, s.n);
 	long long linea = parada != 0 ? parada : std::llround(a.p[P_MU]);
 	long long desde = parada != 0 ? parada : linea + paso * margen;
-	long long v = paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, desde, paso, extremo) : 0;
+	long long v =
+	    paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, s.fondo, desde, paso, extremo) : 0;
 	if (v == 0)
 		return paso > 0 ? r.hasta : r.desde;
 	long long medio = linea + (v - linea) / 2;
@@ -647,7 +654,7 @@ MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	c = std::clamp(c, 1, n);
-	if (long long parada = parada_cercana(Li, n, c, CERCA_MAXIMA)) {
+	if (long long parada = parada_cercana(Li, n, fondo, c, CERCA_MAXIMA)) {
 		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
 		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
 		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))

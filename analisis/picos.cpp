@@ -79,49 +79,67 @@ double suma(const float *Li, int desde, int hasta)
 	return s;
 }
 
-// A side window, cut at the spectrum's end: its sum, length and middle.
+// The counting variance of Li[desde..hasta] summed: the counts themselves,
+// or for net counts the gross counts (net plus factor times the background)
+// plus factor squared times the background, a channel with no background
+// number taking nothing away.
+double varianza_suma(const FondoRestado *fondo, int desde, int hasta, double suma_neta)
+{
+	if (!fondo)
+		return suma_neta;
+	double restado = 0;
+	for (int j = desde; j <= hasta; j++)
+		if (std::isfinite(fondo->cuentas[j]))
+			restado += fondo->cuentas[j];
+	return std::max(0.0, suma_neta + (fondo->factor + fondo->factor * fondo->factor) * restado);
+}
+
+// A side window, cut at the spectrum's end: its sum, its counting variance, length and middle.
 struct Lado {
-	double suma, largo, medio;
+	double suma, varianza, largo, medio;
 };
 
-Lado lado(const float *Li, int desde, int hasta)
+Lado lado(const float *Li, const FondoRestado *fondo, int desde, int hasta)
 {
-	return {suma(Li, desde, hasta), static_cast<double>(hasta - desde + 1), (desde + hasta) / 2.0};
+	double s = suma(Li, desde, hasta);
+	return {s, varianza_suma(fondo, desde, hasta, s), static_cast<double>(hasta - desde + 1),
+	        (desde + hasta) / 2.0};
 }
 
 // Channel c of Li[1..n] tested at half-width h; medio 0 when the width does
 // not fit (a side window cut to less than its half) or a sample is not finite.
-Prueba prueba_a(const float *Li, int n, int c, int h)
+Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
 {
 	int lejos = 4 * h + 2, cerca = 2 * h + 2; // the side windows' far and near ends
 	if (c - 3 * h - 2 < 1 || c > n - 3 * h - 2)
 		return {};
-	Lado izq = lado(Li, c - std::min(lejos, c - 1), c - cerca);
-	Lado der = lado(Li, c + cerca, c + std::min(lejos, n - c));
+	Lado izq = lado(Li, fondo, c - std::min(lejos, c - 1), c - cerca);
+	Lado der = lado(Li, fondo, c + cerca, c + std::min(lejos, n - c));
 	double pico = suma(Li, c - h, c + h);
 	if (!std::isfinite(pico + izq.suma + der.suma))
 		return {};
 	double peso_der = (c - izq.medio) / (der.medio - izq.medio), peso_izq = 1 - peso_der;
 	double media_izq = izq.suma / izq.largo, media_der = der.suma / der.largo;
-	double ancho = 2 * h + 1, fondo = peso_izq * media_izq + peso_der * media_der;
+	double ancho = 2 * h + 1, linea = peso_izq * media_izq + peso_der * media_der;
 	if (pico / ancho <= std::max(media_izq, media_der))
 		return {};
-	double neto = pico - ancho * fondo;
-	double var_izq = peso_izq * peso_izq * izq.suma / (izq.largo * izq.largo);
-	double var_der = peso_der * peso_der * der.suma / (der.largo * der.largo);
-	double varianza = std::max(1.0, pico + ancho * ancho * (var_izq + var_der));
-	return {neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, fondo,
+	double neto = pico - ancho * linea;
+	double var_izq = peso_izq * peso_izq * izq.varianza / (izq.largo * izq.largo);
+	double var_der = peso_der * peso_der * der.varianza / (der.largo * der.largo);
+	double var_pico = varianza_suma(fondo, c - h, c + h, pico);
+	double varianza = std::max(1.0, var_pico + ancho * ancho * (var_izq + var_der));
+	return {neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, linea,
 	        (media_der - media_izq) / (der.medio - izq.medio)};
 }
 
 // The exact test of channel c: of the widths whose next two narrower ones net
 // more than nothing, the one where the line stands out most.
-Prueba prueba(const float *Li, int n, int c)
+Prueba prueba(const float *Li, const FondoRestado *fondo, int n, int c)
 {
 	Prueba mejor{};
 	bool neto[ESCALAS];
 	for (int k = 0; k < ESCALAS; k++) {
-		Prueba t = prueba_a(Li, n, c, ANCHOS_PICO[k]);
+		Prueba t = prueba_a(Li, fondo, n, c, ANCHOS_PICO[k]);
 		neto[k] = t.medio != 0 && t.destaca > 0;
 		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
 		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca))
@@ -148,13 +166,16 @@ bool supera(int o, const Prueba &u, int c, const Prueba &t)
 // The tests of the channels that the lines of a block look at, each made once.
 class Vecindad {
 public:
-	Vecindad(const float *Li, int n, int inicio) : Li_(Li), n_(n), base_(inicio - RADIO_MAX) {}
+	Vecindad(const float *Li, const FondoRestado *fondo, int n, int inicio)
+	    : Li_(Li), fondo_(fondo), n_(n), base_(inicio - RADIO_MAX)
+	{
+	}
 
 	const Prueba &de(int c)
 	{
 		int i = c - base_;
 		if (!hecha_[i]) {
-			t_[i] = prueba(Li_, n_, c);
+			t_[i] = prueba(Li_, fondo_, n_, c);
 			hecha_[i] = true;
 		}
 		return t_[i];
@@ -173,6 +194,7 @@ public:
 
 private:
 	const float *Li_;
+	const FondoRestado *fondo_;
 	int n_, base_;
 	std::array<Prueba, BLOQUE + 2 * RADIO_MAX> t_;
 	std::array<bool, BLOQUE + 2 * RADIO_MAX> hecha_{};
@@ -284,13 +306,14 @@ void marca_bloque(const float *Li, int n, int inicio, Marcas &marca)
 // Of the lines found in the block from inicio, met going the way of paso,
 // keeps in *mejor the top nearest past desde (0: none yet); false once a
 // line lies too far past *mejor for a later top to come before it.
-bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int paso, int *mejor)
+bool busca_en_bloque(const float *Li, const FondoRestado *fondo, int n, int inicio, long long desde, int paso,
+                     int *mejor)
 {
 	Marcas marca;
 	marca_bloque(Li, n, inicio, marca);
 	if (std::none_of(marca.begin(), marca.end(), [](int m) { return m != 0; }))
 		return true;
-	Vecindad v(Li, n, inicio);
+	Vecindad v(Li, fondo, n, inicio);
 	int ultimo = std::min(BLOQUE - 1, n - inicio);
 	for (int k = 0; k <= ultimo; k++) {
 		int i = paso > 0 ? k : ultimo - k, c = inicio + i;
@@ -309,7 +332,7 @@ bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int pa
 // looked for from MEDIO_MAX before desde, since a top lies within its
 // half-width of the channel that finds it, and on past the first top until
 // no later line can have a nearer one.
-int busca(const float *Li, int n, long long desde, int paso)
+int busca(const float *Li, const FondoRestado *fondo, int n, long long desde, int paso)
 {
 	if (n < 1)
 		return 0;
@@ -320,7 +343,7 @@ int busca(const float *Li, int n, long long desde, int paso)
 		long long delante = paso > 0 ? inicio : inicio + BLOQUE - 1;
 		if (mejor != 0 && (delante - mejor) * paso > MEDIO_MAX)
 			break;
-		if (!busca_en_bloque(Li, n, static_cast<int>(inicio), desde, paso, &mejor))
+		if (!busca_en_bloque(Li, fondo, n, static_cast<int>(inicio), desde, paso, &mejor))
 			break;
 	}
 	return mejor;
@@ -328,17 +351,17 @@ int busca(const float *Li, int n, long long desde, int paso)
 
 } // namespace
 
-int pico_siguiente(const float *Li, int n, int desde, int sentido)
+int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRestado *fondo)
 {
-	return busca(Li, n, desde, sentido > 0 ? 1 : -1);
+	return busca(Li, fondo, n, desde, sentido > 0 ? 1 : -1);
 }
 
-int pico_cercano(const float *Li, int n, int c)
+int pico_cercano(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	if (n < 1)
 		return 0;
 	c = std::clamp(c, 1, n);
-	int abajo = busca(Li, n, c + 1LL, -1), arriba = busca(Li, n, c - 1LL, 1);
+	int abajo = busca(Li, fondo, n, c + 1LL, -1), arriba = busca(Li, fondo, n, c - 1LL, 1);
 	if (abajo == 0 || arriba == 0)
 		return abajo + arriba;
 	return arriba - c < c - abajo ? arriba : abajo;

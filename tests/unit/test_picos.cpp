@@ -250,3 +250,26 @@ TEST(Picos, LaParadaCercanaEsLaDeLaLineaBajoElCanal)
 	EXPECT_EQ(pico_cercano(plano.data(), CANALES, 100), 0);
 	EXPECT_EQ(pico_cercano(plano.data(), 0, 1), 0);
 }
+
+// A net view of nothing: flat counts less a flat background counted apart
+// (factor 1) hold no line, and the walk, told of the background, makes at
+// most 0.2 stops a spectrum on their noise.
+TEST(Picos, LaVistaNetaDeNadaNoSeParaEnElRuido)
+{
+	constexpr int LARGO = 16384, ESPECTROS = 5;
+	constexpr double CUENTAS = 100;
+	std::mt19937 azar(29);
+	std::poisson_distribution<int> poisson(CUENTAS);
+	int paradas = 0;
+	for (int k = 0; k < ESPECTROS; k++) {
+		std::vector<float> neto(LARGO + 1), fondo(LARGO + 1);
+		for (int c = 1; c <= LARGO; c++) {
+			fondo[c] = static_cast<float>(poisson(azar));
+			neto[c] = static_cast<float>(poisson(azar)) - fondo[c];
+		}
+		FondoRestado restado{fondo.data(), 1.0};
+		for (int c = 0; (c = pico_siguiente(neto.data(), LARGO, c, 1, &restado)) != 0;)
+			paradas++;
+	}
+	EXPECT_LE(paradas, 0.2 * ESPECTROS);
+}
