@@ -27,17 +27,30 @@
 //   net view (a background subtracted, FondoRestado below) each window's
 //   variance is its gross counts plus factor squared times its background
 //   counts: the net counts plus factor + factor^2 times the background's.
+// A valley that the counts resolve: with the counts smoothed by weights
+// k + 1 - |j| at distance j, two peaks that both fall to the lowest point
+// between them by SIGMAS_PICO standard deviations of the difference (each
+// smoothed count's variance from its channels' counting variance), seen at
+// k = 1, 2, 4 ... up to max(1, h / DIVISOR_VALLE) for a window of half-width h.
 // The width that fits c is, of those whose next two narrower widths also net
-// N > 0 (a wide window over the valley between two lines does not fit), the
-// one with the largest N / sqrt(2h + 1).  Channel c passes when, at that
-// width, N >= SIGMAS_PICO * sqrt(max(1, var N)).  A line is found at c when
-// c passes and no channel within 2h of it (h the width that fits c) passes
-// with a larger N / sqrt(2h + 1) (at equal, the lower channel).  Its stop is
-// its top: of the channels within h of c, the one where the counts weighted
-// 2h + 1 - |j| at distance j stand highest over that straight line (at
-// equal, the lower).  Channels 1 to 4 and the last four are never stops.
+// N > 0 and whose peak window spans no valley (none with its lowest point
+// within h/2 of c, its tops looked for within 2h, nor with both tops in the
+// window), the one with the largest N / sqrt(2h + 1).  Channel c passes
+// when, at that width, N >= SIGMAS_PICO * sqrt(max(1, var N)).  A line is
+// found at c when c passes and no channel within 2h of it (h the width that
+// fits c) passes with a larger N / sqrt(2h + 1) (at equal, the lower channel)
+// with no valley between them (its lowest point between the two, its tops
+// looked for within h beyond them): a line across a valley from a stronger
+// one is a line of its own.  Its stop is its top: of the channels within h
+// of c, the one where the counts weighted 2h + 1 - |j| at distance j stand
+// highest over that straight line (at equal, the lower); but when a valley
+// lies between that top and c, or within h/2 of the top, the stop is where
+// the climb from c over the counts smoothed at k = max(1, h / DIVISOR_VALLE)
+// ends (no neighbour higher), no farther than 2h from c.  Channels 1 to 4
+// and the last four are never stops.
 constexpr int ANCHOS_PICO[] = {1, 2, 4, 8, 16, 32};
 constexpr double SIGMAS_PICO = 5;
+constexpr int DIVISOR_VALLE = 4;
 
 struct FondoRestado;
 

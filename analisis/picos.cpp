@@ -106,6 +106,79 @@ Lado lado(const float *Li, const FondoRestado *fondo, int desde, int hasta)
 	        (desde + hasta) / 2.0};
 }
 
+// The counts about m weighted k + 1 - |j| at distance j and their counting
+// variance; those of a stretch of channels, as long as a line looks.
+struct Suavizado {
+	double valor, varianza;
+};
+using Suavizados = std::array<Suavizado, 2 * RADIO_MAX + 1>; // as long as 4h + 1 for any h
+
+Suavizado suavizado(const float *Li, const FondoRestado *fondo, int m, int k)
+{
+	Suavizado r{0, 0};
+	for (int j = -k; j <= k; j++) {
+		double w = k + 1 - std::abs(j), v = Li[m + j];
+		r.valor += w * v;
+		r.varianza += w * w * varianza_suma(fondo, m + j, m + j, v);
+	}
+	r.varianza = std::max(r.varianza, 1.0);
+	return r;
+}
+
+// The lowest point between tops a and b of the smoothed counts, when both
+// fall to it by SIGMAS_PICO deviations of the difference at least; -1 when
+// they do not.
+int valle_entre(const Suavizados &s, int a, int b)
+{
+	int v = a;
+	for (int m = a; m <= b; m++)
+		if (s[m].valor < s[v].valor)
+			v = m;
+	auto hondo = [&](int cumbre) {
+		double caida = s[cumbre].valor - s[v].valor;
+		return caida > 0 &&
+		       caida * caida >= SIGMAS_PICO * SIGMAS_PICO * (s[cumbre].varianza + s[v].varianza);
+	};
+	return hondo(a) && hondo(b) ? v : -1;
+}
+
+// Channels desde to hasta (of Li[1..n]) looked at for valleys; a valley
+// counts when its lowest point lies in `fondo`, or both its tops in `cumbres`.
+struct Tramo {
+	int desde, hasta;
+	std::pair<int, int> fondo, cumbres;
+};
+
+bool dentro(int c, std::pair<int, int> r)
+{
+	return c >= r.first && c <= r.second;
+}
+
+// Whether the counts of the stretch, smoothed with weights reaching k
+// channels, hold a valley that they resolve, where it counts: two peaks, both falling to the lowest point
+// between them by SIGMAS_PICO deviations.  Of two neighbouring peaks with no such valley, the lower is
+// dropped.  The stretch is cut where the weights would leave the spectrum.
+bool hay_valle(const float *Li, const FondoRestado *fondo, int n, Tramo t, int k)
+{
+	t.desde = std::max(t.desde, 1 + k);
+	t.hasta = std::min(t.hasta, n - k);
+	int largo = t.hasta - t.desde + 1, cumbre = -1;
+	Suavizados s;
+	for (int i = 0; i < largo; i++)
+		s[i] = suavizado(Li, fondo, t.desde + i, k);
+	for (int i = 1; i + 1 < largo; i++) {
+		if (!(s[i].valor > s[i - 1].valor && s[i].valor >= s[i + 1].valor))
+			continue;
+		int v = cumbre >= 0 ? valle_entre(s, cumbre, i) : -1;
+		bool cumbres = dentro(t.desde + cumbre, t.cumbres) && dentro(t.desde + i, t.cumbres);
+		if (v >= 0 && (dentro(t.desde + v, t.fondo) || cumbres))
+			return true;
+		if (cumbre < 0 || s[i].valor > s[cumbre].valor || v >= 0)
+			cumbre = i;
+	}
+	return false;
+}
+
 // Channel c of Li[1..n] tested at half-width h; medio 0 when the width does
 // not fit (a side window cut to less than its half) or a sample is not finite.
 Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
@@ -132,6 +205,40 @@ Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
 	        (media_der - media_izq) / (der.medio - izq.medio)};
 }
 
+// How far the weights reach that look for a valley in a window of t's width.
+int suavizado_de(const Prueba &t)
+{
+	return std::max(1, t.medio / DIVISOR_VALLE);
+}
+
+// Whether the peak window of t at c spans a valley: its lowest point within
+// h/2 of c (its tops looked for as far again either side), or both its
+// tops in the window; seen with weights reaching 1, 2, 4 ... channels up to those of
+// its width: a wide window over narrow lines shows their valley only at their own width.
+bool valle_en_ventana(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+{
+	for (int k = 1; k <= suavizado_de(t); k *= 2)
+		if (hay_valle(Li, fondo, n,
+		              {c - 2 * t.medio,
+		               c + 2 * t.medio,
+		               {c - t.medio / 2, c + t.medio / 2},
+		               {c - t.medio, c + t.medio}},
+		              k))
+			return true;
+	return false;
+}
+
+// Whether a valley's lowest point lies between channels o and c (its tops
+// looked for as far as c's half-width beyond them), seen as in c's window.
+bool valle_entre_canales(const float *Li, const FondoRestado *fondo, int n, int o, int c, const Prueba &t)
+{
+	int desde = std::min(o, c), hasta = std::max(o, c);
+	for (int k = 1; k <= suavizado_de(t); k *= 2)
+		if (hay_valle(Li, fondo, n, {desde - t.medio, hasta + t.medio, {desde, hasta}, {}}, k))
+			return true;
+	return false;
+}
+
 // The exact test of channel c: of the widths whose next two narrower ones net
 // more than nothing, the one where the line stands out most.
 Prueba prueba(const float *Li, const FondoRestado *fondo, int n, int c)
@@ -142,7 +249,8 @@ Prueba prueba(const float *Li, const FondoRestado *fondo, int n, int c)
 		Prueba t = prueba_a(Li, fondo, n, c, ANCHOS_PICO[k]);
 		neto[k] = t.medio != 0 && t.destaca > 0;
 		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
-		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca))
+		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca) &&
+		    !valle_en_ventana(Li, fondo, n, c, t))
 			mejor = t;
 	}
 	return mejor;
@@ -187,7 +295,7 @@ public:
 		if (!pasa(de(c)))
 			return false;
 		for (int o = c - std::min(RADIO_MAX, c - 1); o <= c + std::min(RADIO_MAX, n_ - c); o++)
-			if (supera(o, de(o), c, de(c)))
+			if (supera(o, de(o), c, de(c)) && !valle_entre_canales(Li_, fondo_, n_, o, c, de(c)))
 				return false;
 		return true;
 	}
@@ -221,6 +329,29 @@ int cima(const float *Li, int c, const Prueba &t)
 		}
 	}
 	return mejor;
+}
+
+// The stop of the line found at c with test t: cima's top, unless a valley
+// lies between it and c or within h/2 of it (a wide window over two lines
+// that the counts part puts that top between them, or on the other line);
+// then the climb from c
+// over the counts smoothed as for valleys (weights reaching h / DIVISOR_VALLE)
+// to where neither neighbour stands higher, no farther than 2h from c.
+int cumbre(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+{
+	int k = suavizado_de(t), m = cima(Li, c, t);
+	if (!valle_entre_canales(Li, fondo, n, m, c, t) && !valle_en_ventana(Li, fondo, n, m, t))
+		return m;
+	m = c;
+	double aqui = suavizado(Li, fondo, m, k).valor;
+	for (;;) {
+		double izq = suavizado(Li, fondo, m - 1, k).valor, der = suavizado(Li, fondo, m + 1, k).valor;
+		int paso = der > aqui && der >= izq ? 1 : izq > aqui ? -1 : 0;
+		if (paso == 0 || std::abs(m + paso - c) > 2 * t.medio)
+			return m;
+		m += paso;
+		aqui = std::max(izq, der);
+	}
 }
 
 // Running sums over the block from inicio and its reach, TRAMOS stretches
@@ -321,7 +452,7 @@ bool busca_en_bloque(const float *Li, const FondoRestado *fondo, int n, int inic
 			continue;
 		if (*mejor != 0 && (c - *mejor) * paso > MEDIO_MAX)
 			return false;
-		int pico = cima(Li, c, v.de(c));
+		int pico = cumbre(Li, fondo, n, c, v.de(c));
 		if ((pico - desde) * paso > 0 && (*mejor == 0 || (pico - *mejor) * paso < 0))
 			*mejor = pico;
 	}
