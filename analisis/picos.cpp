@@ -205,6 +205,11 @@ Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
 	        (media_der - media_izq) / (der.medio - izq.medio)};
 }
 
+bool pasa(const Prueba &t)
+{
+	return t.medio != 0 && t.sigmas >= SIGMAS_PICO;
+}
+
 // How far the weights reach that look for a valley in a window of t's width.
 int suavizado_de(const Prueba &t)
 {
@@ -243,22 +248,32 @@ bool valle_entre_canales(const float *Li, const FondoRestado *fondo, int n, int 
 // more than nothing, the one where the line stands out most.
 Prueba prueba(const float *Li, const FondoRestado *fondo, int n, int c)
 {
-	Prueba mejor{};
-	bool neto[ESCALAS];
+	std::array<Prueba, ESCALAS> t;
+	int candidatas = 0;
+	bool neto[ESCALAS], alguna_pasa = false;
 	for (int k = 0; k < ESCALAS; k++) {
-		Prueba t = prueba_a(Li, fondo, n, c, ANCHOS_PICO[k]);
-		neto[k] = t.medio != 0 && t.destaca > 0;
+		Prueba u = prueba_a(Li, fondo, n, c, ANCHOS_PICO[k]);
+		neto[k] = u.medio != 0 && u.destaca > 0;
 		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
-		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca) &&
-		    !valle_en_ventana(Li, fondo, n, c, t))
-			mejor = t;
+		if (u.medio != 0 && encima) {
+			t[candidatas++] = u;
+			alguna_pasa = alguna_pasa || pasa(u);
+		}
 	}
-	return mejor;
-}
-
-bool pasa(const Prueba &t)
-{
-	return t.medio != 0 && t.sigmas >= SIGMAS_PICO;
+	// Best first, as the valley costs most to look for; where no width
+	// passes, which fits matters to nothing.
+	for (;;) {
+		int mejor = -1;
+		for (int k = 0; k < candidatas; k++)
+			if (mejor < 0 || t[k].destaca > t[mejor].destaca)
+				mejor = k;
+		if (mejor < 0)
+			return {};
+		if (!alguna_pasa || !valle_en_ventana(Li, fondo, n, c, t[mejor]))
+			return t[mejor];
+		std::copy(t.begin() + mejor + 1, t.begin() + candidatas, t.begin() + mejor);
+		candidatas--;
+	}
 }
 
 // Whether channel o with test u outdoes channel c with test t: o passes,
