@@ -23,23 +23,41 @@
 //   finite number, the width is not tried; nor where the peak window's mean
 //   does not stand above both side windows' means (an edge, a shoulder);
 // - the net counts N = P - B; their variance under Poisson statistics is
-//   var N = P + var B, var B following from the side windows' sums.
+//   var N = P + var B, var B following from the side windows' sums.  In a
+//   net view (a background subtracted, FondoRestado below) each window's
+//   variance is its gross counts plus factor squared times its background
+//   counts: the net counts plus factor + factor^2 times the background's.
+// A valley that the counts resolve: with the counts smoothed by weights
+// k + 1 - |j| at distance j, two peaks that both fall to the lowest point
+// between them by SIGMAS_PICO standard deviations of the difference (each
+// smoothed count's variance from its channels' counting variance), seen at
+// k = 1, 2, 4 ... up to max(1, h / DIVISOR_VALLE) for a window of half-width h.
 // The width that fits c is, of those whose next two narrower widths also net
-// N > 0 (a wide window over the valley between two lines does not fit), the
-// one with the largest N / sqrt(2h + 1).  Channel c passes when, at that
-// width, N >= SIGMAS_PICO * sqrt(max(1, var N)).  A line is found at c when
-// c passes and no channel within 2h of it (h the width that fits c) passes
-// with a larger N / sqrt(2h + 1) (at equal, the lower channel).  Its stop is
-// its top: of the channels within h of c, the one where the counts weighted
-// 2h + 1 - |j| at distance j stand highest over that straight line (at
-// equal, the lower).  Channels 1 to 4 and the last four are never stops.
+// N > 0 and whose peak window spans no valley (none with its lowest point
+// within h/2 of c, its tops looked for within 2h, nor with both tops in the
+// window), the one with the largest N / sqrt(2h + 1).  Channel c passes
+// when, at that width, N >= SIGMAS_PICO * sqrt(max(1, var N)).  A line is
+// found at c when c passes and no channel within 2h of it (h the width that
+// fits c) passes with a larger N / sqrt(2h + 1) (at equal, the lower channel)
+// with no valley between them (its lowest point between the two, its tops
+// looked for within h beyond them): a line across a valley from a stronger
+// one is a line of its own.  Its stop is its top: of the channels within h
+// of c, the one where the counts weighted 2h + 1 - |j| at distance j stand
+// highest over that straight line (at equal, the lower); but when a valley
+// lies between that top and c, or within h/2 of the top, the stop is where
+// the climb from c over the counts smoothed at k = max(1, h / DIVISOR_VALLE)
+// ends (no neighbour higher), no farther than 2h from c.  Channels 1 to 4
+// and the last four are never stops.
 constexpr int ANCHOS_PICO[] = {1, 2, 4, 8, 16, 32};
 constexpr double SIGMAS_PICO = 5;
+constexpr int DIVISOR_VALLE = 4;
+
+struct FondoRestado;
 
 // The first stop after channel desde towards higher channels (sentido 1) or
 // lower ones (-1), searching to the spectrum Li[1..n]'s end; 0 when there is
-// none.
-int pico_siguiente(const float *Li, int n, int desde, int sentido);
+// none.  fondo: the background subtracted from Li, when Li is net counts.
+int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRestado *fondo = nullptr);
 
 // A straight-line calibration, the one form the program keeps one in: the
 // wavelength of channel c is (c + bl) * al; al == 0 is uncalibrated.  Kept
@@ -69,7 +87,7 @@ std::vector<float> proyecta_fondo(const float *F, int m, const Calibracion &cal_
 // stands on: c itself if it is a stop, else the nearer of the nearest stops
 // on either side (at equal distance, the lower); 0 when Li[1..n] has none.
 // A c outside 1..n counts as the nearest end.
-int pico_cercano(const float *Li, int n, int c);
+int pico_cercano(const float *Li, int n, int c, const FondoRestado *fondo = nullptr);
 
 // Measuring one peak (medida.cpp): a Gaussian of net area A, centroid mu and
 // width sigma, integrated over each channel (channel c spans c - 0.5 to
@@ -182,6 +200,69 @@ double cuentas_ajustadas(const MedidaPico &m, double c);
 
 // The channel a peak is found at: its centroid when fitted, else its top.
 double posicion(const MedidaPico &m);
+
+// Measuring the multiplet the cursor is in (medida.cpp).  The line at the
+// cursor is mide_pico's.  Its group: every stop whose reach (GRUPO_FWHM
+// FWHM either side) overlaps that of a line already in it, starting from
+// that line and chained, a stop within MISMA_LINEA_FWHM FWHM of a line being
+// that line's.  The region: from GRUPO_FWHM FWHM below the group's first
+// line to as far above its last (never under REGION_MINIMA channels), each
+// side ending VECINO_FWHM FWHM short of the nearest stop outside the group
+// (inside that span or up to VECINO_FWHM FWHM beyond it), the FWHM and
+// lines those of the last fit, fitted again until it stays put.  The lines
+// share one sigma on one straight-line background, fitted as mide_pico
+// fits one line (Poisson likelihood; for net counts, the difference's
+// variance).  Then, by likelihood-ratio tests on the region's fit:
+// - the background takes a quadratic term when it lowers the deviance by
+//   UMBRAL_CUADRATICO at least (chi-squared with one degree of freedom at
+//   99%);
+// - one more line, where the residuals weighted by a line of the fit's
+//   sigma stand highest, joins the group when it lowers the deviance by
+//   UMBRAL_LINEA at least, its area is SIGNIFICANCIA standard deviations and
+//   the fit holds (every line in the region, sigma as mide_pico allows);
+//   again, up to MAX_LINEAS lines.  On a single line with no such line the
+//   test calls for one in some 0.1% of spectra (see the closing figures of
+//   the tests); UMBRAL_LINEA is the chi-squared with two degrees of freedom
+//   at 0.1%, the position's own freedom left to the false-alarm figure.
+// Uncertainties and the covariances between lines come from the fit's
+// covariance.  A lone line (a group of one, no line added, no quadratic
+// term) is mide_pico's measure as it is.  The fit is poor (pobre) when the
+// deviance's p-value, chi-squared with the fit's degrees of freedom, is
+// under P_POBRE.  When the group's fit fails, the measure is mide_pico's.
+constexpr int MAX_LINEAS = 8;
+constexpr double GRUPO_FWHM = 3;
+constexpr double MISMA_LINEA_FWHM = 0.5;
+constexpr double UMBRAL_CUADRATICO = 6.634896601021214;
+constexpr double UMBRAL_LINEA = 13.815510557964274;
+constexpr double P_POBRE = 0.001;
+
+struct MedidaMultiplete {
+	bool ajustado = false;
+	// The lines in channel order: each a MedidaPico with its own area and
+	// centroid, the group's sigma, region, background counts, gross and
+	// net counts and chi2_gl, and fondo_a, fondo_b the straight part of the
+	// group's background; cima is the line's stop, or its rounded centroid
+	// for a line that no stop gave.
+	std::vector<MedidaPico> lineas;
+	int cercana = 0;                   // the index of the line nearest the cursor
+	int desde = 0, hasta = 0;          // the region
+	double sigma = 0, error_sigma = 0; // shared by the lines
+	// The background: fondo_a + fondo_b * c + fondo_c * (c - origen)^2 counts in channel c.
+	double fondo_a = 0, fondo_b = 0, fondo_c = 0, origen = 0;
+	bool cuadratico = false; // whether fondo_c was fitted
+	double chi2_gl = 0, p_valor = 1;
+	int grados_libertad = 0;
+	bool pobre = false; // p_valor under P_POBRE
+	// Covariances between the lines' areas and between their centroids,
+	// lineas.size() squared, row after row.
+	std::vector<double> covarianza_areas, covarianza_centroides;
+};
+
+MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoRestado *fondo = nullptr);
+
+// The fitted counts in channel c: all lines on the background, or line i alone on it.
+double cuentas_ajustadas(const MedidaMultiplete &m, double c);
+double cuentas_de_linea(const MedidaMultiplete &m, int i, double c);
 
 // Calibrating from many lines (calibracion.cpp): the ordinary least-squares
 // line of wavelength on channel through points (a line's centroid, its known

@@ -4,6 +4,7 @@
 // weights refreshed from the model until they settle; for net counts, from
 // the variance of the difference) and the summed counts when no fit can be
 // made.  Start at mide_pico.
+#include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
 
@@ -19,6 +20,20 @@ namespace {
 
 enum Parametro { P_AREA, P_MU, P_SIGMA, P_A, P_B, N_PARAM };
 
+// What is fitted: `lineas` Gaussians sharing one sigma on a straight line,
+// with a quadratic term when cuadratico.  The first line's area and mu, the
+// sigma and the line come first (the one-line fit's parameters), then each
+// further line's area and mu, then the quadratic term.
+struct Forma {
+	int lineas = 1;
+	bool cuadratico = false;
+	int parametros() const { return N_PARAM + 2 * (lineas - 1) + (cuadratico ? 1 : 0); }
+	int area(int k) const { return k == 0 ? P_AREA : N_PARAM + 2 * (k - 1); }
+	int mu(int k) const { return area(k) + (k == 0 ? P_MU - P_AREA : 1); }
+	int cuadrado() const { return parametros() - 1; }
+};
+constexpr int MAX_PARAMETROS = N_PARAM + 2 * (MAX_LINEAS - 1) + 1;
+
 constexpr int MAX_ITERACIONES = 200; // of the solver, for one set of weights
 constexpr int MAX_PESOS = 30;        // refreshes of the weights
 constexpr int MAX_REGIONES = 5;      // refits over a region that moved
@@ -30,6 +45,9 @@ constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
 constexpr double SIGMA_INICIAL_MINIMA = 0.5;
+constexpr double PARTIDA = 0.75;
+constexpr double AMPLIADA = 2; // the region the quadratic term is tested over, in region widths // half the
+                               // distance of a line parted in two, in sigmas of the line
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
 
 struct Region {
@@ -43,6 +61,7 @@ struct Region {
 struct Datos {
 	std::vector<double> x, y, restado, varianza_restado;
 	double medio = 0;
+	Forma forma;
 	// The variance of channel i when esperado counts (net) are expected there.
 	double varianza(size_t i, double esperado, double minima) const;
 };
@@ -54,11 +73,18 @@ double Datos::varianza(size_t i, double esperado, double minima) const
 	return std::max(esperado + restado[i], minima) + varianza_restado[i];
 }
 
+// A fit: its parameters and their errors and covariance, its mus measured
+// from channel 0, its line's value at channel 0 and slope, its quadratic
+// term about the channel `origen`; the deviance and its degrees of freedom.
 struct Ajuste {
 	bool bien = false;
-	double p[N_PARAM] = {};
-	double error[N_PARAM] = {};
-	double chi2_gl = 0;
+	Forma forma;
+	double origen = 0;
+	double p[MAX_PARAMETROS] = {};
+	double error[MAX_PARAMETROS] = {};
+	double cov[MAX_PARAMETROS][MAX_PARAMETROS] = {};
+	double chi2_gl = 0, desviacion = 0;
+	int gl = 0;
 };
 
 // The counts smoothed by a running mean of 2 * radio + 1 channels, and the
@@ -110,33 +136,39 @@ constexpr int ALCANCE_PARADA = 7 * MEDIO_PICO_MAX + 2;
 // A stretch of the spectrum seen as a spectrum of its own, channels desde to
 // hasta widened by ALCANCE_PARADA (clipped to the spectrum): its stops
 // between desde and hasta are the spectrum's, so a search near a peak costs
-// the same in 10^3 channels as in 10^9.  Its channel c is base + c.
+// the same in 10^3 channels as in 10^9.  Its channel c is base + c; so is
+// its subtracted background's, when it has one.
 struct Tramo {
 	const float *Li;
 	int n;
 	long long base;
+	FondoRestado fondo;
+	const FondoRestado *restado() const { return fondo.cuentas ? &fondo : nullptr; }
 };
 
-Tramo tramo(const float *Li, int n, long long desde, long long hasta)
+Tramo tramo(const float *Li, int n, const FondoRestado *fondo, long long desde, long long hasta)
 {
 	desde = std::max(1LL, desde - ALCANCE_PARADA);
 	hasta = std::min<long long>(n, hasta + ALCANCE_PARADA);
-	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1};
+	FondoRestado f =
+	    fondo ? FondoRestado{fondo->cuentas + desde - 1, fondo->factor} : FondoRestado{nullptr, 0};
+	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1, f};
 }
 
 // The first stop past desde the way of paso, no farther than hasta; 0 when none.
-long long parada_siguiente(const float *Li, int n, long long desde, int paso, long long hasta)
+long long parada_siguiente(const float *Li, int n, const FondoRestado *fondo, long long desde, int paso,
+                           long long hasta)
 {
-	Tramo t = paso > 0 ? tramo(Li, n, desde, hasta) : tramo(Li, n, hasta, desde);
-	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso);
+	Tramo t = paso > 0 ? tramo(Li, n, fondo, desde, hasta) : tramo(Li, n, fondo, hasta, desde);
+	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso, t.restado());
 	return p != 0 && paso * (hasta - (p + t.base)) >= 0 ? p + t.base : 0;
 }
 
 // The stop pico_cercano gives for channel c, when it lies within radio of c; 0 otherwise.
-long long parada_cercana(const float *Li, int n, long long c, long long radio)
+long long parada_cercana(const float *Li, int n, const FondoRestado *fondo, long long c, long long radio)
 {
-	Tramo t = tramo(Li, n, c - radio, c + radio);
-	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base));
+	Tramo t = tramo(Li, n, fondo, c - radio, c + radio);
+	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base), t.restado());
 	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
 }
 
@@ -247,35 +279,46 @@ double fraccion(double x, double mu, double sigma)
 	       (std::erf((x + 0.5 - mu) / (sigma * M_SQRT2)) - std::erf((x - 0.5 - mu) / (sigma * M_SQRT2)));
 }
 
-// The model's counts at x for parameters p (mu measured from medio).
-double modelo(const double *p, double x, double medio)
+// The model's counts at x for parameters p of the shape f (mu and the
+// background measured from medio).
+double modelo(const Forma &f, const double *p, double x, double medio)
 {
-	double fondo = p[P_A] + p[P_B] * (x - medio);
-	return fondo + p[P_AREA] * fraccion(x - medio, p[P_MU], std::fabs(p[P_SIGMA]));
+	double u = x - medio, s = std::fabs(p[P_SIGMA]);
+	double total = p[P_A] + p[P_B] * u + (f.cuadratico ? p[f.cuadrado()] * u * u : 0);
+	for (int k = 0; k < f.lineas; k++)
+		total += p[f.area(k)] * fraccion(u, p[f.mu(k)], s);
+	return total;
 }
 
 int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
 {
 	const Datos &d = *static_cast<const Datos *>(datos);
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(f, i, modelo(v->data, d.x[i], d.medio) - d.y[i]);
+		gsl_vector_set(f, i, modelo(d.forma, v->data, d.x[i], d.medio) - d.y[i]);
 	return GSL_SUCCESS;
 }
 
 int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 {
 	const Datos &d = *static_cast<const Datos *>(datos);
+	const Forma &f = d.forma;
 	const double *p = v->data;
 	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
 	for (size_t i = 0; i < d.x.size(); i++) {
-		double x = d.x[i] - d.medio;
-		double zb = (x - 0.5 - p[P_MU]) / s, za = (x + 0.5 - p[P_MU]) / s;
-		double nb = normal(zb), na = normal(za);
-		gsl_matrix_set(J, i, P_AREA, fraccion(x, p[P_MU], s));
-		gsl_matrix_set(J, i, P_MU, p[P_AREA] * (nb - na) / s);
-		gsl_matrix_set(J, i, P_SIGMA, signo * p[P_AREA] * (zb * nb - za * na) / s);
+		double x = d.x[i] - d.medio, ds = 0;
+		for (int k = 0; k < f.lineas; k++) {
+			double area = p[f.area(k)], mu = p[f.mu(k)];
+			double zb = (x - 0.5 - mu) / s, za = (x + 0.5 - mu) / s;
+			double nb = normal(zb), na = normal(za);
+			gsl_matrix_set(J, i, f.area(k), fraccion(x, mu, s));
+			gsl_matrix_set(J, i, f.mu(k), area * (nb - na) / s);
+			ds += signo * area * (zb * nb - za * na) / s;
+		}
+		gsl_matrix_set(J, i, P_SIGMA, ds);
 		gsl_matrix_set(J, i, P_A, 1);
 		gsl_matrix_set(J, i, P_B, x);
+		if (f.cuadratico)
+			gsl_matrix_set(J, i, f.cuadrado(), x * x);
 	}
 	return GSL_SUCCESS;
 }
@@ -286,7 +329,7 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
 {
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, modelo(p, d.x[i], d.medio), VARIANZA_MINIMA));
+		gsl_vector_set(w, i, 1 / d.varianza(i, modelo(d.forma, p, d.x[i], d.medio), VARIANZA_MINIMA));
 }
 
 void pesos_de_los_datos(const Datos &d, gsl_vector *w)
@@ -303,7 +346,7 @@ double desviacion(const Datos &d, const double *p)
 {
 	double chi2 = 0;
 	for (size_t i = 0; i < d.x.size(); i++) {
-		double m = modelo(p, d.x[i], d.medio), y = d.y[i];
+		double m = modelo(d.forma, p, d.x[i], d.medio), y = d.y[i];
 		if (!d.restado.empty()) {
 			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
 			continue;
@@ -318,7 +361,8 @@ double desviacion(const Datos &d, const double *p)
 bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, gsl_vector *pesos,
               gsl_matrix *cov, Ajuste *a)
 {
-	gsl_vector_view inicio = gsl_vector_view_array(a->p, N_PARAM);
+	int n_param = a->forma.parametros();
+	gsl_vector_view inicio = gsl_vector_view_array(a->p, static_cast<size_t>(n_param));
 	gsl_multifit_nlinear_winit(&inicio.vector, pesos, fdf, w);
 	int info = 0;
 	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
@@ -329,9 +373,11 @@ bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, 
 		return false;
 	gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0, cov);
 	const gsl_vector *x = gsl_multifit_nlinear_position(w);
-	for (int j = 0; j < N_PARAM; j++) {
+	for (int j = 0; j < n_param; j++) {
 		a->p[j] = gsl_vector_get(x, j);
 		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
+		for (int k = 0; k < n_param; k++)
+			a->cov[j][k] = gsl_matrix_get(cov, j, k);
 		if (!std::isfinite(a->p[j]) || !std::isfinite(a->error[j]))
 			return false;
 	}
@@ -343,23 +389,24 @@ bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, 
 bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
 {
 	size_t n = d.x.size();
+	auto n_param = static_cast<size_t>(d.forma.parametros());
 	gsl_multifit_nlinear_fdf fdf{};
 	fdf.f = residuos;
 	fdf.df = jacobiano;
 	fdf.n = n;
-	fdf.p = N_PARAM;
+	fdf.p = n_param;
 	fdf.params = &d;
 	gsl_multifit_nlinear_parameters parametros = gsl_multifit_nlinear_default_parameters();
-	parametros.solver = gsl_multifit_nlinear_solver_cholesky; // five parameters: the normal equations are
+	parametros.solver = gsl_multifit_nlinear_solver_cholesky; // few parameters: the normal equations are
 	                                                          // cheap and well scaled
 	gsl_multifit_nlinear_workspace *w =
-	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, N_PARAM);
+	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, n_param);
 	gsl_vector *pesos = gsl_vector_alloc(n);
-	gsl_matrix *cov = gsl_matrix_alloc(N_PARAM, N_PARAM);
+	gsl_matrix *cov = gsl_matrix_alloc(n_param, n_param);
 	bool quieto = false;
 	for (int k = 0; k < MAX_PESOS && !quieto; k++) {
-		double antes[N_PARAM];
-		std::copy(a->p, a->p + N_PARAM, antes);
+		double antes[MAX_PARAMETROS];
+		std::copy(a->p, a->p + n_param, antes);
 		if (k == 0 && desde_datos)
 			pesos_de_los_datos(d, pesos);
 		else
@@ -367,7 +414,7 @@ bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
 		if (!resuelve(w, &fdf, pesos, cov, a))
 			break;
 		quieto = true;
-		for (int j = 0; j < N_PARAM; j++)
+		for (size_t j = 0; j < n_param; j++)
 			quieto = quieto && std::fabs(a->p[j] - antes[j]) <= PESOS_QUIETOS * a->error[j];
 	}
 	gsl_matrix_free(cov);
@@ -415,31 +462,59 @@ void inicio(const float *Li, const Region &r, const Datos &d, double mu, double 
 	a->p[P_SIGMA] = std::max(fwhm / FWHM_POR_SIGMA, SIGMA_INICIAL_MINIMA);
 }
 
+// A fit's parameters measured from medio instead: its mus, and its
+// background about medio.
+void hacia_medio(const Ajuste &previo, double medio, double *p)
+{
+	const Forma &f = previo.forma;
+	std::copy(previo.p, previo.p + f.parametros(), p);
+	for (int k = 0; k < f.lineas; k++)
+		p[f.mu(k)] -= medio;
+	p[P_A] += p[P_B] * medio;
+	if (f.cuadratico) {
+		double d = medio - previo.origen;
+		p[P_A] += p[f.cuadrado()] * d * d;
+		p[P_B] += 2 * p[f.cuadrado()] * d;
+	}
+}
+
+// Fits the data of a region from the parameters in a (measured from the
+// data's middle), and brings them back to channel 0.
+void ajusta_datos(Datos &d, bool desde_datos, Ajuste *a)
+{
+	int n_param = a->forma.parametros();
+	d.forma = a->forma;
+	a->bien = itera_pesos(d, desde_datos, a);
+	a->gl = static_cast<int>(d.x.size()) - n_param;
+	a->desviacion = a->bien ? desviacion(d, a->p) : 0;
+	a->chi2_gl = a->bien ? a->desviacion / a->gl : 0;
+	for (int k = 0; k < a->forma.lineas; k++)
+		a->p[a->forma.mu(k)] += d.medio;
+	a->p[P_SIGMA] = std::fabs(a->p[P_SIGMA]);
+	a->p[P_A] -= a->p[P_B] * d.medio; // the line now at channel 0
+	a->origen = d.medio;
+}
+
 // Fits the region from a start (mu, fwhm), or from the last fit when there is one.
 Ajuste ajusta(const Suave &s, const Region &r, double mu, double fwhm, const Ajuste *previo)
 {
-	const float *Li = s.Li;
 	Datos d = datos_de(s, r);
 	Ajuste a;
-	if (d.x.size() <= N_PARAM)
+	if (previo)
+		a.forma = previo->forma;
+	if (d.x.size() <= static_cast<size_t>(a.forma.parametros()))
 		return a;
-	inicio(Li, r, d, mu, fwhm, &a);
-	if (previo) { // its mu and line are measured from channel 0
-		std::copy(previo->p, previo->p + N_PARAM, a.p);
-		a.p[P_MU] -= d.medio;
-		a.p[P_A] += a.p[P_B] * d.medio;
-	}
-	a.bien = itera_pesos(d, previo == nullptr, &a);
-	a.chi2_gl = a.bien ? desviacion(d, a.p) / static_cast<double>(d.x.size() - N_PARAM) : 0;
-	a.p[P_MU] += d.medio;
-	a.p[P_SIGMA] = std::fabs(a.p[P_SIGMA]);
-	a.p[P_A] -= a.p[P_B] * d.medio; // the line now at channel 0
+	inicio(s.Li, r, d, mu, fwhm, &a);
+	if (previo)
+		hacia_medio(*previo, d.medio, a.p);
+	ajusta_datos(d, previo == nullptr, &a);
 	return a;
 }
 
 double fondo_en(const Ajuste &a, double c)
 {
-	return a.p[P_A] + a.p[P_B] * c;
+	double u = c - a.origen;
+	return a.p[P_A] + a.p[P_B] * c + (a.forma.cuadratico ? a.p[a.forma.cuadrado()] * u * u : 0);
 }
 
 // The nearest local maximum of the smoothed counts the way of paso, past
@@ -470,7 +545,8 @@ long long lado_sin_paradas(const Suave &s, const Region &r, const Ajuste &a, lon
 	long long extremo = std::clamp<long long>(paso > 0 ? r.hasta : r.desde, 1, s.n);
 	long long linea = parada != 0 ? parada : std::llround(a.p[P_MU]);
 	long long desde = parada != 0 ? parada : linea + paso * margen;
-	long long v = paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, desde, paso, extremo) : 0;
+	long long v =
+	    paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, s.fondo, desde, paso, extremo) : 0;
 	if (v == 0)
 		return paso > 0 ? r.hasta : r.desde;
 	long long medio = linea + (v - linea) / 2;
@@ -647,7 +723,7 @@ MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	c = std::clamp(c, 1, n);
-	if (long long parada = parada_cercana(Li, n, c, CERCA_MAXIMA)) {
+	if (long long parada = parada_cercana(Li, n, fondo, c, CERCA_MAXIMA)) {
 		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
 		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
 		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
@@ -664,4 +740,421 @@ double cuentas_ajustadas(const MedidaPico &m, double c)
 double posicion(const MedidaPico &m)
 {
 	return m.ajustado ? m.centroide : m.cima;
+}
+
+// ---- The multiplet ----
+
+namespace {
+
+// The channel c, rounded, as a channel of the spectrum's span.
+long long canal(double c)
+{
+	return std::llround(c);
+}
+
+// The group's lines as found: their positions and the stops that gave them (0: none).
+struct Grupo {
+	std::vector<double> mu;
+	std::vector<long long> parada;
+};
+
+// Adds to g the stops chained from `desde` the way of paso, each within
+// twice the reach of the last line, skipping those of a line already there.
+void encadena(const Suave &s, double fwhm, double desde, int paso, Grupo *g)
+{
+	double ultimo = desde, alcance = 2 * GRUPO_FWHM * fwhm;
+	long long busca = canal(desde + paso * MISMA_LINEA_FWHM * fwhm);
+	while (g->mu.size() < static_cast<size_t>(MAX_LINEAS)) {
+		long long p =
+		    parada_siguiente(s.Li, s.n, s.fondo, busca, paso, canal(ultimo + paso * alcance));
+		if (p == 0)
+			return;
+		g->mu.push_back(static_cast<double>(p));
+		g->parada.push_back(p);
+		ultimo = static_cast<double>(p);
+		busca = p;
+	}
+}
+
+Grupo grupo_de(const Suave &s, const MedidaPico &m)
+{
+	Grupo g{{m.centroide}, {m.cima}};
+	double fwhm = FWHM_POR_SIGMA * m.sigma;
+	encadena(s, fwhm, m.centroide, 1, &g);
+	encadena(s, fwhm, m.centroide, -1, &g);
+	return g;
+}
+
+// The lines' lowest and highest centroids.
+std::pair<double, double> extremos(const Ajuste &a)
+{
+	double menor = a.p[P_MU], mayor = a.p[P_MU];
+	for (int k = 1; k < a.forma.lineas; k++) {
+		menor = std::min(menor, a.p[a.forma.mu(k)]);
+		mayor = std::max(mayor, a.p[a.forma.mu(k)]);
+	}
+	return {menor, mayor};
+}
+
+// One side of the group's region: `alcance` FWHM past its outermost line
+// the way of paso, ending VECINO_FWHM FWHM short of the first stop past it
+// that is no line of the group.
+long long lado_del_grupo(const Suave &s, const Ajuste &a, double linea, int paso, double alcance)
+{
+	double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA], margen = VECINO_FWHM * fwhm;
+	double medio_ancho = std::max(alcance * fwhm, static_cast<double>(REGION_MINIMA));
+	long long extremo = canal(linea + paso * medio_ancho);
+	long long desde = canal(linea + paso * MISMA_LINEA_FWHM * fwhm);
+	long long hasta = std::clamp<long long>(canal(extremo + paso * margen), 1, s.n);
+	long long v =
+	    paso * (hasta - desde) > 0 ? parada_siguiente(s.Li, s.n, s.fondo, desde, paso, hasta) : 0;
+	if (v == 0)
+		return extremo;
+	long long corte = canal(static_cast<double>(v) - paso * margen);
+	return paso > 0 ? std::min(extremo, corte) : std::max(extremo, corte);
+}
+
+Region region_del_grupo(const Suave &s, const Ajuste &a, double alcance = GRUPO_FWHM)
+{
+	auto [menor, mayor] = extremos(a);
+	return {lado_del_grupo(s, a, menor, -1, alcance), lado_del_grupo(s, a, mayor, 1, alcance)};
+}
+
+// Whether every line of the fit lies in the region, as wide as a line can be there.
+bool caben(const Ajuste &a, const Region &r)
+{
+	auto [menor, mayor] = extremos(a);
+	return a.bien && menor >= r.desde && mayor <= r.hasta && a.p[P_SIGMA] >= SIGMA_MINIMA &&
+	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
+}
+
+// Fits the region from a's parameters into a; false when it fails or a line leaves it.
+bool ajusta_region(const Suave &s, const Region &r, bool desde_datos, Ajuste *a)
+{
+	if (r.desde < 1 || r.hasta > s.n)
+		return false;
+	Datos d = datos_de(s, r);
+	if (d.x.size() <= static_cast<size_t>(a->forma.parametros()))
+		return false;
+	Ajuste previo = *a;
+	hacia_medio(previo, d.medio, a->p);
+	ajusta_datos(d, desde_datos, a);
+	return caben(*a, r);
+}
+
+// The group's fit over a region that follows it until it stays put.
+bool sigue_grupo(const Suave &s, Ajuste *a, Region *r)
+{
+	*r = region_del_grupo(s, *a);
+	for (int k = 0; k < MAX_REGIONES; k++) {
+		if (!ajusta_region(s, *r, k == 0, a))
+			return false;
+		Region nueva = region_del_grupo(s, *a);
+		if (nueva == *r)
+			return true;
+		*r = nueva;
+	}
+	return ajusta_region(s, *r, false, a);
+}
+
+// The fit of the group's lines from the measure of the line at the cursor:
+// each stop's line starts at the stop with the counts over that line's
+// background there, all with its sigma.
+Ajuste inicio_del_grupo(const float *Li, const MedidaPico &m, const Grupo &g)
+{
+	Ajuste a;
+	a.forma.lineas = static_cast<int>(g.mu.size());
+	a.p[P_AREA] = m.area;
+	a.p[P_MU] = m.centroide;
+	a.p[P_SIGMA] = m.sigma;
+	a.p[P_A] = m.fondo_a;
+	a.p[P_B] = m.fondo_b;
+	double alto = RAIZ_2PI * m.sigma;
+	for (int k = 1; k < a.forma.lineas; k++) {
+		double sobre = Li[g.parada[k]] - (m.fondo_a + m.fondo_b * g.mu[k]);
+		a.p[a.forma.area(k)] = std::max(1.0, sobre * alto);
+		a.p[a.forma.mu(k)] = g.mu[k];
+	}
+	return a;
+}
+
+} // namespace
+
+namespace {
+
+// The fit a with a quadratic term in its background, starting from none.
+Ajuste con_cuadrado(const Ajuste &a)
+{
+	Ajuste q = a;
+	q.forma.cuadratico = true;
+	q.p[q.forma.cuadrado()] = 0;
+	return q;
+}
+
+// The group's fit over r with a quadratic term, when the likelihood ratio
+// asks for it over the region widened AMPLIADA times (a curvature the
+// region alone hardly shows still biases its area by several percent).
+void prueba_cuadratico(const Suave &s, const Region &r, Ajuste *a)
+{
+	Region ancha = region_del_grupo(s, *a, AMPLIADA * GRUPO_FWHM);
+	Ajuste recta = *a, curva = con_cuadrado(*a), q = con_cuadrado(*a);
+	bool pide = ajusta_region(s, ancha, false, &recta) && ajusta_region(s, ancha, false, &curva) &&
+	            recta.desviacion - curva.desviacion >= UMBRAL_CUADRATICO;
+	if (pide && ajusta_region(s, r, false, &q))
+		*a = q;
+}
+
+// The residuals of a over the data d, and their variance under a.
+void residuos_de(const Datos &d, const Ajuste &a, std::vector<double> *res, std::vector<double> *var)
+{
+	double p[MAX_PARAMETROS];
+	hacia_medio(a, d.medio, p);
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double m = modelo(a.forma, p, d.x[i], d.medio);
+		res->push_back(d.y[i] - m);
+		var->push_back(d.varianza(i, m, 1.0));
+	}
+}
+
+// Where one more line stands highest in the residuals of a over r: the
+// channel where they, weighted by a line of a's sigma centred there over
+// their variance, sum to the most deviations; with that line's area as
+// least squares put it.  False when nowhere is that sum above 0.
+bool candidato(const Suave &s, const Region &r, const Ajuste &a, double *mu, double *area)
+{
+	Datos d = datos_de(s, r);
+	std::vector<double> res, var;
+	residuos_de(d, a, &res, &var);
+	double sigma = a.p[P_SIGMA], mejor = 0, alcance = GRUPO_FWHM * FWHM_POR_SIGMA * sigma / 2;
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double suma = 0, norma = 0;
+		for (size_t j = 0; j < d.x.size(); j++) {
+			if (std::fabs(d.x[j] - d.x[i]) > alcance)
+				continue;
+			double g = fraccion(d.x[j] - d.x[i], 0, sigma);
+			suma += res[j] * g / var[j];
+			norma += g * g / var[j];
+		}
+		if (norma > 0 && suma / std::sqrt(norma) > mejor) {
+			mejor = suma / std::sqrt(norma);
+			*mu = d.x[i];
+			*area = suma / norma;
+		}
+	}
+	return mejor > 0;
+}
+
+// The fit a with one more line at mu of the given area.
+Ajuste con_otra_linea(const Ajuste &a, double mu, double area)
+{
+	Ajuste b = a;
+	b.forma.lineas++;
+	int nueva = b.forma.lineas - 1;
+	b.p[b.forma.area(nueva)] = area;
+	b.p[b.forma.mu(nueva)] = mu;
+	if (a.forma.cuadratico)
+		b.p[b.forma.cuadrado()] = a.p[a.forma.cuadrado()];
+	return b;
+}
+
+// The fit a with its line j parted in two, PARTIDA sigma either side of its
+// centroid, each with half its area, their sigma narrowed so that the pair
+// stays as wide: what the residuals of one line fitted over two unresolved
+// ones call for, a pattern no single added line matches.
+Ajuste partida(const Ajuste &a, int j)
+{
+	double centro = a.p[a.forma.mu(j)], sigma = a.p[P_SIGMA], t = PARTIDA * sigma;
+	Ajuste b = con_otra_linea(a, centro + t, a.p[a.forma.area(j)] / 2);
+	b.p[b.forma.area(j)] /= 2;
+	b.p[b.forma.mu(j)] = centro - t;
+	b.p[P_SIGMA] = sigma * std::sqrt(1 - PARTIDA * PARTIDA);
+	return b;
+}
+
+// The best fit with one more line, of the starts: a line where the
+// residuals call for one, or any line parted in two (false: none holds).
+bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu, double area, Ajuste *b)
+{
+	bool alguno = false;
+	for (int j = -1; j < a.forma.lineas; j++) {
+		Ajuste intento = j < 0 ? con_otra_linea(a, mu, area) : partida(a, j);
+		if (ajusta_region(s, r, false, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
+			*b = intento;
+			alguno = true;
+		}
+	}
+	return alguno;
+}
+
+// Adds to the group the line its residuals call for, when the likelihood
+// ratio asks for it and every line stands out; the region then follows the
+// group.
+bool prueba_linea(const Suave &s, Region *r, Ajuste *a)
+{
+	double mu = 0, area = 0;
+	Ajuste b;
+	if (a->forma.lineas >= MAX_LINEAS || !candidato(s, *r, *a, &mu, &area) ||
+	    !mejor_con_otra(s, *r, *a, mu, area, &b) || a->desviacion - b.desviacion < UMBRAL_LINEA)
+		return false;
+	for (int k = 0; k < b.forma.lineas; k++)
+		if (b.p[b.forma.area(k)] < SIGNIFICANCIA * b.error[b.forma.area(k)])
+			return false;
+	Ajuste c = b;
+	Region rc = *r;
+	if (sigue_grupo(s, &c, &rc)) {
+		b = c;
+		*r = rc;
+	}
+	*a = b;
+	return true;
+}
+
+// The covariances of parameter `de` of every pair of lines.
+std::vector<double> covarianzas(const Ajuste &a, const std::vector<int> &orden, int (Forma::*de)(int) const)
+{
+	std::vector<double> v;
+	for (int i : orden)
+		for (int j : orden)
+			v.push_back(a.cov[(a.forma.*de)(i)][(a.forma.*de)(j)]);
+	return v;
+}
+
+// The group's measure as a whole: region, sigma, background and the fit's quality.
+MedidaMultiplete del_grupo(const Ajuste &a, const Region &r)
+{
+	MedidaMultiplete mm;
+	mm.ajustado = true;
+	mm.desde = static_cast<int>(r.desde);
+	mm.hasta = static_cast<int>(r.hasta);
+	mm.sigma = a.p[P_SIGMA];
+	mm.error_sigma = a.error[P_SIGMA];
+	mm.fondo_a = a.p[P_A];
+	mm.fondo_b = a.p[P_B];
+	mm.cuadratico = a.forma.cuadratico;
+	mm.fondo_c = a.forma.cuadratico ? a.p[a.forma.cuadrado()] : 0;
+	mm.origen = a.origen;
+	mm.chi2_gl = a.chi2_gl;
+	mm.grados_libertad = a.gl;
+	mm.p_valor = a.gl > 0 ? gsl_cdf_chisq_Q(a.desviacion, a.gl) : 1;
+	mm.pobre = mm.p_valor < P_POBRE;
+	return mm;
+}
+
+// The lines' rows, in channel order: the region's sums, the group's fit and each line's own.
+void filas(const float *Li, int n, const Ajuste &a, const Region &r, const Grupo &g, MedidaMultiplete *mm)
+{
+	std::vector<int> orden(static_cast<size_t>(a.forma.lineas));
+	for (int k = 0; k < a.forma.lineas; k++)
+		orden[k] = k;
+	std::sort(orden.begin(), orden.end(),
+	          [&](int i, int j) { return a.p[a.forma.mu(i)] < a.p[a.forma.mu(j)]; });
+	MedidaPico base;
+	suma_region(Li, n, r, &base);
+	adopta_ajuste(a, &base);
+	for (int k : orden) {
+		MedidaPico m = base;
+		m.area = a.p[a.forma.area(k)];
+		m.error_area = a.error[a.forma.area(k)];
+		m.centroide = a.p[a.forma.mu(k)];
+		m.error_centroide = a.error[a.forma.mu(k)];
+		m.cima = static_cast<int>(k < static_cast<int>(g.parada.size()) ? g.parada[k]
+		                                                                : canal(m.centroide));
+		mm->lineas.push_back(m);
+	}
+	mm->covarianza_areas = covarianzas(a, orden, &Forma::area);
+	mm->covarianza_centroides = covarianzas(a, orden, &Forma::mu);
+}
+
+// The index of the line nearest channel c.
+int la_mas_cercana(const MedidaMultiplete &mm, int c)
+{
+	int mejor = 0;
+	for (size_t i = 1; i < mm.lineas.size(); i++)
+		if (std::fabs(mm.lineas[i].centroide - c) < std::fabs(mm.lineas[mejor].centroide - c))
+			mejor = static_cast<int>(i);
+	return mejor;
+}
+
+// A lone line's measure, mide_pico's as it is, with its fit's quality.
+MedidaMultiplete sola(const MedidaPico &m, const Ajuste &a)
+{
+	MedidaMultiplete mm = del_grupo(a, {m.desde, m.hasta});
+	mm.ajustado = m.ajustado;
+	mm.lineas = {m};
+	mm.sigma = m.sigma;
+	mm.error_sigma = m.error_sigma;
+	mm.fondo_a = m.fondo_a;
+	mm.fondo_b = m.fondo_b;
+	mm.chi2_gl = m.chi2_gl;
+	mm.covarianza_areas = {m.error_area * m.error_area};
+	mm.covarianza_centroides = {m.error_centroide * m.error_centroide};
+	if (!m.ajustado)
+		mm.p_valor = 1, mm.pobre = false, mm.grados_libertad = 0;
+	return mm;
+}
+
+// When the line at the cursor cannot be fitted alone (a weak line on the
+// flank of a strong one, its region cut half-way to it), a fitted line that
+// can seed its group: the measure from the nearer stop either side of its
+// top, whose reach takes in that top; not fitted when there is none.
+MedidaPico vecina(const Suave &s, const MedidaPico &m)
+{
+	MedidaPico mejor;
+	for (int paso : {-1, 1}) {
+		long long v = m.cima != 0 ? parada_siguiente(s.Li, s.n, s.fondo, m.cima, paso,
+		                                             m.cima + paso * 2 * CERCA_MAXIMA)
+		                          : 0;
+		if (v == 0)
+			continue;
+		MedidaPico o = mide_pico(s.Li, s.n, static_cast<int>(v), s.fondo);
+		bool alcanza = o.ajustado &&
+		               std::fabs(o.centroide - m.cima) <= 2 * GRUPO_FWHM * FWHM_POR_SIGMA * o.sigma;
+		if (alcanza && (!mejor.ajustado || std::llabs(v - m.cima) < std::llabs(mejor.cima - m.cima)))
+			mejor = o;
+	}
+	return mejor;
+}
+
+} // namespace
+
+// The group the line at the cursor belongs to, then the lines and the
+// background that the likelihood ratio asks for.
+MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoRestado *fondo)
+{
+	MedidaPico m = mide_pico(Li, n, c, fondo);
+	Suave s{Li, n, SUAVIZADO, fondo};
+	MedidaPico semilla = m.ajustado ? m : vecina(s, m);
+	if (!semilla.ajustado)
+		return sola(m, Ajuste{});
+	m = semilla;
+	Grupo g = grupo_de(s, m);
+	Ajuste a = inicio_del_grupo(Li, m, g);
+	Region r{m.desde, m.hasta};
+	bool solo = g.mu.size() == 1;
+	if (solo ? !ajusta_region(s, r, false, &a) : !sigue_grupo(s, &a, &r))
+		return sola(m, Ajuste{});
+	prueba_cuadratico(s, r, &a);
+	while (prueba_linea(s, &r, &a))
+		continue;
+	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico)
+		return sola(m, a);
+	MedidaMultiplete mm = del_grupo(a, r);
+	filas(Li, n, a, r, g, &mm);
+	mm.cercana = la_mas_cercana(mm, std::clamp(c, 1, n));
+	return mm;
+}
+
+double cuentas_de_linea(const MedidaMultiplete &m, int i, double c)
+{
+	const MedidaPico &l = m.lineas[static_cast<size_t>(i)];
+	double u = c - m.origen;
+	return m.fondo_a + m.fondo_b * c + m.fondo_c * u * u + l.area * fraccion(c, l.centroide, m.sigma);
+}
+
+double cuentas_ajustadas(const MedidaMultiplete &m, double c)
+{
+	double u = c - m.origen, total = m.fondo_a + m.fondo_b * c + m.fondo_c * u * u;
+	for (const MedidaPico &l : m.lineas)
+		total += l.area * fraccion(c, l.centroide, m.sigma);
+	return total;
 }

@@ -79,60 +79,201 @@ double suma(const float *Li, int desde, int hasta)
 	return s;
 }
 
-// A side window, cut at the spectrum's end: its sum, length and middle.
+// The counting variance of Li[desde..hasta] summed: the counts themselves,
+// or for net counts the gross counts (net plus factor times the background)
+// plus factor squared times the background, a channel with no background
+// number taking nothing away.
+double varianza_suma(const FondoRestado *fondo, int desde, int hasta, double suma_neta)
+{
+	if (!fondo)
+		return suma_neta;
+	double restado = 0;
+	for (int j = desde; j <= hasta; j++)
+		if (std::isfinite(fondo->cuentas[j]))
+			restado += fondo->cuentas[j];
+	return std::max(0.0, suma_neta + (fondo->factor + fondo->factor * fondo->factor) * restado);
+}
+
+// A side window, cut at the spectrum's end: its sum, its counting variance, length and middle.
 struct Lado {
-	double suma, largo, medio;
+	double suma, varianza, largo, medio;
 };
 
-Lado lado(const float *Li, int desde, int hasta)
+Lado lado(const float *Li, const FondoRestado *fondo, int desde, int hasta)
 {
-	return {suma(Li, desde, hasta), static_cast<double>(hasta - desde + 1), (desde + hasta) / 2.0};
+	double s = suma(Li, desde, hasta);
+	return {s, varianza_suma(fondo, desde, hasta, s), static_cast<double>(hasta - desde + 1),
+	        (desde + hasta) / 2.0};
+}
+
+// The counts about m weighted k + 1 - |j| at distance j and their counting
+// variance; those of a stretch of channels, as long as a line looks.
+struct Suavizado {
+	double valor, varianza;
+};
+using Suavizados = std::array<Suavizado, 2 * RADIO_MAX + 1>; // as long as 4h + 1 for any h
+
+Suavizado suavizado(const float *Li, const FondoRestado *fondo, int m, int k)
+{
+	Suavizado r{0, 0};
+	for (int j = -k; j <= k; j++) {
+		double w = k + 1 - std::abs(j), v = Li[m + j];
+		r.valor += w * v;
+		r.varianza += w * w * varianza_suma(fondo, m + j, m + j, v);
+	}
+	r.varianza = std::max(r.varianza, 1.0);
+	return r;
+}
+
+// The lowest point between tops a and b of the smoothed counts, when both
+// fall to it by SIGMAS_PICO deviations of the difference at least; -1 when
+// they do not.
+int valle_entre(const Suavizados &s, int a, int b)
+{
+	int v = a;
+	for (int m = a; m <= b; m++)
+		if (s[m].valor < s[v].valor)
+			v = m;
+	auto hondo = [&](int cumbre) {
+		double caida = s[cumbre].valor - s[v].valor;
+		return caida > 0 &&
+		       caida * caida >= SIGMAS_PICO * SIGMAS_PICO * (s[cumbre].varianza + s[v].varianza);
+	};
+	return hondo(a) && hondo(b) ? v : -1;
+}
+
+// Channels desde to hasta (of Li[1..n]) looked at for valleys; a valley
+// counts when its lowest point lies in `fondo`, or both its tops in `cumbres`.
+struct Tramo {
+	int desde, hasta;
+	std::pair<int, int> fondo, cumbres;
+};
+
+bool dentro(int c, std::pair<int, int> r)
+{
+	return c >= r.first && c <= r.second;
+}
+
+// Whether the counts of the stretch, smoothed with weights reaching k
+// channels, hold a valley that they resolve, where it counts: two peaks, both falling to the lowest point
+// between them by SIGMAS_PICO deviations.  Of two neighbouring peaks with no such valley, the lower is
+// dropped.  The stretch is cut where the weights would leave the spectrum.
+bool hay_valle(const float *Li, const FondoRestado *fondo, int n, Tramo t, int k)
+{
+	t.desde = std::max(t.desde, 1 + k);
+	t.hasta = std::min(t.hasta, n - k);
+	int largo = t.hasta - t.desde + 1, cumbre = -1;
+	Suavizados s;
+	for (int i = 0; i < largo; i++)
+		s[i] = suavizado(Li, fondo, t.desde + i, k);
+	for (int i = 1; i + 1 < largo; i++) {
+		if (!(s[i].valor > s[i - 1].valor && s[i].valor >= s[i + 1].valor))
+			continue;
+		int v = cumbre >= 0 ? valle_entre(s, cumbre, i) : -1;
+		bool cumbres = dentro(t.desde + cumbre, t.cumbres) && dentro(t.desde + i, t.cumbres);
+		if (v >= 0 && (dentro(t.desde + v, t.fondo) || cumbres))
+			return true;
+		if (cumbre < 0 || s[i].valor > s[cumbre].valor || v >= 0)
+			cumbre = i;
+	}
+	return false;
 }
 
 // Channel c of Li[1..n] tested at half-width h; medio 0 when the width does
 // not fit (a side window cut to less than its half) or a sample is not finite.
-Prueba prueba_a(const float *Li, int n, int c, int h)
+Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
 {
 	int lejos = 4 * h + 2, cerca = 2 * h + 2; // the side windows' far and near ends
 	if (c - 3 * h - 2 < 1 || c > n - 3 * h - 2)
 		return {};
-	Lado izq = lado(Li, c - std::min(lejos, c - 1), c - cerca);
-	Lado der = lado(Li, c + cerca, c + std::min(lejos, n - c));
+	Lado izq = lado(Li, fondo, c - std::min(lejos, c - 1), c - cerca);
+	Lado der = lado(Li, fondo, c + cerca, c + std::min(lejos, n - c));
 	double pico = suma(Li, c - h, c + h);
 	if (!std::isfinite(pico + izq.suma + der.suma))
 		return {};
 	double peso_der = (c - izq.medio) / (der.medio - izq.medio), peso_izq = 1 - peso_der;
 	double media_izq = izq.suma / izq.largo, media_der = der.suma / der.largo;
-	double ancho = 2 * h + 1, fondo = peso_izq * media_izq + peso_der * media_der;
+	double ancho = 2 * h + 1, linea = peso_izq * media_izq + peso_der * media_der;
 	if (pico / ancho <= std::max(media_izq, media_der))
 		return {};
-	double neto = pico - ancho * fondo;
-	double var_izq = peso_izq * peso_izq * izq.suma / (izq.largo * izq.largo);
-	double var_der = peso_der * peso_der * der.suma / (der.largo * der.largo);
-	double varianza = std::max(1.0, pico + ancho * ancho * (var_izq + var_der));
-	return {neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, fondo,
+	double neto = pico - ancho * linea;
+	double var_izq = peso_izq * peso_izq * izq.varianza / (izq.largo * izq.largo);
+	double var_der = peso_der * peso_der * der.varianza / (der.largo * der.largo);
+	double var_pico = varianza_suma(fondo, c - h, c + h, pico);
+	double varianza = std::max(1.0, var_pico + ancho * ancho * (var_izq + var_der));
+	return {neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, linea,
 	        (media_der - media_izq) / (der.medio - izq.medio)};
-}
-
-// The exact test of channel c: of the widths whose next two narrower ones net
-// more than nothing, the one where the line stands out most.
-Prueba prueba(const float *Li, int n, int c)
-{
-	Prueba mejor{};
-	bool neto[ESCALAS];
-	for (int k = 0; k < ESCALAS; k++) {
-		Prueba t = prueba_a(Li, n, c, ANCHOS_PICO[k]);
-		neto[k] = t.medio != 0 && t.destaca > 0;
-		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
-		if (t.medio != 0 && encima && (mejor.medio == 0 || t.destaca > mejor.destaca))
-			mejor = t;
-	}
-	return mejor;
 }
 
 bool pasa(const Prueba &t)
 {
 	return t.medio != 0 && t.sigmas >= SIGMAS_PICO;
+}
+
+// How far the weights reach that look for a valley in a window of t's width.
+int suavizado_de(const Prueba &t)
+{
+	return std::max(1, t.medio / DIVISOR_VALLE);
+}
+
+// Whether the peak window of t at c spans a valley: its lowest point within
+// h/2 of c (its tops looked for as far again either side), or both its
+// tops in the window; seen with weights reaching 1, 2, 4 ... channels up to those of
+// its width: a wide window over narrow lines shows their valley only at their own width.
+bool valle_en_ventana(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+{
+	for (int k = 1; k <= suavizado_de(t); k *= 2)
+		if (hay_valle(Li, fondo, n,
+		              {c - 2 * t.medio,
+		               c + 2 * t.medio,
+		               {c - t.medio / 2, c + t.medio / 2},
+		               {c - t.medio, c + t.medio}},
+		              k))
+			return true;
+	return false;
+}
+
+// Whether a valley's lowest point lies between channels o and c (its tops
+// looked for as far as c's half-width beyond them), seen as in c's window.
+bool valle_entre_canales(const float *Li, const FondoRestado *fondo, int n, int o, int c, const Prueba &t)
+{
+	int desde = std::min(o, c), hasta = std::max(o, c);
+	for (int k = 1; k <= suavizado_de(t); k *= 2)
+		if (hay_valle(Li, fondo, n, {desde - t.medio, hasta + t.medio, {desde, hasta}, {}}, k))
+			return true;
+	return false;
+}
+
+// The exact test of channel c: of the widths whose next two narrower ones net
+// more than nothing, the one where the line stands out most.
+Prueba prueba(const float *Li, const FondoRestado *fondo, int n, int c)
+{
+	std::array<Prueba, ESCALAS> t;
+	int candidatas = 0;
+	bool neto[ESCALAS], alguna_pasa = false;
+	for (int k = 0; k < ESCALAS; k++) {
+		Prueba u = prueba_a(Li, fondo, n, c, ANCHOS_PICO[k]);
+		neto[k] = u.medio != 0 && u.destaca > 0;
+		bool encima = (k < 1 || neto[k - 1]) && (k < 2 || neto[k - 2]);
+		if (u.medio != 0 && encima) {
+			t[candidatas++] = u;
+			alguna_pasa = alguna_pasa || pasa(u);
+		}
+	}
+	// Best first, as the valley costs most to look for; where no width
+	// passes, which fits matters to nothing.
+	for (;;) {
+		int mejor = -1;
+		for (int k = 0; k < candidatas; k++)
+			if (mejor < 0 || t[k].destaca > t[mejor].destaca)
+				mejor = k;
+		if (mejor < 0)
+			return {};
+		if (!alguna_pasa || !valle_en_ventana(Li, fondo, n, c, t[mejor]))
+			return t[mejor];
+		std::copy(t.begin() + mejor + 1, t.begin() + candidatas, t.begin() + mejor);
+		candidatas--;
+	}
 }
 
 // Whether channel o with test u outdoes channel c with test t: o passes,
@@ -148,13 +289,16 @@ bool supera(int o, const Prueba &u, int c, const Prueba &t)
 // The tests of the channels that the lines of a block look at, each made once.
 class Vecindad {
 public:
-	Vecindad(const float *Li, int n, int inicio) : Li_(Li), n_(n), base_(inicio - RADIO_MAX) {}
+	Vecindad(const float *Li, const FondoRestado *fondo, int n, int inicio)
+	    : Li_(Li), fondo_(fondo), n_(n), base_(inicio - RADIO_MAX)
+	{
+	}
 
 	const Prueba &de(int c)
 	{
 		int i = c - base_;
 		if (!hecha_[i]) {
-			t_[i] = prueba(Li_, n_, c);
+			t_[i] = prueba(Li_, fondo_, n_, c);
 			hecha_[i] = true;
 		}
 		return t_[i];
@@ -166,13 +310,14 @@ public:
 		if (!pasa(de(c)))
 			return false;
 		for (int o = c - std::min(RADIO_MAX, c - 1); o <= c + std::min(RADIO_MAX, n_ - c); o++)
-			if (supera(o, de(o), c, de(c)))
+			if (supera(o, de(o), c, de(c)) && !valle_entre_canales(Li_, fondo_, n_, o, c, de(c)))
 				return false;
 		return true;
 	}
 
 private:
 	const float *Li_;
+	const FondoRestado *fondo_;
 	int n_, base_;
 	std::array<Prueba, BLOQUE + 2 * RADIO_MAX> t_;
 	std::array<bool, BLOQUE + 2 * RADIO_MAX> hecha_{};
@@ -199,6 +344,29 @@ int cima(const float *Li, int c, const Prueba &t)
 		}
 	}
 	return mejor;
+}
+
+// The stop of the line found at c with test t: cima's top, unless a valley
+// lies between it and c or within h/2 of it (a wide window over two lines
+// that the counts part puts that top between them, or on the other line);
+// then the climb from c
+// over the counts smoothed as for valleys (weights reaching h / DIVISOR_VALLE)
+// to where neither neighbour stands higher, no farther than 2h from c.
+int cumbre(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+{
+	int k = suavizado_de(t), m = cima(Li, c, t);
+	if (!valle_entre_canales(Li, fondo, n, m, c, t) && !valle_en_ventana(Li, fondo, n, m, t))
+		return m;
+	m = c;
+	double aqui = suavizado(Li, fondo, m, k).valor;
+	for (;;) {
+		double izq = suavizado(Li, fondo, m - 1, k).valor, der = suavizado(Li, fondo, m + 1, k).valor;
+		int paso = der > aqui && der >= izq ? 1 : izq > aqui ? -1 : 0;
+		if (paso == 0 || std::abs(m + paso - c) > 2 * t.medio)
+			return m;
+		m += paso;
+		aqui = std::max(izq, der);
+	}
 }
 
 // Running sums over the block from inicio and its reach, TRAMOS stretches
@@ -284,13 +452,14 @@ void marca_bloque(const float *Li, int n, int inicio, Marcas &marca)
 // Of the lines found in the block from inicio, met going the way of paso,
 // keeps in *mejor the top nearest past desde (0: none yet); false once a
 // line lies too far past *mejor for a later top to come before it.
-bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int paso, int *mejor)
+bool busca_en_bloque(const float *Li, const FondoRestado *fondo, int n, int inicio, long long desde, int paso,
+                     int *mejor)
 {
 	Marcas marca;
 	marca_bloque(Li, n, inicio, marca);
 	if (std::none_of(marca.begin(), marca.end(), [](int m) { return m != 0; }))
 		return true;
-	Vecindad v(Li, n, inicio);
+	Vecindad v(Li, fondo, n, inicio);
 	int ultimo = std::min(BLOQUE - 1, n - inicio);
 	for (int k = 0; k <= ultimo; k++) {
 		int i = paso > 0 ? k : ultimo - k, c = inicio + i;
@@ -298,7 +467,7 @@ bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int pa
 			continue;
 		if (*mejor != 0 && (c - *mejor) * paso > MEDIO_MAX)
 			return false;
-		int pico = cima(Li, c, v.de(c));
+		int pico = cumbre(Li, fondo, n, c, v.de(c));
 		if ((pico - desde) * paso > 0 && (*mejor == 0 || (pico - *mejor) * paso < 0))
 			*mejor = pico;
 	}
@@ -309,7 +478,7 @@ bool busca_en_bloque(const float *Li, int n, int inicio, long long desde, int pa
 // looked for from MEDIO_MAX before desde, since a top lies within its
 // half-width of the channel that finds it, and on past the first top until
 // no later line can have a nearer one.
-int busca(const float *Li, int n, long long desde, int paso)
+int busca(const float *Li, const FondoRestado *fondo, int n, long long desde, int paso)
 {
 	if (n < 1)
 		return 0;
@@ -320,7 +489,7 @@ int busca(const float *Li, int n, long long desde, int paso)
 		long long delante = paso > 0 ? inicio : inicio + BLOQUE - 1;
 		if (mejor != 0 && (delante - mejor) * paso > MEDIO_MAX)
 			break;
-		if (!busca_en_bloque(Li, n, static_cast<int>(inicio), desde, paso, &mejor))
+		if (!busca_en_bloque(Li, fondo, n, static_cast<int>(inicio), desde, paso, &mejor))
 			break;
 	}
 	return mejor;
@@ -328,17 +497,17 @@ int busca(const float *Li, int n, long long desde, int paso)
 
 } // namespace
 
-int pico_siguiente(const float *Li, int n, int desde, int sentido)
+int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRestado *fondo)
 {
-	return busca(Li, n, desde, sentido > 0 ? 1 : -1);
+	return busca(Li, fondo, n, desde, sentido > 0 ? 1 : -1);
 }
 
-int pico_cercano(const float *Li, int n, int c)
+int pico_cercano(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	if (n < 1)
 		return 0;
 	c = std::clamp(c, 1, n);
-	int abajo = busca(Li, n, c + 1LL, -1), arriba = busca(Li, n, c - 1LL, 1);
+	int abajo = busca(Li, fondo, n, c + 1LL, -1), arriba = busca(Li, fondo, n, c - 1LL, 1);
 	if (abajo == 0 || arriba == 0)
 		return abajo + arriba;
 	return arriba - c < c - abajo ? arriba : abajo;

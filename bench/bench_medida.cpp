@@ -201,6 +201,148 @@ void montecarlo_neto()
 	}
 }
 
+// ---- Multiplets ----
+
+// A doublet 2 FWHM apart in 10^6 channels, measured whole from the cursor on its first line.
+void doblete(double pasada)
+{
+	std::mt19937_64 azar(3);
+	double primera = 500000.3, segunda = primera + 2 * FWHM_POR_SIGMA * SIGMA;
+	std::vector<float> li = espectro(MILLON, primera, 1e4, 50, azar);
+	for (int c = static_cast<int>(segunda) - 40; c <= static_cast<int>(segunda) + 40; c++)
+		li[c] += static_cast<float>(
+		    std::poisson_distribution<int>(1e4 * en_canal(c, segunda, SIGMA))(azar));
+	MedidaMultiplete m;
+	double medida = mejor_tiempo(REPETICIONES, [&] {
+		m = mide_multiplete(li.data(), MILLON, 500000);
+		return m.ajustado;
+	});
+	std::printf(
+	    "one doublet (2 FWHM apart) in 10^6 channels: %.3f ms (goal: under 3 ms; ratio to the pass "
+	    "%.2f); %zu lines:",
+	    1e3 * medida, medida / pasada, m.lineas.size());
+	for (const MedidaPico &l : m.lineas)
+		std::printf(" %.2f +- %.2f (area %.0f +- %.0f)", l.centroide, l.error_centroide, l.area,
+		            l.error_area);
+	std::printf("\n");
+}
+
+constexpr double SIGMA_MULTIPLETE = 2.5;
+constexpr int ESPECTROS_MULTIPLETE = 1000;
+constexpr int CANALES_MULTIPLETE = 300;
+
+// Of the multiplet's lines, the one nearest mu when within two sigma of it.
+const MedidaPico *linea_en(const MedidaMultiplete &m, double mu)
+{
+	const MedidaPico *mejor = nullptr;
+	for (const MedidaPico &l : m.lineas)
+		if (m.ajustado && (!mejor || std::fabs(l.centroide - mu) < std::fabs(mejor->centroide - mu)))
+			mejor = &l;
+	return mejor && std::fabs(mejor->centroide - mu) <= 2 * SIGMA_MULTIPLETE ? mejor : nullptr;
+}
+
+// Counting noise over a line (mu, area) and a background given channel by channel.
+void suma_linea(std::vector<double> &e, double mu, double area)
+{
+	for (size_t c = 1; c < e.size(); c++)
+		e[c] += area * en_canal(static_cast<double>(c), mu, SIGMA_MULTIPLETE);
+}
+
+std::vector<float> con_ruido(const std::vector<double> &e, std::mt19937_64 &azar)
+{
+	std::vector<float> li(e.size());
+	for (size_t c = 1; c < e.size(); c++)
+		li[c] = static_cast<float>(std::poisson_distribution<long>(e[c])(azar));
+	return li;
+}
+
+// Doublets on 40 counts a channel, sigma 2.5: P at each line, the multiplet
+// beside the one-line measure.
+void montecarlo_dobletes()
+{
+	struct Caso {
+		double separacion, a1, a2;
+	};
+	std::mt19937_64 azar(29);
+	std::uniform_real_distribution<double> desvio(-0.5, 0.5);
+	for (double sep : {1.2, 2.0, 2.7})
+		for (Caso caso : {Caso{sep, 3000, 3000}, Caso{sep, 5000, 1000}}) {
+			Cuenta multi[2], una[2];
+			int fallos[2] = {0, 0};
+			for (int k = 0; k < ESPECTROS_MULTIPLETE; k++) {
+				double mu[2] = {130 + desvio(azar), 0}, area[2] = {caso.a1, caso.a2};
+				mu[1] = mu[0] + caso.separacion * FWHM_POR_SIGMA * SIGMA_MULTIPLETE;
+				std::vector<double> e(CANALES_MULTIPLETE + 1, 40);
+				suma_linea(e, mu[0], area[0]);
+				suma_linea(e, mu[1], area[1]);
+				std::vector<float> li = con_ruido(e, azar);
+				for (int i = 0; i < 2; i++) {
+					int cursor = static_cast<int>(std::lround(mu[i]));
+					MedidaMultiplete m =
+					    mide_multiplete(li.data(), CANALES_MULTIPLETE, cursor);
+					const MedidaPico *l = linea_en(m, mu[i]);
+					fallos[i] += !l;
+					if (l)
+						multi[i].anota(l->area, l->error_area, l->centroide,
+						               l->error_centroide, area[i], mu[i]);
+					MedidaPico p = mide_pico(li.data(), CANALES_MULTIPLETE, cursor);
+					if (p.ajustado)
+						una[i].anota(p.area, p.error_area, p.centroide,
+						             p.error_centroide, area[i], mu[i]);
+				}
+			}
+			std::printf("doublet %.1f FWHM apart, areas %g + %g on 40, sigma 2.5, %d spectra:\n",
+			            caso.separacion, caso.a1, caso.a2, ESPECTROS_MULTIPLETE);
+			for (int i = 0; i < 2; i++) {
+				std::printf("  line %d, multiplet (%d not found):", i + 1, fallos[i]);
+				multi[i].escribe("", i == 0 ? caso.a1 : caso.a2);
+				std::printf("  line %d, one line alone:", i + 1);
+				una[i].escribe("", i == 0 ? caso.a1 : caso.a2);
+			}
+		}
+}
+// A line of area 2000 (sigma 2.5) on the steep continuum 2000 e^(-ch/60) + 5,
+// and on 100 times the counts: the multiplet's background beside the
+// straight one of the one-line measure.
+void montecarlo_continuo()
+{
+	std::mt19937_64 azar(31);
+	std::uniform_real_distribution<double> desvio(-0.5, 0.5);
+	for (double escala : {1.0, 100.0})
+		for (double canal : {150.0, 100.0}) {
+			Cuenta multi, una;
+			int fallos = 0, curvos = 0;
+			for (int k = 0; k < ESPECTROS_MULTIPLETE; k++) {
+				double mu = canal + desvio(azar);
+				std::vector<double> e(CANALES_MULTIPLETE + 1);
+				for (size_t c = 1; c < e.size(); c++)
+					e[c] = escala * (2000 * std::exp(-static_cast<double>(c) / 60) + 5);
+				suma_linea(e, mu, 2000 * escala);
+				std::vector<float> li = con_ruido(e, azar);
+				MedidaMultiplete m =
+				    mide_multiplete(li.data(), CANALES_MULTIPLETE, static_cast<int>(canal));
+				const MedidaPico *l = m.lineas.size() == 1 ? linea_en(m, mu) : nullptr;
+				fallos += !l;
+				curvos += m.cuadratico;
+				if (l)
+					multi.anota(l->area, l->error_area, l->centroide, l->error_centroide,
+					            2000 * escala, mu);
+				MedidaPico p =
+				    mide_pico(li.data(), CANALES_MULTIPLETE, static_cast<int>(canal));
+				if (p.ajustado)
+					una.anota(p.area, p.error_area, p.centroide, p.error_centroide,
+					          2000 * escala, mu);
+			}
+			std::printf("line at %g on 2000 e^(-ch/60) + 5, x %g, %d spectra:\n", canal, escala,
+			            ESPECTROS_MULTIPLETE);
+			std::printf("  multiplet (%d not one line, %d with a quadratic term):", fallos,
+			            curvos);
+			multi.escribe("", 2000 * escala);
+			std::printf("  one line alone, straight background:");
+			una.escribe("", 2000 * escala);
+		}
+}
+
 } // namespace
 
 int main()
@@ -242,7 +384,10 @@ int main()
 	std::printf(
 	    "one measure on noise, no line within 4*10^5 channels: %.3f ms (ratio to the pass %.2f)\n",
 	    1e3 * en_ruido, en_ruido / pasada);
+	doblete(pasada);
 	montecarlo();
 	montecarlo_neto();
+	montecarlo_dobletes();
+	montecarlo_continuo();
 	return 0;
 }

@@ -250,3 +250,66 @@ TEST(Picos, LaParadaCercanaEsLaDeLaLineaBajoElCanal)
 	EXPECT_EQ(pico_cercano(plano.data(), CANALES, 100), 0);
 	EXPECT_EQ(pico_cercano(plano.data(), 0, 1), 0);
 }
+
+// A net view of nothing: flat counts less a flat background counted apart
+// (factor 1) hold no line, and the walk, told of the background, makes at
+// most 0.2 stops a spectrum on their noise.
+TEST(Picos, LaVistaNetaDeNadaNoSeParaEnElRuido)
+{
+	constexpr int LARGO = 16384, ESPECTROS = 5;
+	constexpr double CUENTAS = 100;
+	std::mt19937 azar(29);
+	std::poisson_distribution<int> poisson(CUENTAS);
+	int paradas = 0;
+	for (int k = 0; k < ESPECTROS; k++) {
+		std::vector<float> neto(LARGO + 1), fondo(LARGO + 1);
+		for (int c = 1; c <= LARGO; c++) {
+			fondo[c] = static_cast<float>(poisson(azar));
+			neto[c] = static_cast<float>(poisson(azar)) - fondo[c];
+		}
+		FondoRestado restado{fondo.data(), 1.0};
+		for (int c = 0; (c = pico_siguiente(neto.data(), LARGO, c, 1, &restado)) != 0;)
+			paradas++;
+	}
+	EXPECT_LE(paradas, 0.2 * ESPECTROS);
+}
+
+// Two lines, noise-free, on a flat 40 counts: from what separation does the
+// walk give two stops, each within a channel of its line's top, at every
+// separation up to 5 FWHM?  From 2 FWHM at equal areas, from 2.5 at 5 to 1,
+// for sigma 1 to 6 channels; but at 5 to 1 and sigma 1, where the small
+// line's narrowest side windows still hold the big one, from 3 FWHM.
+TEST(Picos, DosLineasSeparadasDanDosParadas)
+{
+	constexpr int LARGO = 2000;
+	constexpr double PRIMERA = 800.3, AREA = 10000, FONDO = 40;
+	for (double razon : {1.0, 5.0})
+		for (int sigma = 1; sigma <= 6; sigma++) {
+			double fwhm = FWHM_POR_SIGMA * sigma;
+			int menor = 0;
+			for (int d = static_cast<int>(std::ceil(5 * fwhm)); d >= 1; d--) {
+				std::vector<double> e(LARGO + 1, FONDO);
+				Linea a{PRIMERA, static_cast<double>(sigma)},
+				    b{PRIMERA + d, static_cast<double>(sigma)};
+				for (int c = 1; c <= LARGO; c++)
+					e[c] += AREA * (phi((c + 0.5 - a.centro) / sigma) -
+					                phi((c - 0.5 - a.centro) / sigma)) +
+					        AREA / razon *
+					            (phi((c + 0.5 - b.centro) / sigma) -
+					             phi((c - 0.5 - b.centro) / sigma));
+				std::vector<float> li(e.begin(), e.end());
+				std::vector<int> p = paseo(li, 1);
+				bool dos = p.size() == 2 && std::fabs(p[0] - a.centro) <= 1 &&
+				           std::fabs(p[1] - b.centro) <= 1;
+				if (!dos)
+					break;
+				menor = d;
+			}
+			std::printf("sigma %d, areas %g to 1: two stops from %d channels (%.2f FWHM)\n",
+			            sigma, razon, menor, menor / fwhm);
+			double desde = razon > 1 ? (sigma == 1 ? 3 : 2.5) : 2;
+			EXPECT_GT(menor, 0) << "sigma " << sigma << ", " << razon << " to 1";
+			EXPECT_LE(menor, std::ceil(desde * fwhm))
+			    << "sigma " << sigma << ", " << razon << " to 1";
+		}
+}
