@@ -165,6 +165,9 @@ struct MedidaPico {
 	double bruto = 0, neto = 0; // counts summed over the region, and less the straight background
 	// The fitted background line: fondo_a + fondo_b * c counts in channel c.
 	double fondo_a = 0, fondo_b = 0;
+	// Left to the caller: a tag shared by the lines measured together as one
+	// multiplet (0: a line measured alone).
+	int grupo = 0;
 };
 
 // The background subtracted from a net spectrum: its samples are a

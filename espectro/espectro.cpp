@@ -86,9 +86,11 @@ bool confirma_carga(Lectura *l)
 	return fija_calibracion(calibracion());
 }
 
-size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m)
+size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m, const std::vector<size_t> &aparte)
 {
 	for (size_t i = 0; i < lista.size(); i++) {
+		if (std::find(aparte.begin(), aparte.end(), i) != aparte.end())
+			continue;
 		double cerca = std::max({fwhm_de(lista[i]) / 2, fwhm_de(m) / 2, 1.0});
 		if (std::fabs(posicion(lista[i]) - posicion(m)) <= cerca) {
 			lista[i] = m;
@@ -99,11 +101,17 @@ size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m)
 	return lista.size() - 1;
 }
 
-size_t mide_y_anota(int c)
+MedidaAnotada mide_y_anota(int c)
 {
-	MedidaPico m = mide_visto(c);
-	size_t i = anota_pico(picos, m);
-	if (!m.ajustado)
-		anota_conocida(i, false, 0); // no centroid, no calibration point
-	return i;
+	static int ultimo_grupo = 0;
+	MedidaAnotada r{mide_visto(c), {}};
+	int grupo = r.medida.lineas.size() > 1 ? ++ultimo_grupo : 0;
+	for (MedidaPico &linea : r.medida.lineas) {
+		linea.grupo = grupo;
+		size_t i = anota_pico(picos, linea, r.lugares);
+		if (!linea.ajustado)
+			anota_conocida(i, false, 0); // no centroid, no calibration point
+		r.lugares.push_back(i);
+	}
+	return r;
 }

@@ -126,13 +126,22 @@ AjusteCalibracion calibra_con_conocidas(bool *con_fondo);
 
 // Puts m into the list in place of a measure of the same peak (centroids, or
 // tops when unfitted, within half the wider FWHM, at least a channel), else
-// at its end; m's place.
-size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m);
+// at its end; m's place.  The places in `aparte` are never replaced (the
+// other lines of the same measure).
+size_t anota_pico(std::vector<MedidaPico> &lista, const MedidaPico &m,
+                  const std::vector<size_t> &aparte = {});
 
-// Measures the peak at channel c of what the view shows and marks it (a
-// mark of the same peak is replaced; a failed fit is no calibration point).
-// Its place in picos.
-size_t mide_y_anota(int c);
+// A measure at the cursor as the list holds it: the multiplet fitted, and
+// the place in picos of each of its lines.
+struct MedidaAnotada {
+	MedidaMultiplete medida;
+	std::vector<size_t> lugares;
+};
+
+// Measures the multiplet at channel c of what the view shows and marks each
+// of its lines (a mark of the same peak is replaced; a failed fit is no
+// calibration point); the lines of a multiplet share a tag (grupo).
+MedidaAnotada mide_y_anota(int c);
 
 // The file read into *l, found at ruta, becomes the background (*l keeps no
 // samples); its factor is `factor` when the user typed it (tecleado), else
@@ -156,9 +165,14 @@ bool conmuta_neto();
 const float *muestras_vistas();
 float maximo_visto();
 
-// Measures the peak at channel c of what the view shows: in the net view the
-// net counts, each channel weighted with the variance of the difference.
-MedidaPico mide_visto(int c);
+// The background subtracted from the samples on show, or null outside the
+// net view: the walk and the measure weigh net counts with it.
+const FondoRestado *fondo_restado();
+
+// Measures the multiplet at channel c of what the view shows: in the net
+// view the net counts, each channel weighted with the variance of the
+// difference.
+MedidaMultiplete mide_visto(int c);
 
 // The factor the counting times give: the spectrum's live time over the
 // background's, or 1 when either is unknown.

@@ -103,12 +103,18 @@ float maximo_visto()
 	return vista_neta && !Neto.empty() ? maxNeto : maxL;
 }
 
-MedidaPico mide_visto(int c)
+const FondoRestado *fondo_restado()
 {
+	static FondoRestado restado;
 	if (!vista_neta || Neto.empty())
-		return mide_pico(Li, nptL, c);
-	FondoRestado restado{fondo_canal.data(), factor_fondo};
-	return mide_pico(Neto.data(), nptL, c, &restado);
+		return nullptr;
+	restado = {fondo_canal.data(), factor_fondo};
+	return &restado;
+}
+
+MedidaMultiplete mide_visto(int c)
+{
+	return mide_multiplete(muestras_vistas(), nptL, c, fondo_restado());
 }
 
 float factor_de_tiempos(double vivo_espectro, double vivo_fondo)

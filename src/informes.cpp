@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
+#include <map>
 
 #include "textos.h"
 
@@ -41,7 +42,8 @@ std::string numero(double v, bool hay = true)
 	return texto;
 }
 
-std::string fila_de(const MedidaPico &m, const PicoConocido *k, const Calibracion &cal)
+std::string fila_de(const MedidaPico &m, const PicoConocido *k, const Calibracion &cal,
+                    const std::map<int, size_t> &primeras)
 {
 	bool ajuste = m.ajustado, calibrado = cal.al != 0;
 	PuntoCalibracion punto{posicion(m), k ? static_cast<double>(k->longitud) : 0};
@@ -57,11 +59,48 @@ std::string fila_de(const MedidaPico &m, const PicoConocido *k, const Calibracio
 	                                numero(m.fondo),
 	                                numero(m.chi2_gl, ajuste),
 	                                numero(punto.longitud, k),
-	                                numero(residuo(cal, punto), k && calibrado)};
+	                                numero(residuo(cal, punto), k && calibrado),
+	                                m.grupo ? std::to_string(primeras.at(m.grupo) + 1) : ""};
 	std::string fila = columnas[0];
 	for (size_t i = 1; i < std::size(columnas); i++)
 		fila += "\t" + columnas[i];
 	return fila + "\n";
+}
+
+// A multiplet's rows: each line's mark number, centroid and area with their
+// errors (and wavelength once calibrated), the nearest the cursor marked.
+std::string filas_de_multiplete(const MedidaMultiplete &m, const std::vector<size_t> &lugares,
+                                const Calibracion &cal)
+{
+	std::string t;
+	anade(&t, MULTIPLETE_TITULO, m.lineas.size());
+	t += std::string("\n") + MULTIPLETE_CABECERA + (cal.al != 0 ? MULTIPLETE_CABECERA_LO : "") + "\n";
+	for (size_t i = 0; i < m.lineas.size(); i++) {
+		const MedidaPico &l = m.lineas[i];
+		anade(&t, MULTIPLETE_FILA, static_cast<int>(i) == m.cercana ? '*' : ' ', lugares[i] + 1,
+		      l.centroide, l.error_centroide, l.area, l.error_area);
+		if (cal.al != 0)
+			anade(&t, MULTIPLETE_FILA_LO, longitud_en(cal, l.centroide),
+			      l.error_centroide * std::fabs(cal.al));
+		t += "\n";
+	}
+	return t + MULTIPLETE_MARCA + "\n";
+}
+
+// The number of each multiplet's first line (in channel order) in the
+// marks' numbering, by the multiplet's tag.
+std::map<int, size_t> primeras_de_grupo(const std::vector<MedidaPico> &lista)
+{
+	std::map<int, size_t> primera;
+	for (size_t i = 0; i < lista.size(); i++) {
+		int g = lista[i].grupo;
+		if (g == 0)
+			continue;
+		auto p = primera.find(g);
+		if (p == primera.end() || posicion(lista[i]) < posicion(lista[p->second]))
+			primera[g] = i;
+	}
+	return primera;
 }
 
 } // namespace
@@ -93,6 +132,30 @@ std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 	return t + "\n" + DIALOGO_PICO.formato + PICO_CAMPOS_CALIBRA;
 }
 
+std::string informe_medida(const MedidaMultiplete &m, const std::vector<size_t> &lugares,
+                           const Calibracion &cal)
+{
+	std::string pobre;
+	if (m.ajustado && m.pobre) {
+		anade(&pobre, PICO_POBRE, m.p_valor);
+		pobre += "\n";
+	}
+	if (m.lineas.size() == 1) {
+		std::string t = informe_pico(m.lineas[0], cal);
+		return t.insert(t.rfind(DIALOGO_PICO.formato), pobre);
+	}
+	std::string t = filas_de_multiplete(m, lugares, cal);
+	double fwhm = FWHM_POR_SIGMA * m.sigma;
+	anade(&t, PICO_FWHM, fwhm);
+	if (cal.al != 0)
+		anade(&t, PICO_FWHM_LO, fwhm * std::fabs(cal.al));
+	t += "\n";
+	anade(&t, MULTIPLETE_FONDO, m.lineas[0].fondo, m.cuadratico ? MULTIPLETE_CUADRATICO : "");
+	t += "\n";
+	anade(&t, MULTIPLETE_CHI2, m.chi2_gl, m.p_valor);
+	return t + "\n" + pobre + DIALOGO_PICO.formato + PICO_CAMPOS_CALIBRA;
+}
+
 std::string informe_calibracion(const std::vector<PuntoCalibracion> &p, FalloRecta fallo,
                                 const Calibracion &cal)
 {
@@ -121,11 +184,12 @@ std::string tabla_picos(const std::vector<MedidaPico> &lista, const std::vector<
 		orden[i] = i;
 	std::stable_sort(orden.begin(), orden.end(),
 	                 [&lista](size_t a, size_t b) { return posicion(lista[a]) < posicion(lista[b]); });
+	std::map<int, size_t> primeras = primeras_de_grupo(lista);
 	std::string t = std::string(CABECERA_PICOS) + "\n";
 	for (size_t i : orden) {
 		auto k = std::find_if(puntos.begin(), puntos.end(),
 		                      [i](const PicoConocido &p) { return p.pico == i; });
-		t += fila_de(lista[i], k != puntos.end() ? &*k : nullptr, cal);
+		t += fila_de(lista[i], k != puntos.end() ? &*k : nullptr, cal, primeras);
 	}
 	return t;
 }

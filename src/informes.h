@@ -15,6 +15,14 @@
 // failed fit, with a line saying it cannot calibrate, and no field.
 std::string informe_pico(const MedidaPico &m, const Calibracion &cal);
 
+// The report of a measure at the cursor, whose lines are marked at
+// `lugares`: a lone line's as informe_pico's; a multiplet's a row a line (its
+// mark's number, centroid, area, the nearest the cursor marked: the
+// calibration fields apply to it), then the shared width, the background and
+// chi-squared with its p-value.  A fit with a p-value under 0.001 says so.
+std::string informe_medida(const MedidaMultiplete &m, const std::vector<size_t> &lugares,
+                           const Calibracion &cal);
+
 // The residuals dialog's format: one line per point p (channel, known
 // wavelength, cal's wavelength there, residual) and their RMS; when no line
 // could be fitted (fallo), the points and why.
@@ -26,7 +34,9 @@ std::string informe_calibracion(const std::vector<PuntoCalibracion> &p, FalloRec
 // exactly.  A failed fit gives its top as the channel, its summed net counts
 // as the area and its summed background, the fit's other columns empty.  The
 // peaks among `puntos` (calibration points) fill `conocida`, and `residuo`
-// (known less calibrated wavelength) when calibrated.
+// (known less calibrated wavelength) when calibrated; a line of a multiplet
+// gives in `multiplete` the mark number of its group's first line (in
+// channel order), and its group's chi2_gl.
 std::string tabla_picos(const std::vector<MedidaPico> &lista, const std::vector<PicoConocido> &puntos,
                         const Calibracion &cal);
 

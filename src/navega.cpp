@@ -88,7 +88,7 @@ bool salta_a_pico(int sentido)
 {
 	if (Li == nullptr || nptL <= 0)
 		return false;
-	int pico = pico_siguiente(muestras_vistas(), nptL, ch_c, sentido);
+	int pico = pico_siguiente(muestras_vistas(), nptL, ch_c, sentido, fondo_restado());
 	if (pico == 0)
 		return true;
 	ch_c = pico;

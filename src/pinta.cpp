@@ -299,6 +299,15 @@ void redibujo_completo(const Escalas &e, const Longitudes &l)
 	amplia_y0 = amplia_y;
 }
 
+// A fitted curve, channel to channel over [desde, hasta].
+template <class Cuentas>
+void curva_ajustada(const Escalas &e, int desde, int hasta, int color, Cuentas cuentas)
+{
+	for (int c = desde + 1; c <= hasta; c++)
+		line(grafica, columna(e, c - 1), fila(e, static_cast<float>(cuentas(c - 1))), columna(e, c),
+		     fila(e, static_cast<float>(cuentas(c))), color);
+}
+
 } // namespace
 
 void dibuja_decoracion()
@@ -331,14 +340,16 @@ void pinta_L()
 	rest(PAUSA_MS);
 }
 
-void dibuja_ajuste(const MedidaPico &m)
+void dibuja_ajuste(const MedidaMultiplete &m)
 {
 	Escalas e = calcula_escalas();
-	if (m.ajustado)
-		for (int c = m.desde + 1; c <= m.hasta; c++)
-			line(grafica, columna(e, c - 1),
-			     fila(e, static_cast<float>(cuentas_ajustadas(m, c - 1))), columna(e, c),
-			     fila(e, static_cast<float>(cuentas_ajustadas(m, c))), BLACK);
+	if (m.ajustado) {
+		int color_linea = makecol24(RGB_LINEA_AJUSTE.r, RGB_LINEA_AJUSTE.g, RGB_LINEA_AJUSTE.b);
+		for (size_t i = 0; m.lineas.size() > 1 && i < m.lineas.size(); i++)
+			curva_ajustada(e, m.desde, m.hasta, color_linea,
+			               [&m, i](double c) { return cuentas_de_linea(m, static_cast<int>(i), c); });
+		curva_ajustada(e, m.desde, m.hasta, BLACK, [&m](double c) { return cuentas_ajustadas(m, c); });
+	}
 	for (double borde : {m.desde - 0.5, m.hasta + 0.5})
 		line(grafica, columna(e, borde), 0, columna(e, borde), wy, BLACK);
 }

@@ -13,9 +13,10 @@ void dibuja_decoracion();
 // samples and the tick marks.  Nothing (and no pause) before a load.
 void pinta_L();
 
-// Draws the fit of m (its curve, when there is one) and its region's two ends
-// over the graph area as it stands; the next full redraw takes them away.
-void dibuja_ajuste(const MedidaPico &m);
+// Draws the fit of m (the curve of all its lines and, for a multiplet, each
+// line's on the background, when fitted) and its region's two ends over the
+// graph area as it stands; the next full redraw takes them away.
+void dibuja_ajuste(const MedidaMultiplete &m);
 
 // Blanks info line 2 (a load does it, since an uncalibrated spectrum never
 // reprints it).

@@ -54,6 +54,20 @@ constexpr const char *PICO_AREA = "Area neta: %.1f ± %.1f";
 constexpr const char *PICO_FONDO = "Fondo bajo el pico: %.1f";
 constexpr const char *PICO_CHI2 = "Chi2/gl: %.2f";
 constexpr const char *PICO_FALLIDO = "No se pudo ajustar el pico";
+// A fit whose p-value is under 0.001 says so, under any report.
+constexpr const char *PICO_POBRE =
+    "Ajuste pobre (p = %.2g): puede haber más líneas o un fondo curvo";
+// A multiplet: its lines a row each (the mark's number, the one nearest the
+// cursor marked, to which the calibration fields apply), then what they share.
+constexpr const char *MULTIPLETE_TITULO = "Multiplete de %zu líneas, ajustadas juntas";
+constexpr const char *MULTIPLETE_CABECERA = "   n.º      canal ± error        área neta ± error";
+constexpr const char *MULTIPLETE_CABECERA_LO = "   longitud de onda ± error";
+constexpr const char *MULTIPLETE_FILA = "%c %4zu %10.2f ± %-7.2f %12.1f ± %-9.1f";
+constexpr const char *MULTIPLETE_FILA_LO = " %12.2f ± %.2f";
+constexpr const char *MULTIPLETE_FONDO = "Fondo bajo el grupo: %.1f%s";
+constexpr const char *MULTIPLETE_CUADRATICO = " (con término cuadrático)";
+constexpr const char *MULTIPLETE_CHI2 = "Chi2/gl: %.2f (p = %.2g)";
+constexpr const char *MULTIPLETE_MARCA = "* la línea de los campos de abajo";
 constexpr const char *PICO_BRUTAS = "Cuentas brutas: %.1f";
 constexpr const char *PICO_NETAS = "Cuentas netas: %.1f";
 // After a fitted peak's report, its fields: the focus starts on the known
@@ -97,7 +111,8 @@ constexpr const char *IMPORTA_CAMPOS =
 
 // The header line of the table of measured peaks (tab-separated).
 constexpr const char *CABECERA_PICOS =
-    "canal\terror_canal\tlongitud\tfwhm_canales\tfwhm\tarea\terror_area\tfondo\tchi2_gl\tconocida\tresiduo";
+    "canal\terror_canal\tlongitud\tfwhm_canales\tfwhm\tarea\terror_area\tfondo\tchi2_gl\tconocida\tresiduo"
+    "\tmultiplete";
 
 // Every message box (load and save failures, notices, the replace question):
 // where the load dialog stands, so that a failed load's message shows where
@@ -128,3 +143,4 @@ constexpr Rgb RGB_BLACK = {0, 0, 0};       // text and wavelength ticks
 constexpr Rgb RGB_RED = {255, 0, 0};       // sample dots
 constexpr Rgb RGB_BACK = {255, 75, 255};   // joining lines and the cursor bar
 constexpr Rgb RGB_FONDO = {0, 110, 190};   // the background spectrum, its dots, lines and title
+constexpr Rgb RGB_LINEA_AJUSTE = {0, 150, 60}; // each line of a fitted multiplet, on its background
