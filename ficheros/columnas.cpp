@@ -223,7 +223,7 @@ int signo(double a, double b)
 	return b > a ? 1 : b < a ? -1 : 0;
 }
 
-// Whether x keeps the direction of a file claimed by its regular rows; *s
+// Whether x keeps the direction of a scanning x; *s
 // gets the direction from the previous row.
 bool es_regular(const Filas &f, double x, int *s)
 {
@@ -358,16 +358,10 @@ struct Tramo {
 	size_t leidas, sitio;
 };
 
-// A plain row keeps the rule of a file claimed by its regular rows.
+// A plain row keeps the direction of an x that scans.
 bool sigue_sencilla(Filas &f, const FormaColumnas &forma, double x)
 {
-	int s;
-	if (!forma.x_en_un_sentido)
-		return true;
-	if (!es_regular(f, x, &s))
-		return false;
-	f.sentido = s;
-	return true;
+	return !forma.x_en_un_sentido || sigue_regular(f, x);
 }
 
 // The rows that end in the block at t.p, while they are plain.  Every row's

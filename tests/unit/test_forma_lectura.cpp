@@ -116,6 +116,19 @@ TEST(FormaLectura, UnaFormaElegidaCambiaLaColumnaYLaCabecera)
 	f.columna_x = -1;
 	f.columna_y = 1;
 	EXPECT_EQ(lee_con(bytes, f), floats({"10", "20", "30"}));
+	// Points that mark thousands before a decimal comma: refused unless chosen.
+	std::string miles = "x;y\n1;1.050,5\n2;12.100,25\n";
+	Lectura l;
+	EXPECT_EQ(lee_espectro_memoria(miles.data(), miles.size(), &l), FICHERO_SIN_MUESTRAS);
+	FormaLectura europea;
+	europea.cabecera = 1;
+	europea.separador = ';';
+	europea.decimal = ',';
+	europea.miles = '.';
+	europea.columnas = 2;
+	europea.columna_x = 0;
+	europea.columna_y = 1;
+	EXPECT_EQ(lee_con(miles, europea), floats({"1050.5", "12100.25"}));
 }
 
 TEST(FormaLectura, LasPrimerasLineasSeDanAcotadas)
