@@ -75,11 +75,12 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	ASSERT_EQ(f.size(), 3u);
 	EXPECT_EQ(f[0], filas(CABECERA_PICOS)[0]);
 	const std::vector<std::string> fallo = {"300", "",     "155.125", "", "", "-3.25",
-	                                        "",    "77.5", "",        "", ""};
+	                                        "",    "77.5", "",        "", "", ""};
 	EXPECT_EQ(f[1], fallo);
 	const MedidaPico &m = lista[0];
 	const auto &r = f[2];
-	ASSERT_EQ(r.size(), 11u);
+	ASSERT_EQ(r.size(), 12u);
+	EXPECT_EQ(r[11], ""); // measured alone
 	EXPECT_EQ(lee(r[0]), m.centroide);
 	EXPECT_EQ(lee(r[1]), m.error_centroide);
 	EXPECT_EQ(lee(r[2]), (m.centroide + 10.25) * 0.5);
@@ -95,6 +96,18 @@ TEST(TablaPicos, ElMismoPicoOcupaSuSitioYLaTablaSeLeeExacta)
 	auto sin = filas(tabla_picos(lista, punto, {}));
 	EXPECT_EQ(sin[2][2] + sin[2][4] + sin[2][10], "");
 	EXPECT_EQ(lee(sin[2][9]), double{conocida});
+
+	// Two lines measured together: each row names the group's first line in
+	// channel order by its mark's number, whatever order the marks came in.
+	MedidaPico alta = ajustado(520), baja = ajustado(510);
+	alta.grupo = baja.grupo = 7;
+	lista.push_back(alta); // mark 3
+	lista.push_back(baja); // mark 4, the group's first line
+	auto g = filas(tabla_picos(lista, punto, {}));
+	ASSERT_EQ(g.size(), 5u); // header, 300, 510, 520, 701.2
+	EXPECT_EQ(g[2][11], "4");
+	EXPECT_EQ(g[3][11], "4");
+	EXPECT_EQ(g[4][11], "");
 }
 
 TEST(TablaPicos, NombrePropuesto)
