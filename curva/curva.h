@@ -4,7 +4,7 @@
 // line that reaches it) with Allegro's circlefill and line, which is what
 // dibuja_curva_referencia in curva_motor.h does.  The engine's own files, its
 // tests and its benchmark use curva_motor.h too; start reading at
-// dibuja_curva in curva.cpp.
+// dibuja_curva in curva_dibujo.cpp.
 #pragma once
 
 struct BITMAP;
@@ -48,5 +48,5 @@ void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_
 // 2 × 211 × 3000 ≈ 1.3e6, and the highest amplification (200) puts samples
 // at most about 200 × 3000 = 6e5 rows above the area, never clamped.  Only
 // samples more negative than about (2^22 / height) × maxL / amplification
-// get clamped; see the notes at the top of curva.cpp.
+// get clamped; see the notes at the top of curva_dibujo.cpp.
 constexpr int COORD_MAXIMA = 1 << 22;

@@ -1,5 +1,5 @@
 // What the readers of each file format share: the own format's reader
-// (fichero.cpp), the instruments' .Spe and .mca (instrumentos.cpp), columns
+// (propio.cpp), the instruments' .Spe and .mca (instrumentos.cpp), columns
 // of numbers (columnas_forma.cpp, columnas.cpp), and the detection that
 // picks one by content (formatos.cpp).  The public side is fichero.h.
 #pragma once

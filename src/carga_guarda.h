@@ -24,6 +24,10 @@ bool carga_espectro(const char *ruta);
 // preguntar), on the program's pick: Esc there loads nothing (false).
 bool muestra_leido(const char *ruta, Lectura *l, bool preguntar = true);
 
+// Key I: the import view for the file last loaded, or the one the load
+// dialog names; Enter loads it as the view's fields say, Esc changes nothing.
+void comando_importa();
+
 // Asks what to save and where; writes the picture of the window and/or the
 // data.  With nothing loaded the data are not written and a message says so;
 // an existing file is replaced only after the user says so, unless it is the

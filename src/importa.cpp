@@ -1,5 +1,5 @@
 // The import view's dialog: the file's first lines, the readings a load found
-// and the fields of one, then the load with the reading chosen.  What a
+// and the fields of one, then the file read again with the reading chosen.  What a
 // reading means is the formats' (FormaLectura, lee_espectro_con_forma); the
 // words are mensajes.cpp's.  Start at elige_lectura.
 #include "importa.h"
@@ -13,7 +13,6 @@
 
 #include "adime.h"
 #include "avisos.h"
-#include "carga_guarda.h"
 #include "estado.h"
 #include "mensajes.h"
 #include "textos.h"
@@ -147,23 +146,4 @@ bool elige_lectura(const char *ruta, Lectura *l)
 	if (l->n_formas > 0 && misma_forma(f, l->formas[0]))
 		return true; // the reading it was read with: nothing to read again
 	return relee(ruta, f, l);
-}
-
-void comando_importa()
-{
-	const char *ruta = fichero_cargado[0] ? fichero_cargado : filename_esp;
-	Lectura l;
-	int error;
-	try {
-		error = lee_espectro(ruta, &l);
-	} catch (const std::bad_alloc &) {
-		libera_lectura(&l);
-		error = FICHERO_SIN_MEMORIA;
-	}
-	if (error != FICHERO_BIEN) {
-		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
-		return;
-	}
-	if (elige_lectura(ruta, &l))
-		muestra_leido(ruta, &l, false);
 }

@@ -1,16 +1,12 @@
 // The import view: how a file is read, shown and changeable.  Key I opens it
-// for the file last loaded (or the one the load dialog names); a load of a
-// file that can be read two ways that give different spectra opens it by
-// itself, on the program's pick.  It shows the file's first lines and the
+// (comando_importa, a load command) for the file last loaded or the one the
+// load dialog names; a load of a file that can be read two ways that give
+// different spectra opens it by itself, on the program's pick.  It shows the file's first lines and the
 // reading (header lines skipped, separator, decimal and thousands marks, the
 // x column or none, the intensity column), and Enter loads with it.
 #pragma once
 
 #include "fichero.h"
-
-// Key I: the view for the file last loaded, or the one the load dialog
-// names; Enter loads it as the fields say, Esc changes nothing.
-void comando_importa();
 
 // The view over a file just read into *l (a load's), showing its readings:
 // true when the user took one, with *l then holding the spectrum read that

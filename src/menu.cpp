@@ -21,7 +21,6 @@
 #include "fin_de_sesion.h"
 #include "gancho.h"
 #include "hojea.h"
-#include "importa.h"
 #include "pinta.h"
 #include "pulsaciones.h"
 #include "reposo.h"
