@@ -61,12 +61,14 @@ TEST(Arranque, EscAbreLaAyudaYOtroEscVuelveAlMenuSinCambios)
 	    ayuda,
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.");
 	auto fondo = busca_texto(ayuda, "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.");
+	auto importa = busca_texto(ayuda, "I: ver y cambiar c");
 	auto muchas = busca_texto(
 	    ayuda, "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.");
-	ASSERT_TRUE(flechas && tab && nueva && fondo && muchas);
+	ASSERT_TRUE(flechas && tab && nueva && fondo && importa && muchas);
 	// The new lines close the key block, one under the other after the Tab line.
 	int paso = tab->second - flechas->second;
-	for (auto [arriba, abajo] : {std::pair{tab, nueva}, {nueva, fondo}, {fondo, muchas}}) {
+	for (auto [arriba, abajo] :
+	     {std::pair{tab, nueva}, {nueva, fondo}, {fondo, importa}, {importa, muchas}}) {
 		EXPECT_EQ(abajo->first, tab->first);
 		EXPECT_EQ(abajo->second - arriba->second, paso);
 	}

@@ -120,8 +120,11 @@ TEST_F(CalibracionPicos, TresLineasDanLaRectaSusResiduosYLaEnergiaDeUnaCuarta)
 	ASSERT_TRUE(arnes::espera_hasta(
 	    [&] { return (tabla = arnes::lee_fichero(s.ruta("alfareria-picos.tsv"))).size() > 0; },
 	    Sesion::ESPERA));
-	std::vector<Fila> f = lee_tabla(tabla);
-	ASSERT_EQ(f.size(), 3u);
+	std::vector<Fila> f;
+	for (const Fila &r : lee_tabla(tabla))
+		if (r.conocida != 0) // the calibration points; a measure may have found a neighbour too
+			f.push_back(r);
+	ASSERT_EQ(f.size(), 3u) << tabla;
 	// The least-squares line through the table's points, by the closed form.
 	double n = 3, sx = 0, sy = 0, sxx = 0, sxy = 0;
 	for (const Fila &r : f) {

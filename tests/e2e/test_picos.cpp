@@ -100,7 +100,8 @@ TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 	EXPECT_EQ(cabecera, CABECERA_PICOS);
 	EXPECT_FALSE(std::getline(in, sobra));
 	std::vector<std::string> c = campos(fila);
-	ASSERT_EQ(c.size(), 11u);
+	ASSERT_EQ(c.size(), 12u);
+	EXPECT_EQ(c[11], ""); // a lone line
 	EXPECT_NEAR(std::strtod(c[0].c_str(), nullptr), CENTRO, 1e-4);
 	EXPECT_NEAR(std::strtod(c[3].c_str(), nullptr), SIGMA * 2.3548200450309493, 1e-4);
 	EXPECT_NEAR(std::strtod(c[5].c_str(), nullptr), AREA, 1e-2);
