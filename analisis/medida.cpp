@@ -1193,7 +1193,8 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 
 // The group of the line that mide_pico measured at the cursor (propia), or
 // when that fits nothing, of a fitted neighbour whose group takes it in;
-// fitted.  *solo: the line is alone.  False when there is none or the fit fails.
+// fitted.  When the group cannot be fitted, the line alone: *solo.  False
+// when there is none or no fit holds.
 bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste *a, Region *r, bool *solo)
 {
 	MedidaPico semilla = propia.ajustado ? propia : vecina(s, propia);
@@ -1203,9 +1204,13 @@ bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste 
 	*a = inicio_del_grupo(s.Li, semilla, *g);
 	*r = {semilla.desde, semilla.hasta};
 	*solo = g->mu.size() == 1;
-	if (*solo)
-		return propia.ajustado && ajusta_region(s, *r, false, a);
-	return sigue_grupo(s, a, r);
+	if (!*solo && sigue_grupo(s, a, r))
+		return true;
+	*solo = true; // alone, or a group that cannot be fitted (cut by the spectrum's end): the line alone
+	*g = Grupo{{propia.centroide}, {propia.cima}};
+	*a = inicio_del_grupo(s.Li, propia, *g);
+	*r = {propia.desde, propia.hasta};
+	return propia.ajustado && ajusta_region(s, *r, false, a);
 }
 
 } // namespace
