@@ -1,9 +1,11 @@
-// Measuring one peak: the stop under the cursor or the climb to a top, the
-// region around it (kept clear of the other stops, found in a stretch of the
-// spectrum around it), the Poisson fit (GSL's nonlinear least squares, its
-// weights refreshed from the model until they settle; for net counts, from
-// the variance of the difference) and the summed counts when no fit can be
-// made.  Start at mide_pico.
+// Measuring one peak and the multiplet it belongs to: the stop under the
+// cursor or the climb to a top, the region around it (kept clear of the
+// other stops, found in a stretch of the spectrum around it), the Poisson
+// fit of lines sharing one sigma on a straight (or quadratic) background
+// (GSL's nonlinear least squares, its weights refreshed from the model until
+// they settle; for net counts, from the variance of the difference), the
+// likelihood-ratio tests that add a quadratic term or a line, and the summed
+// counts when no fit can be made.  Start at mide_pico and mide_multiplete.
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
@@ -45,11 +47,8 @@ constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
 constexpr double SIGMA_INICIAL_MINIMA = 0.5;
-constexpr double PARTIDA = 0.75;
-constexpr double AMPLIADA = 2;
-constexpr double CONOCIDAS_FWHM =
-    16; // the stops a multiplet walks for at once, FWHM either side // the region the quadratic term is
-        // tested over, in region widths // half the distance of a line parted in two, in sigmas of the line
+constexpr double PARTIDA = 0.75;      // half the distance of a line parted in two, in sigmas of the line
+constexpr double CONOCIDAS_FWHM = 16; // the stops a multiplet walks for at once, FWHM either side
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
 
 struct Region {
