@@ -1,12 +1,11 @@
 // Analysis of a spectrum's samples, as the program sees it: finding its
-// lines (the line test and the search that Ctrl with an arrow runs) and
+// lines (the line test and the search that Ctrl with an arrow runs),
 // measuring one (its centroid, width and net area, by a Poisson fit) and the
-// multiplet it belongs to, and
-// the calibration line through measured lines of known wavelength.  Its
-// contract: pure functions of the samples they are given, which they never
-// change; no display, no program state, no file.  It builds as orq_analisis.
-// Start at pico_siguiente (picos.cpp), mide_pico and mide_multiplete
-// (medida.cpp).
+// multiplet it belongs to, and the calibration line through measured lines
+// of known wavelength.  Its contract: pure functions of the samples they are
+// given, which they never change; no display, no program state, no file.  It
+// builds as orq_analisis.  Start at pico_siguiente (picos.cpp), mide_pico
+// and mide_multiplete (medida.cpp).
 #pragma once
 
 #include <cstddef>
