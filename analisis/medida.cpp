@@ -1,9 +1,11 @@
-// Measuring one peak: the stop under the cursor or the climb to a top, the
-// region around it (kept clear of the other stops, found in a stretch of the
-// spectrum around it), the Poisson fit (GSL's nonlinear least squares, its
-// weights refreshed from the model until they settle; for net counts, from
-// the variance of the difference) and the summed counts when no fit can be
-// made.  Start at mide_pico.
+// Measuring one peak and the multiplet it belongs to: the stop under the
+// cursor or the climb to a top, the region around it (kept clear of the
+// other stops, found in a stretch of the spectrum around it), the Poisson
+// fit of lines sharing one sigma on a straight (or quadratic) background
+// (GSL's nonlinear least squares, its weights refreshed from the model until
+// they settle; for net counts, from the variance of the difference), the
+// likelihood-ratio tests that add a quadratic term or a line, and the summed
+// counts when no fit can be made.  Start at mide_pico and mide_multiplete.
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
@@ -45,9 +47,8 @@ constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
 constexpr double SIGMA_INICIAL_MINIMA = 0.5;
-constexpr double PARTIDA = 0.75;
-constexpr double AMPLIADA = 2; // the region the quadratic term is tested over, in region widths // half the
-                               // distance of a line parted in two, in sigmas of the line
+constexpr double PARTIDA = 0.75;      // half the distance of a line parted in two, in sigmas of the line
+constexpr double CONOCIDAS_FWHM = 16; // the stops a multiplet walks for at once, FWHM either side
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
 
 struct Region {
@@ -89,12 +90,21 @@ struct Ajuste {
 
 // The counts smoothed by a running mean of 2 * radio + 1 channels, and the
 // background subtracted from them (none: null).
+// The stops of a stretch of the spectrum, desde to hasta, found in one walk
+// for the many searches a multiplet makes about it.
+struct Paradas {
+	long long desde = 0, hasta = -1;
+	std::vector<long long> lista;
+};
+
 struct Suave {
 	const float *Li;
 	int n, radio;
 	const FondoRestado *fondo;
+	const Paradas *paradas = nullptr; // the stops already known, if any
 	double en(long long c) const;
 	double ruido(long long c, double valor) const;
+	long long siguiente(long long desde, int paso, long long hasta) const;
 };
 
 // The mean of the samples within radio of c that hold a number; NaN when none does.
@@ -170,6 +180,33 @@ long long parada_cercana(const float *Li, int n, const FondoRestado *fondo, long
 	Tramo t = tramo(Li, n, fondo, c - radio, c + radio);
 	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base), t.restado());
 	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
+}
+
+// The first stop past desde the way of paso, no farther than hasta (0 when
+// none): from the stops known when they cover the search, else by a walk.
+long long Suave::siguiente(long long desde, int paso, long long hasta) const
+{
+	const Paradas *p = paradas;
+	if (!p || std::min(desde, hasta) < p->desde || std::max(desde, hasta) > p->hasta)
+		return parada_siguiente(Li, n, fondo, desde, paso, hasta);
+	const std::vector<long long> &l = p->lista;
+	if (paso > 0) {
+		auto i = std::upper_bound(l.begin(), l.end(), desde);
+		return i != l.end() && *i <= hasta ? *i : 0;
+	}
+	auto i = std::lower_bound(l.begin(), l.end(), desde);
+	return i != l.begin() && *(i - 1) >= hasta ? *(i - 1) : 0;
+}
+
+// The stops of Li[desde..hasta] (clipped to the spectrum), in one walk.
+Paradas paradas_en(const float *Li, int n, const FondoRestado *fondo, long long desde, long long hasta)
+{
+	Paradas p{std::max(1LL, desde), std::min<long long>(n, hasta), {}};
+	Tramo t = tramo(Li, n, fondo, p.desde, p.hasta);
+	for (int c = static_cast<int>(p.desde - 1 - t.base);
+	     (c = pico_siguiente(t.Li, t.n, c, 1, t.restado())) != 0 && c + t.base <= p.hasta;)
+		p.lista.push_back(c + t.base);
+	return p;
 }
 
 // Whether a is above b, NaN being below everything.
@@ -765,8 +802,7 @@ void encadena(const Suave &s, double fwhm, double desde, int paso, Grupo *g)
 	double ultimo = desde, alcance = 2 * GRUPO_FWHM * fwhm;
 	long long busca = canal(desde + paso * MISMA_LINEA_FWHM * fwhm);
 	while (g->mu.size() < static_cast<size_t>(MAX_LINEAS)) {
-		long long p =
-		    parada_siguiente(s.Li, s.n, s.fondo, busca, paso, canal(ultimo + paso * alcance));
+		long long p = s.siguiente(busca, paso, canal(ultimo + paso * alcance));
 		if (p == 0)
 			return;
 		g->mu.push_back(static_cast<double>(p));
@@ -806,8 +842,7 @@ long long lado_del_grupo(const Suave &s, const Ajuste &a, double linea, int paso
 	long long extremo = canal(linea + paso * medio_ancho);
 	long long desde = canal(linea + paso * MISMA_LINEA_FWHM * fwhm);
 	long long hasta = std::clamp<long long>(canal(extremo + paso * margen), 1, s.n);
-	long long v =
-	    paso * (hasta - desde) > 0 ? parada_siguiente(s.Li, s.n, s.fondo, desde, paso, hasta) : 0;
+	long long v = paso * (hasta - desde) > 0 ? s.siguiente(desde, paso, hasta) : 0;
 	if (v == 0)
 		return extremo;
 	long long corte = canal(static_cast<double>(v) - paso * margen);
@@ -971,13 +1006,24 @@ Ajuste partida(const Ajuste &a, int j)
 	return b;
 }
 
-// The best fit with one more line, of the starts: a line where the
-// residuals call for one, or any line parted in two (false: none holds).
+// The line of a nearest mu.
+int la_mas_cercana(const Ajuste &a, double mu)
+{
+	int j = 0;
+	for (int k = 1; k < a.forma.lineas; k++)
+		if (std::fabs(a.p[a.forma.mu(k)] - mu) < std::fabs(a.p[a.forma.mu(j)] - mu))
+			j = k;
+	return j;
+}
+
+// The better fit with one more line, of the starts: a line where the
+// residuals call for one, or the line nearest it parted in two (false:
+// neither holds).
 bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu, double area, Ajuste *b)
 {
 	bool alguno = false;
-	for (int j = -1; j < a.forma.lineas; j++) {
-		Ajuste intento = j < 0 ? con_otra_linea(a, mu, area) : partida(a, j);
+	for (bool partir : {false, true}) {
+		Ajuste intento = partir ? partida(a, la_mas_cercana(a, mu)) : con_otra_linea(a, mu, area);
 		if (ajusta_region(s, r, false, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
 			*b = intento;
 			alguno = true;
@@ -1101,9 +1147,7 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 {
 	MedidaPico mejor;
 	for (int paso : {-1, 1}) {
-		long long v = m.cima != 0 ? parada_siguiente(s.Li, s.n, s.fondo, m.cima, paso,
-		                                             m.cima + paso * 2 * CERCA_MAXIMA)
-		                          : 0;
+		long long v = m.cima != 0 ? s.siguiente(m.cima, paso, m.cima + paso * 2 * CERCA_MAXIMA) : 0;
 		if (v == 0)
 			continue;
 		MedidaPico o = mide_pico(s.Li, s.n, static_cast<int>(v), s.fondo);
@@ -1115,32 +1159,96 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 	return mejor;
 }
 
+// The group of the stop that the cursor at c means (parada, its smoothed
+// top's width fwhm), fitted, when that stop has others within its reach:
+// the group chained from it, each line starting at its stop with the counts
+// over the straight line through the region's ends.  False when there is
+// no such stop, it is alone, or the fit fails.
+bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grupo *g, Ajuste *a, Region *r)
+{
+	if (parada == 0 || !(fwhm > 0) ||
+	    std::llabs(c - parada) > std::max(static_cast<double>(CERCA_MINIMA), fwhm))
+		return false;
+	*g = Grupo{{static_cast<double>(parada)}, {parada}};
+	encadena(s, fwhm, static_cast<double>(parada), 1, g);
+	encadena(s, fwhm, static_cast<double>(parada), -1, g);
+	if (g->mu.size() < 2)
+		return false;
+	*a = Ajuste{};
+	a->forma.lineas = static_cast<int>(g->mu.size());
+	a->p[P_SIGMA] = std::max(fwhm / FWHM_POR_SIGMA, SIGMA_INICIAL_MINIMA);
+	for (int k = 0; k < a->forma.lineas; k++)
+		a->p[a->forma.mu(k)] = g->mu[k];
+	*r = region_del_grupo(s, *a);
+	if (r->desde < 1 || r->hasta > s.n)
+		return false;
+	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
+	for (int k = 0; k < a->forma.lineas; k++) {
+		double sobre = s.Li[g->parada[k]] - (a->p[P_A] + a->p[P_B] * g->mu[k]);
+		a->p[a->forma.area(k)] = std::max(1.0, sobre * RAIZ_2PI * a->p[P_SIGMA]);
+	}
+	return sigue_grupo(s, a, r);
+}
+
+// The group of the line that mide_pico measured at the cursor (propia), or
+// when that fits nothing, of a fitted neighbour whose group takes it in;
+// fitted.  When the group cannot be fitted, the line alone: *solo.  False
+// when there is none or no fit holds.
+bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste *a, Region *r, bool *solo)
+{
+	MedidaPico semilla = propia.ajustado ? propia : vecina(s, propia);
+	if (!semilla.ajustado)
+		return false;
+	*g = grupo_de(s, semilla);
+	*a = inicio_del_grupo(s.Li, semilla, *g);
+	*r = {semilla.desde, semilla.hasta};
+	*solo = g->mu.size() == 1;
+	if (!*solo && sigue_grupo(s, a, r))
+		return true;
+	*solo = true; // alone, or a group that cannot be fitted (cut by the spectrum's end): the line alone
+	*g = Grupo{{propia.centroide}, {propia.cima}};
+	*a = inicio_del_grupo(s.Li, propia, *g);
+	*r = {propia.desde, propia.hasta};
+	return propia.ajustado && ajusta_region(s, *r, false, a);
+}
+
 } // namespace
 
 // The group the line at the cursor belongs to, then the lines and the
 // background that the likelihood ratio asks for.
 MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoRestado *fondo)
 {
-	MedidaPico m = mide_pico(Li, n, c, fondo);
+	gsl_set_error_handler_off();
+	c = std::clamp(c, 1, n);
 	Suave s{Li, n, SUAVIZADO, fondo};
-	MedidaPico semilla = m.ajustado ? m : vecina(s, m);
-	if (!semilla.ajustado)
-		return sola(m, Ajuste{});
-	m = semilla;
-	Grupo g = grupo_de(s, m);
-	Ajuste a = inicio_del_grupo(Li, m, g);
-	Region r{m.desde, m.hasta};
-	bool solo = g.mu.size() == 1;
-	if (solo ? !ajusta_region(s, r, false, &a) : !sigue_grupo(s, &a, &r))
-		return sola(m, Ajuste{});
+	long long parada = parada_cercana(Li, n, fondo, c, CERCA_MAXIMA);
+	Cumbre t{parada, 0, s};
+	if (parada != 0)
+		cumbre(&t);
+	Paradas conocidas;
+	if (t.fwhm > 0) {
+		double alcance = CONOCIDAS_FWHM * t.fwhm;
+		conocidas = paradas_en(Li, n, fondo, canal(parada - alcance), canal(parada + alcance));
+		s.paradas = &conocidas;
+	}
+	Grupo g;
+	Ajuste a;
+	Region r{};
+	MedidaPico propia;
+	bool solo = false;
+	if (!grupo_de_paradas(s, c, parada, t.fwhm, &g, &a, &r)) {
+		propia = mide_pico(Li, n, c, fondo);
+		if (!grupo_de_medida(s, propia, &g, &a, &r, &solo))
+			return sola(propia, Ajuste{});
+	}
 	prueba_cuadratico(s, r, &a);
 	while (prueba_linea(s, &r, &a))
 		continue;
 	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico)
-		return sola(m, a);
+		return sola(propia, a);
 	MedidaMultiplete mm = del_grupo(a, r);
 	filas(Li, n, a, r, g, &mm);
-	mm.cercana = la_mas_cercana(mm, std::clamp(c, 1, n));
+	mm.cercana = la_mas_cercana(mm, c);
 	return mm;
 }
 
