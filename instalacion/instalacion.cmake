@@ -41,7 +41,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 plots it: zoom and scroll with the arrow keys, read channel, intensity and
 wavelength under a cursor, switch to a logarithmic scale, calibrate from two
 known lines, and save a picture of the view and the calibrated data.  It
-also reads ORTEC/Maestro and IAEA .Spe, Amptek .mca and columns of numbers.
+also reads ORTEC/Maestro and IAEA .Spe, Amptek .mca, ORTEC .chn, ANSI
+N42.42, JCAMP-DX, IEC 1455, EMSA/MAS, Canberra .tka and columns of numbers.
 The interface speaks Spanish.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

@@ -27,7 +27,9 @@ echo "== desktop entry"
 escritorio="$usr/share/applications/orquilo.desktop"
 desktop-file-validate "$escritorio" || falla "desktop-file-validate"
 grep -qx 'Exec=orquilo %f' "$escritorio" || falla "Exec is not 'orquilo %f'"
-for tipo in text/plain text/csv application/x-spe-spectrum application/x-amptek-mca; do
+for tipo in text/plain text/csv application/x-spe-spectrum application/x-amptek-mca \
+	application/x-ortec-chn application/x-n42+xml chemical/x-jcamp-dx application/x-iec1455-spectrum \
+	application/x-emsa-spectrum application/x-canberra-tka; do
 	grep -q "^MimeType=.*\b$tipo;" "$escritorio" || falla "MimeType lacks $tipo"
 done
 
@@ -55,6 +57,9 @@ XDG_DATA_HOME="$carpeta" update-mime-database "$mime" 2>"$avisos" || { cat "$avi
 grep -q ':application/x-spe-spectrum:\*\.spe$' "$mime/globs2" || falla "no *.spe glob"
 grep -q ':application/x-amptek-mca:\*\.mca$' "$mime/globs2" || falla "no *.mca glob"
 grep -q '^application/x-spe-spectrum text/plain$' "$mime/subclasses" || falla ".Spe is not text"
+for par in ortec-chn:chn n42+xml:n42 iec1455-spectrum:iec emsa-spectrum:msa canberra-tka:tka; do
+	grep -q ":application/x-${par%%:*}:\*\.${par#*:}\$" "$mime/globs2" || falla "no *.${par#*:} glob"
+done
 
 echo "== icon and licence"
 file -b "$usr/share/icons/hicolor/scalable/apps/orquilo.svg" | grep -q SVG || falla "the icon is not an SVG"
