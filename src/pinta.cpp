@@ -346,9 +346,11 @@ void dibuja_ajuste(const MedidaMultiplete &m)
 	if (m.ajustado) {
 		int color_linea = makecol24(RGB_LINEA_AJUSTE.r, RGB_LINEA_AJUSTE.g, RGB_LINEA_AJUSTE.b);
 		for (size_t i = 0; m.lineas.size() > 1 && i < m.lineas.size(); i++)
-			curva_ajustada(e, m.desde, m.hasta, color_linea,
-			               [&m, i](double c) { return cuentas_de_linea(m, static_cast<int>(i), c); });
-		curva_ajustada(e, m.desde, m.hasta, BLACK, [&m](double c) { return cuentas_ajustadas(m, c); });
+			curva_ajustada(e, m.desde, m.hasta, color_linea, [&m, i](double c) {
+				return cuentas_de_linea(m, static_cast<int>(i), c);
+			});
+		curva_ajustada(e, m.desde, m.hasta, BLACK,
+		               [&m](double c) { return cuentas_ajustadas(m, c); });
 	}
 	for (double borde : {m.desde - 0.5, m.hasta + 0.5})
 		line(grafica, columna(e, borde), 0, columna(e, borde), wy, BLACK);

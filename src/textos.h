@@ -55,8 +55,7 @@ constexpr const char *PICO_FONDO = "Fondo bajo el pico: %.1f";
 constexpr const char *PICO_CHI2 = "Chi2/gl: %.2f";
 constexpr const char *PICO_FALLIDO = "No se pudo ajustar el pico";
 // A fit whose p-value is under 0.001 says so, under any report.
-constexpr const char *PICO_POBRE =
-    "Ajuste pobre (p = %.2g): puede haber más líneas o un fondo curvo";
+constexpr const char *PICO_POBRE = "Ajuste pobre (p = %.2g): puede haber más líneas o un fondo curvo";
 // A multiplet: its lines a row each (the mark's number, the one nearest the
 // cursor marked, to which the calibration fields apply), then what they share.
 constexpr const char *MULTIPLETE_TITULO = "Multiplete de %zu líneas, ajustadas juntas";
@@ -137,10 +136,10 @@ struct Rgb {
 	int r, g, b;
 	constexpr unsigned hex() const { return static_cast<unsigned>(r << 16 | g << 8 | b); }
 };
-constexpr Rgb RGB_WHITE = {255, 255, 255}; // graph background
-constexpr Rgb RGB_BLUE = {180, 200, 250};  // window and text background
-constexpr Rgb RGB_BLACK = {0, 0, 0};       // text and wavelength ticks
-constexpr Rgb RGB_RED = {255, 0, 0};       // sample dots
-constexpr Rgb RGB_BACK = {255, 75, 255};   // joining lines and the cursor bar
-constexpr Rgb RGB_FONDO = {0, 110, 190};   // the background spectrum, its dots, lines and title
+constexpr Rgb RGB_WHITE = {255, 255, 255};     // graph background
+constexpr Rgb RGB_BLUE = {180, 200, 250};      // window and text background
+constexpr Rgb RGB_BLACK = {0, 0, 0};           // text and wavelength ticks
+constexpr Rgb RGB_RED = {255, 0, 0};           // sample dots
+constexpr Rgb RGB_BACK = {255, 75, 255};       // joining lines and the cursor bar
+constexpr Rgb RGB_FONDO = {0, 110, 190};       // the background spectrum, its dots, lines and title
 constexpr Rgb RGB_LINEA_AJUSTE = {0, 150, 60}; // each line of a fitted multiplet, on its background
