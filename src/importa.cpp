@@ -143,7 +143,9 @@ bool elige_lectura(const char *ruta, Lectura *l)
 		return false;
 	}
 	FormaLectura f = elegida(c, *l);
-	if (l->n_formas > 0 && misma_forma(f, l->formas[0]))
-		return true; // the reading it was read with: nothing to read again
+	// The reading it was read with (an instrument's file: its own format, the
+	// fields untouched): nothing to read again.
+	if (misma_forma(f, l->n_formas > 0 ? l->formas[0] : FormaLectura{}))
+		return true;
 	return relee(ruta, f, l);
 }

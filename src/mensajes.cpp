@@ -108,6 +108,8 @@ std::vector<std::string> parte(const char *texto)
 	while (desde < s.size()) {
 		size_t fin = s.find('\n', desde);
 		r.push_back(s.substr(desde, fin == std::string::npos ? std::string::npos : fin - desde));
+		if (!r.back().empty() && r.back().back() == '\r') // a CRLF line end
+			r.back().pop_back();
 		desde = fin == std::string::npos ? s.size() : fin + 1;
 	}
 	return r;
@@ -190,6 +192,8 @@ std::string formato_importa(const std::string &ruta, const char *lineas,
 	for (const std::string &l : parte(lineas))
 		t += con_por_ciento(l.substr(0, inicio_de_corte(l, LARGO_LINEA_VISTA))) + "\n";
 	t += "%nothing[]%line[]";
+	if (formas.empty())
+		t += std::string(IMPORTA_POR_SU_FORMATO) + "\n%nothing[]";
 	if (formas.size() > 1) {
 		std::snprintf(linea, sizeof linea, IMPORTA_MANERAS, formas.size());
 		t += std::string(linea) + "\n";

@@ -97,6 +97,8 @@ constexpr Dialogo DIALOGO_IMPORTA = {"Cómo se lee el fichero", nullptr, 20, 10,
 constexpr const char *IMPORTA_PRIMERAS = "Primeras líneas de %s:";
 constexpr const char *IMPORTA_MANERAS = "Se puede leer de %zu maneras:";
 constexpr const char *IMPORTA_MANERA = " %zu: %s";
+constexpr const char *IMPORTA_POR_SU_FORMATO =
+    "Se lee por su propio formato; con otros campos se lee como tabla o lista.";
 constexpr const char *IMPORTA_ELEGIDA = "  (elegida)";
 constexpr const char *IMPORTA_CAMPO_LECTURA = "Manera (1: la de los campos de abajo)=%%float[1,%zu]";
 constexpr const char *IMPORTA_CAMPOS =

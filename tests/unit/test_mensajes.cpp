@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mensajes.h"
+#include "textos.h"
 
 namespace {
 
@@ -104,4 +105,26 @@ TEST(Mensajes, UnaLineaLargaSeParteSinPerderNada)
 	junto.erase(std::remove(junto.begin(), junto.end(), ' '), junto.end());
 	EXPECT_EQ(junto, sin_blancos);
 	EXPECT_EQ(parte_linea("cabe", 160, ancho), std::vector<std::string>{"cabe"});
+}
+
+// The import view's format: the file's lines as they read (no carriage
+// return, a '%' shown as itself), a line for a file read by its own format,
+// and the readings found, with the field that picks one, when there are two.
+TEST(Mensajes, LaVistaDeImportacionMuestraLasLineasYLasManeras)
+{
+	std::string propio = formato_importa("/a/b/c.spe", "$DATA:\r\n10% 20\r\n", {});
+	EXPECT_NE(propio.find("Primeras líneas de c.spe:\n$DATA:\n10%% 20\n%nothing[]"), std::string::npos);
+	EXPECT_NE(propio.find(IMPORTA_POR_SU_FORMATO), std::string::npos);
+	EXPECT_EQ(propio.find("maneras"), std::string::npos);
+	FormaLectura lista, tabla;
+	lista.lista = true;
+	tabla.columna_x = 0;
+	tabla.columna_y = 1;
+	std::string dos = formato_importa("d.txt", "1 2\n", {lista, tabla});
+	EXPECT_NE(
+	    dos.find(
+	        "Se puede leer de 2 maneras:\n 1: lista de números, fila tras fila  (elegida)\n 2: tabla"),
+	    std::string::npos);
+	EXPECT_NE(dos.find("%float[1,2]"), std::string::npos);
+	EXPECT_EQ(dos.find(IMPORTA_POR_SU_FORMATO), std::string::npos);
 }
