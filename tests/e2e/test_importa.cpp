@@ -64,3 +64,21 @@ TEST(Importa, UnFicheroQueSeLeeDeDosManerasAbreLaVistaYEnterTomaLaDelPrograma)
 	s.tecla("Return");
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// A file in an instrument's format: the view says so, and Enter with the
+// fields untouched loads it as it was, never as a table.
+TEST(Importa, UnFicheroDeInstrumentoSeQuedaEnSuFormato)
+{
+	Sesion s;
+	arnes::escribe_fichero(s.ruta("alfareria.Spe"),
+	                       arnes::lee_fichero(datos_prueba("real/hpge-pottery.Spe")));
+	s.carga("alfareria.Spe");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=16384"));
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("Se lee por su propio formato"));
+	s.tecla("Return");
+	const std::string aviso = std::string("dialogo: ") + DIALOGO_AVISO.titulo;
+	EXPECT_FALSE(s.espera_anuncio(aviso, 0, 3)); // read as a table it would stop at its first line
+	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=2994.84"));
+	EXPECT_EQ(s.sal(), 0);
+}
