@@ -1102,6 +1102,7 @@ double traza(const Forma &f, const double *p, const double (*cov)[MAX_PARAMETROS
 // bias of the likelihood's maximum): -1/2 V J^T W t, t the Hessian's trace
 // against V.  It grows with the areas' relative variance, some 0.4% of a
 // line on a steep continuum once the quadratic term widens its errors.
+// None is taken when any would exceed its parameter's error.
 void quita_sesgo(const Suave &s, const Region &r, Ajuste *a)
 {
 	Datos d = datos_de(s, r);
@@ -1121,10 +1122,17 @@ void quita_sesgo(const Suave &s, const Region &r, Ajuste *a)
 			g[j] += gsl_matrix_get(J, i, static_cast<size_t>(j)) * w;
 	}
 	gsl_matrix_free(J);
+	std::vector<int> corregidos{P_SIGMA};
 	for (int k = 0; k < a->forma.lineas; k++)
-		for (int j : {a->forma.area(k), a->forma.mu(k)})
-			a->p[j] += 0.5 * std::inner_product(g, g + np, a->cov[j], 0.0);
-	a->p[P_SIGMA] += 0.5 * std::inner_product(g, g + np, a->cov[P_SIGMA], 0.0);
+		corregidos.insert(corregidos.end(), {a->forma.area(k), a->forma.mu(k)});
+	double sesgo[MAX_PARAMETROS] = {};
+	for (int j : corregidos) {
+		sesgo[j] = -0.5 * std::inner_product(g, g + np, a->cov[j], 0.0);
+		if (!(std::fabs(sesgo[j]) < a->error[j]))
+			return; // past the reach of a second-order expansion: the fit as it is
+	}
+	for (int j : corregidos)
+		a->p[j] -= sesgo[j];
 }
 
 // The group's measure as a whole: region, sigma, background and the fit's quality.
