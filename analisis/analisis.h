@@ -22,7 +22,12 @@
 //   Where a side window is cut by the spectrum's end to less than its half
 //   (c within 3h + 2 of an end), or a window holds a sample that is not a
 //   finite number, the width is not tried; nor where the peak window's mean
-//   does not stand above both side windows' means (an edge, a shoulder);
+//   does not stand above both side windows' means (an edge, a shoulder),
+//   save at the narrowest h: there, when it stands above one of them only
+//   and a valley the counts resolve has its lowest point between c and the
+//   farther end of the higher side window (that window holds another
+//   line), the background is the lower side window's mean, flat, and
+//   var B follows from that window alone;
 // - the net counts N = P - B; their variance under Poisson statistics is
 //   var N = P + var B, var B following from the side windows' sums.  In a
 //   net view (a background subtracted, FondoRestado below) each window's

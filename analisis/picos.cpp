@@ -32,6 +32,10 @@ constexpr int MEDIO_MAX = ANCHOS_PICO[ESCALAS - 1];
 constexpr int ALCANCE = 4 * MEDIO_MAX + 2; // the farthest channel a test reads
 constexpr int RADIO_MAX = 2 * MEDIO_MAX;   // the farthest a line looks for a better channel
 constexpr int FACTOR_CIMA = 2;             // the top's weights reach this many half-widths
+// The half-width whose side windows lie near enough to hold a line the
+// counts part from the channel's own: there a side window above the peak
+// window gives way to the other one.
+constexpr int MEDIO_UN_LADO = ANCHOS_PICO[0];
 
 // Channels screened at once.
 constexpr int BLOQUE = 1024;
@@ -179,6 +183,38 @@ bool hay_valle(const float *Li, const FondoRestado *fondo, int n, Tramo t, int k
 	return false;
 }
 
+// Whether the counts part channel c from a higher line the way of paso,
+// within the reach of c's side window at half-width h: a valley whose
+// lowest point lies between them, seen as valleys are at that width.
+// False when the stretch is longer than a valley is looked for in.
+bool valle_hacia(const float *Li, const FondoRestado *fondo, int n, int c, int h, int paso)
+{
+	int lejos = 4 * h + 2, desde = c + paso * (lejos + h + 1), hasta = c - paso * (h + 1);
+	Tramo t{std::min(desde, hasta), std::max(desde, hasta), {c + paso * lejos, c + paso}, {}};
+	if (t.fondo.first > t.fondo.second)
+		std::swap(t.fondo.first, t.fondo.second);
+	if (t.hasta - t.desde + 1 > static_cast<int>(std::tuple_size<Suavizados>::value))
+		return false;
+	for (int k = 1; k <= std::max(1, h / DIVISOR_VALLE); k *= 2)
+		if (hay_valle(Li, fondo, n, t, k))
+			return true;
+	return false;
+}
+
+// The test of channel c at half-width h when the side window the way of
+// paso stands above the peak window: past a valley the counts resolve, that
+// window holds a higher line, and the background is the other side's mean,
+// flat; else c is on that line's flank and fails.
+Prueba de_un_lado(const float *Li, const FondoRestado *fondo, int n, int c, int h, double pico,
+                  const Lado &bajo, int paso)
+{
+	double ancho = 2 * h + 1, linea = bajo.suma / bajo.largo, neto = pico - ancho * linea;
+	double varianza = std::max(1.0, varianza_suma(fondo, c - h, c + h, pico) +
+	                                    ancho * ancho * bajo.varianza / (bajo.largo * bajo.largo));
+	Prueba t{neto / std::sqrt(ancho), neto / std::sqrt(varianza), h, linea, 0};
+	return t.sigmas >= SIGMAS_PICO && valle_hacia(Li, fondo, n, c, h, paso) ? t : Prueba{};
+}
+
 // Channel c of Li[1..n] tested at half-width h; medio 0 when the width does
 // not fit (a side window cut to less than its half) or a sample is not finite.
 Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
@@ -194,8 +230,14 @@ Prueba prueba_a(const float *Li, const FondoRestado *fondo, int n, int c, int h)
 	double peso_der = (c - izq.medio) / (der.medio - izq.medio), peso_izq = 1 - peso_der;
 	double media_izq = izq.suma / izq.largo, media_der = der.suma / der.largo;
 	double ancho = 2 * h + 1, linea = peso_izq * media_izq + peso_der * media_der;
-	if (pico / ancho <= std::max(media_izq, media_der))
+	if (pico / ancho <= std::min(media_izq, media_der))
 		return {};
+	if (pico / ancho <= std::max(media_izq, media_der)) {
+		if (h != MEDIO_UN_LADO)
+			return {};
+		bool alto_izq = media_izq > media_der;
+		return de_un_lado(Li, fondo, n, c, h, pico, alto_izq ? der : izq, alto_izq ? -1 : 1);
+	}
 	double neto = pico - ancho * linea;
 	double var_izq = peso_izq * peso_izq * izq.varianza / (izq.largo * izq.largo);
 	double var_der = peso_der * peso_der * der.varianza / (der.largo * der.largo);
@@ -417,7 +459,14 @@ template <int H> EN_LINEA void criba_escala(const Sumas &s, float holgura, Marca
 	for (int i = 0; i < BLOQUE; i++) {
 		float pico = caja[i + LADO], lados = caja[i] + caja[i + 2 * LADO];
 		float neto = pico - lados / 2 + holgura, varianza = pico + lados / 4 - holgura;
-		marca[i] |= (neto >= NETO_MIN_CRIBA) & (neto * neto >= UMBRAL_CRIBA * varianza);
+		bool marca_h = (neto >= NETO_MIN_CRIBA) & (neto * neto >= UMBRAL_CRIBA * varianza);
+		if constexpr (H == MEDIO_UN_LADO) { // the lower side window alone, as prueba_a may take it
+			float bajo = std::min(caja[i], caja[i + 2 * LADO]);
+			float neto_bajo = pico - bajo + holgura, varianza_bajo = pico + bajo - holgura;
+			marca_h |= (neto_bajo >= NETO_MIN_CRIBA) &
+			           (neto_bajo * neto_bajo >= UMBRAL_CRIBA * varianza_bajo);
+		}
+		marca[i] |= marca_h;
 	}
 }
 

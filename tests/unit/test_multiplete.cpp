@@ -1,8 +1,8 @@
 // Measuring a multiplet, judged against the truth the spectra were made
 // from: seeded Monte Carlo doublets (bias of each area, coverage of the
-// one-sigma intervals), a line on a steep continuum (noise-free for the
-// bias, seeded for the coverage), and a lone line, which must read as the
-// one-line measure.
+// one-sigma intervals), a line on a steep continuum (seeded, for the bias
+// and the coverage), and a lone line, which must read as the one-line
+// measure.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -145,37 +145,48 @@ TEST(Multiplete, DobletesSinSesgoYConCoberturaDeUnaSigma)
 }
 
 // A line of area 2000 on the steep continuum 2000 e^(-ch/60) + 5, at channels
-// 150 and 100, and on 100 times the counts: measured on its expected counts,
-// its area comes back within 0.5%; over seeded spectra, the mean within 0.5%
-// or two of its standard errors, and the intervals cover as they should.
+// 150 and 100, and on 100 times the counts: over seeded spectra the mean
+// area lies within 0.5% of the truth, with spectra enough for its standard
+// error to be under half of that, and the intervals cover as they should.
+// On 100 times the counts the area of the expected counts themselves comes
+// back within 0.5% too; at normal counts the noise's own bias, which the
+// measure takes off, moves that area by nearly as much.
 TEST(Multiplete, LineaSobreUnContinuoEmpinado)
 {
-	constexpr int ESPECTROS = 200;
-	std::mt19937_64 azar(31);
+	constexpr int ESPECTROS_ALTO = 600, ESPECTROS_BAJO = 1600, ESPECTROS_CIEN = 500;
 	std::uniform_real_distribution<double> desvio(-0.5, 0.5);
 	for (double escala : {1.0, 100.0})
 		for (double canal : {150.0, 100.0}) {
+			// Each case its own spectra; more where the line sits lower on its
+			// continuum, its area more scattered.
+			std::mt19937_64 azar(static_cast<unsigned>(canal + escala));
 			SCOPED_TRACE(testing::Message() << "line at " << canal << ", x " << escala);
+			const int espectros = escala > 1    ? ESPECTROS_CIEN
+			                      : canal > 120 ? ESPECTROS_ALTO
+			                                    : ESPECTROS_BAJO;
 			auto fondo = [escala](int c) { return continuo(c, escala); };
-			std::vector<double> e = esperado(fondo, {{canal + 0.3, 2000 * escala}});
-			std::vector<float> exacto(e.begin(), e.end());
-			MedidaMultiplete m = mide_multiplete(exacto.data(), CANALES, static_cast<int>(canal));
-			ASSERT_EQ(m.lineas.size(), 1u);
-			EXPECT_NEAR(m.lineas[0].area / (2000 * escala), 1, 0.005);
+			if (escala > 1) {
+				std::vector<double> e = esperado(fondo, {{canal + 0.3, 2000 * escala}});
+				std::vector<float> exacto(e.begin(), e.end());
+				MedidaMultiplete m =
+				    mide_multiplete(exacto.data(), CANALES, static_cast<int>(canal));
+				ASSERT_EQ(m.lineas.size(), 1u);
+				EXPECT_NEAR(m.lineas[0].area / (2000 * escala), 1, 0.005);
+			}
 			Cuenta cuenta;
-			for (int k = 0; k < ESPECTROS; k++) {
+			for (int k = 0; k < espectros; k++) {
 				Linea l{canal + desvio(azar), 2000 * escala};
 				std::vector<float> li = sorteo(esperado(fondo, {l}), azar);
 				MedidaMultiplete r =
 				    mide_multiplete(li.data(), CANALES, static_cast<int>(canal));
 				cuenta.anota(r.lineas.size() == 1 ? medida_de(r, l.mu) : nullptr, l);
 			}
-			std::printf("steep continuum, line at %g x %g: noise-free %+.3f %%, ", canal, escala,
-			            100 * (m.lineas[0].area / (2000 * escala) - 1));
+			std::printf("steep continuum, line at %g x %g, %d spectra: ", canal, escala,
+			            espectros);
 			cuenta.escribe("seeded", 2000 * escala);
-			EXPECT_LT(std::fabs(cuenta.sesgo(2000 * escala)),
-			          0.005 + 2 * cuenta.error_sesgo(2000 * escala));
-			EXPECT_LE(cuenta.perdidas, ESPECTROS / 50);
+			EXPECT_LT(std::fabs(cuenta.sesgo(2000 * escala)), 0.005);
+			EXPECT_LT(cuenta.error_sesgo(2000 * escala), 0.005 / 2);
+			EXPECT_LE(cuenta.perdidas, espectros / 50);
 			EXPECT_NEAR(static_cast<double>(cuenta.cubre_area) / cuenta.n, 0.68, 0.05);
 			EXPECT_NEAR(static_cast<double>(cuenta.cubre_centro) / cuenta.n, 0.68, 0.05);
 		}
