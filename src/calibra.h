@@ -1,6 +1,6 @@
 // Wavelength calibration's commands: the two-point "Calibrar", and the
 // calibration from many lines once the "Pico" dialog changed its points.
-// The calibration itself is the spectrum's (espectro.h).
+// The calibration itself is the spectrum's (canales.h).
 #pragma once
 
 // Takes two cursor positions with their typed wavelengths and calibrates the

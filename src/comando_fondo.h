@@ -1,6 +1,6 @@
 // The background's keys: F chooses a background spectrum and its scale
 // factor, R switches the net view.  The background itself is the
-// spectrum's (espectro.h); the plot draws it.
+// spectrum's (canales.h); the plot draws it.
 #pragma once
 
 // The background dialog: a file (empty: no background) and the scale factor.

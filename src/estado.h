@@ -1,13 +1,13 @@
 // The program-wide state of the window: what the plot drew last, the screen
 // geometry, the colours and the file names.  The spectrum and everything tied
 // to its channels (samples, calibration, view, background, peaks) is the
-// spectrum library's (espectro.h), which this header brings in.  estado.cpp
+// spectrum library's (canales.h), which this header brings in.  estado.cpp
 // defines these and resets them all.
 #pragma once
 
 #include <allegro.h>
 
-#include "espectro.h"
+#include "canales.h"
 #include "textos.h" // TAM_NOMBRE, the size of each file-name buffer
 
 // What the last plot drew (the trailing 0 marks the drawn copy).

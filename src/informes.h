@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "espectro.h"
+#include "canales.h"
 
 // The report of m under the calibration cal (cal.al == 0: uncalibrated), as
 // the "Pico" dialog's format: for a fitted m, with its two calibration fields

@@ -13,7 +13,7 @@ import re
 import sys
 from pathlib import Path
 
-CARPETAS = ["src", "espectro", "ficheros", "analisis", "lector", "curva", "adime"]
+CARPETAS = ["src", "canales", "ficheros", "analisis", "lector", "curva", "adime"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

@@ -12,7 +12,7 @@
 
 #include "analisis.h"
 #include "fichero.h"
-#include "espectro.h"
+#include "canales.h"
 
 namespace {
 

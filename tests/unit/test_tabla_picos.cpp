@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fichero.h"
-#include "espectro.h"
+#include "canales.h"
 #include "informes.h"
 #include "textos.h"
 

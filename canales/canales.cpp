@@ -1,7 +1,7 @@
 // Definitions and initial values of the spectrum's state declared in
-// espectro.h, committing a load, the view of a whole spectrum and the
+// canales.h, committing a load, the view of a whole spectrum and the
 // measured peaks.  Start at confirma_carga.
-#include "espectro.h"
+#include "canales.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "espectro.h"
+#include "canales.h"
 
 namespace {
 

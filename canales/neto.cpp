@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <new>
 
-#include "espectro.h"
+#include "canales.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "espectro.h"
+#include "canales.h"
 
 namespace {
 

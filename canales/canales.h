@@ -4,7 +4,7 @@
 // that moves channels moves all of them together: a spectrum whose
 // calibration falls is turned end for end (espeja) where that calibration is
 // set, never where it is drawn.  No display and no dialogs: it builds as
-// orq_espectro, over the file formats (a load commits a Lectura) and the
+// orq_canales, over the file formats (a load commits a Lectura) and the
 // analysis.  Start at confirma_carga, then fija_calibracion.
 #pragma once
 
