@@ -52,10 +52,15 @@
 // highest over that straight line (at equal, the lower); but when a valley
 // lies between that top and c, or within h/2 of the top, the stop is where
 // the climb from c over the counts smoothed at k = max(1, h / DIVISOR_VALLE)
-// ends (no neighbour higher), no farther than 2h from c.  Channels 1 to 4
-// and the last four are never stops.
+// ends (no neighbour higher), no farther than 2h from c.  A top that sits
+// in a dip of those smoothed counts (below one neighbour, above neither)
+// whose climb ends SIGMAS_HONDONADA standard deviations of the difference
+// higher is a stop at the climb's end: two lines too close to part give one
+// stop on the higher, not between them.  Channels 1 to 4 and the last four
+// are never stops.
 constexpr int ANCHOS_PICO[] = {1, 2, 4, 8, 16, 32};
 constexpr double SIGMAS_PICO = 5;
+constexpr double SIGMAS_HONDONADA = 2;
 constexpr int DIVISOR_VALLE = 4;
 
 struct FondoRestado;

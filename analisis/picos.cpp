@@ -388,27 +388,42 @@ int cima(const float *Li, int c, const Prueba &t)
 	return mejor;
 }
 
-// The stop of the line found at c with test t: cima's top, unless a valley
-// lies between it and c or within h/2 of it (a wide window over two lines
-// that the counts part puts that top between them, or on the other line);
-// then the climb from c
-// over the counts smoothed as for valleys (weights reaching h / DIVISOR_VALLE)
-// to where neither neighbour stands higher, no farther than 2h from c.
-int cumbre(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+// The climb from m over the counts smoothed with weights reaching k to
+// where neither neighbour stands higher, no farther than 2h from c.
+int sube(const float *Li, const FondoRestado *fondo, int m, int k, int c, int h)
 {
-	int k = suavizado_de(t), m = cima(Li, c, t);
-	if (!valle_entre_canales(Li, fondo, n, m, c, t) && !valle_en_ventana(Li, fondo, n, m, t))
-		return m;
-	m = c;
 	double aqui = suavizado(Li, fondo, m, k).valor;
 	for (;;) {
 		double izq = suavizado(Li, fondo, m - 1, k).valor, der = suavizado(Li, fondo, m + 1, k).valor;
 		int paso = der > aqui && der >= izq ? 1 : izq > aqui ? -1 : 0;
-		if (paso == 0 || std::abs(m + paso - c) > 2 * t.medio)
+		if (paso == 0 || std::abs(m + paso - c) > 2 * h)
 			return m;
 		m += paso;
 		aqui = std::max(izq, der);
 	}
+}
+
+// The stop of the line found at c with test t: cima's top, unless a valley
+// lies between it and c or within h/2 of it (a wide window over two lines
+// that the counts part puts that top between them, or on the other line);
+// then the climb from c over the counts smoothed as for valleys (weights
+// reaching h / DIVISOR_VALLE).  A top in a dip of those counts, between two
+// lines too close to part, climbs onto the higher when the dip shows above
+// the noise; a shallower one is noise as far as the counts can tell.
+int cumbre(const float *Li, const FondoRestado *fondo, int n, int c, const Prueba &t)
+{
+	int k = suavizado_de(t), m = cima(Li, c, t);
+	if (valle_entre_canales(Li, fondo, n, m, c, t) || valle_en_ventana(Li, fondo, n, m, t))
+		return sube(Li, fondo, c, k, c, t.medio);
+	Suavizado aqui = suavizado(Li, fondo, m, k);
+	double izq = suavizado(Li, fondo, m - 1, k).valor, der = suavizado(Li, fondo, m + 1, k).valor;
+	if (!(aqui.valor < std::max(izq, der) && aqui.valor <= std::min(izq, der)))
+		return m;
+	int arriba = sube(Li, fondo, m, k, c, t.medio);
+	Suavizado alto = suavizado(Li, fondo, arriba, k);
+	double caida = alto.valor - aqui.valor;
+	return caida * caida >= SIGMAS_HONDONADA * SIGMAS_HONDONADA * (alto.varianza + aqui.varianza) ? arriba
+	                                                                                              : m;
 }
 
 // Running sums over the block from inicio and its reach, TRAMOS stretches
