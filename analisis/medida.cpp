@@ -1,9 +1,8 @@
 // Measuring one peak and the multiplet it belongs to: the stop under the
 // cursor or the climb to a top, the region around it (kept clear of the
-// other stops, found in a stretch of the spectrum around it), the Poisson
-// fit of lines sharing one sigma on a straight (or quadratic) background
-// (GSL's nonlinear least squares, its weights refreshed from the model until
-// they settle; for net counts, from the variance of the difference), the
+// other stops), the Poisson fit of lines sharing one sigma on a straight
+// (or quadratic) background (GSL's nonlinear least squares, its weights
+// refreshed from the model until they settle; for net counts, from the variance of the difference), the
 // likelihood-ratio tests that add a quadratic term or a line, the
 // second-order bias taken off a multiplet's fit, and the summed counts when
 // no fit can be made.  Start at mide_pico and mide_multiplete.
@@ -139,58 +138,13 @@ double Suave::ruido(long long c, double valor) const
 	return std::sqrt((std::max(valor + restado, 1.0) + varianza_restado) / (2 * radio + 1));
 }
 
-// How far a stop's samples reach: its line is found within the widest
-// half-width h of it, outdone only by channels within 2h of that, each
-// tested over 4h + 2 channels either side.
-constexpr int MEDIO_PICO_MAX = ANCHOS_PICO[std::size(ANCHOS_PICO) - 1];
-constexpr int ALCANCE_PARADA = 7 * MEDIO_PICO_MAX + 2;
-
-// A stretch of the spectrum seen as a spectrum of its own, channels desde to
-// hasta widened by ALCANCE_PARADA (clipped to the spectrum): its stops
-// between desde and hasta are the spectrum's, so a search near a peak costs
-// the same in 10^3 channels as in 10^9.  Its channel c is base + c; so is
-// its subtracted background's, when it has one.
-struct Tramo {
-	const float *Li;
-	int n;
-	long long base;
-	FondoRestado fondo;
-	const FondoRestado *restado() const { return fondo.cuentas ? &fondo : nullptr; }
-};
-
-Tramo tramo(const float *Li, int n, const FondoRestado *fondo, long long desde, long long hasta)
-{
-	desde = std::max(1LL, desde - ALCANCE_PARADA);
-	hasta = std::min<long long>(n, hasta + ALCANCE_PARADA);
-	FondoRestado f =
-	    fondo ? FondoRestado{fondo->cuentas + desde - 1, fondo->factor} : FondoRestado{nullptr, 0};
-	return {Li + desde - 1, static_cast<int>(hasta - desde + 1), desde - 1, f};
-}
-
-// The first stop past desde the way of paso, no farther than hasta; 0 when none.
-long long parada_siguiente(const float *Li, int n, const FondoRestado *fondo, long long desde, int paso,
-                           long long hasta)
-{
-	Tramo t = paso > 0 ? tramo(Li, n, fondo, desde, hasta) : tramo(Li, n, fondo, hasta, desde);
-	int p = pico_siguiente(t.Li, t.n, static_cast<int>(desde - t.base), paso, t.restado());
-	return p != 0 && paso * (hasta - (p + t.base)) >= 0 ? p + t.base : 0;
-}
-
-// The stop pico_cercano gives for channel c, when it lies within radio of c; 0 otherwise.
-long long parada_cercana(const float *Li, int n, const FondoRestado *fondo, long long c, long long radio)
-{
-	Tramo t = tramo(Li, n, fondo, c - radio, c + radio);
-	int p = pico_cercano(t.Li, t.n, static_cast<int>(c - t.base), t.restado());
-	return p != 0 && std::llabs(p + t.base - c) <= radio ? p + t.base : 0;
-}
-
 // The first stop past desde the way of paso, no farther than hasta (0 when
 // none): from the stops known when they cover the search, else by a walk.
 long long Suave::siguiente(long long desde, int paso, long long hasta) const
 {
 	const Paradas *p = paradas;
 	if (!p || std::min(desde, hasta) < p->desde || std::max(desde, hasta) > p->hasta)
-		return parada_siguiente(Li, n, fondo, desde, paso, hasta);
+		return pico_hasta(Li, n, static_cast<int>(desde), paso, hasta, fondo);
 	const std::vector<long long> &l = p->lista;
 	if (paso > 0) {
 		auto i = std::upper_bound(l.begin(), l.end(), desde);
@@ -204,10 +158,8 @@ long long Suave::siguiente(long long desde, int paso, long long hasta) const
 Paradas paradas_en(const float *Li, int n, const FondoRestado *fondo, long long desde, long long hasta)
 {
 	Paradas p{std::max(1LL, desde), std::min<long long>(n, hasta), {}};
-	Tramo t = tramo(Li, n, fondo, p.desde, p.hasta);
-	for (int c = static_cast<int>(p.desde - 1 - t.base);
-	     (c = pico_siguiente(t.Li, t.n, c, 1, t.restado())) != 0 && c + t.base <= p.hasta;)
-		p.lista.push_back(c + t.base);
+	for (int c = static_cast<int>(p.desde - 1); (c = pico_hasta(Li, n, c, 1, p.hasta, fondo)) != 0;)
+		p.lista.push_back(c);
 	return p;
 }
 
@@ -584,8 +536,9 @@ long long lado_sin_paradas(const Suave &s, const Region &r, const Ajuste &a, lon
 	long long extremo = std::clamp<long long>(paso > 0 ? r.hasta : r.desde, 1, s.n);
 	long long linea = parada != 0 ? parada : std::llround(a.p[P_MU]);
 	long long desde = parada != 0 ? parada : linea + paso * margen;
-	long long v =
-	    paso * (extremo - desde) > 0 ? parada_siguiente(s.Li, s.n, s.fondo, desde, paso, extremo) : 0;
+	long long v = paso * (extremo - desde) > 0
+	                  ? pico_hasta(s.Li, s.n, static_cast<int>(desde), paso, extremo, s.fondo)
+	                  : 0;
 	if (v == 0)
 		return paso > 0 ? r.hasta : r.desde;
 	long long medio = linea + (v - linea) / 2;
@@ -762,7 +715,7 @@ MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
 {
 	gsl_set_error_handler_off(); // GSL's default handler would end the program
 	c = std::clamp(c, 1, n);
-	if (long long parada = parada_cercana(Li, n, fondo, c, CERCA_MAXIMA)) {
+	if (long long parada = pico_cercano_en(Li, n, c, CERCA_MAXIMA, fondo)) {
 		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
 		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
 		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
@@ -1291,7 +1244,7 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 	gsl_set_error_handler_off();
 	c = std::clamp(c, 1, n);
 	Suave s{Li, n, SUAVIZADO, fondo};
-	long long parada = parada_cercana(Li, n, fondo, c, CERCA_MAXIMA);
+	long long parada = pico_cercano_en(Li, n, c, CERCA_MAXIMA, fondo);
 	Cumbre t{parada, 0, s};
 	if (parada != 0)
 		cumbre(&t);

@@ -538,11 +538,12 @@ bool busca_en_bloque(const float *Li, const FondoRestado *fondo, int n, int inic
 	return true;
 }
 
-// The search from desde (which may lie one past either end).  Lines are
-// looked for from MEDIO_MAX before desde, since a top lies within its
-// half-width of the channel that finds it, and on past the first top until
-// no later line can have a nearer one.
-int busca(const float *Li, const FondoRestado *fondo, int n, long long desde, int paso)
+// The search from desde (which may lie one past either end) for the nearest
+// stop no farther than limite.  Lines are looked for from MEDIO_MAX before
+// desde, since a top lies within its half-width of the channel that finds
+// it, and on past the first top until no later line can have a nearer one,
+// nor any line a top before limite.
+int busca(const float *Li, const FondoRestado *fondo, int n, long long desde, int paso, long long limite)
 {
 	if (n < 1)
 		return 0;
@@ -551,28 +552,47 @@ int busca(const float *Li, const FondoRestado *fondo, int n, long long desde, in
 	for (long long inicio = (primero - 1) / BLOQUE * BLOQUE + 1; inicio >= 1 && inicio <= n;
 	     inicio += paso * BLOQUE) {
 		long long delante = paso > 0 ? inicio : inicio + BLOQUE - 1;
-		if (mejor != 0 && (delante - mejor) * paso > MEDIO_MAX)
+		if ((mejor != 0 && (delante - mejor) * paso > MEDIO_MAX) ||
+		    (delante - limite) * paso > MEDIO_MAX)
 			break;
 		if (!busca_en_bloque(Li, fondo, n, static_cast<int>(inicio), desde, paso, &mejor))
 			break;
 	}
-	return mejor;
+	return (mejor - limite) * paso <= 0 ? mejor : 0;
+}
+
+// The nearer of the nearest stops either side of c within radio of it.
+int cercano(const float *Li, const FondoRestado *fondo, int n, int c, long long radio)
+{
+	if (n < 1)
+		return 0;
+	c = std::clamp(c, 1, n);
+	int abajo = busca(Li, fondo, n, c + 1LL, -1, c - radio),
+	    arriba = busca(Li, fondo, n, c - 1LL, 1, c + radio);
+	if (abajo == 0 || arriba == 0)
+		return abajo + arriba;
+	return arriba - c < c - abajo ? arriba : abajo;
 }
 
 } // namespace
 
 int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRestado *fondo)
 {
-	return busca(Li, fondo, n, desde, sentido > 0 ? 1 : -1);
+	int paso = sentido > 0 ? 1 : -1;
+	return busca(Li, fondo, n, desde, paso, paso > 0 ? n : 1);
+}
+
+int pico_hasta(const float *Li, int n, int desde, int sentido, long long hasta, const FondoRestado *fondo)
+{
+	return busca(Li, fondo, n, desde, sentido > 0 ? 1 : -1, hasta);
 }
 
 int pico_cercano(const float *Li, int n, int c, const FondoRestado *fondo)
 {
-	if (n < 1)
-		return 0;
-	c = std::clamp(c, 1, n);
-	int abajo = busca(Li, fondo, n, c + 1LL, -1), arriba = busca(Li, fondo, n, c - 1LL, 1);
-	if (abajo == 0 || arriba == 0)
-		return abajo + arriba;
-	return arriba - c < c - abajo ? arriba : abajo;
+	return cercano(Li, fondo, n, c, n);
+}
+
+int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoRestado *fondo)
+{
+	return cercano(Li, fondo, n, c, radio);
 }
