@@ -2,10 +2,11 @@
 // cursor or the climb to a top, the region around it (kept clear of the
 // other stops), the Poisson fit of lines sharing one sigma on a straight
 // (or quadratic) background (GSL's nonlinear least squares, its weights
-// refreshed from the model until they settle; for net counts, from the variance of the difference), the
-// likelihood-ratio tests that add a quadratic term or a line, the
-// second-order bias taken off a multiplet's fit, and the summed counts when
-// no fit can be made.  Start at mide_pico and mide_multiplete.
+// refreshed from the model until they settle; for net counts, from the
+// variance of the difference), the likelihood-ratio tests that add a
+// quadratic term or a line, the second-order bias taken off a multiplet's
+// fit, and the summed counts when no fit can be made.  Start at mide_pico
+// and mide_multiplete.
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
