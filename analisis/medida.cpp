@@ -61,10 +61,28 @@ struct Region {
 // The channels of a region that hold a number, with the region's middle;
 // for a net spectrum, in each the subtracted background (factor times its
 // counts) and that background's variance (factor squared times them).
+// The lines' values at the edges of the data's channels (channel i spans
+// x - 0.5 to x + 0.5): erf of the edge less mu over sigma * sqrt 2 and, for
+// the Jacobian, the edge in sigmas from mu and the normal density there;
+// [line * channels + i], low edge and high.  A channel next to the one
+// before shares its low edge with that one's high, computed once.  `clave`:
+// the sigma and mus they hold, so that a Jacobian at the point the
+// residuals were just taken at computes no erf anew.
+struct Borde {
+	std::vector<double> erf, z, densidad;
+};
+
+struct Bordes {
+	std::vector<double> clave;
+	Borde bajo, alto;
+	bool con_densidad = false;
+};
+
 struct Datos {
 	std::vector<double> x, y, restado, varianza_restado;
 	double medio = 0;
 	Forma forma;
+	mutable Bordes bordes; // a cache of what the fit last computed
 	// The variance of channel i when esperado counts (net) are expected there.
 	double varianza(size_t i, double esperado, double minima) const;
 };
@@ -282,11 +300,81 @@ double modelo(const Forma &f, const double *p, double x, double medio)
 	return total;
 }
 
+// The value of edge t (in channels from mu) for a line of sigma s, into b[j].
+void borde_en(double t, double s, bool con_densidad, Borde *b, size_t j)
+{
+	b->erf[j] = std::erf(t / (s * M_SQRT2));
+	if (con_densidad) {
+		b->z[j] = t / s;
+		b->densidad[j] = normal(t / s);
+	}
+}
+
+void copia_borde(const Borde &de, size_t i, bool con_densidad, Borde *a, size_t j)
+{
+	a->erf[j] = de.erf[i];
+	if (con_densidad) {
+		a->z[j] = de.z[i];
+		a->densidad[j] = de.densidad[i];
+	}
+}
+
+void dimensiona(Borde *b, size_t n, bool con_densidad)
+{
+	b->erf.resize(n);
+	b->z.resize(con_densidad ? n : 0);
+	b->densidad.resize(con_densidad ? n : 0);
+}
+
+// The edges' values for parameters p, each computed as fraccion and the
+// Jacobian would, so that the model they give is modelo's to the bit.
+void toma_bordes(const Datos &d, const double *p, bool con_densidad)
+{
+	Bordes &b = d.bordes;
+	const Forma &f = d.forma;
+	double s = std::fabs(p[P_SIGMA]);
+	std::vector<double> clave{s};
+	for (int k = 0; k < f.lineas; k++)
+		clave.push_back(p[f.mu(k)]);
+	if (clave == b.clave && (b.con_densidad || !con_densidad))
+		return;
+	size_t n = d.x.size();
+	dimensiona(&b.bajo, f.lineas * n, con_densidad);
+	dimensiona(&b.alto, f.lineas * n, con_densidad);
+	for (int k = 0; k < f.lineas; k++)
+		for (size_t i = 0; i < n; i++) {
+			double u = d.x[i] - d.medio, mu = clave[1 + k];
+			size_t j = k * n + i;
+			if (i > 0 && d.x[i] == d.x[i - 1] + 1)
+				copia_borde(b.alto, j - 1, con_densidad, &b.bajo, j);
+			else
+				borde_en(u - 0.5 - mu, s, con_densidad, &b.bajo, j);
+			borde_en(u + 0.5 - mu, s, con_densidad, &b.alto, j);
+		}
+	b.clave = clave;
+	b.con_densidad = con_densidad;
+}
+
+// The model's counts in channel i of the data, from the edges taken for p.
+double modelo_en(const Datos &d, const double *p, size_t i)
+{
+	const Forma &f = d.forma;
+	const Bordes &b = d.bordes;
+	double u = d.x[i] - d.medio;
+	double total = p[P_A] + p[P_B] * u + (f.cuadratico ? p[f.cuadrado()] * u * u : 0);
+	for (int k = 0; k < f.lineas; k++) {
+		size_t j = k * d.x.size() + i;
+		total += p[f.area(k)] * (0.5 * (b.alto.erf[j] - b.bajo.erf[j]));
+	}
+	return total;
+}
+
 int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
 {
 	const Datos &d = *static_cast<const Datos *>(datos);
+	toma_bordes(d, v->data, false);
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(f, i, modelo(d.forma, v->data, d.x[i], d.medio) - d.y[i]);
+		gsl_vector_set(f, i, modelo_en(d, v->data, i) - d.y[i]);
 	return GSL_SUCCESS;
 }
 
@@ -295,14 +383,16 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 	const Datos &d = *static_cast<const Datos *>(datos);
 	const Forma &f = d.forma;
 	const double *p = v->data;
+	const Bordes &b = d.bordes;
+	toma_bordes(d, p, true);
 	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio, ds = 0;
 		for (int k = 0; k < f.lineas; k++) {
-			double area = p[f.area(k)], mu = p[f.mu(k)];
-			double zb = (x - 0.5 - mu) / s, za = (x + 0.5 - mu) / s;
-			double nb = normal(zb), na = normal(za);
-			gsl_matrix_set(J, i, f.area(k), fraccion(x, mu, s));
+			size_t j = k * d.x.size() + i;
+			double area = p[f.area(k)], zb = b.bajo.z[j], za = b.alto.z[j];
+			double nb = b.bajo.densidad[j], na = b.alto.densidad[j];
+			gsl_matrix_set(J, i, f.area(k), 0.5 * (b.alto.erf[j] - b.bajo.erf[j]));
 			gsl_matrix_set(J, i, f.mu(k), area * (nb - na) / s);
 			ds += signo * area * (zb * nb - za * na) / s;
 		}
@@ -320,8 +410,9 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 // model, from which the model's weights start near their end.
 void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
 {
+	toma_bordes(d, p, false);
 	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, modelo(d.forma, p, d.x[i], d.medio), VARIANZA_MINIMA));
+		gsl_vector_set(w, i, 1 / d.varianza(i, modelo_en(d, p, i), VARIANZA_MINIMA));
 }
 
 void pesos_de_los_datos(const Datos &d, gsl_vector *w)
@@ -337,8 +428,9 @@ void pesos_de_los_datos(const Datos &d, gsl_vector *w)
 double desviacion(const Datos &d, const double *p)
 {
 	double chi2 = 0;
+	toma_bordes(d, p, false);
 	for (size_t i = 0; i < d.x.size(); i++) {
-		double m = modelo(d.forma, p, d.x[i], d.medio), y = d.y[i];
+		double m = modelo_en(d, p, i), y = d.y[i];
 		if (!d.restado.empty()) {
 			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
 			continue;
