@@ -17,15 +17,19 @@ namespace {
 constexpr int CANALES = 1001; // the cursor starts on channel 501
 constexpr double CENTRO = 501.3, SIGMA = 3, AREA = 50000, FONDO = 20;
 
-// A noiseless Gaussian line on a flat background, one count a line.
-std::string espectro_con_linea()
+// Noiseless Gaussian lines of sigma SIGMA and area AREA at the given
+// centres on a flat background, one count a line.
+std::string espectro_con_lineas(std::initializer_list<double> centros = {CENTRO})
 {
 	std::string texto;
 	char linea[64];
 	for (int c = 1; c <= CANALES; c++) {
-		double f = 0.5 * (std::erf((c + 0.5 - CENTRO) / (SIGMA * std::sqrt(2.0))) -
-		                  std::erf((c - 0.5 - CENTRO) / (SIGMA * std::sqrt(2.0))));
-		std::snprintf(linea, sizeof linea, "%.9g\n", FONDO + AREA * f);
+		double cuentas = FONDO;
+		for (double centro : centros)
+			cuentas += AREA * 0.5 *
+			           (std::erf((c + 0.5 - centro) / (SIGMA * std::sqrt(2.0))) -
+			            std::erf((c - 0.5 - centro) / (SIGMA * std::sqrt(2.0))));
+		std::snprintf(linea, sizeof linea, "%.9g\n", cuentas);
 		texto += linea;
 	}
 	return texto;
@@ -43,13 +47,30 @@ std::vector<std::string> campos(const std::string &linea)
 	return c;
 }
 
-// Whether any pixel of the zone is black.
-bool hay_negro(const arnes::Imagen &img)
+// Whether any pixel of the zone has the colour.
+bool hay_color(const arnes::Imagen &img, uint32_t color)
 {
 	for (uint32_t p : img.px)
-		if (p == NEGRO_E2E)
+		if (p == color)
 			return true;
 	return false;
+}
+
+bool hay_negro(const arnes::Imagen &img)
+{
+	return hay_color(img, NEGRO_E2E);
+}
+
+// The table's rows under its header.
+std::vector<std::vector<std::string>> filas_de(const std::string &tabla)
+{
+	std::stringstream in(tabla);
+	std::string linea;
+	std::vector<std::vector<std::string>> filas;
+	std::getline(in, linea);
+	while (std::getline(in, linea))
+		filas.push_back(campos(linea));
+	return filas;
 }
 
 } // namespace
@@ -58,7 +79,7 @@ TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 {
 	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
 	s.tecla("p"); // nothing loaded: nothing to measure
-	arnes::escribe_fichero(s.ruta("linea.txt"), espectro_con_linea());
+	arnes::escribe_fichero(s.ruta("linea.txt"), espectro_con_lineas());
 	s.carga("linea.txt");
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1001"));
 	// Above the line's top, left of the cursor bar, where the mark's number
@@ -109,5 +130,50 @@ TEST(Picos, PMideLaLineaLaMarcaYLaTablaSeGuardaYSeLee)
 		EXPECT_EQ(c[vacio], "");
 	EXPECT_GT(std::strtod(c[6].c_str(), nullptr), 0);
 	EXPECT_FALSE(arnes::lee_fichero(s.ruta("datos.txt")).size() > 0); // the data were not ticked
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// Two noiseless lines 2 FWHM apart, left of the middle: Ctrl+Left stops on
+// the higher, and P fits both together, a row each with the cursor's
+// marked, drawing each line's curve while the report is open.  Both are
+// marked and both go to the table, numbered by the first, with one chi2.
+TEST(Picos, UnDobleteSeMideJuntoYCadaLineaEsUnaFila)
+{
+	constexpr double PRIMERA = 200.3, SEGUNDA = PRIMERA + 2 * 2.3548200450309493 * SIGMA;
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	arnes::escribe_fichero(s.ruta("doblete.txt"), espectro_con_lineas({PRIMERA, SEGUNDA}));
+	s.carga("doblete.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1001"));
+	s.tecla("ctrl+Left");
+	ASSERT_TRUE(s.espera_texto(X_CAMPO_CURSOR, Y_INFO_1, "cn.cur=214 "));
+
+	s.abre_dialogo("p", DIALOGO_PICO.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("Multiplete de 2"));
+	EXPECT_TRUE(s.espera_en_pantalla("*    2     214.43"));
+	EXPECT_TRUE(s.espera_en_pantalla("     1     200.30"));
+	// Each line's own curve, over the doublet's columns.
+	int wx = PWX - MENOS_ANCHO_GRAFICA;
+	auto columna = [&](double c) { return X_GRAFICA + static_cast<int>((c - 1) * wx / (CANALES - 1)); };
+	arnes::Zona doblete{columna(PRIMERA - 3 * SIGMA), Y_GRAFICA,
+	                    columna(SEGUNDA + 3 * SIGMA) - columna(PRIMERA - 3 * SIGMA),
+	                    PWY - MENOS_ALTO_GRAFICA};
+	EXPECT_TRUE(hay_color(arnes::captura(s.x(), doblete), RGB_LINEA_AJUSTE.hex()));
+	s.tecla("Return");
+
+	s.abre_dialogo("g", DIALOGO_GUARDA_PICOS.titulo);
+	s.tecla("Return"); // only the table is ticked
+	std::string tabla;
+	ASSERT_TRUE(arnes::espera_hasta(
+	    [&] { return (tabla = arnes::lee_fichero(s.ruta("doblete-picos.tsv"))).size() > 0; },
+	    Sesion::ESPERA));
+	std::vector<std::vector<std::string>> f = filas_de(tabla);
+	ASSERT_EQ(f.size(), 2u) << tabla;
+	for (size_t i = 0; i < f.size(); i++) {
+		ASSERT_EQ(f[i].size(), 12u) << tabla;
+		EXPECT_NEAR(std::strtod(f[i][0].c_str(), nullptr), i == 0 ? PRIMERA : SEGUNDA, 1e-3);
+		EXPECT_NEAR(std::strtod(f[i][5].c_str(), nullptr), AREA, 1);
+		EXPECT_EQ(f[i][11], "1") << tabla;
+	}
+	EXPECT_EQ(f[0][8], f[1][8]); // the group's chi2
 	EXPECT_EQ(s.sal(), 0);
 }
