@@ -35,15 +35,9 @@ std::vector<std::string> renglones(const char *const lineas[], const char *ruta)
 {
 	int ancho = SCREEN_W - MARGEN_AVISO;
 	std::vector<std::string> r;
-	for (int i = 0; lineas[i]; i++) {
-		// A path shortened only where that makes the line fit; a line too long
-		// even so keeps its path whole and breaks between words.
-		std::string linea = acorta_ruta(lineas[i], ruta ? ruta : "", ancho, ancho_en_pantalla);
-		if (ancho_en_pantalla(linea) > ancho)
-			linea = lineas[i];
-		for (std::string &parte : parte_linea(linea, ancho, ancho_en_pantalla))
+	for (int i = 0; lineas[i]; i++)
+		for (std::string &parte : renglones_de(lineas[i], ruta ? ruta : "", ancho, ancho_en_pantalla))
 			r.push_back(std::move(parte));
-	}
 	return r;
 }
 

@@ -139,6 +139,13 @@ std::vector<std::string> parte_linea(const std::string &linea, int ancho, const 
 	}
 }
 
+std::vector<std::string> renglones_de(const std::string &linea, const std::string &ruta, int ancho,
+                                      const AnchoDeTexto &ancho_de)
+{
+	std::string corta = acorta_ruta(linea, ruta, ancho, ancho_de);
+	return parte_linea(ancho_de(corta) <= ancho ? corta : linea, ancho, ancho_de);
+}
+
 std::string acorta_ruta(const std::string &linea, const std::string &ruta, int ancho,
                         const AnchoDeTexto &ancho_de)
 {

@@ -27,6 +27,12 @@ std::string acorta_ruta(const std::string &linea, const std::string &ruta, int a
 // itself.  A line break in the text breaks it too; a line that fits is one.
 std::vector<std::string> parte_linea(const std::string &linea, int ancho, const AnchoDeTexto &ancho_de);
 
+// A message's line as a box `ancho` pixels wide shows it: its path (ruta)
+// shortened when that makes it fit, else the path kept whole and the line
+// broken as parte_linea does, so that a name too long to fit is never lost.
+std::vector<std::string> renglones_de(const std::string &linea, const std::string &ruta, int ancho,
+                                      const AnchoDeTexto &ancho_de);
+
 // The two lines of the question asked before a save replaces an existing
 // file with `que` (the data, unless told); `ajeno` when that file is in a
 // format other than the program's own.

@@ -105,6 +105,16 @@ TEST(Mensajes, UnaLineaLargaSeParteSinPerderNada)
 	junto.erase(std::remove(junto.begin(), junto.end(), ' '), junto.end());
 	EXPECT_EQ(junto, sin_blancos);
 	EXPECT_EQ(parte_linea("cabe", 160, ancho), std::vector<std::string>{"cabe"});
+	// A notice's path: shortened where that makes the line fit, else whole
+	// across the broken lines.
+	const std::string ruta = "/datos/campa/germanio-2/fondo.txt", aviso = "No se pudo leer " + ruta;
+	std::vector<std::string> corta = renglones_de(aviso, ruta, ancho(aviso) - 8, ancho);
+	ASSERT_EQ(corta.size(), 1u);
+	EXPECT_NE(corta[0].find("..."), std::string::npos) << corta[0];
+	std::string entera;
+	for (const std::string &p : renglones_de(aviso, ruta, ancho("No se pudo leer"), ancho))
+		entera += p;
+	EXPECT_NE(entera.find(ruta), std::string::npos) << entera;
 }
 
 // The import view's format: the file's lines as they read (no carriage
