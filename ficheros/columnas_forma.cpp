@@ -398,20 +398,54 @@ Papel papel_de(std::string nombre)
 	return PAPEL_DESCONOCIDO;
 }
 
-// The names of the columns in the header's last line, when it has one per
-// column; else none.
-std::vector<std::string> nombres_columnas(const std::vector<Linea> &cabecera, const FormaColumnas &f)
+// The fields of a line that may name the columns, a comment mark before
+// them aside: tables that astronomy and many scripts write name their
+// columns in a comment.  Empty unless there is one per column.
+std::vector<std::string> nombres_en(const Linea &l, const FormaColumnas &f)
 {
-	if (cabecera.empty())
-		return {};
+	const char *ini = l.ini;
+	if (ini < l.fin && *ini == COMENTARIO)
+		for (ini++; ini < l.fin && es_blanco_c(*ini);)
+			ini++;
 	Linea c[MAX_COLUMNAS + 1];
-	const Linea &l = cabecera.back();
-	if (parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS) != f.columnas)
+	if (parte_fila(ini, l.fin, f.separador, c, MAX_COLUMNAS) != f.columnas)
 		return {};
 	std::vector<std::string> nombres;
 	for (int j = 0; j < f.columnas; j++)
 		nombres.emplace_back(c[j].ini, c[j].fin);
 	return nombres;
+}
+
+// The names of the columns: in the comment just before the first row
+// (comentario, when there is one), else in the header's last line.
+std::vector<std::string> nombres_columnas(const std::vector<Linea> &cabecera, const Linea *comentario,
+                                          const FormaColumnas &f)
+{
+	std::vector<std::string> nombres;
+	if (comentario)
+		nombres = nombres_en(*comentario, f);
+	if (nombres.empty() && !cabecera.empty())
+		nombres = nombres_en(cabecera.back(), f);
+	return nombres;
+}
+
+// The comment line just before the first row (which starts at fila), with
+// only blank lines between them.
+bool comentario_antes(const char *p, const char *fila, Linea *comentario)
+{
+	Linea ultima{nullptr, nullptr};
+	while (p < fila) {
+		auto nl = static_cast<const char *>(std::memchr(p, '\n', fila - p));
+		Linea l{p, nl ? nl : fila};
+		recorta(&l.ini, &l.fin);
+		if (l.ini != l.fin)
+			ultima = l;
+		p = nl ? nl + 1 : fila;
+	}
+	if (!ultima.ini || *ultima.ini != COMENTARIO)
+		return false;
+	*comentario = ultima;
+	return true;
 }
 
 Papel papel(const std::vector<std::string> &nombres, int j)
@@ -486,12 +520,13 @@ std::string entre_parentesis(const std::vector<std::string> &nombres, int j)
 	return nombres.empty() ? std::string() : " (" + nombres[size_t(j)] + ")";
 }
 
-// Three columns or more: x and the intensity by the names of the header and
-// by what the columns hold (see elige_x and elige_y).  The note names the
-// columns used.
-void elige_columnas(const std::vector<Linea> &cabecera, const std::vector<Linea> &filas, FormaColumnas &f)
+// Three columns or more: x and the intensity by the names of the header (or
+// of a comment just before the first row) and by what the columns hold (see
+// elige_x and elige_y).  The note names the columns used.
+void elige_columnas(const std::vector<Linea> &cabecera, const Linea *comentario,
+                    const std::vector<Linea> &filas, FormaColumnas &f)
 {
-	std::vector<std::string> nombres = nombres_columnas(cabecera, f);
+	std::vector<std::string> nombres = nombres_columnas(cabecera, comentario, f);
 	if (f.columnas < 2 || (f.columnas == 2 && !sin_eje_y_nombrada_primero(nombres)))
 		return;
 	int posiciones = f.col_x;
@@ -580,7 +615,9 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 			return lista_de_numeros(filas, f, campos, forma);
 		f.solo_si_regulares = true;
 	}
-	elige_columnas(cabecera, filas, f);
+	Linea comentario;
+	bool con_comentario = comentario_antes(prefijo, primera->ini, &comentario);
+	elige_columnas(cabecera, con_comentario ? &comentario : nullptr, filas, f);
 	// x that scans (moves smoothly) must keep its direction; x in no order is read whole.
 	f.x_en_un_sentido = !f.sin_x && es_suave(movimiento_x(filas, f, f.columnas));
 	*forma = f;

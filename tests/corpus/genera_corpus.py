@@ -357,6 +357,10 @@ def casos_de_tablas():
     caso("energia-fondo-senal.csv",
          "Energy,Background,Signal\n" + "".join("%s,3,%s\n" % (x, y) for x, y in zip(xs, ys)),
          formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (Signal)")
+    caso("nombres-en-comentario.txt",
+         "# wavelength  sigma  flux\n" +
+         "".join("%s  %s  %s\n" % (x, s, y) for x, y, s in zip(xs, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (flux)")
     caso("dos-columnas-de-cuentas.csv",
          "Counts A,Counts B\n" + "".join("%s,%d\n" % (y, 2 * int(y)) for y in ys),
          formato="COLUMNAS", muestras=ys, cal=None, aviso="x es ninguna", ambigua=True)
