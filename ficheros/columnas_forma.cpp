@@ -429,6 +429,24 @@ std::vector<std::string> nombres_columnas(const std::vector<Linea> &cabecera, co
 	return nombres;
 }
 
+// Where the rows start in a file whose header holds lines of bare numbers
+// and ends at a "#DATA" line (PerkinElmer's ASCII spectra): past that line;
+// else the prefix's start.
+const char *tras_marca_de_datos(const char *inicio, size_t n)
+{
+	constexpr const char MARCA[] = "#DATA";
+	for (const char *p = inicio, *e = inicio + n; p < e;) {
+		auto nl = static_cast<const char *>(std::memchr(p, '\n', e - p));
+		Linea l{p, nl ? nl : e};
+		recorta(&l.ini, &l.fin);
+		if (size_t(l.fin - l.ini) == std::strlen(MARCA) &&
+		    std::memcmp(l.ini, MARCA, std::strlen(MARCA)) == 0)
+			return nl ? nl + 1 : e;
+		p = nl ? nl + 1 : e;
+	}
+	return inicio;
+}
+
 // The comment line just before the first row (which starts at fila), with
 // only blank lines between them.
 bool comentario_antes(const char *p, const char *fila, Linea *comentario)
@@ -589,7 +607,9 @@ bool lista_de_numeros(const std::vector<Linea> &filas, const FormaColumnas &f, i
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma)
 {
 	std::vector<Linea> lineas = filas_del_prefijo(prefijo, n, completo);
-	auto primera = std::find_if(lineas.begin(), lineas.end(), fila_numerica);
+	const char *datos = tras_marca_de_datos(prefijo, n);
+	auto primera = std::find_if(lineas.begin(), lineas.end(),
+	                            [datos](const Linea &l) { return l.ini >= datos && fila_numerica(l); });
 	if (primera == lineas.end())
 		return false;
 	std::vector<Linea> cabecera(lineas.begin(), primera), filas(primera, lineas.end());

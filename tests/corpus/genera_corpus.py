@@ -361,6 +361,13 @@ def casos_de_tablas():
          "# wavelength  sigma  flux\n" +
          "".join("%s  %s  %s\n" % (x, s, y) for x, y, s in zip(xs, ys, sigmas)),
          formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (flux)")
+    # A header with lines of bare numbers that ends at "#DATA" (PerkinElmer).
+    caso("perkinelmer.asc",
+         "PE UV       SUBTECH     SPECTRUM    ASCII       PEDS        4.00        -1\n"
+         "muestra.sp\n26/12/08\n10:30:00.00\n\nLambda 35\n#GR\nnm\nA\n1.0\n0.0\n" +
+         "%s\n%s\n%d\n" % (xs[0], xs[-1], len(xs)) + "#DATA\n" +
+         "".join("%s\t%s\n" % (x, y) for x, y in zip(xs, ys)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs))
     caso("dos-columnas-de-cuentas.csv",
          "Counts A,Counts B\n" + "".join("%s,%d\n" % (y, 2 * int(y)) for y in ys),
          formato="COLUMNAS", muestras=ys, cal=None, aviso="x es ninguna", ambigua=True)
