@@ -311,10 +311,12 @@ int detecta_sin_abortar(const char *p, size_t n, bool completo, FormaColumnas *f
 
 // What detection needs of a long header, gathered line by line: its first
 // and last lines, a "sep=" line, one with a comma and one that starts with a
-// figure, and how many lines it has (blank lines and comments aside).
+// figure, and how many lines it has (blank lines and comments aside); and
+// a comment just before the first row, which may name the columns.
 enum LineaResumen { PRIMERA, INDICA_SEP, CON_COMA, CON_CIFRA, ULTIMA, LINEAS_RESUMEN };
 struct ResumenCabecera {
 	std::string lineas[LINEAS_RESUMEN];
+	std::string comentario;
 	int cuantas = 0;
 	off_t fila = -1; // where the first row starts; -1: none
 };
@@ -344,12 +346,17 @@ ResumenCabecera resume_cabecera(Lineas &s)
 	while (siguiente_linea(s, &ini, &fin)) {
 		off_t empieza = posicion(s) - off_t(s.p - ini);
 		recorta(&ini, &fin);
-		if (ini == fin || *ini == '#')
+		if (ini == fin)
 			continue;
+		if (*ini == '#') {
+			r.comentario.assign(ini, std::min(size_t(fin - ini), LARGO_LINEA_RESUMEN));
+			continue;
+		}
 		if (!s.cortada && es_fila_de_numeros(ini, fin)) {
 			r.fila = empieza;
 			break;
 		}
+		r.comentario.clear();
 		resume_linea(r, ini, fin);
 	}
 	return r;
@@ -367,6 +374,8 @@ int detecta_resumida(const ResumenCabecera &r, const char *filas, size_t n, bool
 			texto += l + "\n";
 			puestas++;
 		}
+	if (!r.comentario.empty())
+		texto += r.comentario + "\n";
 	texto.append(filas, n);
 	int formato = detecta_sin_abortar(texto.data(), texto.size(), completo, forma);
 	forma->cabecera += r.cuantas - puestas;

@@ -362,6 +362,10 @@ def casos_de_tablas():
          "".join("%s  %s  %s\n" % (x, s, y) for x, y, s in zip(xs, ys, sigmas)),
          formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (flux)")
     # A header with lines of bare numbers that ends at "#DATA" (PerkinElmer).
+    caso("cabecera-larga-nombres-en-comentario.txt",
+         larga + "# wavelength  sigma  flux\n" +
+         "".join("%s  %s  %s\n" % (x, s, y) for x, y, s in zip(xs, ys, sigmas)),
+         formato="COLUMNAS", muestras=ys, cal=calibracion_x(xs), aviso="la intensidad la 3 (flux)")
     caso("perkinelmer.asc",
          "PE UV       SUBTECH     SPECTRUM    ASCII       PEDS        4.00        -1\n"
          "muestra.sp\n26/12/08\n10:30:00.00\n\nLambda 35\n#GR\nnm\nA\n1.0\n0.0\n" +
