@@ -429,6 +429,16 @@ std::vector<std::string> nombres_columnas(const std::vector<Linea> &cabecera, co
 	return nombres;
 }
 
+// The line at *p, up to a line end or e, trimmed; *p moves past it.
+Linea toma_linea(const char **p, const char *e)
+{
+	auto nl = static_cast<const char *>(std::memchr(*p, '\n', e - *p));
+	Linea l{*p, nl ? nl : e};
+	recorta(&l.ini, &l.fin);
+	*p = nl ? nl + 1 : e;
+	return l;
+}
+
 // Where the rows start in a file whose header holds lines of bare numbers
 // and ends at a "#DATA" line (PerkinElmer's ASCII spectra): past that line;
 // else the prefix's start.
@@ -436,13 +446,10 @@ const char *tras_marca_de_datos(const char *inicio, size_t n)
 {
 	constexpr const char MARCA[] = "#DATA";
 	for (const char *p = inicio, *e = inicio + n; p < e;) {
-		auto nl = static_cast<const char *>(std::memchr(p, '\n', e - p));
-		Linea l{p, nl ? nl : e};
-		recorta(&l.ini, &l.fin);
+		Linea l = toma_linea(&p, e);
 		if (size_t(l.fin - l.ini) == std::strlen(MARCA) &&
 		    std::memcmp(l.ini, MARCA, std::strlen(MARCA)) == 0)
-			return nl ? nl + 1 : e;
-		p = nl ? nl + 1 : e;
+			return p;
 	}
 	return inicio;
 }
@@ -452,14 +459,9 @@ const char *tras_marca_de_datos(const char *inicio, size_t n)
 bool comentario_antes(const char *p, const char *fila, Linea *comentario)
 {
 	Linea ultima{nullptr, nullptr};
-	while (p < fila) {
-		auto nl = static_cast<const char *>(std::memchr(p, '\n', fila - p));
-		Linea l{p, nl ? nl : fila};
-		recorta(&l.ini, &l.fin);
-		if (l.ini != l.fin)
+	while (p < fila)
+		if (Linea l = toma_linea(&p, fila); l.ini != l.fin)
 			ultima = l;
-		p = nl ? nl + 1 : fila;
-	}
 	if (!ultima.ini || *ultima.ini != COMENTARIO)
 		return false;
 	*comentario = ultima;
