@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <new>
 #include <sys/stat.h>
 
 #include "fichero.h"
@@ -37,6 +38,17 @@ bool acumula(Acumulador &a, float x);
 // Hands the samples to *l (or frees them and empties *l on an error or none):
 // the result code.
 int entrega_acumulado(Acumulador &a, int error, Lectura *l);
+
+// A foreign reader's load into a, where running out of memory ends it with
+// nothing kept.
+template <typename Lector> int sin_abortar(Acumulador &a, Lectura *l, Lector lector)
+{
+	try {
+		return lector();
+	} catch (const std::bad_alloc &) {
+		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
+	}
+}
 
 // The title [ini, fin), trimmed, between double quotes, cut to fit comment.
 void pon_titulo(Lectura &l, const char *ini, const char *fin);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -322,19 +321,11 @@ int lee_mca_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 int lee_spe(Lineas &s, size_t cota, Lectura *l)
 {
 	Acumulador a;
-	try {
-		return lee_spe_en(s, cota, a, l);
-	} catch (const std::bad_alloc &) {
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	}
+	return sin_abortar(a, l, [&] { return lee_spe_en(s, cota, a, l); });
 }
 
 int lee_mca(Lineas &s, size_t cota, Lectura *l)
 {
 	Acumulador a;
-	try {
-		return lee_mca_en(s, cota, a, l);
-	} catch (const std::bad_alloc &) {
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	}
+	return sin_abortar(a, l, [&] { return lee_mca_en(s, cota, a, l); });
 }

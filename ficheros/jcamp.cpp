@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <strings.h>
 #include <vector>
 
@@ -330,9 +329,5 @@ int lee_jcamp_en(Lineas &s, Acumulador &a, Lectura *l)
 int lee_jcamp(Lineas &s, size_t, Lectura *l)
 {
 	Acumulador a;
-	try {
-		return lee_jcamp_en(s, a, l);
-	} catch (const std::bad_alloc &) {
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	}
+	return sin_abortar(a, l, [&] { return lee_jcamp_en(s, a, l); });
 }

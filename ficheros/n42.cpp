@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "formatos.h"
@@ -173,9 +172,5 @@ int lee_n42_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 int lee_n42(Lineas &s, size_t cota, Lectura *l)
 {
 	Acumulador a;
-	try {
-		return lee_n42_en(s, cota, a, l);
-	} catch (const std::bad_alloc &) {
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	}
+	return sin_abortar(a, l, [&] { return lee_n42_en(s, cota, a, l); });
 }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -312,15 +311,6 @@ int lee_tka_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 	l->tiempo_vivo = vivo > 0 && std::isfinite(vivo) ? vivo : 0;
 	conserva(a, TIEMPOS_TKA, a.n - TIEMPOS_TKA);
 	return entrega_acumulado(a, FICHERO_BIEN, l);
-}
-
-template <typename Lector> int sin_abortar(Acumulador &a, Lectura *l, Lector lector)
-{
-	try {
-		return lector();
-	} catch (const std::bad_alloc &) {
-		return entrega_acumulado(a, FICHERO_SIN_MEMORIA, l);
-	}
 }
 
 } // namespace
