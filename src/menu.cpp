@@ -51,73 +51,45 @@ void pide_cierre()
 	cierre_pedido = true;
 }
 
-// The actions of the table's rows, as the hooks and the menu call them.
-int carga(const Pulsacion &)
+// The actions of the table's rows, as the hooks and the menu call them: a
+// button's command says what the menu does next; after the others it goes on.
+template <int (*ORDEN)()> int boton(const Pulsacion &)
 {
-	return comando_carga();
+	return ORDEN();
 }
-int calibra(const Pulsacion &)
+template <void (*ORDEN)()> int sigue(const Pulsacion &)
 {
-	return comando_calibra();
+	ORDEN();
+	return MENU_SIGUE;
 }
-int guarda(const Pulsacion &)
-{
-	return comando_guarda();
-}
-int salida(const Pulsacion &)
-{
-	return comando_salida();
-}
-int siguiente(const Pulsacion &)
+void siguiente()
 {
 	hojea(1);
-	return MENU_SIGUE;
 }
-int anterior(const Pulsacion &)
+void anterior()
 {
 	hojea(-1);
-	return MENU_SIGUE;
-}
-int pico(const Pulsacion &)
-{
-	comando_pico();
-	return MENU_SIGUE;
-}
-int fondo_(const Pulsacion &)
-{
-	comando_fondo();
-	return MENU_SIGUE;
-}
-int neto(const Pulsacion &)
-{
-	comando_neto();
-	return MENU_SIGUE;
-}
-int importa(const Pulsacion &)
-{
-	comando_importa();
-	return MENU_SIGUE;
 }
 
 // Every key the program answers.  The buttons come in the order of the
 // menu's format, which names their shortcuts; the help words of the keys
 // beyond the arrows and Tab make the help text's key lines, in this order.
 constexpr FilaTecla TECLAS[] = {
-    {KEY_L, Ambito::boton, carga, nullptr, false},
-    {KEY_C, Ambito::boton, calibra, nullptr, false},
-    {KEY_G, Ambito::boton, guarda, nullptr, false},
-    {KEY_ESC, Ambito::boton, salida, nullptr, false},
+    {KEY_L, Ambito::boton, boton<comando_carga>, nullptr, false},
+    {KEY_C, Ambito::boton, boton<comando_calibra>, nullptr, false},
+    {KEY_G, Ambito::boton, boton<comando_guarda>, nullptr, false},
+    {KEY_ESC, Ambito::boton, boton<comando_salida>, nullptr, false},
     {KEY_TAB, Ambito::navegacion, navega_y_pinta, nullptr, false},
     {KEY_UP, Ambito::navegacion, navega_y_pinta, nullptr, false},
     {KEY_DOWN, Ambito::navegacion, navega_y_pinta, nullptr, false},
     {KEY_RIGHT, Ambito::navegacion, navega_y_pinta, nullptr, false},
     {KEY_LEFT, Ambito::navegacion, navega_y_pinta, "Ctrl+flechas: al pico siguiente.", false},
-    {KEY_PGDN, Ambito::menu, siguiente, "AvPag/RePag: fichero siguiente/anterior.", false},
-    {KEY_PGUP, Ambito::menu, anterior, nullptr, false},
-    {KEY_P, Ambito::menu, pico, "P: medir el pico.", true},
-    {KEY_F, Ambito::menu, fondo_, "F: espectro de fondo.", false},
-    {KEY_R, Ambito::menu, neto, "R: restar el fondo o volver a verlo debajo.", true},
-    {KEY_I, Ambito::menu, importa, "I: ver y cambiar cómo se lee el fichero.", true},
+    {KEY_PGDN, Ambito::menu, sigue<siguiente>, "AvPag/RePag: fichero siguiente/anterior.", false},
+    {KEY_PGUP, Ambito::menu, sigue<anterior>, nullptr, false},
+    {KEY_P, Ambito::menu, sigue<comando_pico>, "P: medir el pico.", true},
+    {KEY_F, Ambito::menu, sigue<comando_fondo>, "F: espectro de fondo.", false},
+    {KEY_R, Ambito::menu, sigue<comando_neto>, "R: restar el fondo o volver a verlo debajo.", true},
+    {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", true},
 };
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
