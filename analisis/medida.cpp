@@ -289,17 +289,6 @@ double fraccion(double x, double mu, double sigma)
 	       (std::erf((x + 0.5 - mu) / (sigma * M_SQRT2)) - std::erf((x - 0.5 - mu) / (sigma * M_SQRT2)));
 }
 
-// The model's counts at x for parameters p of the shape f (mu and the
-// background measured from medio).
-double modelo(const Forma &f, const double *p, double x, double medio)
-{
-	double u = x - medio, s = std::fabs(p[P_SIGMA]);
-	double total = p[P_A] + p[P_B] * u + (f.cuadratico ? p[f.cuadrado()] * u * u : 0);
-	for (int k = 0; k < f.lineas; k++)
-		total += p[f.area(k)] * fraccion(u, p[f.mu(k)], s);
-	return total;
-}
-
 // The value of edge t (in channels from mu) for a line of sigma s, into b[j].
 void borde_en(double t, double s, bool con_densidad, Borde *b, size_t j)
 {
@@ -326,8 +315,8 @@ void dimensiona(Borde *b, size_t n, bool con_densidad)
 	b->densidad.resize(con_densidad ? n : 0);
 }
 
-// The edges' values for parameters p, each computed as fraccion and the
-// Jacobian would, so that the model they give is modelo's to the bit.
+// The edges' values for parameters p, each computed as fraccion computes
+// its erf, so that the model is the same to the bit from edges shared or not.
 void toma_bordes(const Datos &d, const double *p, bool con_densidad)
 {
 	Bordes &b = d.bordes;
@@ -988,12 +977,14 @@ void prueba_cuadratico(const Suave &s, const Region &r, Ajuste *a)
 }
 
 // The residuals of a over the data d, and their variance under a.
-void residuos_de(const Datos &d, const Ajuste &a, std::vector<double> *res, std::vector<double> *var)
+void residuos_de(Datos &d, const Ajuste &a, std::vector<double> *res, std::vector<double> *var)
 {
 	double p[MAX_PARAMETROS];
 	hacia_medio(a, d.medio, p);
+	d.forma = a.forma;
+	toma_bordes(d, p, false);
 	for (size_t i = 0; i < d.x.size(); i++) {
-		double m = modelo(a.forma, p, d.x[i], d.medio);
+		double m = modelo_en(d, p, i);
 		res->push_back(d.y[i] - m);
 		var->push_back(d.varianza(i, m, 1.0));
 	}
@@ -1162,8 +1153,7 @@ void quita_sesgo(const Suave &s, const Region &r, Ajuste *a)
 	double g[MAX_PARAMETROS] = {};
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio;
-		double w = traza(a->forma, p, a->cov, x) /
-		           d.varianza(i, modelo(a->forma, p, d.x[i], d.medio), VARIANZA_MINIMA);
+		double w = traza(a->forma, p, a->cov, x) / d.varianza(i, modelo_en(d, p, i), VARIANZA_MINIMA);
 		for (int j = 0; j < np; j++)
 			g[j] += gsl_matrix_get(J, i, static_cast<size_t>(j)) * w;
 	}
