@@ -929,6 +929,18 @@ bool sigue_grupo(const Suave &s, Ajuste *a, Region *r)
 	return ajusta_region(s, *r, false, a);
 }
 
+// Each line of a from `desde` on starts at its stop, with the counts there
+// over a's background as a line of a's sigma would hold them.
+void areas_de_inicio(const float *Li, const Grupo &g, int desde, Ajuste *a)
+{
+	double alto = RAIZ_2PI * a->p[P_SIGMA];
+	for (int k = desde; k < a->forma.lineas; k++) {
+		double sobre = Li[g.parada[k]] - (a->p[P_A] + a->p[P_B] * g.mu[k]);
+		a->p[a->forma.area(k)] = std::max(1.0, sobre * alto);
+		a->p[a->forma.mu(k)] = g.mu[k];
+	}
+}
+
 // The fit of the group's lines from the measure of the line at the cursor:
 // each stop's line starts at the stop with the counts over that line's
 // background there, all with its sigma.
@@ -941,12 +953,7 @@ Ajuste inicio_del_grupo(const float *Li, const MedidaPico &m, const Grupo &g)
 	a.p[P_SIGMA] = m.sigma;
 	a.p[P_A] = m.fondo_a;
 	a.p[P_B] = m.fondo_b;
-	double alto = RAIZ_2PI * m.sigma;
-	for (int k = 1; k < a.forma.lineas; k++) {
-		double sobre = Li[g.parada[k]] - (m.fondo_a + m.fondo_b * g.mu[k]);
-		a.p[a.forma.area(k)] = std::max(1.0, sobre * alto);
-		a.p[a.forma.mu(k)] = g.mu[k];
-	}
+	areas_de_inicio(Li, g, 1, &a);
 	return a;
 }
 
@@ -1289,10 +1296,7 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 	if (r->desde < 1 || r->hasta > s.n)
 		return false;
 	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
-	for (int k = 0; k < a->forma.lineas; k++) {
-		double sobre = s.Li[g->parada[k]] - (a->p[P_A] + a->p[P_B] * g->mu[k]);
-		a->p[a->forma.area(k)] = std::max(1.0, sobre * RAIZ_2PI * a->p[P_SIGMA]);
-	}
+	areas_de_inicio(s.Li, *g, 0, a);
 	return sigue_grupo(s, a, r);
 }
 
