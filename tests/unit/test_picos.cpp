@@ -169,6 +169,22 @@ TEST(Picos, LaAlfareriaLlegaASusTresLineas)
 		EXPECT_EQ(pico_siguiente(li.data(), n_de(li), linea + 10, -1), pico) << linea;
 		EXPECT_EQ(pico_cercano(li.data(), n_de(li), linea), pico) << linea;
 	}
+	// A search held to a limit finds the stop the whole search finds when
+	// that lies within the limit, and nothing else.
+	for (int desde = 1; desde <= n_de(li); desde += 397)
+		for (int sentido : {1, -1})
+			for (int tramo : {50, 700, 3000}) {
+				long long hasta = desde + sentido * tramo;
+				int todo = pico_siguiente(li.data(), n_de(li), desde, sentido);
+				bool dentro = todo != 0 && (hasta - todo) * sentido >= 0;
+				ASSERT_EQ(pico_hasta(li.data(), n_de(li), desde, sentido, hasta),
+				          dentro ? todo : 0)
+				    << desde << " " << sentido << " " << tramo;
+				int cerca = pico_cercano(li.data(), n_de(li), desde);
+				ASSERT_EQ(pico_cercano_en(li.data(), n_de(li), desde, tramo),
+				          std::abs(cerca - desde) <= tramo ? cerca : 0)
+				    << desde << " " << tramo;
+			}
 }
 
 // A spike of v on a flat background b, alone at half-width 1, nets v - b
