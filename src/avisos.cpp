@@ -79,6 +79,21 @@ void avisa_sin_memoria(const char *ruta)
 	avisa(mensaje_error_fichero(FICHERO_SIN_MEMORIA, ruta), nullptr, ruta);
 }
 
+bool lee_o_avisa(const char *ruta, Lectura *l, const FormaLectura *forma)
+{
+	int error;
+	try {
+		error = forma ? lee_espectro_con_forma(ruta, *forma, l) : lee_espectro(ruta, l);
+	} catch (const std::bad_alloc &) {
+		error = FICHERO_SIN_MEMORIA;
+	}
+	if (error == FICHERO_BIEN)
+		return true;
+	avisa(mensaje_error_fichero(error, ruta, l->linea_ilegible), nullptr, ruta);
+	libera_lectura(l);
+	return false;
+}
+
 bool confirma_reemplazo(const char *nombre, bool ajeno, const char *que)
 {
 	Pregunta p = pregunta_de_reemplazo(nombre, ajeno, que);

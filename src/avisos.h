@@ -4,9 +4,16 @@
 // window is broken between words, so every part of a message shows whole.
 #pragma once
 
+#include "fichero.h"
+
 // A message box with an OK button: one or two lines (linea2 may be null),
 // which may name the path ruta (null: none).
 void avisa(const char *linea1, const char *linea2 = nullptr, const char *ruta = nullptr);
+
+// Reads the file at ruta into *l, the way forma says when given; on a
+// failure (running out of memory too) says why, naming the line, and
+// leaves *l empty.
+bool lee_o_avisa(const char *ruta, Lectura *l, const FormaLectura *forma = nullptr);
 
 // The message that the file at ruta does not fit in memory.
 void avisa_sin_memoria(const char *ruta);

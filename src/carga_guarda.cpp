@@ -151,18 +151,6 @@ void guarda_datos(const char *nombre)
 	std::snprintf(fichero_guardado, sizeof fichero_guardado, "%s", nombre);
 }
 
-// Reads the file at ruta; running out of memory anywhere is the "no memory"
-// result, with *l left empty.
-int lee_con_memoria(const char *ruta, Lectura *l)
-{
-	try {
-		return lee_espectro(ruta, l);
-	} catch (const std::bad_alloc &) {
-		libera_lectura(l);
-		return FICHERO_SIN_MEMORIA;
-	}
-}
-
 // Where the next save proposes to write the data.
 void recuerda_nombres(const char *ruta, int formato)
 {
@@ -190,12 +178,7 @@ bool extension_de_imagen_valida(const char *nombre)
 bool carga_espectro(const char *ruta)
 {
 	Lectura l;
-	int error = lee_con_memoria(ruta, &l);
-	if (error != 0) {
-		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
-		return false;
-	}
-	return muestra_leido(ruta, &l);
+	return lee_o_avisa(ruta, &l) && muestra_leido(ruta, &l);
 }
 
 bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
@@ -243,12 +226,7 @@ void comando_importa()
 {
 	const char *ruta = fichero_cargado[0] ? fichero_cargado : filename_esp;
 	Lectura l;
-	int error = lee_con_memoria(ruta, &l);
-	if (error != FICHERO_BIEN) {
-		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
-		return;
-	}
-	if (elige_lectura(ruta, &l))
+	if (lee_o_avisa(ruta, &l) && elige_lectura(ruta, &l))
 		muestra_leido(ruta, &l, false);
 }
 

@@ -25,11 +25,8 @@ void adopta_respuesta(const char *nombre, float factor, float factor_mostrado)
 		return;
 	}
 	Lectura l;
-	int error = lee_espectro(nombre, &l);
-	if (error != FICHERO_BIEN) {
-		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
+	if (!lee_o_avisa(nombre, &l))
 		return;
-	}
 	bool tecleado = factor_tecleado || factor != factor_mostrado;
 	if (!pon_fondo(&l, nombre, factor, tecleado))
 		avisa_sin_memoria(nombre);

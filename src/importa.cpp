@@ -113,18 +113,7 @@ bool pregunta_forma(const char *ruta, const Lectura &l, Campos *c)
 bool relee(const char *ruta, const FormaLectura &f, Lectura *l)
 {
 	libera_lectura(l);
-	int error;
-	try {
-		error = lee_espectro_con_forma(ruta, f, l);
-	} catch (const std::bad_alloc &) {
-		libera_lectura(l);
-		error = FICHERO_SIN_MEMORIA;
-	}
-	if (error == FICHERO_BIEN)
-		return true;
-	avisa(mensaje_error_fichero(error, ruta, l->linea_ilegible), nullptr, ruta);
-	libera_lectura(l);
-	return false;
+	return lee_o_avisa(ruta, l, &f);
 }
 
 } // namespace
