@@ -225,6 +225,9 @@ double cuentas_ajustadas(const MedidaPico &m, double c);
 // The channel a peak is found at: its centroid when fitted, else its top.
 double posicion(const MedidaPico &m);
 
+// A peak's FWHM in channels; 0 when it was not fitted.
+double fwhm_de(const MedidaPico &m);
+
 // Measuring the multiplet the cursor is in (medida.cpp).  The line at the
 // cursor is mide_pico's.  Its group: every stop whose reach (GRUPO_FWHM
 // FWHM either side) overlaps that of a line already in it, starting from

@@ -799,7 +799,7 @@ MedidaPico mide_pico(const float *Li, int n, int c, const FondoRestado *fondo)
 	c = std::clamp(c, 1, n);
 	if (long long parada = pico_cercano_en(Li, n, c, CERCA_MAXIMA, fondo)) {
 		MedidaPico m = mide_desde(Li, n, fondo, parada, parada);
-		double ancho = m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
+		double ancho = fwhm_de(m);
 		if (std::llabs(c - parada) <= std::max(static_cast<double>(CERCA_MINIMA), ancho))
 			return m;
 	}
@@ -814,6 +814,11 @@ double cuentas_ajustadas(const MedidaPico &m, double c)
 double posicion(const MedidaPico &m)
 {
 	return m.ajustado ? m.centroide : m.cima;
+}
+
+double fwhm_de(const MedidaPico &m)
+{
+	return m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
 }
 
 // ---- The multiplet ----

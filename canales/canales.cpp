@@ -29,15 +29,6 @@ float maxNeto;
 std::vector<MedidaPico> picos;
 std::vector<PicoConocido> conocidas;
 
-namespace {
-
-double fwhm_de(const MedidaPico &m)
-{
-	return m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
-}
-
-} // namespace
-
 void reinicia_espectro()
 {
 	std::free(Li);

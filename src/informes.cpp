@@ -17,11 +17,6 @@ namespace {
 
 constexpr int TAM_LINEA = 256;
 
-double fwhm_de(const MedidaPico &m)
-{
-	return m.ajustado ? FWHM_POR_SIGMA * m.sigma : 0;
-}
-
 __attribute__((format(printf, 2, 3))) void anade(std::string *texto, const char *formato, ...)
 {
 	char linea[TAM_LINEA];
