@@ -1,7 +1,7 @@
 // The words of what the peak key and the calibration from many lines
 // report, of the table of measured peaks and of the background's line under
 // the title: text only, from the measures and the calibration they are
-// given.  Start at informe_pico.
+// given.  Start at informe_medida.
 #include "informes.h"
 
 #include <algorithm>
@@ -98,8 +98,10 @@ std::map<int, size_t> primeras_de_grupo(const std::vector<MedidaPico> &lista)
 	return primera;
 }
 
-} // namespace
-
+// The report of m under the calibration cal (cal.al == 0: uncalibrated), as
+// the "Pico" dialog's format: for a fitted m, with its two calibration fields
+// (a float and an int, the known wavelength and the box) after it; for a
+// failed fit, with a line saying it cannot calibrate, and no field.
 std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 {
 	std::string t;
@@ -126,6 +128,8 @@ std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 	anade(&t, PICO_CHI2, m.chi2_gl);
 	return t + "\n" + DIALOGO_PICO.formato + PICO_CAMPOS_CALIBRA;
 }
+
+} // namespace
 
 std::string informe_medida(const MedidaMultiplete &m, const std::vector<size_t> &lugares,
                            const Calibracion &cal)

@@ -9,14 +9,8 @@
 
 #include "canales.h"
 
-// The report of m under the calibration cal (cal.al == 0: uncalibrated), as
-// the "Pico" dialog's format: for a fitted m, with its two calibration fields
-// (a float and an int, the known wavelength and the box) after it; for a
-// failed fit, with a line saying it cannot calibrate, and no field.
-std::string informe_pico(const MedidaPico &m, const Calibracion &cal);
-
 // The report of a measure at the cursor, whose lines are marked at
-// `lugares`: a lone line's as informe_pico's; a multiplet's a row a line (its
+// `lugares`: a lone line's as the one-line report; a multiplet's a row a line (its
 // mark's number, centroid, area, the nearest the cursor marked: the
 // calibration fields apply to it), then the shared width, the background and
 // chi-squared with its p-value.  A fit with a p-value under 0.001 says so.

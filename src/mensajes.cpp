@@ -122,6 +122,25 @@ size_t inicio_de_corte(const std::string &s, size_t n)
 	return inicios[std::min(n, inicios.size() - 1)];
 }
 
+// A reading of a file in words: a list of numbers, or a table with its
+// separator, marks, header lines and columns (counted from 1).
+std::string texto_de_forma(const FormaLectura &f)
+{
+	if (f.lista)
+		return "lista de números, fila tras fila";
+	auto marca = [](char c) { return c == ',' ? "coma" : c == '.' ? "punto" : "no"; };
+	const char *sep = f.separador == ';'    ? "punto y coma"
+	                  : f.separador == '\t' ? "tabulador"
+	                  : f.separador == ','  ? "coma"
+	                                        : "espacios";
+	std::string x = f.columna_x < 0 ? "canales" : "col. " + std::to_string(f.columna_x + 1);
+	char texto[TAM_LINEA_IMPORTA];
+	std::snprintf(texto, sizeof texto,
+	              "tabla (%s, decimal %s, miles %s, %d cab.): x %s, intensidad col. %d", sep,
+	              marca(f.decimal), marca(f.miles), f.cabecera, x.c_str(), f.columna_y + 1);
+	return texto;
+}
+
 } // namespace
 
 std::vector<std::string> parte_linea(const std::string &linea, int ancho, const AnchoDeTexto &ancho_de)
@@ -169,23 +188,6 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 {
 	std::string estado = ajeno ? " no está en el formato de Orquilo." : " ya existe.";
 	return {"El fichero " + nombre + estado, std::string("¿Reemplazarlo con ") + que + "?"};
-}
-
-std::string texto_de_forma(const FormaLectura &f)
-{
-	if (f.lista)
-		return "lista de números, fila tras fila";
-	auto marca = [](char c) { return c == ',' ? "coma" : c == '.' ? "punto" : "no"; };
-	const char *sep = f.separador == ';'    ? "punto y coma"
-	                  : f.separador == '\t' ? "tabulador"
-	                  : f.separador == ','  ? "coma"
-	                                        : "espacios";
-	std::string x = f.columna_x < 0 ? "canales" : "col. " + std::to_string(f.columna_x + 1);
-	char texto[TAM_LINEA_IMPORTA];
-	std::snprintf(texto, sizeof texto,
-	              "tabla (%s, decimal %s, miles %s, %d cab.): x %s, intensidad col. %d", sep,
-	              marca(f.decimal), marca(f.miles), f.cabecera, x.c_str(), f.columna_y + 1);
-	return texto;
 }
 
 std::string formato_importa(const std::string &ruta, const char *lineas,

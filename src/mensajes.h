@@ -45,10 +45,6 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 // the file's base name, in UTF-8 ('?' for each byte of the name that is not).
 std::string titulo_de_ventana(const std::string &ruta);
 
-// A reading of a file in words: a list of numbers, or a table with its
-// separator, marks, header lines and columns (counted from 1).
-std::string texto_de_forma(const FormaLectura &f);
-
 // The import view's format: the first lines of the file at ruta (each
 // shortened, a '%' kept as itself), the readings found when there is more
 // than one (the first the program's) with the field that picks one, or a
