@@ -29,32 +29,31 @@ bool sostenida(int tecla)
 	return tecla_sostenida(tecla, RETARDO_REPETICION_MS);
 }
 
+// The navigation keys for which abajo(key) holds, with the modifiers given.
+template <class Abajo> Teclas teclas_de(Abajo abajo, bool shift, bool control)
+{
+	Teclas t{};
+	t.tab = abajo(KEY_TAB);
+	t.arriba = abajo(KEY_UP);
+	t.abajo = abajo(KEY_DOWN);
+	t.derecha = abajo(KEY_RIGHT);
+	t.izquierda = abajo(KEY_LEFT);
+	t.shift = shift;
+	t.control = control;
+	return t;
+}
+
 // The navigation keys held down now, as the rules take them.
 Teclas sostenidas()
 {
-	Teclas t;
-	t.tab = sostenida(KEY_TAB);
-	t.arriba = sostenida(KEY_UP);
-	t.abajo = sostenida(KEY_DOWN);
-	t.derecha = sostenida(KEY_RIGHT);
-	t.izquierda = sostenida(KEY_LEFT);
-	t.shift = key[KEY_LSHIFT] || key[KEY_RSHIFT];
-	t.control = key[KEY_LCONTROL] || key[KEY_RCONTROL];
-	return t;
+	return teclas_de(sostenida, key[KEY_LSHIFT] || key[KEY_RSHIFT],
+	                 key[KEY_LCONTROL] || key[KEY_RCONTROL]);
 }
 
 // A press as the rules take it: its key alone, with its modifiers.
 Teclas de_pulsacion(const Pulsacion &p)
 {
-	Teclas t{};
-	t.tab = p.tecla == KEY_TAB;
-	t.arriba = p.tecla == KEY_UP;
-	t.abajo = p.tecla == KEY_DOWN;
-	t.derecha = p.tecla == KEY_RIGHT;
-	t.izquierda = p.tecla == KEY_LEFT;
-	t.shift = p.shift;
-	t.control = p.control;
-	return t;
+	return teclas_de([&p](int tecla) { return p.tecla == tecla; }, p.shift, p.control);
 }
 
 // A menu key's command, with navigation off; its letter is dropped, so that
