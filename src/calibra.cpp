@@ -15,6 +15,7 @@
 #include "informes.h"
 #include "gancho.h"
 #include "pinta.h"
+#include "teclado.h"
 #include "textos.h"
 
 namespace {
@@ -48,7 +49,7 @@ int comando_calibra()
 {
 	// Navigation alone: browsing to another file under an open calibration
 	// would pair its points with the wrong spectrum.
-	activa_navegacion();
+	activa_navegacion(vigila_escala);
 	float l1 = 0, l2 = 0;
 	int c1 = 0, c2 = 0;
 	if (!pide_punto(DIALOGO_CALIBRA_1, &l1, &c1) || !pide_punto(DIALOGO_CALIBRA_2, &l2, &c2))

@@ -4,21 +4,10 @@
 #include "adime.h"
 #include "pulsaciones.h"
 
-namespace {
-
-void (*navegacion)(DIALOG *d) = nullptr;
-
-} // namespace
-
-void pon_navegacion(void (*gancho)(DIALOG *d))
-{
-	navegacion = gancho;
-}
-
 void activa_navegacion(void (*gancho)(DIALOG *d))
 {
 	olvida_pulsaciones();
-	adime_callback = gancho ? gancho : navegacion;
+	adime_callback = gancho;
 }
 
 void suspende_navegacion()

@@ -9,9 +9,5 @@
 
 #include <allegro.h>
 
-// The hook that activa_navegacion() installs by default: navigation alone
-// (vigila_escala); set once at start-up.
-void pon_navegacion(void (*gancho)(DIALOG *d));
-
-void activa_navegacion(void (*gancho)(DIALOG *d) = nullptr);
+void activa_navegacion(void (*gancho)(DIALOG *d));
 void suspende_navegacion();

@@ -107,13 +107,11 @@ void calcula_tamano_ventana()
 	pwy = static_cast<int>(std::max(pwy - MARGEN_ESCRITORIO, ALTO_MINIMO));
 }
 
-// The keys: the table, the presses caught as they happen, and navigation
-// as the hook that the calibration dialogs get.
+// The keys: the table and the presses caught as they happen.
 void prepara_teclas()
 {
 	pon_teclas(TECLAS, std::size(TECLAS));
 	engancha_pulsaciones();
-	pon_navegacion(vigila_escala);
 }
 
 // The help text: three blocks, each closed by an entry with no field and a

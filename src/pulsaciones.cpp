@@ -42,16 +42,11 @@ void encola(int tecla)
 	puestas.store(n + 1, std::memory_order_release);
 }
 
-void al_teclado(int scancode)
-{
-	registra_evento(scancode);
-}
-
 } // namespace
 
 void engancha_pulsaciones()
 {
-	keyboard_lowlevel_callback = al_teclado;
+	keyboard_lowlevel_callback = registra_evento;
 }
 
 void pon_interes(bool (*interesa)(int tecla))
