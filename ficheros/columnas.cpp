@@ -97,14 +97,7 @@ bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
 	return true;
 }
 
-// A field that "%f" reads whole: its float in *y and, when x is wanted, its
-// value in double precision.
 } // namespace
-
-bool es_blanco_c(char c)
-{
-	return es_blanco(static_cast<unsigned char>(c));
-}
 
 // Blank lines and comments carry no row.
 bool sin_fila(const char *ini, const char *fin)
@@ -129,16 +122,13 @@ int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta)
 	return llenos;
 }
 
-bool es_cifra(char c)
-{
-	return unsigned(c - '0') < 10;
-}
-
 bool es_punto(char c, bool coma_decimal)
 {
 	return c == PUNTO || (coma_decimal && c == COMA);
 }
 
+// A field that "%f" reads whole: its float in *y and, when x is wanted, its
+// value in double precision.
 bool numero_de_campo(Linea c, const FormaColumnas &f, float *y, double *x)
 {
 	if (!numero_exacto(c.ini, c.fin, f.coma_decimal, y, f.miles))

@@ -22,8 +22,6 @@ struct Linea {
 	const char *ini, *fin;
 };
 
-bool es_blanco_c(char c);
-bool es_cifra(char c);
 // A decimal point: '.', or ',' with coma_decimal.
 bool es_punto(char c, bool coma_decimal);
 

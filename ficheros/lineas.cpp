@@ -100,12 +100,12 @@ bool delimita(Lineas &s, const char **ini, const char **fin)
 	}
 }
 
+} // namespace
+
 bool es_blanco_c(char c)
 {
 	return es_blanco(static_cast<unsigned char>(c));
 }
-
-} // namespace
 
 void lineas_de_memoria(Lineas &s, const char *datos, size_t n)
 {
@@ -214,12 +214,12 @@ void recorta(const char **ini, const char **fin)
 		--*fin;
 }
 
-namespace {
-
 bool es_cifra(char c)
 {
 	return unsigned(c - '0') < 10;
 }
+
+namespace {
 
 // A Fortran exponent: D or d after a digit or point, before a signed digit.
 bool exponente_fortran(const char *ini, const char *q, const char *fin)

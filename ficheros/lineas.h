@@ -60,6 +60,10 @@ void devuelve_linea(Lineas &s);
 // [ini, fin) without the white space at either end.
 void recorta(const char **ini, const char **fin);
 
+// White space as a line's fields are parted by; a decimal digit.
+bool es_blanco_c(char c);
+bool es_cifra(char c);
+
 // Whether [ini, fin), less the white space around it, is exactly one number
 // as "%f" reads it; with coma_decimal a comma in it is its decimal point, a
 // Fortran exponent (1.5D+03, 2d0) is read as one, and `miles`, when not 0, is
