@@ -147,18 +147,6 @@ void ofrece(FormaColumnas &f, const FormaColumnas &otra)
 		f.otras[f.n_otras++] = descripcion_de(otra);
 }
 
-// The file read as a plain list of numbers, counts several to a row.
-FormaColumnas como_lista(const FormaColumnas &f)
-{
-	FormaColumnas l = f;
-	l.lista = l.sin_x = true;
-	l.separador = BLANCO;
-	l.cabecera = 0;
-	l.columnas = 1;
-	l.col_y = 0;
-	return l;
-}
-
 // A comma in every row and no header to tell: two columns if they make an x
 // that rises or falls throughout, else one column with decimal commas; the
 // other reading is offered.
@@ -605,6 +593,17 @@ bool lista_de_numeros(const std::vector<Linea> &filas, const FormaColumnas &f, i
 }
 
 } // namespace
+
+FormaColumnas como_lista(const FormaColumnas &f)
+{
+	FormaColumnas l = f;
+	l.lista = l.sin_x = true;
+	l.separador = BLANCO;
+	l.cabecera = 0;
+	l.columnas = 1;
+	l.col_y = 0;
+	return l;
+}
 
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma)
 {

@@ -158,13 +158,8 @@ int lee_lista(int r, const FormaColumnas &forma, Lectura *l)
 	if (r != FICHERO_BIEN)
 		return r;
 	FormaColumnas lista = forma;
-	if (!lista.lista) {
-		lista = FormaColumnas();
-		lista.lista = lista.sin_x = true;
-		lista.separador = ' ';
-		lista.columnas = 1;
-		lista.col_y = 0;
-	}
+	if (!lista.lista)
+		lista = como_lista(FormaColumnas());
 	if (l->nota[0] == '\0')
 		std::memcpy(l->nota, lista.nota, sizeof l->nota);
 	anota_formas(lista, l);
@@ -736,6 +731,14 @@ bool acumula(Acumulador &a, float x)
 	}
 	guarda(a, x);
 	return true;
+}
+
+void conserva(Acumulador &a, int desde, int cuantas)
+{
+	a.n = 0;
+	a.max = 0;
+	for (int i = desde + 1; i <= desde + cuantas; i++)
+		guarda(a, a.v[i]); // each moves down, if at all
 }
 
 int entrega_acumulado(Acumulador &a, int error, Lectura *l)

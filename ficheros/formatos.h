@@ -35,6 +35,9 @@ size_t cota_de(size_t bytes);
 bool prepara(Acumulador &a, size_t esperadas, size_t cota);
 // Adds one; false when there is no memory (or no int left to count it).
 bool acumula(Acumulador &a, float x);
+// Keeps the `cuantas` samples after the first `desde`, and the largest of
+// them, in place.
+void conserva(Acumulador &a, int desde, int cuantas);
 // Hands the samples to *l (or frees them and empties *l on an error or none):
 // the result code.
 int entrega_acumulado(Acumulador &a, int error, Lectura *l);
@@ -87,6 +90,9 @@ struct FormaColumnas {
 // The public description of a form, and the form of a description.
 FormaLectura descripcion_de(const FormaColumnas &f);
 FormaColumnas forma_de(const FormaLectura &d);
+// The file read as a plain list of numbers, counts several to a row, with
+// f's marks.
+FormaColumnas como_lista(const FormaColumnas &f);
 
 // Whether the line [ini, fin) is a row of numbers (not blank, no comment),
 // the first of which ends a header.

@@ -78,11 +78,7 @@ void acota_al_rango(long long cuantas, Acumulador &a, Lectura &l)
 {
 	if (a.n > cuantas) {
 		long long mas = a.n - cuantas;
-		int n = int(cuantas);
-		a.n = 0;
-		a.max = 0;
-		for (int i = 1; i <= n; i++)
-			guarda(a, a.v[i]); // in place: the largest of those kept
+		conserva(a, 0, int(cuantas));
 		l.cuenta_ilegible = 0;
 		std::snprintf(l.nota, sizeof l.nota,
 		              "$DATA: anuncia %lld cuentas y hay %lld más; se cargan las %lld del rango",

@@ -39,15 +39,6 @@ bool empieza_por(const char *ini, const char *fin, const char *texto)
 	return size_t(fin - ini) >= n && strncasecmp(ini, texto, n) == 0;
 }
 
-// Keeps the `cuantas` samples after the first `desde`, and the largest of them.
-void conserva(Acumulador &a, int desde, int cuantas)
-{
-	a.n = 0;
-	a.max = 0;
-	for (int i = desde + 1; i <= desde + cuantas; i++)
-		guarda(a, a.v[i]); // in place: each moves down, if at all
-}
-
 // ---- IEC 1455 -------------------------------------------------------------
 
 struct Iec {
