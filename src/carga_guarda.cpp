@@ -197,7 +197,7 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 		return false;
 	}
 	bool con_fondo = confirma_carga(l);
-	olvida_lo_dibujado();
+	pide_redibujo();
 	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
 	if (ruta != filename_esp)
 		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);

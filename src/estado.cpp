@@ -40,14 +40,6 @@ void pide_redibujo()
 	amplia_y0 = 0;
 }
 
-void olvida_lo_dibujado()
-{
-	ch_i0 = ch_i;
-	ch_f0 = ch_f;
-	ch_c0 = ch_c;
-	pide_redibujo();
-}
-
 void crea_colores()
 {
 	auto color = [](Rgb c) { return makecol24(c.r, c.g, c.b); };

@@ -52,9 +52,5 @@ void reinicia_estado();
 // load, a calibration, the scale) goes through here.
 void pide_redibujo();
 
-// After a load: the view as drawn is the view as it now stands, with a full
-// redraw due.
-void olvida_lo_dibujado();
-
 // Makes the five colours; needs the colour depth set to 24 bits.
 void crea_colores();

@@ -85,7 +85,7 @@ void carga_muestras(const std::vector<float> &muestras, float al_, float bl_)
 	al = al_;
 	bl = bl_;
 	vista_inicial();
-	olvida_lo_dibujado();
+	pide_redibujo();
 }
 
 uint32_t pixel(int x, int y)
