@@ -582,6 +582,11 @@ def casos_de_instrumentos():
 
 casos_de_instrumentos()
 
+# Cases kept in files of their own (casos_*.py beside this one), each run here
+# with this module's helpers in scope.
+for _otro in sorted(Path(__file__).parent.glob("casos_*.py")):
+    exec(compile(_otro.read_text(encoding="utf-8"), str(_otro), "exec"), globals())
+
 
 def escribe(carpeta):
     carpeta.mkdir(parents=True, exist_ok=True)
