@@ -98,6 +98,21 @@ bool nombres_entrecomillados(const char *ini, const char *fin)
 	return nombres >= 2;
 }
 
+// The instrument format that the first line [ini, fin) of the n bytes at p
+// opens, or -1: a file's kind is told by its start, however long its header.
+int formato_por_su_comienzo(const char *ini, const char *fin, const char *p, size_t n)
+{
+	int instrumento = formato_instrumento(ini, fin, p, n);
+	if (instrumento >= 0)
+		return instrumento;
+	if (es_cabecera_spe(ini, fin))
+		return FORMATO_SPE;
+	size_t largo = std::strlen(PRIMERA_LINEA_MCA);
+	if (size_t(fin - ini) == largo && strncasecmp(ini, PRIMERA_LINEA_MCA, largo) == 0)
+		return FORMATO_MCA;
+	return -1;
+}
+
 int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 {
 	const char *ini, *fin;
@@ -109,15 +124,19 @@ int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 		               forma->cabecera > 0
 		           ? FORMATO_COLUMNAS
 		           : FORMATO_PROPIO;
-	int instrumento = formato_instrumento(ini, fin, p, n);
+	int instrumento = formato_por_su_comienzo(ini, fin, p, n);
 	if (instrumento >= 0)
 		return instrumento;
-	if (es_cabecera_spe(ini, fin))
-		return FORMATO_SPE;
-	size_t largo = std::strlen(PRIMERA_LINEA_MCA);
-	if (size_t(fin - ini) == largo && strncasecmp(ini, PRIMERA_LINEA_MCA, largo) == 0)
-		return FORMATO_MCA;
 	return detecta_columnas(p, n, completo, forma) ? FORMATO_COLUMNAS : FORMATO_PROPIO;
+}
+
+// Whether the first line of the n bytes at p opens an instrument's format,
+// whose reader finds its own data: no header walk is wanted.
+bool abre_un_instrumento(const char *p, size_t n)
+{
+	const char *ini, *fin;
+	primera_linea(p, n, &ini, &fin);
+	return formato_por_su_comienzo(ini, fin, p, n) >= 0;
 }
 
 // The reading used, then the others the file allows.
@@ -382,7 +401,7 @@ int detecta_resumida(const ResumenCabecera &r, const char *filas, size_t n, bool
 int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
 {
 	size_t largo = std::min(n, TAM_PREFIJO);
-	if (largo == n || fila_en_la_primera_mitad(p, largo))
+	if (largo == n || abre_un_instrumento(p, largo) || fila_en_la_primera_mitad(p, largo))
 		return detecta_sin_abortar(p, largo, largo == n, forma);
 	try {
 		Lineas s;
@@ -503,7 +522,8 @@ int detecta_descriptor(int fd, const struct stat &st, off_t desde, FormaColumnas
 		return -1;
 	n = std::min(n, ssize_t(st.st_size - desde)); // not what was added after the open
 	bool completo = size_t(st.st_size - desde) <= TAM_PREFIJO;
-	if (completo || fila_en_la_primera_mitad(prefijo, size_t(n)))
+	if (completo || abre_un_instrumento(prefijo, size_t(n)) ||
+	    fila_en_la_primera_mitad(prefijo, size_t(n)))
 		return detecta_sin_abortar(prefijo, size_t(n), completo, forma);
 	return detecta_cabecera_larga(fd, st, desde, forma);
 }

@@ -15,6 +15,7 @@ where "-" means "not checked", al and bl are decimals and the samples are
 the hexadecimal bits of each float.
 """
 import ctypes
+import math
 import struct
 import sys
 from pathlib import Path
@@ -531,6 +532,18 @@ def casos_de_instrumentos():
          muestras=[str(c) for c in cuentas_iec[:11]], titulo='"Suelo de prueba"', cal=calibracion(1, 0.5))
     caso("iec-relleno-con-cuentas.iec", iec(cuentas_iec[:10] + [3, 4], 10), formato="IEC",
          muestras=[str(c) for c in cuentas_iec[:10]], aviso="anuncia 10 cuentas y hay 2 más")
+
+    # Instruments write files far past detection's first look: 16384 channels.
+    grandes = [1000 + (i * 7919) % 5003 - (i % 7) * 100 for i in range(16384)]
+    caso("iec-16384.iec", iec(grandes, 16384), formato="IEC", muestras=[str(c) for c in grandes],
+         cal=calibracion(1, 0.5))
+    caso("n42-16384-en-una-linea.n42", n42(ecal % "0 0.25", [espectro(" ".join(map(str, grandes)))]),
+         formato="N42", muestras=[str(c) for c in grandes], cal=calibracion(0, 0.25))
+    suaves = [int(50000 + 30000 * math.sin(i / 40.0)) + (i * 37) % 501 for i in range(16001)]
+    caso("jcamp-dif-dup-16001.jdx",
+         jcamp("##XFACTOR= 1\n##FIRSTX= 0\n##LASTX= 16000\n##NPOINTS= 16001\n##XYDATA=(X++(Y..Y))\n",
+               difdup(suaves, 10)),
+         formato="JCAMP", muestras=[str(v) for v in suaves], cal=calibracion(0, 1))
 
     emsa = ("#FORMAT      : EMSA/MAS Spectral Data File\r\n#VERSION     : 1.0\r\n"
             "#TITLE       : Cobre puro\r\n#NPOINTS     : %d.\r\n#NCOLUMNS    : 2.\r\n"
