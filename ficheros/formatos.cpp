@@ -792,10 +792,12 @@ void pon_titulo(Lectura &l, const char *ini, const char *fin)
 	l.comment[n + 2] = '\0';
 }
 
+// Held whole: a narrow range over many channels (0.1 nm at 500 nm over 2048)
+// puts the offset near 10^7 channels, where a float is a channel apart.
 void calibracion_lineal(Lectura &l, double a, double b, double primero)
 {
-	float por_canal = static_cast<float>(b);
-	float desplazamiento = static_cast<float>(a / b + primero - 1);
+	double por_canal = b;
+	double desplazamiento = a / b + primero - 1;
 	bool valida = por_canal != 0 && std::isfinite(por_canal) && std::isfinite(desplazamiento);
 	l.al = valida ? por_canal : 0;
 	l.bl = valida ? desplazamiento : 0;

@@ -34,10 +34,6 @@ def bits(texto):
     return "%08x" % struct.unpack("<I", struct.pack("<f", f32(texto)))[0]
 
 
-def como_float(x):
-    return struct.unpack("<f", struct.pack("<f", x))[0]
-
-
 def recta(xs, vs):
     """The least-squares line v = a + b x."""
     n = len(xs)
@@ -50,7 +46,7 @@ def recta(xs, vs):
 
 def calibracion(a, b, primero=0):
     """al and bl for value = a + b·channel, the first sample being channel primero."""
-    return como_float(b), como_float(a / b + primero - 1)
+    return b, a / b + primero - 1
 
 
 def calibracion_x(xs):
@@ -476,6 +472,12 @@ def casos_de_instrumentos():
          jcamp("##FIRSTX= 1000.5\r\n##DELTAX= -0.25\r\n##XYDATA=(X++(Y..Y)) $$ counts\r\n",
                "1000.5 7 8 9 $$ first line\r\n999.75 10 11\r\n").replace("\n", "\r\n").replace("\r\r", "\r"),
          formato="JCAMP", muestras=filas("7", "8", "9", "10", "11"), cal=calibracion(1000.5, -0.25))
+    estrecho = [100 + i % 9 for i in range(2048)]
+    caso("jcamp-rango-estrecho.jdx",
+         jcamp("##FIRSTX= 500.00\n##LASTX= 500.10\n##NPOINTS= 2048\n##XYDATA=(X++(Y..Y))\n",
+               "".join("%.6f %s\n" % (500 + 0.1 * i / 2047, " ".join(map(str, estrecho[i:i + 8])))
+                       for i in range(0, 2048, 8))),
+         formato="JCAMP", muestras=[str(v) for v in estrecho], cal=calibracion(500.0, 0.1 / 2047))
     caso("jcamp-xypoints.jdx", jcamp("##XFACTOR= 0.5\n##XYPOINTS=(XY..XY)\n",
                                      "1, 5; 2, 6\n3, 7\n4,8\n"),
          formato="JCAMP", muestras=filas("5", "6", "7", "8"), cal=calibracion_x([0.5, 1.0, 1.5, 2.0]))

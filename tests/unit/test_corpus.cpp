@@ -91,6 +91,10 @@ void comprueba_calibracion(const Caso &c, const Lectura &l)
 	double al = std::stod(c.al), bl = std::stod(c.bl);
 	EXPECT_NEAR(l.al, al, 1e-6 * std::fabs(al)) << "al";
 	EXPECT_NEAR(l.bl, bl, 1e-5 * std::max(1.0, std::fabs(bl))) << "bl";
+	// Where the ends of the spectrum fall, to a thousandth of a channel: an
+	// offset far from 0 must be held whole, not as a float.
+	for (int canal : {1, l.nptL})
+		EXPECT_NEAR((canal + l.bl) * l.al, (canal + bl) * al, 1e-3 * std::fabs(al)) << "canal " << canal;
 }
 
 void comprueba_muestras(const Caso &c, const Lectura &l)
