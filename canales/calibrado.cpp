@@ -3,11 +3,14 @@
 // turning the spectrum end for end when it falls, with everything tied to its
 // channels.  Start at fija_calibracion.
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "canales.h"
 
 namespace {
+
+constexpr double TOLERANCIA_DOS_PUNTOS = 1e-3; // channels
 
 // Whether a value is held exactly in single precision.
 bool es_simple(double v)
@@ -22,6 +25,16 @@ double bl_espejado(double b, int n, bool simple)
 {
 	double nuevo = -b - n - 1;
 	return simple ? static_cast<double>(static_cast<float>(nuevo)) : nuevo;
+}
+
+// Whether cal puts both points within a thousandth of a channel of their
+// wavelengths.  A float holds the line as it always was but on a range too
+// narrow for its offset (0.1 nm at 500 nm over 2048 channels), where it is
+// held whole instead.
+bool pasa_por(const Calibracion &cal, int c1, float l1, int c2, float l2)
+{
+	double paso = std::fabs(cal.al) * TOLERANCIA_DOS_PUNTOS;
+	return std::fabs(longitud_en(cal, c1) - l1) <= paso && std::fabs(longitud_en(cal, c2) - l2) <= paso;
 }
 
 } // namespace
@@ -52,8 +65,13 @@ bool calibra_dos_puntos(int c1, float l1, int c2, float l2)
 	float a = static_cast<float>((static_cast<double>(l2) - l1) / (c2 - c1));
 	// No slope leaves no offset; bl would be a division by zero.
 	float b = a != 0 ? static_cast<float>(static_cast<double>(l1) / static_cast<double>(a) - c1) : 0.0f;
+	Calibracion cal{a, b};
+	if (a != 0 && !pasa_por(cal, c1, l1, c2, l2)) {
+		cal.al = (static_cast<double>(l2) - l1) / (c2 - c1);
+		cal.bl = l1 / cal.al - c1;
+	}
 	conocidas.clear(); // the marks stay, as plain measured peaks
-	return fija_calibracion({a, b});
+	return fija_calibracion(cal);
 }
 
 bool espeja()

@@ -98,7 +98,8 @@ bool fija_calibracion(const Calibracion &cal);
 
 // The two-point calibration: the line through channel c1 at wavelength l1
 // and c2 at l2, in single precision (al from the two points, then bl from the
-// stored al), which replaces the calibration and ends the list of
+// stored al), or whole when single precision would move either point by
+// more than a thousandth of a channel; it replaces the calibration and ends the list of
 // calibration points; nothing when c1 == c2.  Equal wavelengths uncalibrate
 // (al and bl both 0).  False as confirma_carga.
 bool calibra_dos_puntos(int c1, float l1, int c2, float l2);

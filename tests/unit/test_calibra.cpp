@@ -36,6 +36,15 @@ TEST(Calibra, BlUsaLaPendienteYaGuardadaEnSimplePrecision)
 	EXPECT_EQ(bl, static_cast<float>(double(585.249f) / double(esperado_al) - 7));
 }
 
+TEST(Calibra, UnRangoEstrechoPasaPorSusDosPuntos)
+{
+	reinicia_estado();
+	calibra_dos_puntos(1, 500.0f, 2048, 500.1f);
+	double paso = (double(500.1f) - 500.0) / 2047;
+	EXPECT_NEAR(longitud_en(calibracion(), 1), 500.0, 1e-3 * paso);
+	EXPECT_NEAR(longitud_en(calibracion(), 2048), double(500.1f), 1e-3 * paso);
+}
+
 TEST(Calibra, MismoCanalConservaLaCalibracion)
 {
 	reinicia_estado();
