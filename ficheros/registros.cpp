@@ -48,17 +48,31 @@ struct Iec {
 	bool en_datos = false;
 };
 
+// A count as the own format reads a sample.
+bool cuenta_de(const char *a, const char *b, double *v)
+{
+	float x;
+	bool leida = numero_exacto(a, b, false, &x);
+	*v = x;
+	return leida;
+}
+
+// A coefficient, whole: a float would move a high channel's energy.
+bool coeficiente_de(const char *a, const char *b, double *v)
+{
+	return a < b && lee_decimal(a, b, v) == size_t(b - a);
+}
+
 // Fixed-width fields of the record after its mark: how many read as numbers.
-int campos_fijos(const char *ini, const char *fin, size_t ancho, int n, double *v)
+int campos_fijos(const char *ini, const char *fin, size_t ancho, int n, double *v,
+                 bool (*lee)(const char *, const char *, double *))
 {
 	int leidos = 0;
 	for (const char *p = ini; leidos < n && p < fin; p += ancho, leidos++) {
 		const char *q = p + ancho < fin ? p + ancho : fin, *a = p, *b = q;
 		recorta(&a, &b);
-		float x;
-		if (!numero_exacto(a, b, false, &x))
+		if (!lee(a, b, &v[leidos]))
 			break;
-		v[leidos] = x;
 	}
 	return leidos;
 }
@@ -74,7 +88,7 @@ bool registro_de_cuentas(const char *ini, const char *fin, Acumulador &a, bool *
 	if (!entero_exacto(c, fc, &canal) || canal != a.n)
 		return false;
 	double v[CUENTAS_POR_REGISTRO_IEC];
-	int n = campos_fijos(cuentas, fin, ANCHO_CUENTA_IEC, CUENTAS_POR_REGISTRO_IEC, v);
+	int n = campos_fijos(cuentas, fin, ANCHO_CUENTA_IEC, CUENTAS_POR_REGISTRO_IEC, v, cuenta_de);
 	for (int i = 0; i < n && !*error_memoria; i++)
 		*error_memoria = !acumula(a, float(v[i]));
 	return n > 0;
@@ -103,7 +117,8 @@ void cabecera_iec(int registro, const char *ini, const char *fin, Iec &e, Lectur
 		l.tiempo_vivo = n >= 1 && v[0] > 0 && std::isfinite(v[0]) ? v[0] : 0;
 		e.anunciadas = n == 3 && v[2] > 0 && v[2] < float(INT32_MAX) ? int(v[2]) : 0;
 	} else if (registro == REGISTRO_ENERGIA_IEC) {
-		e.n_coef = campos_fijos(ini, fin, ANCHO_COEFICIENTE_IEC, TERMINOS_IEC, e.coef);
+		e.n_coef =
+		    campos_fijos(ini, fin, ANCHO_COEFICIENTE_IEC, TERMINOS_IEC, e.coef, coeficiente_de);
 	} else if (registro == REGISTRO_TITULO_IEC) {
 		recorta(&ini, &fin);
 		if (ini < fin)
@@ -135,10 +150,12 @@ int lee_iec_en(Lineas &s, Acumulador &a, Lectura *l)
 	Iec e;
 	const char *ini, *fin;
 	bool sin_memoria = false;
-	for (int registro = 1; !s.error && !sin_memoria && siguiente_linea(s, &ini, &fin); registro++) {
+	// Blank lines are no records: counting them would shift the header's.
+	for (int registro = 0; !s.error && !sin_memoria && siguiente_linea(s, &ini, &fin);) {
 		recorta(&ini, &fin);
 		if (ini == fin)
 			continue;
+		registro++;
 		if (!empieza_por(ini, fin, MARCA_IEC)) {
 			l->cuenta_ilegible = a.n + 1; // a line of no record ends them
 			break;
@@ -296,7 +313,9 @@ int lee_tka_en(Lineas &s, size_t cota, Acumulador &a, Lectura *l)
 	int r = lee_numeros(s, INT32_MAX - 1, cota, a);
 	if (r == FICHERO_BIEN && a.n >= TIEMPOS_TKA && queda_texto(s))
 		l->cuenta_ilegible = a.n - TIEMPOS_TKA + 1;
-	if (r != FICHERO_BIEN || a.n <= TIEMPOS_TKA)
+	if (a.n <= TIEMPOS_TKA) // its times alone, or less: no count
+		a.n = 0;
+	if (r != FICHERO_BIEN || a.n == 0)
 		return entrega_acumulado(a, r, l);
 	float vivo = a.v[1];
 	l->tiempo_vivo = vivo > 0 && std::isfinite(vivo) ? vivo : 0;

@@ -535,6 +535,13 @@ def casos_de_instrumentos():
     caso("iec-relleno-con-cuentas.iec", iec(cuentas_iec[:10] + [3, 4], 10), formato="IEC",
          muestras=[str(c) for c in cuentas_iec[:10]], aviso="anuncia 10 cuentas y hay 2 más")
 
+    con_blanco = iec(cuentas_iec, 11).replace("\r\n", "\r\n\r\n", 1)
+    caso("iec-linea-en-blanco.iec", con_blanco, formato="IEC", muestras=[str(c) for c in cuentas_iec[:11]],
+         titulo='"Suelo de prueba"', cal=calibracion(1, 0.5))
+    caso("iec-rango-estrecho.iec", iec(cuentas_iec, 11, "%15.8E%15.8E%15.8E%15.8E" % (500, 4.88519785e-05, 0, 0)),
+         formato="IEC", muestras=[str(c) for c in cuentas_iec[:11]], cal=calibracion(500, 4.88519785e-05))
+    caso("tka-solo-tiempos.tka", "3600\n3702\n", resultado="SIN_MUESTRAS")
+
     # Instruments write files far past detection's first look: 16384 channels.
     grandes = [1000 + (i * 7919) % 5003 - (i % 7) * 100 for i in range(16384)]
     caso("iec-16384.iec", iec(grandes, 16384), formato="IEC", muestras=[str(c) for c in grandes],
