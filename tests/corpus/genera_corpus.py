@@ -472,6 +472,40 @@ def casos_de_instrumentos():
          jcamp("##FIRSTX= 1000.5\r\n##DELTAX= -0.25\r\n##XYDATA=(X++(Y..Y)) $$ counts\r\n",
                "1000.5 7 8 9 $$ first line\r\n999.75 10 11\r\n").replace("\n", "\r\n").replace("\r\r", "\r"),
          formato="JCAMP", muestras=filas("7", "8", "9", "10", "11"), cal=calibracion(1000.5, -0.25))
+    def difdup_sin_control(valores, por_linea):
+        lineas = []
+        for ini in range(0, len(valores), por_linea):
+            trozo = valores[ini:ini + por_linea]
+            fichas = [sqz(trozo[0])] + [dif(trozo[k] - trozo[k - 1]) for k in range(1, len(trozo))]
+            lineas.append("%d %s" % (ini, "".join(fichas)))
+        return "\n".join(lineas) + "\n"
+
+    largos = [10 + (i * 7) % 13 for i in range(1801)]
+    caso("jcamp-dif-sin-control.jdx",
+         jcamp("##FIRSTX= 0\n##LASTX= 1800\n##NPOINTS= 1801\n##XYDATA=(X++(Y..Y))\n",
+               difdup_sin_control(largos, 10)),
+         formato="JCAMP", muestras=[str(v) for v in largos], cal=calibracion(0, 1))
+    caso("jcamp-dif-sin-control-ni-rango.jdx",
+         jcamp("##XYDATA=(X++(Y..Y))\n", difdup_sin_control(largos, 10)),
+         formato="JCAMP", muestras=[str(v) for v in largos], cal=calibracion(0, 1))
+    caso("jcamp-x-en-cada-linea.jdx",
+         jcamp("##XYDATA=(X++(Y..Y))\n", "100 1 2 3 4\n102 5 6 7 8\n104 9 10\n"),
+         formato="JCAMP", muestras=filas("1", "2", "3", "4", "5", "6", "7", "8", "9", "10"),
+         cal=calibracion(100, 0.5))
+    caso("jcamp-coma-decimal.jdx",
+         jcamp("##FIRSTX= 400,5\n##LASTX= 402,5\n##NPOINTS= 5\n##XYDATA=(X++(Y..Y))\n",
+               "400,5 1,5 2,25 3\n402 4,5 5\n"),
+         formato="JCAMP", muestras=filas("1.5", "2.25", "3", "4.5", "5"), cal=calibracion(400.5, 0.5))
+    paginas = ("##TITLE= RMN\n##JCAMP-DX= 5.01\n##DATA TYPE= NMR SPECTRUM\n##NTUPLES= NMR SPECTRUM\n"
+               "##VAR_NAME= FREQUENCY, SPECTRUM/REAL, SPECTRUM/IMAG, PAGE NUMBER\n"
+               "##SYMBOL= X, R, I, N\n##VAR_TYPE= INDEPENDENT, DEPENDENT, DEPENDENT, PAGE\n"
+               "##VAR_FORM= AFFN, ASDF, ASDF, AFFN\n##VAR_DIM= 4, 4, 4, 2\n"
+               "##FIRST= 100, 0, 0, 1\n##LAST= 97, 0, 0, 2\n##FACTOR= 0.5, 2, 3, 1\n"
+               "##PAGE= N=1\n##NPOINTS= 4\n##DATA TABLE= (X++(R..R)), XYDATA\n200 1 2 3 4\n"
+               "##PAGE= N=2\n##NPOINTS= 4\n##DATA TABLE= (X++(I..I)), XYDATA\n200 9 9 9 9\n"
+               "##END NTUPLES= NMR SPECTRUM\n##END=\n")
+    caso("jcamp-ntuples.jdx", paginas, formato="JCAMP", muestras=filas("2", "4", "6", "8"),
+         titulo='"RMN"', cal=calibracion(100, -1), aviso="se carga la primera, SPECTRUM/REAL")
     estrecho = [100 + i % 9 for i in range(2048)]
     caso("jcamp-rango-estrecho.jdx",
          jcamp("##FIRSTX= 500.00\n##LASTX= 500.10\n##NPOINTS= 2048\n##XYDATA=(X++(Y..Y))\n",
