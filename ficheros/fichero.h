@@ -64,6 +64,8 @@ struct Lectura {
 	bool x_vuelve = false;    // that line is a row of a table whose x repeats or turns back
 	int cuenta_ilegible = 0;  // the same for a count of a .Spe or .mca, by its place
 	double desvio_x = 0;      // columns whose x is not linear: how far it misses its line, in steps
+	int infinitas = 0;        // samples that are ±inf (written so, or past a float's range)
+	int primera_infinita = 0; // the first of them
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
 	                          // range or calibration of a .Spe), without the file's name
 	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown

@@ -588,7 +588,23 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 
 namespace {
 
-int lee_memoria(const char *datos, size_t n, Lectura *l, const char *nombre, const FormaLectura *elegida)
+// Counts the samples that are ±inf: a value such as 1e300 overflows a float
+// and would be drawn off the scale with no word.
+int cuenta_infinitas(int r, Lectura *l)
+{
+	if (r != FICHERO_BIEN)
+		return r;
+	int cuantas = 0;
+	for (int c = 1; c <= l->nptL; c++)
+		cuantas += std::isinf(l->Li[c]);
+	l->infinitas = cuantas;
+	for (int c = 1; cuantas > 0 && c <= l->nptL && !l->primera_infinita; c++)
+		if (std::isinf(l->Li[c]))
+			l->primera_infinita = c;
+	return r;
+}
+
+int lee_memoria_en(const char *datos, size_t n, Lectura *l, const char *nombre, const FormaLectura *elegida)
 {
 	*l = Lectura();
 	int clase = clase_de(datos, n);
@@ -608,6 +624,11 @@ int lee_memoria(const char *datos, size_t n, Lectura *l, const char *nombre, con
 	return r;
 }
 
+int lee_memoria(const char *datos, size_t n, Lectura *l, const char *nombre, const FormaLectura *elegida)
+{
+	return cuenta_infinitas(lee_memoria_en(datos, n, l, nombre, elegida), l);
+}
+
 int lee_ruta(const char *ruta, Lectura *l, size_t tam_bloque, const FormaLectura *elegida)
 {
 	*l = Lectura();
@@ -618,7 +639,7 @@ int lee_ruta(const char *ruta, Lectura *l, size_t tam_bloque, const FormaLectura
 		return r;
 	r = lee_descriptor(fd, st, tam_bloque, nombre_base(ruta), l, elegida);
 	close(fd);
-	return r;
+	return cuenta_infinitas(r, l);
 }
 
 } // namespace
@@ -877,7 +898,15 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 	if (l.desvio_x > 0)
 		anade("La x de %s no es lineal (se aparta %.3g pasos de su recta): se carga sin calibrar",
 		      ruta, l.desvio_x);
+	// What goes between one sentence and the next.
+	auto corte = [&] {
+		return n == 0 || mensaje[n - 1] == ' ' ? "" : mensaje[n - 1] == '.' ? " " : ". ";
+	};
 	if (l.nota[0])
-		anade("%s%s: %s.", n == 0 ? "" : mensaje[n - 1] == ' ' ? "" : ". ", ruta, l.nota);
+		anade("%s%s: %s.", corte(), ruta, l.nota);
+	if (l.infinitas > 0)
+		anade("%s%s: muestras infinitas (escritas así o fuera del alcance de un float, como 1e300): "
+		      "%d, la primera la %d; no cuentan para la escala.",
+		      corte(), ruta, l.infinitas, l.primera_infinita);
 	return mensaje[0] ? mensaje : nullptr;
 }

@@ -103,6 +103,9 @@ caso("propio-titulo-tras-blancos.txt", '\n"t"\n2 1 0\n1 2\n', formato="PROPIO",
      muestras=filas("2", "1", "0", "1", "2"))
 caso("propio-utf16be.txt", b"\xfe\xff" + "12\n13\n".encode("utf-16-be"),
      formato="PROPIO", muestras=filas("12", "13"))
+caso("propio-fuera-de-float.txt", "5\n1e300\n7\n-1e39\n", formato="PROPIO",
+     muestras=filas("5", "1e300", "7", "-1e39"), aviso="muestras infinitas (escritas así o fuera del "
+     "alcance de un float, como 1e300): 2, la primera la 2")
 caso("vacio.txt", "", resultado="VACIO")
 caso("solo-texto.txt", "hola\nmundo\n", resultado="SIN_MUESTRAS",
      aviso="no contiene ningún dato legible")
