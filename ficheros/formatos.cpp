@@ -36,6 +36,10 @@ constexpr size_t TAM_PREFIJO = size_t(1) << 16; // what detection looks at first
 // cut to this.
 constexpr size_t LARGO_LINEA_RESUMEN = 4096;
 constexpr size_t TAM_MARCA = TAM_PREFIJO + 8; // what tells how the text is written
+constexpr size_t BYTES_VISTA_UTF16 = 1024;    // what tells UTF-16 without its mark
+constexpr size_t UNIDADES_MINIMAS_UTF16 = 4;
+constexpr char FIN_DOS = '\x1A';  // DOS's end-of-file mark, which some writers still add
+constexpr size_t TAM_COLA = 4096; // bytes read at a time from the end, looking past padding
 constexpr int SIN_MEMORIA_AL_DETECTAR = -2;
 constexpr char BOM_UTF8[] = "\xEF\xBB\xBF";
 constexpr size_t LARGO_BOM_UTF8 = 3;
@@ -228,9 +232,47 @@ bool empieza_por(const char *p, size_t n, const char *marca, size_t largo)
 	return n >= largo && std::memcmp(p, marca, largo) == 0;
 }
 
+// How a text in UTF-16 is written: with its mark or without, and the order
+// of each unit's bytes.
+enum Utf16 { NO_UTF16, UTF16_LE_MARCADO, UTF16_BE_MARCADO, UTF16_LE, UTF16_BE };
+
+// Whether the units of [p, p + n) are ASCII text with the zero byte at
+// `cero` (0 or 1) of each: all but a few, and none a NUL.
+bool unidades_ascii(const unsigned char *p, size_t n, int cero)
+{
+	size_t unidades = std::min(n, BYTES_VISTA_UTF16) / 2, ascii = 0;
+	for (size_t i = 0; i < unidades; i++) {
+		unsigned char alto = p[2 * i + size_t(cero)], bajo = p[2 * i + size_t(1 - cero)];
+		if (bajo == 0)
+			return false;
+		ascii += alto == 0 && (bajo >= ' ' || bajo == '\t' || bajo == '\n' || bajo == '\r');
+	}
+	return unidades >= UNIDADES_MINIMAS_UTF16 && ascii * 10 >= unidades * 9;
+}
+
+// Windows tools write UTF-16 without a mark too; its zero bytes tell it.
+Utf16 utf16_de(const char *p, size_t n)
+{
+	if (empieza_por(p, n, BOM_UTF16_LE, 2))
+		return UTF16_LE_MARCADO;
+	if (empieza_por(p, n, BOM_UTF16_BE, 2))
+		return UTF16_BE_MARCADO;
+	auto u = reinterpret_cast<const unsigned char *>(p);
+	return unidades_ascii(u, n, 1) ? UTF16_LE : unidades_ascii(u, n, 0) ? UTF16_BE : NO_UTF16;
+}
+
 bool es_utf16(const char *p, size_t n)
 {
-	return empieza_por(p, n, BOM_UTF16_LE, 2) || empieza_por(p, n, BOM_UTF16_BE, 2);
+	return utf16_de(p, n) != NO_UTF16;
+}
+
+// The length of [p, p + n) without what pads its end: NUL bytes, and the
+// DOS end-of-file mark.
+size_t sin_relleno(const char *p, size_t n)
+{
+	while (n > 0 && (p[n - 1] == '\0' || p[n - 1] == FIN_DOS))
+		n--;
+	return n;
 }
 
 // Lines ended by a carriage return alone: the first line end says so.
@@ -276,13 +318,14 @@ char *pon_utf8(char *q, uint32_t c)
 
 // UTF-16 after its byte-order mark, as UTF-8 into q (room for 3 bytes a
 // unit); past the last byte written.
-char *utf16_a_utf8(const unsigned char *p, size_t n, char *q)
+char *utf16_a_utf8(const unsigned char *p, size_t n, Utf16 forma, char *q)
 {
-	bool le = p[0] == 0xFF;
+	bool le = forma == UTF16_LE_MARCADO || forma == UTF16_LE;
 	auto unidad = [&](size_t i) {
 		return le ? uint32_t(p[i] | p[i + 1] << 8) : uint32_t(p[i] << 8 | p[i + 1]);
 	};
-	for (size_t i = 2; i + 1 < n; i += 2) {
+	size_t desde = forma == UTF16_LE || forma == UTF16_BE ? 0 : 2;
+	for (size_t i = desde; i + 1 < n; i += 2) {
 		uint32_t c = unidad(i);
 		if (c >= 0xD800 && c < 0xDC00 && i + 3 < n) {
 			uint32_t d = unidad(i + 2);
@@ -303,8 +346,10 @@ char *convierte(const char *p, size_t n, size_t *m)
 	auto t = static_cast<char *>(std::malloc(n / 2 * 3 + n + 1));
 	if (!t)
 		return nullptr;
-	char *fin = es_utf16(p, n) ? utf16_a_utf8(reinterpret_cast<const unsigned char *>(p), n, t)
-	                           : static_cast<char *>(std::memcpy(t, p, n)) + n;
+	Utf16 forma = utf16_de(p, n);
+	char *fin = forma != NO_UTF16
+	                ? utf16_a_utf8(reinterpret_cast<const unsigned char *>(p), n, forma, t)
+	                : static_cast<char *>(std::memcpy(t, p, sin_relleno(p, n))) + sin_relleno(p, n);
 	for (char *q = t; q < fin; q++)
 		if (*q == '\r' && (q + 1 == fin || q[1] != '\n'))
 			*q = '\n';
@@ -432,10 +477,36 @@ int por_nombre(int formato, const char *nombre)
 	return formato == FORMATO_PROPIO && punto && strcasecmp(punto, ".tka") == 0 ? FORMATO_TKA : formato;
 }
 
-// A binary file is told before any text: UTF-16 alone has NUL bytes and is text.
+// A binary file is told before any text: UTF-16 alone has NUL bytes and is
+// text, and so is a text padded with them at its end.
 int clase_de(const char *p, size_t n)
 {
-	return es_utf16(p, n) ? NO_BINARIO : clase_binaria(p, n < TAM_PREFIJO ? n : TAM_PREFIJO);
+	Utf16 u = utf16_de(p, n);
+	if (u == UTF16_LE_MARCADO || u == UTF16_BE_MARCADO)
+		return NO_BINARIO;
+	size_t m = n < TAM_PREFIJO ? n : TAM_PREFIJO;
+	int clase = clase_binaria(p, m);
+	if (clase != BINARIO_OTRO || u != NO_UTF16)
+		return clase == BINARIO_OTRO ? NO_BINARIO : clase;
+	return clase_binaria(p, sin_relleno(p, m));
+}
+
+// The file's size without the padding at its end (see sin_relleno), read
+// backwards a block at a time; the size as it is when that cannot be read.
+off_t tamano_sin_relleno(int fd, off_t tamano)
+{
+	static thread_local char cola[TAM_COLA];
+	for (off_t fin = tamano; fin > 0;) {
+		off_t desde = fin > off_t(TAM_COLA) ? fin - off_t(TAM_COLA) : 0;
+		ssize_t n = lee_trozo(fd, cola, size_t(fin - desde), desde);
+		if (n != ssize_t(fin - desde))
+			return tamano;
+		size_t queda = sin_relleno(cola, size_t(n));
+		if (queda > 0)
+			return desde + off_t(queda);
+		fin = desde;
+	}
+	return 0;
 }
 
 // A binary file from its descriptor: what its reader needs, read whole.
@@ -553,7 +624,7 @@ int formato_convertido(const char *marca, size_t n)
 	return formato;
 }
 
-int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char *nombre, Lectura *l,
+int lee_descriptor(int fd, const struct stat &st_leido, size_t tam_bloque, const char *nombre, Lectura *l,
                    const FormaLectura *elegida)
 {
 	Escritura e;
@@ -563,9 +634,11 @@ int lee_descriptor(int fd, const struct stat &st, size_t tam_bloque, const char 
 		return FICHERO_ERROR_LECTURA;
 	int clase = clase_de(marca, n);
 	if (clase != NO_BINARIO)
-		return lee_binario_descriptor(fd, st, clase, marca, n, l);
+		return lee_binario_descriptor(fd, st_leido, clase, marca, n, l);
 	if (e == TEXTO_A_CONVERTIR)
-		return lee_convertido(fd, st, nombre, l, elegida);
+		return lee_convertido(fd, st_leido, nombre, l, elegida);
+	struct stat st = st_leido; // the text, its padding left out
+	st.st_size = tamano_sin_relleno(fd, st.st_size);
 	off_t desde = e == TEXTO_TRAS_BOM ? off_t(LARGO_BOM_UTF8) : 0;
 	FormaColumnas forma;
 	int formato = elegida ? formato_elegido(*elegida, &forma)
@@ -611,6 +684,8 @@ int lee_memoria_en(const char *datos, size_t n, Lectura *l, const char *nombre, 
 	if (clase != NO_BINARIO)
 		return lee_binario(clase, datos, n, l);
 	Escritura e = escritura(datos, n < TAM_MARCA ? n : TAM_MARCA);
+	if (e != TEXTO_A_CONVERTIR)
+		n = sin_relleno(datos, n);
 	if (e == TEXTO_TRAS_BOM)
 		return lee_texto_memoria(datos + LARGO_BOM_UTF8, n - LARGO_BOM_UTF8, l, nombre, elegida);
 	if (e == TEXTO_TAL_CUAL)
@@ -687,7 +762,13 @@ int abre_y_mira(const char *ruta, Vistazo *v)
 {
 	if (abre_regular(ruta, &v->fd, &v->st) != FICHERO_BIEN)
 		return -1;
-	return escritura_de(v->fd, &v->e, &v->marca, &v->n) ? 1 : 0;
+	if (!escritura_de(v->fd, &v->e, &v->marca, &v->n))
+		return 0;
+	if (v->e != TEXTO_A_CONVERTIR && clase_de(v->marca, v->n) == NO_BINARIO) {
+		v->st.st_size = tamano_sin_relleno(v->fd, v->st.st_size);
+		v->n = std::min(v->n, size_t(v->st.st_size));
+	}
+	return 1;
 }
 
 } // namespace

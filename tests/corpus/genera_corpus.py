@@ -113,6 +113,13 @@ caso("solo-texto.txt", "hola\nmundo\n", resultado="SIN_MUESTRAS",
 # ---- Encodings and line ends of tables ----------------------------------
 caso("utf16le-csv.csv", b"\xff\xfe" + "Channel,Counts\r\n0,5\r\n1,7\r\n2,9\r\n".encode("utf-16-le"),
      formato="COLUMNAS", muestras=filas("5", "7", "9"), cal=calibracion(0, 1))
+caso("utf16le-sin-marca.csv", "Channel,Counts\r\n0,5\r\n1,7\r\n2,9\r\n".encode("utf-16-le"),
+     formato="COLUMNAS", muestras=filas("5", "7", "9"), cal=calibracion(0, 1))
+caso("utf16be-sin-marca.txt", "12\n13\n14\n".encode("utf-16-be"), formato="PROPIO",
+     muestras=filas("12", "13", "14"))
+caso("relleno-de-nulos.csv", b"nm,I\n500,3\n501,4\n502,5\n" + bytes(300), formato="COLUMNAS",
+     muestras=filas("3", "4", "5"), cal=calibracion(500, 1))
+caso("fin-de-dos.txt", b"5\r\n6\r\n7\r\n\x1a", formato="PROPIO", muestras=filas("5", "6", "7"))
 caso("bom-csv-sin-cabecera.csv", "\ufeff400.5,12\n401.0,15\n401.5,11\n", formato="COLUMNAS",
      muestras=filas("12", "15", "11"), cal=calibracion_x(["400.5", "401.0", "401.5"]))
 caso("cr-csv.csv", "nm,I\r500,3\r501,4\r502,5\r", formato="COLUMNAS",
