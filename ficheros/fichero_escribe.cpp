@@ -13,7 +13,9 @@
 namespace {
 
 constexpr size_t TAM_SALIDA = size_t(1) << 20;
-constexpr const char *DOBLE_SIN_PERDIDA = "%.17g"; // more than a float's nine digits: read as double
+// More than a float's nine digits, trailing zeros kept: the reader takes
+// fewer as a float, and 0.01 as a double written "0.01" would come back as 0.01f.
+constexpr const char *DOBLE_SIN_PERDIDA = "%#.17g";
 
 // A calibration term: as a float is written when a float holds it exactly
 // (every calibration read or made from two points), else whole.

@@ -26,7 +26,8 @@ constexpr char TITULO_SIN_CALIBRAR[] = "\"...\"";
 constexpr size_t LARGO_TITULO = TAM_NOMBRE - 1;
 constexpr size_t TAM_MENSAJE = TAM_NOMBRE + 128;
 constexpr size_t TAM_TROZO_LINEAS = size_t(1) << 14;
-constexpr int CIFRAS_FLOAT = 9; // what it takes to write any float so that it reads back
+constexpr int CIFRAS_FLOAT = 9;      // what it takes to write any float so that it reads back
+constexpr size_t DECIMALES_DE_F = 6; // what "%f" writes after the point
 
 // The engine's reasons to stop, as the file's result codes.
 int codigo_de(int error)
@@ -54,8 +55,10 @@ void lee_titulo(Fuente &f, char *titulo)
 	salta_linea(f);
 }
 
-// Significant digits of a decimal number's text, leading zeros and a
-// fraction's trailing zeros aside; 0 for anything else (hexadecimal, inf).
+// Significant digits of a decimal number's text, leading zeros aside, and
+// a fraction's trailing zeros where "%f" put them (six decimals or fewer);
+// 0 for anything else (hexadecimal, inf).  Longer fractions keep them: the
+// writer puts 0.01 held in double as 0.010000000000000000.
 int cifras_significativas(const char *p, const char *fin)
 {
 	std::string mantisa(p, std::find_if(p, fin, [](char c) { return c == 'e' || c == 'E'; }));
@@ -64,8 +67,9 @@ int cifras_significativas(const char *p, const char *fin)
 	size_t primera = mantisa.find_first_of("123456789");
 	if (primera == std::string::npos)
 		return 0;
-	size_t ultima = mantisa.find('.') == std::string::npos ? mantisa.find_last_of("0123456789")
-	                                                       : mantisa.find_last_of("123456789");
+	size_t punto = mantisa.find('.');
+	bool ceros_de_f = punto != std::string::npos && mantisa.size() - punto - 1 <= DECIMALES_DE_F;
+	size_t ultima = ceros_de_f ? mantisa.find_last_of("123456789") : mantisa.find_last_of("0123456789");
 	return static_cast<int>(std::count_if(mantisa.begin() + primera, mantisa.begin() + ultima + 1,
 	                                      [](char c) { return c >= '0' && c <= '9'; }));
 }

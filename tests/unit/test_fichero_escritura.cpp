@@ -87,6 +87,23 @@ TEST(FicheroEscritura, LoQuePorcentajeFPerderiaSeEscribeEntero)
 	libera_lectura(&l);
 }
 
+// Doubles whose shortest decimal is a float's length but that no float holds.
+TEST(FicheroEscritura, UnaCalibracionDobleVuelveEntera)
+{
+	CarpetaTemporal dir;
+	float v[] = {0, 7};
+	for (double termino : {0.01, 123456789.0, 1234.5678901}) {
+		SCOPED_TRACE(termino);
+		std::string ruta = dir / "doble.txt";
+		ASSERT_EQ(escribe_espectro(ruta.c_str(), "\"t\"", v, 1, termino, -termino), FICHERO_BIEN);
+		Lectura l;
+		ASSERT_EQ(lee_espectro(ruta.c_str(), &l), FICHERO_BIEN);
+		EXPECT_EQ(l.al, termino);
+		EXPECT_EQ(l.bl, -termino);
+		libera_lectura(&l);
+	}
+}
+
 TEST(FicheroEscritura, InfYNanVuelven)
 {
 	std::string s = escrito("\"t\"", {INFINITY, -INFINITY, NAN, 4}, NAN, INFINITY);
