@@ -412,10 +412,23 @@ void antepone_nota(Lectura &l, const std::string &texto)
 	l.nota[largo] = '\0';
 }
 
-// Why the parse stopped before the end, in words.
+// Why the parse stopped before the end, in the user's words.
 const char *motivo(const N42 &e, const Final &f)
 {
-	return e.parada == PROFUNDIDAD ? "más de 256 elementos anidados" : XML_ErrorString(f.error);
+	if (e.parada == PROFUNDIDAD)
+		return "más de 256 elementos anidados";
+	switch (f.error) {
+	case XML_ERROR_TAG_MISMATCH:
+		return "una etiqueta cierra otra que no es la abierta";
+	case XML_ERROR_INVALID_TOKEN:
+		return "un carácter o una marca que no caben ahí";
+	case XML_ERROR_UNDEFINED_ENTITY:
+		return "una entidad sin definir";
+	case XML_ERROR_JUNK_AFTER_DOC_ELEMENT:
+		return "algo tras el final del documento";
+	default:
+		return "XML mal formado";
+	}
 }
 
 // Says how the document ended when it did not end whole.
