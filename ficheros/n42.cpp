@@ -7,6 +7,7 @@
 // a namespace prefix.  A file cut short or broken keeps what came before,
 // saying so; entity declarations and absurd nesting are refused.  Start at
 // lee_n42.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,11 +20,14 @@
 #include <vector>
 
 #include "formatos.h"
+#include "lector.h"
 
 namespace {
 
-constexpr size_t TAM_TROZO = size_t(1) << 20; // large: expat 2.5 scans a cut token again each feed
-constexpr int MAX_PROFUNDIDAD = 256;          // nesting far past any N42's
+// Expat 2.5 scans a token that a feed cut again at each feed: feeds that
+// double, up to a bound, keep a token of megabytes from costing its square.
+constexpr size_t TROZO_INICIAL = size_t(1) << 20, TROZO_MAXIMO = size_t(1) << 24;
+constexpr int MAX_PROFUNDIDAD = 256; // nesting far past any N42's
 constexpr size_t MAX_CALIBRACIONES = 64;
 constexpr size_t MAX_COEFICIENTES = 8;
 constexpr size_t MAX_BORDES = size_t(MAX_MUESTRAS_DESPLEGADAS) + 1;
@@ -119,7 +123,7 @@ void cuenta(N42 &e, const char *ini, const char *fin)
 {
 	Acumulador &destino = e.ceros ? e.leidas : *e.a;
 	float x;
-	if (numero_exacto(ini, fin, false, &x)) {
+	if (ini < fin && lee_float_como_scanf(ini, fin, &x) == size_t(fin - ini)) {
 		if (!acumula(destino, x))
 			para(e, SIN_MEMORIA);
 		return;
@@ -183,13 +187,13 @@ void XMLCALL caracteres(void *datos, const XML_Char *s, int n)
 		if (e.texto == TIEMPO)
 			return guarda_trozo(e, p, fin);
 		while (p < fin && e.texto != NINGUNO && e.parada == SIN_PARADA) {
-			if (es_blanco_c(*p)) {
+			if (es_blanco(static_cast<unsigned char>(*p))) {
 				cierra_palabra(e);
 				p++;
 				continue;
 			}
 			const char *q = p;
-			while (q < fin && !es_blanco_c(*q))
+			while (q < fin && !es_blanco(static_cast<unsigned char>(*q)))
 				q++;
 			if (q < fin && e.palabra.empty())
 				palabra(e, p, q);
@@ -345,13 +349,13 @@ bool es_corte(XML_Error error)
 Final recorre(Lineas &s, N42 &e)
 {
 	Final f;
-	for (;;) {
-		void *buf = XML_GetBuffer(e.xml, int(TAM_TROZO));
+	for (size_t trozo = TROZO_INICIAL;; trozo = std::min(2 * trozo, TROZO_MAXIMO)) {
+		void *buf = XML_GetBuffer(e.xml, int(trozo));
 		if (!buf) {
 			para(e, SIN_MEMORIA);
 			break;
 		}
-		size_t n = lee_bytes(s, static_cast<char *>(buf), TAM_TROZO);
+		size_t n = lee_bytes(s, static_cast<char *>(buf), trozo);
 		bool ultimo = n == 0 || s.error;
 		if (XML_ParseBuffer(e.xml, int(n), ultimo) != XML_STATUS_OK) {
 			f.error = XML_GetErrorCode(e.xml);
