@@ -66,9 +66,9 @@ struct N42 {
 	std::vector<std::string> referencias; // the calibrations the first spectrum names
 	double tiempo_vivo = -1;
 	bool tiempo_visto = false;
-	int espectros = 0;  // <ChannelData> elements met
-	bool ceros = false; // the counts are CountedZeroes
-	bool cuentas_abiertas = false, cuentas_cerradas = false;
+	int espectros = 0;             // <ChannelData> elements met
+	bool ceros = false;            // the counts are CountedZeroes
+	bool cuentas_abiertas = false; // the first <ChannelData> is being read
 	int cuenta_ilegible = 0;
 	Parada parada = SIN_PARADA;
 };
@@ -304,10 +304,7 @@ void cierra_texto(N42 &e)
 		e.palabra.clear();
 		e.palabra_larga = false;
 	}
-	if (e.cuentas_abiertas) {
-		e.cuentas_abiertas = false;
-		e.cuentas_cerradas = true;
-	}
+	e.cuentas_abiertas = false;
 	e.texto = NINGUNO;
 	e.profundidad_texto = 0;
 	XML_SetCharacterDataHandler(e.xml, nullptr);
