@@ -158,5 +158,6 @@ void calibra_x(Lectura &l, const double *x, int n);
 // double when it has at most 15 digits; the bytes it takes, 0 for none.
 size_t lee_decimal(const char *p, const char *fin, double *v);
 
-// Seconds in an ISO 8601 duration such as PT900.5S or P1DT2H; 0 when it is none.
+// Seconds in an ISO 8601 duration such as PT900.5S, P1DT2H or
+// P0Y0M0DT1H0M0.5S; 0 when it is none, or names years or months other than 0.
 double duracion_iso(const char *ini, const char *fin);

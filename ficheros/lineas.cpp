@@ -3,6 +3,7 @@
 // while a line has not shown its end within LARGO_MAXIMO_LINEA + 1 bytes.
 #include "lineas.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -148,6 +149,18 @@ bool siguiente_linea(Lineas &s, const char **ini, const char **fin)
 	s.ini_ultima = *ini;
 	s.numero++;
 	return true;
+}
+
+size_t lee_bytes(Lineas &s, char *destino, size_t n)
+{
+	size_t copiados = 0;
+	while (copiados < n && (s.p < s.fin || rellena(s))) {
+		size_t k = std::min(n - copiados, size_t(s.fin - s.p));
+		std::memcpy(destino + copiados, s.p, k);
+		s.p += k;
+		copiados += k;
+	}
+	return copiados;
 }
 
 off_t posicion(const Lineas &s)

@@ -57,6 +57,11 @@ bool siguiente_linea(Lineas &s, const char **ini, const char **fin);
 // Gives the last line back, so that the next call returns it again.
 void devuelve_linea(Lineas &s);
 
+// Up to n bytes of the input from where s stands, as they are, whatever
+// lines they make, into destino: how many, fewer only at the end or on an
+// error (s.error says which).
+size_t lee_bytes(Lineas &s, char *destino, size_t n);
+
 // [ini, fin) without the white space at either end.
 void recorta(const char **ini, const char **fin);
 

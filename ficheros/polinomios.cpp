@@ -14,7 +14,8 @@ constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the higher terms may s
 constexpr double FALLO_MAXIMO_X = 0.1;        // steps an x may miss its line and still calibrate
 constexpr double DIEZ = 10;
 constexpr double MAX_EXPONENTE = 400; // past any double's range
-constexpr double SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
+constexpr double SEGUNDOS_SEMANA = 604800, SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
+constexpr double SIN_ESCALA = -1; // years and months: no fixed number of seconds
 
 // How far, in channels, the terms past the linear one move the channel ch.
 double desplazamiento(const double *coef, int n, double ch)
@@ -48,6 +49,28 @@ size_t exponente(const char *p, const char *fin, int *e)
 	q += cifras(q, fin, &v, &n);
 	*e = int(std::fmin(v, MAX_EXPONENTE)) * (menos ? -1 : 1);
 	return n > 0 ? size_t(q - p) : 0;
+}
+
+// Seconds in one of a duration's units (M is minutes after T, months
+// before); SIN_ESCALA for years and months, 0 for no unit.
+double escala_iso(char unidad, bool tras_t)
+{
+	switch (unidad) {
+	case 'Y':
+		return SIN_ESCALA;
+	case 'M':
+		return tras_t ? SEGUNDOS_MINUTO : SIN_ESCALA;
+	case 'W':
+		return SEGUNDOS_SEMANA;
+	case 'D':
+		return SEGUNDOS_DIA;
+	case 'H':
+		return SEGUNDOS_HORA;
+	case 'S':
+		return 1;
+	default:
+		return 0;
+	}
 }
 
 } // namespace
@@ -122,13 +145,10 @@ double duracion_iso(const char *ini, const char *fin)
 		if (usados == 0 || p + usados >= fin)
 			return 0;
 		p += usados;
-		char unidad = *p++;
-		double escala = unidad == 'D'             ? SEGUNDOS_DIA
-		                : unidad == 'H'           ? SEGUNDOS_HORA
-		                : unidad == 'M' && tras_t ? SEGUNDOS_MINUTO
-		                : unidad == 'S'           ? 1
-		                                          : -1;
-		if (escala < 0 || !(v >= 0))
+		double escala = escala_iso(*p++, tras_t);
+		if (escala == SIN_ESCALA && v == 0)
+			continue; // P0Y0M…: no years nor months, which have no fixed length
+		if (escala <= 0 || !(v >= 0))
 			return 0;
 		total += v * escala;
 	}

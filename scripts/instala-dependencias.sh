@@ -8,7 +8,7 @@ paquetes=(
   liballegro4-dev libfast-float-dev libgtest-dev
   xvfb xdotool x11-utils libx11-dev
   libloadpng4-dev libpng-dev
-  libgsl-dev
+  libgsl-dev libexpat1-dev
   dpkg-dev file lintian desktop-file-utils appstream man-db shared-mime-info
   python3
 )

@@ -14,7 +14,7 @@ echo "== dpkg-deb -I"
 dpkg-deb -I "$deb"
 depende=$(dpkg-deb -f "$deb" Depends)
 # Computed from the binary: each library it links, with a version bound.
-for lib in liballegro4.4 libloadpng4.4 libgsl27 libc6 libstdc++6; do
+for lib in liballegro4.4 libloadpng4.4 libgsl27 libexpat1 libc6 libstdc++6; do
 	[[ ", $depende" == *", $lib (>= "* ]] || falla "Depends lacks $lib with a version: $depende"
 done
 

@@ -107,6 +107,62 @@ TEST(Instrumentos, N42IgualaAlChnDeLaMismaMedida)
 	}
 }
 
+// An instrument that keeps every counting in one file: the real N42's
+// measurement written four times, past detection's first look.  The first
+// loads, as the file alone gives it, and the notice says there are more.
+TEST(Instrumentos, N42DeCuatroMedidasCargaLaPrimeraYLoDice)
+{
+	Real una("hpge-alcatraz.n42");
+	ASSERT_EQ(una.error, FICHERO_BIEN);
+	std::string xml = contenido(ruta_real("hpge-alcatraz.n42"));
+	size_t ini = xml.rfind('\n', xml.find("<RadMeasurement")) + 1;
+	size_t fin = xml.find('\n', xml.find("</RadMeasurement>")) + 1;
+	ASSERT_GT(fin, ini);
+	std::string medida = xml.substr(ini, fin - ini);
+	xml.insert(fin, medida + medida + medida);
+	ASSERT_GT(xml.size(), size_t(65536));
+	CarpetaTemporal dir;
+	escribe_bytes(dir / "cuatro.n42", xml);
+	Lectura l;
+	ASSERT_EQ(lee_espectro((dir / "cuatro.n42").c_str(), &l), FICHERO_BIEN);
+	espera_iguales(l, una.l, 0);
+	EXPECT_NE(std::string(l.nota).find("tiene 4 espectros: se carga el primero"), std::string::npos)
+	    << l.nota;
+	libera_lectura(&l);
+}
+
+// Files that only look like N42 are refused, however they are made, and
+// soon: text with the names but no tag (megabytes of it), nesting no
+// instrument writes, and entities that would make a few bytes gigabytes.
+TEST(Instrumentos, N42FalsoSeRechazaDiciendoDonde)
+{
+	std::string linea;
+	for (int i = 0; i < 5400; i++)
+		linea += "xChannelData";
+	std::string falso = "<RadInstrumentData>\n";
+	while (falso.size() < 9700000)
+		falso += linea + "\n";
+	std::string hondo = "<RadInstrumentData>\n";
+	for (int i = 0; i < 100000; i++)
+		hondo += "<a>";
+	hondo += "<ChannelData>1 2</ChannelData>\n";
+	std::string entidades =
+	    "<?xml version=\"1.0\"?>\n<!DOCTYPE RadInstrumentData [<!ENTITY a \"1 1 1 1\">"
+	    "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>\n"
+	    "<RadInstrumentData><ChannelData>&b;&b;</ChannelData></RadInstrumentData>\n";
+	struct {
+		const std::string &bytes;
+		int linea; // the line named, 0 for none
+	} casos[] = {{falso, 0}, {hondo, 2}, {entidades, 2}};
+	for (const auto &c : casos) {
+		SCOPED_TRACE(c.bytes.substr(0, 40));
+		Lectura l;
+		ASSERT_EQ(lee_espectro_memoria(c.bytes.data(), c.bytes.size(), &l, "falso.n42"),
+		          FICHERO_SIN_MUESTRAS);
+		EXPECT_EQ(l.linea_ilegible, c.linea);
+	}
+}
+
 // The counts of an IEC 1455 file as its records give them: "A004", the
 // first channel of the record, then its counts.
 std::vector<float> cuentas_iec(const std::string &texto)
@@ -145,9 +201,10 @@ TEST(Instrumentos, CadaFormatoDaElTiempoVivoQueEscribe)
 	struct {
 		const char *nombre;
 		double segundos;
-	} casos[] = {{"canberra.tka", 3600},   {"emsa-y.msa", 60.5},         {"n42-2006-en-lineas.n42", 90},
-	             {"n42-plano.n42", 120.5}, {"pequeno.chn", 100},         {"iec-pequeno.iec", 100.25},
-	             {"jcamp-affn.jdx", 0},    {"propio-una-columna.txt", 0}};
+	} casos[] = {
+	    {"canberra.tka", 3600},   {"emsa-y.msa", 60.5},          {"n42-2006-en-lineas.n42", 90},
+	    {"n42-plano.n42", 120.5}, {"pequeno.chn", 100},          {"iec-pequeno.iec", 100.25},
+	    {"jcamp-affn.jdx", 0},    {"propio-una-columna.txt", 0}, {"n42-vivo-con-anos.n42", 3600.5}};
 	for (const auto &c : casos) {
 		SCOPED_TRACE(c.nombre);
 		std::string ruta = ORQ_CORPUS "/" + std::string(c.nombre), bytes = contenido(ruta);
