@@ -116,10 +116,8 @@ TEST(FormaLectura, UnaFormaElegidaCambiaLaColumnaYLaCabecera)
 	f.columna_x = -1;
 	f.columna_y = 1;
 	EXPECT_EQ(lee_con(bytes, f), floats({"10", "20", "30"}));
-	// Points that mark thousands before a decimal comma: refused unless chosen.
+	// Points that mark thousands before a decimal comma.
 	std::string miles = "x;y\n1;1.050,5\n2;12.100,25\n";
-	Lectura l;
-	EXPECT_EQ(lee_espectro_memoria(miles.data(), miles.size(), &l), FICHERO_SIN_MUESTRAS);
 	FormaLectura europea;
 	europea.cabecera = 1;
 	europea.separador = ';';
@@ -145,4 +143,35 @@ TEST(FormaLectura, LasPrimerasLineasSeDanAcotadas)
 	EXPECT_EQ(std::string(buf), texto.substr(0, sizeof buf - 1));
 	EXPECT_EQ(n, 8); // seven whole lines and the start of the eighth
 	EXPECT_EQ(primeras_lineas((dir / "no-existe").c_str(), buf, sizeof buf, 3), -1);
+}
+
+// Plain rows are read the fast way: a thousands mark chosen for them keeps
+// every row to its scale, the first and the rest alike.
+TEST(FormaLectura, LaMarcaDeMilesElegidaValeEnCadaFila)
+{
+	std::string bytes;
+	std::vector<std::string> esperadas;
+	for (int i = 0; i < 200; i++) {
+		bytes += std::to_string(400 + i) + ";1." + std::to_string(100 + i) + "\n";
+		esperadas.push_back("1" + std::to_string(100 + i));
+	}
+	FormaLectura f;
+	f.separador = ';';
+	f.decimal = ',';
+	f.miles = '.';
+	f.columnas = 2;
+	f.columna_x = 0;
+	f.columna_y = 1;
+	EXPECT_EQ(lee_con(bytes, f), floats(esperadas));
+}
+
+// A spacer column between x and y, chosen as the import view chooses it.
+TEST(FormaLectura, UnaColumnaVaciaEntreXeYNoRompeLaFila)
+{
+	FormaLectura f;
+	f.separador = ',';
+	f.columnas = 3;
+	f.columna_x = 0;
+	f.columna_y = 2;
+	EXPECT_EQ(lee_con("400,,0.12\n401,,0.15\n402,,0.11\n", f), floats({"0.12", "0.15", "0.11"}));
 }
