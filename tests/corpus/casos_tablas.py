@@ -106,12 +106,10 @@ def casos_tablas():
                 "END"]
     wx = ["%.2f" % (4000 + 0.5 * i) for i in range(6)]
     wy = ["%.4E" % (1.5e-15 * (1 + 0.1 * i)) for i in range(6)]
-    for nombre, cabecera in (("iraf-wspectext.txt", tarjetas),
-                             ("iraf-wspectext-simple.txt",
-                              ["SIMPLE  =                    T / Fits standard"] + tarjetas)):
-        caso(nombre, "\n".join("%-80s" % t for t in cabecera) + "\n" +
-             "".join("%s  %s\n" % t for t in zip(wx, wy)),
-             formato="COLUMNAS", muestras=wy, cal=calibracion_x(wx))
+    caso("iraf-wspectext.txt",
+         "\n".join("%-80s" % t for t in ["SIMPLE  =                    T / Fits standard"] + tarjetas) +
+         "\n" + "".join("%s  %s\n" % t for t in zip(wx, wy)),
+         formato="COLUMNAS", muestras=wy, cal=calibracion_x(wx))
 
 
 casos_tablas()
