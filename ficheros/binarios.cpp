@@ -3,6 +3,7 @@
 // text reader sees them.  An ORTEC .chn is read (header, counts as 32-bit
 // integers, trailer with the energy calibration); every other kind is
 // refused with a code that names it.  Start at clase_binaria.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -107,6 +108,14 @@ bool es_trailer_chn(const unsigned char *t, size_t resto)
 	return tipo == TRAILER_CHN[0] || tipo == TRAILER_CHN[1];
 }
 
+// FITS cards each on a line of its own: a text dump of a header (IRAF's
+// wspectext writes one over its table), not a FITS file, whose cards run on.
+bool tarjetas_en_lineas(const char *datos, size_t n)
+{
+	constexpr size_t LARGO_TARJETA = 80;
+	return std::memchr(datos, '\n', std::min(n, LARGO_TARJETA + 2)) != nullptr;
+}
+
 } // namespace
 
 int clase_binaria(const char *datos, size_t n)
@@ -116,7 +125,7 @@ int clase_binaria(const char *datos, size_t n)
 		return BINARIO_GZIP;
 	if (es_zip(p, n))
 		return BINARIO_ZIP;
-	if (empieza(p, n, FIRMA_FITS, sizeof FIRMA_FITS - 1))
+	if (empieza(p, n, FIRMA_FITS, sizeof FIRMA_FITS - 1) && !tarjetas_en_lineas(datos, n))
 		return BINARIO_FITS;
 	if (empieza(p, n, FIRMA_CNF, sizeof FIRMA_CNF - 1, SITIO_FIRMA_CNF))
 		return BINARIO_CNF;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <string>
 #include <strings.h>
@@ -49,7 +50,7 @@ bool campo(Campos &c, char sep, const char **ini, const char **fin)
 		while (c.p < c.fin && es_blanco_c(*c.p))
 			c.p++;
 		*ini = c.p;
-		while (c.p < c.fin && !es_blanco_c(*c.p))
+		while (c.p < c.fin && !es_blanco_c(*c.p) && !signo_pegado(*ini, c.p))
 			c.p++;
 		*fin = c.p;
 		return *fin > *ini;
@@ -99,13 +100,17 @@ bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
 
 } // namespace
 
-// Blank lines and comments carry no row.
 bool sin_fila(const char *ini, const char *fin)
 {
-	return ini == fin || *ini == COMENTARIO;
+	return ini == fin || *ini == COMENTARIO || (fin - ini == 1 && *ini == FIN_DOS);
 }
 
-int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta)
+bool signo_pegado(const char *ini, const char *q)
+{
+	return *q == '-' && q > ini && es_cifra(q[-1]) && std::memchr(ini, PUNTO, size_t(q - ini));
+}
+
+int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta, int *todas)
 {
 	Campos k{ini, fin};
 	const char *a, *b;
@@ -119,6 +124,8 @@ int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta)
 		if (lleno)
 			llenos = n;
 	}
+	if (todas)
+		*todas = n;
 	return llenos;
 }
 
@@ -143,8 +150,33 @@ bool numero_de_campo(Linea c, const FormaColumnas &f, float *y, double *x)
 	return true;
 }
 
-// How many fields of the row are numbers, empty cells at its end left out; -1
-// when one is not.  Their values in v (MAX_COLUMNAS slots) when given.
+namespace {
+
+// What spreadsheets and R write for a value that is missing.
+bool ausente(Linea c)
+{
+	static const char *const AUSENTES[] = {"NA", "N/A", "#N/A", "#DIV/0!", "#VALUE!", "#NUM!", "#NAME?"};
+	size_t n = size_t(c.fin - c.ini);
+	if (n == 0)
+		return true;
+	for (const char *a : AUSENTES)
+		if (std::strlen(a) == n && strncasecmp(c.ini, a, n) == 0)
+			return true;
+	return false;
+}
+
+} // namespace
+
+bool valor_de_campo(Linea c, const FormaColumnas &f, float *y, double *x)
+{
+	if (!ausente(c))
+		return numero_de_campo(c, f, y, x);
+	*y = std::numeric_limits<float>::quiet_NaN();
+	if (x)
+		*x = std::numeric_limits<double>::quiet_NaN();
+	return true;
+}
+
 int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, double *v)
 {
 	Linea c[MAX_COLUMNAS + 1];
@@ -154,7 +186,7 @@ int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, d
 	float y;
 	double x;
 	for (int i = 0; i < n; i++) {
-		if (!numero_de_campo(c[i], f, &y, &x))
+		if (!valor_de_campo(c[i], f, &y, &x))
 			return -1;
 		if (v)
 			v[i] = x;
@@ -162,29 +194,38 @@ int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, d
 	return n;
 }
 
+char separador_indicado_en(const Linea &l)
+{
+	Linea s = sin_comillas(l.ini, l.fin);
+	size_t n = std::strlen(INDICA_SEPARADOR);
+	bool es = size_t(s.fin - s.ini) == n + 1 && strncasecmp(s.ini, INDICA_SEPARADOR, n) == 0;
+	return es ? s.fin[-1] : 0;
+}
+
 bool indica_separador(const Linea &l)
 {
-	size_t n = std::strlen(INDICA_SEPARADOR);
-	return size_t(l.fin - l.ini) == n + 1 && strncasecmp(l.ini, INDICA_SEPARADOR, n) == 0;
+	return separador_indicado_en(l) != 0;
 }
 
 namespace {
 
 // A row as the form reads it: x and y from their columns.  False when the row
 // breaks the table (a field that is no number, one missing, one too many).
+// Cells left empty at a row's end count as missing values.
 bool lee_campos(const char *ini, const char *fin, const FormaColumnas &f, double *x, float *y)
 {
 	Linea c[MAX_COLUMNAS + 1];
 	bool dos = f.columnas == 2 && !f.solo_si_regulares; // x and y lead; more are ignored
-	int n = parte_fila(ini, fin, f.separador, c, dos ? 2 : MAX_COLUMNAS);
-	if (dos ? n < 2 : n != f.columnas)
+	int todas = 0;
+	int n = parte_fila(ini, fin, f.separador, c, dos ? 2 : MAX_COLUMNAS, &todas);
+	if (n == 0 || (dos ? std::max(n, todas) < 2 : n > f.columnas || std::max(n, todas) < f.columnas))
 		return false;
-	n = std::min(n, f.columnas);
+	n = std::min(std::max(n, todas), f.columnas);
 	float basura;
 	for (int i = 0; i < n; i++)
-		if (i != f.col_x && i != f.col_y && !numero_de_campo(c[i], f, &basura))
+		if (i != f.col_x && i != f.col_y && !valor_de_campo(c[i], f, &basura))
 			return false;
-	return numero_de_campo(c[f.col_y], f, y) && (f.sin_x || numero_de_campo(c[f.col_x], f, &basura, x));
+	return valor_de_campo(c[f.col_y], f, y) && (f.sin_x || numero_de_campo(c[f.col_x], f, &basura, x));
 }
 
 struct Filas {
@@ -196,8 +237,13 @@ struct Filas {
 	int lineas_primeras[2] = {0, 0}; // lines of the first two rows (of this part)
 	size_t largo_fila = 1;           // bytes of the first row, to foresee how many follow
 	double suma_x = 0;               // of the x in order, as they come (for their mean)
+	bool repite_x = false;           // x printed rounded: it may repeat without breaking its direction
 	std::string titulo;
+	std::vector<std::string> cabecera; // the header's last lines, which a report may repeat
 };
+
+// Header lines that a row equal to them is taken for again (a report's page header).
+constexpr size_t CABECERA_RECORDADA = 8;
 
 // x's sum grows as the rows come, in their order, where reading has time for it.
 void anade_x(Filas &f, double x)
@@ -218,7 +264,9 @@ int signo(double a, double b)
 bool es_regular(const Filas &f, double x, int *s)
 {
 	*s = f.x.empty() ? f.sentido : signo(f.x.back(), x);
-	return f.x.empty() || (*s != 0 && (f.sentido == 0 || *s == f.sentido));
+	if (*s == 0 && f.repite_x)
+		*s = f.sentido;
+	return f.x.empty() || ((*s != 0 || f.repite_x) && (f.sentido == 0 || *s == f.sentido));
 }
 
 bool sigue_regular(Filas &f, double x)
@@ -384,8 +432,8 @@ bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 // window may not hold a whole block.  How many were read.
 int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas)
 {
-	if (f.x.empty() || s.salta_resto || forma.columnas != 2 || forma.col_x != 0)
-		return 0;
+	if (f.x.empty() || s.salta_resto || forma.columnas != 2 || forma.col_x != 0 || forma.miles)
+		return 0; // a thousands mark is no decimal point: the general way reads it
 	Tramo t{s.p, s.ini_ultima, 0,
 	        std::min({f.x.capacity() - f.x.size(), f.y.cap - 1 - size_t(f.y.n),
 	                  size_t(INT32_MAX - 1 - f.y.n), size_t(cuantas)})};
@@ -397,9 +445,37 @@ int filas_sencillas(Lineas &s, const FormaColumnas &forma, Filas &f, int cuantas
 	return int(t.leidas);
 }
 
+// A row of counts after its first channel's label ("10" or "10:"): each
+// count in order.  False, with none kept, when a field is no number.
+bool lee_cuentas(const char *ini, const char *fin, const FormaColumnas &forma, Filas &f, int *error)
+{
+	Campos k{ini, fin};
+	const char *a, *b;
+	int etiqueta, cuentas = 0;
+	float y;
+	if (!campo(k, BLANCO, &a, &b) || !entero_exacto(a, b - (b[-1] == ':'), &etiqueta))
+		return false;
+	for (Campos resto = k; campo(resto, BLANCO, &a, &b); cuentas++)
+		if (!numero_de_campo(Linea{a, b}, forma, &y))
+			return false;
+	while (campo(k, BLANCO, &a, &b))
+		if (numero_de_campo(Linea{a, b}, forma, &y) && !acumula(f.y, y))
+			*error = FICHERO_SIN_MEMORIA;
+	if (f.y.n == cuentas) // the first row: bytes a count, to foresee how many follow
+		f.largo_fila = std::max<size_t>(1, size_t(fin - ini + 1) / size_t(std::max(cuentas, 1)));
+	return cuentas > 0;
+}
+
 // One row the general way: white space anywhere, quotes, several fields.
 FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *ini, const char *fin)
 {
+	if (forma.etiquetas) {
+		if (s.cortada || !lee_cuentas(ini, fin, forma, f, &s.error)) {
+			f.linea_rota = s.numero;
+			return FILA_ROTA;
+		}
+		return FILAS_BASTAN;
+	}
 	double x = 0;
 	float y;
 	bool bien = !s.cortada && lee_campos(ini, fin, forma, &x, &y);
@@ -422,11 +498,25 @@ FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *i
 	return FILAS_BASTAN;
 }
 
-// A header line: the first (a "sep=" line aside) is the title when the form says so.
+// A header line: the first (a "sep=" line aside) is the title when the form
+// says so, without the quotes a spreadsheet put around it.
 void lee_cabecera(const FormaColumnas &forma, Filas &f, const char *ini, const char *fin)
 {
-	if (forma.titulo && f.titulo.empty() && !indica_separador(Linea{ini, fin}))
-		f.titulo.assign(ini, fin);
+	if (forma.titulo && f.titulo.empty() && !indica_separador(Linea{ini, fin})) {
+		Linea t = sin_comillas(ini, fin);
+		f.titulo.assign(t.ini, t.fin);
+	}
+	if (f.cabecera.size() == CABECERA_RECORDADA)
+		f.cabecera.erase(f.cabecera.begin());
+	f.cabecera.emplace_back(ini, fin);
+}
+
+// Whether the line repeats one of the header's, as a report does on each page.
+bool repite_cabecera(const Filas &f, const char *ini, const char *fin)
+{
+	return std::any_of(f.cabecera.begin(), f.cabecera.end(), [&](const std::string &c) {
+		return c.size() == size_t(fin - ini) && std::memcmp(c.data(), ini, c.size()) == 0;
+	});
 }
 
 // The rows of s to its end (or `cuantas` of them), after the header lines
@@ -448,6 +538,10 @@ FinFilas lee_filas(Lineas &s, const FormaColumnas &forma, Filas &f, int cabecera
 			continue;
 		}
 		FinFilas r = lee_fila(s, forma, f, ini, fin);
+		if (r == FILA_ROTA && !f.x_rota && repite_cabecera(f, ini, fin)) {
+			f.linea_rota = 0;
+			continue;
+		}
 		if (r != FILAS_BASTAN)
 			return r;
 		if (--cuantas == 0)
@@ -481,7 +575,9 @@ Rotura rotura_en_el_corte(const Filas &f, const Filas &g, int lineas_primera)
 	if (f.x.empty() || g.x.empty())
 		return {};
 	int s = signo(f.x.back(), g.x.front());
-	if (s == 0 || (f.sentido != 0 && f.sentido != s))
+	if (s == 0 && f.repite_x)
+		s = f.sentido != 0 ? f.sentido : g.sentido;
+	if ((s == 0 && !f.repite_x) || (s != 0 && f.sentido != 0 && f.sentido != s))
 		return {lineas_primera + g.lineas_primeras[0], 0};
 	if (g.sentido != 0 && g.sentido != s)
 		return {lineas_primera + g.lineas_primeras[1], 1};
@@ -575,6 +671,8 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	off_t corte = corte_de(s);
 	Lineas g;
 	Filas h;
+	h.repite_x = f.repite_x;
+	h.cabecera = f.cabecera;
 	if (corte == 0 || !lineas_de_descriptor(g, s.fd, s.st, s.tam_bloque) ||
 	    !prepara(h.y, MUESTRAS_INICIALES, cota)) {
 		cierra_lineas(g);
@@ -604,8 +702,9 @@ double fallo_maximo(const std::vector<double> &x, double a, double b)
 }
 
 // x as calibration when linear in the channel: its least-squares line over
-// the 0-based row index misses no row by more than a tenth of a step.
-void calibra_con_x(const std::vector<double> &x, double suma_x, Lectura &l)
+// the 0-based row index misses no row by more than a tenth of a step, and
+// than half the unit x was printed rounded to (paso_impreso) besides.
+void calibra_con_x(const std::vector<double> &x, double suma_x, double paso_impreso, Lectura &l)
 {
 	size_t n = x.size();
 	if (n < 2)
@@ -616,7 +715,7 @@ void calibra_con_x(const std::vector<double> &x, double suma_x, Lectura &l)
 		sxi += (di - media_i) * (x[i] - media_x);
 	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
 	double b = sxi / sii, a = media_x - b * media_i, fallo = fallo_maximo(x, a, b);
-	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b))
+	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b) + paso_impreso / 2)
 		calibracion_lineal(l, a, b, 0);
 	else
 		l.desvio_x = b != 0 ? fallo / std::fabs(b) : HUGE_VAL;
@@ -634,7 +733,7 @@ void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *n
 			pon_titulo(*l, f.titulo.data(), f.titulo.data() + f.titulo.size());
 		else if (nombre[0])
 			pon_titulo(*l, nombre, nombre + std::strlen(nombre));
-		calibra_con_x(f.x, f.suma_x, *l);
+		calibra_con_x(f.x, f.suma_x, forma.paso_impreso, *l);
 		std::memcpy(l->nota, forma.nota, sizeof l->nota);
 	} catch (const std::bad_alloc &) {
 		s.error = FICHERO_SIN_MEMORIA;
@@ -646,6 +745,7 @@ void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *n
 int lee_columnas(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Lectura *l)
 {
 	Filas f;
+	f.repite_x = forma.paso_impreso > 0;
 	if (!prepara(f.y, MUESTRAS_INICIALES, cota))
 		return entrega_acumulado(f.y, FICHERO_SIN_MEMORIA, l);
 	lee_tabla(s, forma, cota, nombre, f, l);

@@ -25,20 +25,31 @@ struct Linea {
 // A decimal point: '.', or ',' with coma_decimal.
 bool es_punto(char c, bool coma_decimal);
 
-// Blank lines and comments carry no row.
+// Blank lines, comments and a DOS end-of-file byte carry no row.
 bool sin_fila(const char *ini, const char *fin);
 
-// A spreadsheet's "sep=;" line.
+// A spreadsheet's "sep=;" line (Excel may quote it): its separator, or 0.
+char separador_indicado_en(const Linea &l);
 bool indica_separador(const Linea &l);
 
+// Whether the '-' at q starts a number that touches the one that began at
+// ini, as Fortran's fixed-width columns write a negative one ("1.25-0.50").
+bool signo_pegado(const char *ini, const char *q);
+
 // The fields of a row, unquoted, into c (at most `hasta`; a row with more
-// gives hasta + 1); how many, empty cells at its end left out.
-int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta);
+// gives hasta + 1); how many, empty cells at its end left out.  *todas, when
+// given, gets them with those cells.
+int parte_fila(const char *ini, const char *fin, char sep, Linea *c, int hasta, int *todas = nullptr);
 
 // A field that "%f" reads whole (as the form reads its marks): its float in
 // *y and, when x is wanted, its value in double precision.
 bool numero_de_campo(Linea c, const FormaColumnas &f, float *y, double *x = nullptr);
 
-// How many fields of the row are numbers, empty cells at its end left out; -1
-// when one is not.  Their values in v (MAX_COLUMNAS slots) when given.
+// The same, where a missing value (an empty cell, NA, a spreadsheet's
+// error such as #N/A) is NaN: what an intensity may hold.
+bool valor_de_campo(Linea c, const FormaColumnas &f, float *y, double *x = nullptr);
+
+// How many fields of the row are values (valor_de_campo), empty cells at its
+// end left out; -1 when one is not.  Their values in v (MAX_COLUMNAS slots)
+// when given.
 int campos_numericos(const char *ini, const char *fin, const FormaColumnas &f, double *v = nullptr);

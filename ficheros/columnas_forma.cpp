@@ -28,6 +28,9 @@ constexpr int PASOS_DE_BARRIDO = 4;
 // Rows without a header: the number after x lies this many of x's steps from
 // it, or more, in a table; closer, the numbers may run on as counts do.
 constexpr double SALTO_DE_TABLA_DUDOSA = 2, SALTO_DE_TABLA_CLARA = 8;
+// Numbers a row under a header that names no column, from which they may be
+// counts several to a row rather than a table's columns.
+constexpr int CUENTAS_BAJO_UN_TITULO = 4;
 
 // The lines of the start of a file that hold rows (not blank, not comments),
 // without a last line that may be cut short.
@@ -74,34 +77,55 @@ bool entre_numeros(char c)
 	return es_blanco_c(c) || c == COMA || c == PUNTO_Y_COMA || c == COMILLA;
 }
 
-// Whether a line holds numbers and nothing else (read whole, a Fortran
-// exponent too; commas, semicolons and quotes between them): the first such
-// line is the first row, and the lines before it are the header, even one
-// that starts with a date or a figure ("2024-05-01 ...", "532 nm").
-bool fila_numerica(const Linea &l)
+// A number as a row may hold it: plain, or with its thousands parted by a
+// no-break space.
+bool numero_suelto(const char *p, const char *e)
+{
+	float y;
+	return numero_exacto(p, e, false, &y) || numero_exacto(p, e, false, &y, MILES_ESPACIO);
+}
+
+// A channel's label that opens a row of a report's listing: "17:".
+bool etiqueta_con_dos_puntos(const char *p, const char *e)
+{
+	int v;
+	return e - p >= 2 && e[-1] == ':' && entero_exacto(p, e - 1, &v);
+}
+
+// How many numbers a line holds when it holds numbers and nothing else (read
+// whole, a Fortran exponent too; commas, semicolons and quotes between them;
+// a channel's label first), else 0: the first such line is the first row,
+// and the lines before it are the header, even one that starts with a date
+// or a figure ("2024-05-01 ...", "532 nm").
+int numeros_de_fila(const Linea &l)
 {
 	int numeros = 0;
 	for (const char *p = l.ini; p < l.fin;) {
 		while (p < l.fin && entre_numeros(*p))
 			p++;
 		const char *e = p;
-		while (e < l.fin && !entre_numeros(*e))
+		while (e < l.fin && !entre_numeros(*e) && !signo_pegado(p, e))
 			e++;
-		float y;
-		if (e > p && !numero_exacto(p, e, false, &y))
-			return false;
+		bool etiqueta = numeros == 0 && p == l.ini && etiqueta_con_dos_puntos(p, e);
+		if (e > p && !etiqueta && !numero_suelto(p, e))
+			return 0;
 		numeros += e > p;
 		p = e;
 	}
-	return numeros > 0;
+	return numeros;
+}
+
+bool fila_numerica(const Linea &l)
+{
+	return numeros_de_fila(l) > 0;
 }
 
 // A spreadsheet's "sep=;" line in the header, or 0.
 char separador_indicado(const std::vector<Linea> &cabecera)
 {
 	for (const Linea &l : cabecera)
-		if (indica_separador(l))
-			return l.fin[-1] == BLANCO ? BLANCO : l.fin[-1];
+		if (char sep = separador_indicado_en(l))
+			return sep;
 	return 0;
 }
 
@@ -172,6 +196,24 @@ bool parece_miles(const Linea &c)
 	return std::memchr(c.ini, COMA, c.fin - c.ini) && numero_exacto(c.ini, c.fin, false, &y, COMA);
 }
 
+// Whether `mira` holds for every field of the rows.
+template <typename Mira> bool cada_campo(const std::vector<Linea> &filas, const FormaColumnas &f, Mira mira)
+{
+	for (const Linea &l : filas) {
+		Linea c[MAX_COLUMNAS + 1];
+		int n = std::min(parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS), MAX_COLUMNAS);
+		for (int i = 0; i < n; i++)
+			if (!mira(c[i]))
+				return false;
+	}
+	return true;
+}
+
+bool contiene_c(const Linea &c, char caracter)
+{
+	return std::memchr(c.ini, caracter, size_t(c.fin - c.ini)) != nullptr;
+}
+
 // Commas read as decimal points where every comma of the rows could as well
 // mark thousands ("1,050"): they are read as thousands, never as decimals,
 // and the decimal reading is offered.
@@ -180,23 +222,51 @@ void elige_miles(const std::vector<Linea> &filas, FormaColumnas &f)
 	if (!f.coma_decimal || f.sin_x)
 		return;
 	int con_coma = 0;
-	for (const Linea &l : filas) {
-		Linea c[MAX_COLUMNAS + 1];
-		int n = std::min(parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS), MAX_COLUMNAS);
-		for (int i = 0; i < n; i++) {
-			if (!std::memchr(c[i].ini, COMA, c[i].fin - c[i].ini))
-				continue;
-			if (!parece_miles(c[i]))
-				return;
-			con_coma++;
-		}
-	}
-	if (con_coma == 0)
+	bool todas = cada_campo(filas, f, [&](const Linea &c) {
+		con_coma += contiene_c(c, COMA);
+		return !contiene_c(c, COMA) || parece_miles(c);
+	});
+	if (!todas || con_coma == 0)
 		return;
 	ofrece(f, f);
 	f.coma_decimal = false;
 	f.miles = COMA;
 	anota(f, "las comas se leen como separador de miles");
+}
+
+// Where a comma is seen to be the decimal mark (it cannot mark thousands),
+// a point is no decimal point: every point of the rows, standing before
+// groups of three digits, marks thousands ("1.037" is 1037).
+void elige_miles_con_punto(const std::vector<Linea> &filas, FormaColumnas &f)
+{
+	if (!f.coma_decimal || f.miles)
+		return;
+	bool coma_decimal = false, con_punto = false;
+	bool todos = cada_campo(filas, f, [&](const Linea &c) {
+		float y;
+		coma_decimal |= contiene_c(c, COMA) && (contiene_c(c, PUNTO) || !parece_miles(c));
+		con_punto |= contiene_c(c, PUNTO);
+		return !contiene_c(c, PUNTO) || numero_exacto(c.ini, c.fin, true, &y, PUNTO);
+	});
+	if (todos && coma_decimal && con_punto)
+		f.miles = PUNTO;
+}
+
+// Digits parted by a no-break space, as French spreadsheets write them, are
+// thousands.
+void elige_miles_con_espacio(const std::vector<Linea> &filas, FormaColumnas &f)
+{
+	bool con_espacio = false;
+	bool todos = cada_campo(filas, f, [&](const Linea &c) {
+		bool hay = false;
+		for (const char *q = c.ini; q < c.fin && !hay; q++)
+			hay = marca_de_miles(q, c.fin, MILES_ESPACIO) > 0;
+		float y;
+		con_espacio |= hay;
+		return !hay || numero_exacto(c.ini, c.fin, f.coma_decimal, &y, MILES_ESPACIO);
+	});
+	if (todos && con_espacio && !f.miles)
+		f.miles = MILES_ESPACIO;
 }
 
 // Separator and decimal point: a "sep=" line, else the first of ';', tab and
@@ -304,6 +374,16 @@ bool reclama_filas(const std::vector<Linea> &filas, FormaColumnas &f, int campos
 		return false;
 	if (razon < SALTO_DE_TABLA_CLARA)
 		ofrece(f, como_lista(f));
+	return true;
+}
+
+// Whether column j holds no value in any row (a spacer between columns).
+bool columna_vacia(const std::vector<Linea> &filas, const FormaColumnas &f, int j)
+{
+	double v[MAX_COLUMNAS];
+	for (const Linea &l : filas)
+		if (campos_numericos(l.ini, l.fin, f, v) > j && !std::isnan(v[j]))
+			return false;
 	return true;
 }
 
@@ -478,7 +558,7 @@ void elige_x(const std::vector<Linea> &filas, const std::vector<std::string> &no
 		return;
 	for (int j = desde + 1; j < f.columnas - 1 && f.col_x == desde; j++)
 		if (!son_canales(filas, f, j) && papel(nombres, j) != PAPEL_INTENSIDAD &&
-		    papel(nombres, j) != PAPEL_OTRO)
+		    papel(nombres, j) != PAPEL_OTRO && !columna_vacia(filas, f, j))
 			f.col_x = j;
 }
 
@@ -488,7 +568,7 @@ bool candidata(const std::vector<Linea> &filas, const std::vector<std::string> &
                const FormaColumnas &f, int j)
 {
 	return (f.sin_x || j != f.col_x) && papel(nombres, j) != PAPEL_OTRO && papel(nombres, j) != PAPEL_X &&
-	       !(j < f.col_x && son_canales(filas, f, j));
+	       !(j < f.col_x && son_canales(filas, f, j)) && !columna_vacia(filas, f, j);
 }
 
 // The intensity: the first column named as one, else the first after x that
@@ -549,10 +629,13 @@ void elige_columnas(const std::vector<Linea> &cabecera, const Linea *comentario,
 }
 
 // A header of two lines or more (a "sep=" line aside) starts with the title.
+// A first line that opens a quote it does not close is a cell that goes on
+// in the next line: no title.
 bool cabecera_con_titulo(const std::vector<Linea> &cabecera)
 {
-	return std::count_if(cabecera.begin(), cabecera.end(),
-	                     [](const Linea &l) { return !indica_separador(l); }) >= 2;
+	auto sin_sep = std::find_if(cabecera.begin(), cabecera.end(),
+	                            [](const Linea &l) { return !indica_separador(l); });
+	return cabecera.end() - sin_sep >= 2 && std::count(sin_sep->ini, sin_sep->fin, COMILLA) % 2 == 0;
 }
 
 // One number a row.  The own format reads it, unless the own format would
@@ -592,6 +675,120 @@ bool lista_de_numeros(const std::vector<Linea> &filas, const FormaColumnas &f, i
 	return false;
 }
 
+// A lone number between two lines of text is a header written as key and
+// value lines, not the first row.
+bool valor_de_clave(const std::vector<Linea> &lineas, size_t i)
+{
+	return numeros_de_fila(lineas[i]) == 1 && i > 0 && !fila_numerica(lineas[i - 1]) &&
+	       i + 1 < lineas.size() && !fila_numerica(lineas[i + 1]);
+}
+
+// The first row: the first line of numbers that is no header value, at or
+// after `datos`.
+std::vector<Linea>::const_iterator primera_fila(const std::vector<Linea> &lineas, const char *datos)
+{
+	for (size_t i = 0; i < lineas.size(); i++)
+		if (lineas[i].ini >= datos && fila_numerica(lineas[i]) && !valor_de_clave(lineas, i))
+			return lineas.begin() + ptrdiff_t(i);
+	return lineas.end();
+}
+
+// A header that ends in "_COUNTS" (an XRD .uxd) puts counts after it,
+// several to a row, in order.
+bool cuentas_tras_la_cabecera(const std::vector<Linea> &cabecera)
+{
+	constexpr const char CUENTAS[] = "_COUNTS";
+	return !cabecera.empty() &&
+	       size_t(cabecera.back().fin - cabecera.back().ini) == std::strlen(CUENTAS) &&
+	       strncasecmp(cabecera.back().ini, CUENTAS, std::strlen(CUENTAS)) == 0;
+}
+
+// A row of a channel's label ("10" or "10:") and the counts after it: the
+// label and how many counts; false for another row.
+bool fila_etiquetada(const Linea &l, const FormaColumnas &f, int *etiqueta, int *cuentas)
+{
+	Linea c[MAX_COLUMNAS + 1];
+	int n = parte_fila(l.ini, l.fin, BLANCO, c, MAX_COLUMNAS);
+	if (n < 2 || n > MAX_COLUMNAS || !entero_exacto(c[0].ini, c[0].fin - (c[0].fin[-1] == ':'), etiqueta))
+		return false;
+	float y;
+	for (int i = 1; i < n; i++)
+		if (!numero_de_campo(c[i], f, &y))
+			return false;
+	*cuentas = n - 1;
+	return true;
+}
+
+// Rows of two counts or more, each after the label of its first channel: the
+// label moves on by the counts of the row before, down every row (the last
+// may be short, text may follow).
+bool con_etiquetas_de_canal(const std::vector<Linea> &filas, const FormaColumnas &f)
+{
+	int previa = 0, cuentas_previas = 0;
+	size_t i = 0;
+	for (; i < filas.size(); i++) {
+		int etiqueta, cuentas;
+		if (!fila_etiquetada(filas[i], f, &etiqueta, &cuentas))
+			break;
+		if ((i > 0 && (etiqueta != previa + cuentas_previas || cuentas_previas < 2)))
+			return false;
+		previa = etiqueta;
+		cuentas_previas = cuentas;
+	}
+	return i >= 2 && (i == filas.size() || i >= 3);
+}
+
+// The decimals x is written with in the row, or -1 when it cannot be told.
+int decimales_de_x(const Linea &l, const FormaColumnas &f)
+{
+	Linea c[MAX_COLUMNAS + 1];
+	if (parte_fila(l.ini, l.fin, f.separador, c, MAX_COLUMNAS) <= f.col_x)
+		return -1;
+	const Linea &x = c[f.col_x];
+	for (const char *q = x.ini; q < x.fin; q++)
+		if (es_punto(*q, f.coma_decimal)) {
+			const char *e = q + 1;
+			while (e < x.fin && es_cifra(*e))
+				e++;
+			return e == x.fin ? int(e - q - 1) : -1;
+		}
+	return 0;
+}
+
+// x printed rounded to its last digit, finer steps than that below it: it
+// keeps its direction, moving by one unit of that digit or repeating (step
+// 0.05 printed with one decimal).  That unit, or 0 for another x.
+double paso_impreso(const std::vector<Linea> &filas, const FormaColumnas &f)
+{
+	constexpr double TOLERANCIA = 1e-6;
+	constexpr size_t FILAS_MINIMAS = 4;
+	double v[MAX_COLUMNAS], previo = 0;
+	int repetidas = 0, pasos = 0, sentido = 0, decimales = -1;
+	size_t vistas = 0;
+	for (const Linea &l : filas) {
+		if (campos_numericos(l.ini, l.fin, f, v) != f.columnas)
+			continue;
+		int d = decimales_de_x(l, f);
+		if (d < 0 || (decimales >= 0 && d != decimales))
+			return 0;
+		decimales = d;
+		double paso = v[f.col_x] - previo, unidad = std::pow(10.0, -decimales);
+		int s = paso > 0 ? 1 : paso < 0 ? -1 : 0;
+		if (vistas > 0 && s == 0)
+			repetidas++;
+		else if (vistas > 0 && ((sentido != 0 && s != sentido) ||
+		                        std::fabs(std::fabs(paso) - unidad) >
+		                            TOLERANCIA * std::max(std::fabs(v[f.col_x]), unidad)))
+			return 0;
+		else if (vistas > 0)
+			pasos++;
+		sentido = vistas > 0 && s != 0 ? s : sentido;
+		previo = v[f.col_x];
+		vistas++;
+	}
+	return vistas >= FILAS_MINIMAS && repetidas > 0 && pasos > 0 ? std::pow(10.0, -decimales) : 0;
+}
+
 } // namespace
 
 FormaColumnas como_lista(const FormaColumnas &f)
@@ -605,20 +802,40 @@ FormaColumnas como_lista(const FormaColumnas &f)
 	return l;
 }
 
+// Counts after channel labels: a list whose rows' first numbers are not read.
+FormaColumnas con_etiquetas(const FormaColumnas &f)
+{
+	FormaColumnas l = f;
+	l.lista = l.etiquetas = l.sin_x = true;
+	l.columnas = 1;
+	l.col_x = l.col_y = 0;
+	anota(l, "cada fila empieza por la etiqueta de su primer canal: se leen las cuentas que la siguen");
+	return l;
+}
+
 bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumnas *forma)
 {
 	std::vector<Linea> lineas = filas_del_prefijo(prefijo, n, completo);
-	const char *datos = tras_marca_de_datos(prefijo, n);
-	auto primera = std::find_if(lineas.begin(), lineas.end(),
-	                            [datos](const Linea &l) { return l.ini >= datos && fila_numerica(l); });
+	auto primera = primera_fila(lineas, tras_marca_de_datos(prefijo, n));
 	if (primera == lineas.end())
 		return false;
-	std::vector<Linea> cabecera(lineas.begin(), primera), filas(primera, lineas.end());
+	std::vector<Linea> cabecera(lineas.cbegin(), primera), filas(primera, lineas.cend());
 	FormaColumnas f;
 	f.cabecera = int(cabecera.size());
 	f.titulo = cabecera_con_titulo(cabecera);
+	if (cuentas_tras_la_cabecera(cabecera)) {
+		*forma = como_lista(f);
+		anota(*forma, "tras _COUNTS, cada número es una cuenta");
+		return false;
+	}
 	elige_separador(cabecera, filas, f);
 	elige_miles(filas, f);
+	elige_miles_con_punto(filas, f);
+	elige_miles_con_espacio(filas, f);
+	if (f.separador == BLANCO && con_etiquetas_de_canal(filas, f)) {
+		*forma = con_etiquetas(f);
+		return true;
+	}
 	if (f.sin_x) {
 		*forma = f;
 		return true;
@@ -631,16 +848,24 @@ bool detecta_columnas(const char *prefijo, size_t n, bool completo, FormaColumna
 		return false;                 // text after numbers: the own format
 	f.columnas = campos < 0 ? 2 : campos; // a first row that breaks the table ends it at once
 	f.col_x = campos > 0 ? columnas_de_posicion(filas, f, campos) : 0;
-	if (campos > 0 && !por_separador && f.cabecera == 0) {
-		if (!reclama_filas(filas, f, campos))
+	Linea comentario;
+	bool con_comentario = comentario_antes(prefijo, primera->ini, &comentario);
+	// Rows of several numbers under a header that does not name them (a
+	// title) may be counts as much as rows without a header.
+	bool sin_nombres = f.cabecera == 0 ||
+	                   (campos >= CUENTAS_BAJO_UN_TITULO &&
+	                    nombres_columnas(cabecera, con_comentario ? &comentario : nullptr, f).empty());
+	if (campos > 0 && !por_separador && sin_nombres) {
+		f.paso_impreso = paso_impreso(filas, f);
+		if (f.paso_impreso == 0 && !reclama_filas(filas, f, campos))
 			return lista_de_numeros(filas, f, campos, forma);
 		f.solo_si_regulares = true;
 	}
-	Linea comentario;
-	bool con_comentario = comentario_antes(prefijo, primera->ini, &comentario);
 	elige_columnas(cabecera, con_comentario ? &comentario : nullptr, filas, f);
-	// x that scans (moves smoothly) must keep its direction; x in no order is read whole.
-	f.x_en_un_sentido = !f.sin_x && es_suave(movimiento_x(filas, f, f.columnas));
+	// x that scans (moves smoothly) must keep its direction; x in no order is
+	// read whole; x printed rounded keeps its direction but may repeat.
+	f.paso_impreso = f.sin_x ? 0 : paso_impreso(filas, f);
+	f.x_en_un_sentido = !f.sin_x && (f.paso_impreso > 0 || es_suave(movimiento_x(filas, f, f.columnas)));
 	*forma = f;
 	return true;
 }
@@ -654,6 +879,7 @@ FormaLectura descripcion_de(const FormaColumnas &f)
 	d.decimal = f.coma_decimal ? COMA : PUNTO;
 	d.miles = f.miles;
 	d.columnas = f.columnas;
+	d.etiquetas = f.etiquetas;
 	d.columna_x = f.sin_x ? -1 : f.col_x;
 	d.columna_y = f.col_y;
 	return d;
@@ -663,12 +889,13 @@ FormaColumnas forma_de(const FormaLectura &d)
 {
 	FormaColumnas f;
 	f.lista = d.lista;
+	f.etiquetas = d.lista && d.etiquetas;
 	f.cabecera = std::max(d.cabecera, 0);
 	f.separador = d.separador;
 	f.coma_decimal = d.decimal == COMA;
 	f.miles = d.miles;
 	f.columnas = std::clamp(d.columnas, 1, MAX_COLUMNAS);
-	f.sin_x = d.columna_x < 0 || d.columna_x >= f.columnas;
+	f.sin_x = d.columna_x < 0 || d.columna_x >= f.columnas || f.etiquetas;
 	f.col_x = f.sin_x ? 0 : d.columna_x;
 	f.col_y = std::clamp(d.columna_y, 0, f.columnas - 1);
 	f.x_en_un_sentido = !f.sin_x;

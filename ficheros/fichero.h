@@ -38,14 +38,15 @@ constexpr int TAM_NOTA = 256;
 // lee_espectro_con_forma.  A plain list of numbers (the own format, counts
 // several to a row) has lista set and no x.
 struct FormaLectura {
-	bool lista = false;   // every number in order, row after row: no columns
-	int cabecera = 0;     // lines skipped as header (blank lines and # comments not counted)
-	char separador = ' '; // ';', '\t', ',' or ' ' for any run of white space
-	char decimal = '.';   // the decimal mark: '.' or ','
-	char miles = 0;       // the thousands mark (',' or '.'), or 0 for none
-	int columnas = 1;     // fields a row has
-	int columna_x = -1;   // 0-based; -1: no x, the samples are channels
-	int columna_y = 0;    // 0-based: the intensity
+	bool lista = false;     // every number in order, row after row: no columns
+	bool etiquetas = false; // with lista: each row's first number labels its first channel: no count
+	int cabecera = 0;       // lines skipped as header (blank lines and # comments not counted)
+	char separador = ' ';   // ';', '\t', ',' or ' ' for any run of white space
+	char decimal = '.';     // the decimal mark: '.' or ','
+	char miles = 0;         // the thousands mark (',', '.', '\xA0' for a no-break space), or 0
+	int columnas = 1;       // fields a row has
+	int columna_x = -1;     // 0-based; -1: no x, the samples are channels
+	int columna_y = 0;      // 0-based: the intensity
 };
 
 // Readings of one file that give different spectra: the first is the one a

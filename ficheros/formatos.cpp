@@ -117,15 +117,30 @@ int formato_por_su_comienzo(const char *ini, const char *fin, const char *p, siz
 	return -1;
 }
 
+// Whether the first line after `desde` that is not blank starts with a
+// figure, as the own format's line of count and calibration does.
+bool sigue_una_cifra(const char *desde, const char *fin)
+{
+	const char *ini, *e;
+	auto nl = static_cast<const char *>(std::memchr(desde, '\n', size_t(fin - desde)));
+	if (!nl)
+		return false;
+	primera_linea(nl + 1, size_t(fin - nl - 1), &ini, &e);
+	return ini < e && (es_cifra(*ini) || *ini == '-' || *ini == '+' || *ini == '.');
+}
+
 int detecta(const char *p, size_t n, bool completo, FormaColumnas *forma)
 {
 	const char *ini, *fin;
 	primera_linea(p, n, &ini, &fin);
 	// A first line that is one quoted string is the own format's title, even
-	// after blank lines; quoted names over rows of numbers head a table.
+	// after blank lines, when numbers follow it; quoted names over rows of
+	// numbers head a table, and so does a header of more lines (a quoted
+	// title or "sep=" line, a name broken across lines inside its quotes).
 	if ((n > 0 && *p == COMILLA) || (ini < fin && *ini == COMILLA))
-		return nombres_entrecomillados(ini, fin) && detecta_columnas(p, n, completo, forma) &&
-		               forma->cabecera > 0
+		return detecta_columnas(p, n, completo, forma) &&
+		               ((forma->cabecera > 1 && !sigue_una_cifra(fin, p + n)) ||
+		                (forma->cabecera > 0 && nombres_entrecomillados(ini, fin)))
 		           ? FORMATO_COLUMNAS
 		           : FORMATO_PROPIO;
 	int instrumento = formato_por_su_comienzo(ini, fin, p, n);
@@ -466,7 +481,7 @@ int detecta_texto(const char *p, size_t n, FormaColumnas *forma)
 int formato_elegido(const FormaLectura &elegida, FormaColumnas *forma)
 {
 	*forma = forma_de(elegida);
-	return elegida.lista ? FORMATO_PROPIO : FORMATO_COLUMNAS;
+	return elegida.lista && !forma->etiquetas ? FORMATO_PROPIO : FORMATO_COLUMNAS;
 }
 
 // What the content alone cannot tell: a Canberra .tka is plain numbers

@@ -82,6 +82,8 @@ struct FormaColumnas {
 	int col_x = 0, col_y = 1;       // the fields of x and of the intensity (0-based)
 	bool sin_x = false;             // no x column: the samples are channels
 	bool lista = false;             // not a table: every number in order (the own format)
+	bool etiquetas = false;         // a list whose rows each start with their first channel
+	double paso_impreso = 0;        // x printed rounded to this, so that it may repeat; or 0
 	char nota[TAM_NOTA] = "";       // how the columns or the commas were read
 	int n_otras = 0;                // other readings that give another spectrum
 	FormaLectura otras[MAX_FORMAS - 1];

@@ -19,7 +19,9 @@ constexpr char RETORNO = '\r';
 constexpr char COMA = ',';
 constexpr char PUNTO = '.';
 constexpr size_t TAM_MIRADA_ATRAS = 4096;
-constexpr size_t CIFRAS_POR_GRUPO = 3; // between two thousands marks
+constexpr size_t CIFRAS_POR_GRUPO = 3;                   // between two thousands marks
+constexpr char ESPACIO_DURO[] = "\xC2\xA0";              // U+00A0
+constexpr char ESPACIO_DURO_ESTRECHO[] = "\xE2\x80\xAF"; // U+202F
 
 // Brings more of the file, keeping [p, fin); false when nothing more came.
 // The file ends where it ended when it was opened (s.st): what is added since
@@ -243,6 +245,22 @@ bool exponente_fortran(const char *ini, const char *q, const char *fin)
 	return e < fin && es_cifra(*e);
 }
 
+} // namespace
+
+size_t marca_de_miles(const char *q, const char *fin, char miles)
+{
+	if (miles != MILES_ESPACIO)
+		return miles != 0 && *q == miles;
+	for (const char *marca : {ESPACIO_DURO, ESPACIO_DURO_ESTRECHO}) {
+		size_t n = std::strlen(marca);
+		if (size_t(fin - q) >= n && std::memcmp(q, marca, n) == 0)
+			return n;
+	}
+	return 0;
+}
+
+namespace {
+
 // Whether the thousands marks of [ini, fin) stand each before exactly three
 // digits, the first after one to three, all before any point or exponent.
 bool miles_en_su_sitio(const char *ini, const char *fin, char miles)
@@ -250,24 +268,33 @@ bool miles_en_su_sitio(const char *ini, const char *fin, char miles)
 	const char *q = ini + (ini < fin && (*ini == '-' || *ini == '+'));
 	const char *grupo = q;
 	bool hay = false;
-	for (; q < fin && (es_cifra(*q) || *q == miles); q++) {
-		if (*q != miles)
+	while (q < fin) {
+		size_t marca = marca_de_miles(q, fin, miles);
+		if (marca == 0 && !es_cifra(*q))
+			break;
+		if (marca == 0) {
+			q++;
 			continue;
+		}
 		size_t cifras = size_t(q - grupo);
 		if (cifras == 0 || cifras > CIFRAS_POR_GRUPO || (hay && cifras != CIFRAS_POR_GRUPO))
 			return false;
 		hay = true;
-		grupo = q + 1;
+		q += marca;
+		grupo = q;
 	}
-	bool otra = std::memchr(q, miles, size_t(fin - q)) != nullptr; // a mark after the point
-	return !otra && (!hay || size_t(q - grupo) == CIFRAS_POR_GRUPO);
+	for (const char *r = q; r < fin; r++)
+		if (marca_de_miles(r, fin, miles)) // a mark after the point
+			return false;
+	return !hay || size_t(q - grupo) == CIFRAS_POR_GRUPO;
 }
 
 // Whether the text needs rewriting before "%f" reads it.
 bool pide_copia(const char *ini, size_t largo, bool coma_decimal, char miles)
 {
-	for (const char *q = ini; q < ini + largo; q++)
-		if ((coma_decimal && *q == COMA) || (miles && *q == miles) || *q == 'D' || *q == 'd')
+	const char *fin = ini + largo;
+	for (const char *q = ini; q < fin; q++)
+		if ((coma_decimal && *q == COMA) || marca_de_miles(q, fin, miles) || *q == 'D' || *q == 'd')
 			return true;
 	return false;
 }
@@ -282,8 +309,10 @@ size_t normaliza_numero(const char *ini, size_t largo, bool coma_decimal, char m
 	bool hexadecimal = std::memchr(ini, 'x', largo) || std::memchr(ini, 'X', largo);
 	size_t n = 0;
 	for (const char *q = ini; q < fin; q++) {
-		if (miles && *q == miles)
+		if (size_t marca = marca_de_miles(q, fin, miles)) {
+			q += marca - 1;
 			continue;
+		}
 		bool exponente = !hexadecimal && exponente_fortran(ini, q, fin);
 		copia[n++] = exponente ? 'e' : coma_decimal && *q == COMA ? PUNTO : *q;
 	}

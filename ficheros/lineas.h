@@ -65,6 +65,9 @@ size_t lee_bytes(Lineas &s, char *destino, size_t n);
 // [ini, fin) without the white space at either end.
 void recorta(const char **ini, const char **fin);
 
+// The end-of-file byte that DOS programs wrote after the text.
+constexpr char FIN_DOS = '\x1A';
+
 // White space as a line's fields are parted by; a decimal digit.
 bool es_blanco_c(char c);
 bool es_cifra(char c);
@@ -74,6 +77,13 @@ bool es_cifra(char c);
 // Fortran exponent (1.5D+03, 2d0) is read as one, and `miles`, when not 0, is
 // a thousands mark that must stand between groups of three digits.
 bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x, char miles = 0);
+
+// The thousands mark that stands for a no-break space, as French
+// spreadsheets group digits: U+00A0 or the narrow U+202F, in UTF-8.
+constexpr char MILES_ESPACIO = '\xA0';
+
+// The bytes of a thousands mark `miles` at q (before fin), or 0 for none.
+size_t marca_de_miles(const char *q, const char *fin, char miles);
 
 // The number's text as "%f" reads it: decimal comma as point, Fortran
 // exponent as e, thousands marks out; into copia (largo bytes at most).  Its

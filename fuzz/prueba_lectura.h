@@ -1,4 +1,4 @@
-// What both fuzz targets check of the reader on any bytes: either an error
+// What the fuzz targets check of the reader on any bytes: either an error
 // with nothing allocated or a spectrum that keeps the reader's promises;
 // reading the same bytes from a file in small blocks gives the same result;
 // every sample survives the writer's number format.  Start at prueba_lectura.
@@ -88,14 +88,9 @@ inline bool mismas_formas(const Lectura &a, const Lectura &b)
 	return iguales;
 }
 
-// The block reader, through an in-memory file, agrees with the memory reader.
-inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, const Lectura &l)
+// A read in blocks (rb, b) gives what the read from memory (r, l) gave.
+inline void comprueba_iguales(int rb, const Lectura &b, int r, const Lectura &l)
 {
-	if (write(fd, datos, n) != ssize_t(n))
-		return;
-	std::string ruta = "/proc/self/fd/" + std::to_string(fd);
-	Lectura b;
-	int rb = lee_espectro_en_bloques(ruta.c_str(), &b, 1 + n % BLOQUE_MAXIMO);
 	comprueba(rb == r && b.nptL == l.nptL && std::strcmp(b.comment, l.comment) == 0, "bloques distintos");
 	comprueba(b.formato == l.formato && b.linea_ilegible == l.linea_ilegible &&
 	              b.x_vuelve == l.x_vuelve && b.cuenta_ilegible == l.cuenta_ilegible &&
@@ -105,6 +100,25 @@ inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, con
 	comprueba(mismos_bits(b.al, l.al) && mismos_bits(b.bl, l.bl), "cabecera distinta en bloques");
 	for (int i = 1; i <= l.nptL; i++)
 		comprueba(mismos_bits(b.Li[i], l.Li[i]), "muestra distinta en bloques");
+}
+
+// The n bytes written to the in-memory file fd: its path, or "" when they
+// could not be.
+inline std::string como_fichero(int fd, const uint8_t *datos, size_t n)
+{
+	if (fd < 0 || write(fd, datos, n) != ssize_t(n))
+		return "";
+	return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// The block reader, through an in-memory file, agrees with the memory reader.
+inline void comprueba_bloques(int fd, const uint8_t *datos, size_t n, int r, const Lectura &l)
+{
+	std::string ruta = como_fichero(fd, datos, n);
+	if (ruta.empty())
+		return;
+	Lectura b;
+	comprueba_iguales(lee_espectro_en_bloques(ruta.c_str(), &b, 1 + n % BLOQUE_MAXIMO), b, r, l);
 	libera_lectura(&b);
 }
 

@@ -186,8 +186,8 @@ caso("miles-entrecomillados.csv", 'Channel,Counts\n0,"8,010"\n1,"8,040"\n',
      resultado="SIN_MUESTRAS", linea=2, aviso="línea 2")
 caso("miles-tras-una-fila.csv", 'Channel,Counts\n0,801\n1,"8,040"\n', formato="COLUMNAS",
      muestras=filas("801"), linea=3, aviso="No se puede leer la línea 3")
-caso("punto-y-coma-con-miles.csv", "400,00;2.077,5\n400,25;2.080,0\n", resultado="SIN_MUESTRAS",
-     linea=1, aviso="línea 1")
+caso("punto-y-coma-con-miles.csv", "400,00;2.077,5\n400,25;2.080,0\n", formato="COLUMNAS",
+     muestras=filas("2077.5", "2080.0"), cal=calibracion_x([400.00, 400.25]))
 caso("coma-decimal-entre-blancos.txt", "400,00 207,75\n400,25 210,5\n400,50 199,25\n",
      formato="COLUMNAS", muestras=filas("207.75", "210.5", "199.25"),
      cal=calibracion_x([400.00, 400.25, 400.50]), aviso="decimales")
@@ -310,8 +310,8 @@ def casos_de_tablas():
     caso("decimales-de-tres-cifras-y-otros.csv", "nm;I\n500,125;1,5\n500,250;2,75\n500,375;3,0\n",
          formato="COLUMNAS", muestras=filas("1.5", "2.75", "3.0"),
          cal=calibracion_x([500.125, 500.25, 500.375]), ambigua=False)
-    caso("miles-y-coma-decimal.tsv", "x\ty\n1\t1.050,5\n2\t2.100,0\n", resultado="SIN_MUESTRAS",
-         linea=2, aviso="línea 2")
+    caso("miles-y-coma-decimal.tsv", "x\ty\n1\t1.050,5\n2\t2.100,0\n", formato="COLUMNAS",
+         muestras=filas("1050.5", "2100.0"), cal=calibracion_x([1, 2]))
 
     # Cause 3: counts several to a row, falling or rising, read as counts.
     azar = random.Random(30)

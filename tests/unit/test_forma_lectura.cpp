@@ -44,6 +44,21 @@ std::vector<float> lee_con(const std::string &bytes, const FormaLectura &forma)
 	return v;
 }
 
+// A table's reading as the import view makes it.
+FormaLectura tabla(char separador, int columnas, int x, int y, int cabecera = 0, char decimal = '.',
+                   char miles = 0)
+{
+	FormaLectura f;
+	f.separador = separador;
+	f.columnas = columnas;
+	f.columna_x = x;
+	f.columna_y = y;
+	f.cabecera = cabecera;
+	f.decimal = decimal;
+	f.miles = miles;
+	return f;
+}
+
 } // namespace
 
 TEST(FormaLectura, UnaTablaDiceComoSeLeyoYUnaListaQueNoTieneX)
@@ -106,29 +121,14 @@ TEST(FormaLectura, CadaLecturaDeUnFicheroAmbiguoDaSuEspectro)
 TEST(FormaLectura, UnaFormaElegidaCambiaLaColumnaYLaCabecera)
 {
 	std::string bytes = "a b c\n1 10 100\n2 20 200\n3 30 300\n";
-	FormaLectura f;
-	f.cabecera = 1;
-	f.separador = ' ';
-	f.columnas = 3;
-	f.columna_x = 0;
-	f.columna_y = 2;
+	FormaLectura f = tabla(' ', 3, 0, 2, 1);
 	EXPECT_EQ(lee_con(bytes, f), floats({"100", "200", "300"}));
 	f.columna_x = -1;
 	f.columna_y = 1;
 	EXPECT_EQ(lee_con(bytes, f), floats({"10", "20", "30"}));
-	// Points that mark thousands before a decimal comma: refused unless chosen.
+	// Points that mark thousands before a decimal comma.
 	std::string miles = "x;y\n1;1.050,5\n2;12.100,25\n";
-	Lectura l;
-	EXPECT_EQ(lee_espectro_memoria(miles.data(), miles.size(), &l), FICHERO_SIN_MUESTRAS);
-	FormaLectura europea;
-	europea.cabecera = 1;
-	europea.separador = ';';
-	europea.decimal = ',';
-	europea.miles = '.';
-	europea.columnas = 2;
-	europea.columna_x = 0;
-	europea.columna_y = 1;
-	EXPECT_EQ(lee_con(miles, europea), floats({"1050.5", "12100.25"}));
+	EXPECT_EQ(lee_con(miles, tabla(';', 2, 0, 1, 1, ',', '.')), floats({"1050.5", "12100.25"}));
 }
 
 TEST(FormaLectura, LasPrimerasLineasSeDanAcotadas)
@@ -145,4 +145,24 @@ TEST(FormaLectura, LasPrimerasLineasSeDanAcotadas)
 	EXPECT_EQ(std::string(buf), texto.substr(0, sizeof buf - 1));
 	EXPECT_EQ(n, 8); // seven whole lines and the start of the eighth
 	EXPECT_EQ(primeras_lineas((dir / "no-existe").c_str(), buf, sizeof buf, 3), -1);
+}
+
+// Plain rows are read the fast way: a thousands mark chosen for them keeps
+// every row to its scale, the first and the rest alike.
+TEST(FormaLectura, LaMarcaDeMilesElegidaValeEnCadaFila)
+{
+	std::string bytes;
+	std::vector<std::string> esperadas;
+	for (int i = 0; i < 200; i++) {
+		bytes += std::to_string(400 + i) + ";1." + std::to_string(100 + i) + "\n";
+		esperadas.push_back("1" + std::to_string(100 + i));
+	}
+	EXPECT_EQ(lee_con(bytes, tabla(';', 2, 0, 1, 0, ',', '.')), floats(esperadas));
+}
+
+// A spacer column between x and y, chosen as the import view chooses it.
+TEST(FormaLectura, UnaColumnaVaciaEntreXeYNoRompeLaFila)
+{
+	EXPECT_EQ(lee_con("400,,0.12\n401,,0.15\n402,,0.11\n", tabla(',', 3, 0, 2)),
+	          floats({"0.12", "0.15", "0.11"}));
 }
