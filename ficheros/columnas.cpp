@@ -102,7 +102,7 @@ bool x_plana(const char *p, const char *fin, bool coma_decimal, double *x)
 
 bool sin_fila(const char *ini, const char *fin)
 {
-	return ini == fin || *ini == COMENTARIO || (fin - ini == 1 && *ini == FIN_DOS);
+	return ini == fin || *ini == COMENTARIO;
 }
 
 bool signo_pegado(const char *ini, const char *q)

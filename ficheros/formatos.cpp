@@ -38,7 +38,6 @@ constexpr size_t LARGO_LINEA_RESUMEN = 4096;
 constexpr size_t TAM_MARCA = TAM_PREFIJO + 8; // what tells how the text is written
 constexpr size_t BYTES_VISTA_UTF16 = 1024;    // what tells UTF-16 without its mark
 constexpr size_t UNIDADES_MINIMAS_UTF16 = 4;
-constexpr char FIN_DOS = '\x1A';  // DOS's end-of-file mark, which some writers still add
 constexpr size_t TAM_COLA = 4096; // bytes read at a time from the end, looking past padding
 constexpr int SIN_MEMORIA_AL_DETECTAR = -2;
 constexpr char BOM_UTF8[] = "\xEF\xBB\xBF";
@@ -281,12 +280,14 @@ bool es_utf16(const char *p, size_t n)
 	return utf16_de(p, n) != NO_UTF16;
 }
 
-// The length of [p, p + n) without what pads its end: NUL bytes, and the
-// DOS end-of-file mark.
+// The length of [p, p + n) without what pads its end: NUL bytes, and DOS's
+// end-of-file mark with any white space after it.
 size_t sin_relleno(const char *p, size_t n)
 {
-	while (n > 0 && (p[n - 1] == '\0' || p[n - 1] == FIN_DOS))
-		n--;
+	size_t m = n;
+	while (m > 0 && (p[m - 1] == '\0' || p[m - 1] == FIN_DOS || es_blanco_c(p[m - 1])))
+		if (p[--m] == '\0' || p[m] == FIN_DOS)
+			n = m;
 	return n;
 }
 

@@ -125,31 +125,11 @@ int linea_actual(const Fuente &f)
 	return lineas;
 }
 
-// Whether the input ends with the byte at f.p, a DOS end-of-file mark, and
-// white space after it (the window moves on).
-bool fin_dos(Fuente &f)
-{
-	if (*f.p != FIN_DOS)
-		return false;
-	for (f.p++;;) {
-		while (f.p < f.fin && es_blanco(static_cast<unsigned char>(*f.p)))
-			f.p++;
-		if (f.p < f.fin)
-			return false;
-		if (!recarga(f))
-			return true;
-	}
-}
-
-// Text that stopped the samples is named by its line; a DOS end-of-file
-// mark at the end is no text.
+// Text that stopped the samples is named by its line.
 void anota_parada(Parada p, Fuente &f, Lectura &l)
 {
-	if (p != ILEGIBLE)
-		return;
-	int linea = linea_actual(f);
-	if (!fin_dos(f))
-		l.linea_ilegible = linea;
+	if (p == ILEGIBLE)
+		l.linea_ilegible = linea_actual(f);
 }
 
 // A calibrated file: title, header, then as many samples as the header counts
