@@ -313,6 +313,13 @@ struct AjusteCalibracion {
 
 AjusteCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n);
 
+// The least-squares line v = a + b·x through the n points (x[i], v[i]), or,
+// with x null, through x = 0, 1, … n − 1 (a table's rows), which then need
+// no array of their own: every straight line the program fits, readers'
+// included.  False when the x do not span a line (fewer than two distinct)
+// or it is not finite.
+bool recta_minimos_cuadrados(const double *x, const double *v, size_t n, double *a, double *b);
+
 // The residual of a point, its known wavelength less the calibration's there.
 double residuo(const Calibracion &cal, const PuntoCalibracion &p);
 

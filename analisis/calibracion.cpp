@@ -1,6 +1,7 @@
 // The calibration line through measured lines of known wavelength, their
 // residuals, and a measure carried over to a mirrored spectrum.  Start at
 // recta_calibracion.
+#include <gsl/gsl_errno.h>
 #include <gsl/gsl_fit.h>
 
 #include <algorithm>
@@ -33,22 +34,48 @@ AjusteCalibracion recta_calibracion(const PuntoCalibracion *p, size_t n)
 		r.fallo = FalloRecta::mismo_canal;
 		return r;
 	}
-	double suma = 0;
-	for (size_t i = 0; i < n; i++)
-		suma += p[i].canal;
-	double canal_medio = suma / static_cast<double>(n);
 	std::vector<double> x(n), y(n);
 	for (size_t i = 0; i < n; i++) {
-		x[i] = p[i].canal - canal_medio;
+		x[i] = p[i].canal;
 		y[i] = p[i].longitud;
 	}
-	double longitud_media, pendiente, cov00, cov01, cov11, sumsq;
-	gsl_fit_linear(x.data(), 1, y.data(), 1, n, &longitud_media, &pendiente, &cov00, &cov01, &cov11,
-	               &sumsq);
-	r.cal = {pendiente, longitud_media / pendiente - canal_medio};
-	bool con_pendiente = pendiente != 0 && std::isfinite(r.cal.al) && std::isfinite(r.cal.bl);
+	double a, pendiente;
+	bool recta = recta_minimos_cuadrados(x.data(), y.data(), n, &a, &pendiente);
+	r.cal = {pendiente, a / pendiente};
+	bool con_pendiente = recta && pendiente != 0 && std::isfinite(r.cal.al) && std::isfinite(r.cal.bl);
 	r.fallo = con_pendiente ? FalloRecta::ninguno : FalloRecta::sin_pendiente;
 	return r;
+}
+
+// The fit runs on x less its mean, where it is best conditioned.  Rows'
+// indices have their sums in closed form.
+bool recta_minimos_cuadrados(const double *x, const double *v, size_t n, double *a, double *b)
+{
+	if (n < 2)
+		return false;
+	double suma_v = 0, suma_x = 0;
+	for (size_t i = 0; i < n; i++) {
+		suma_v += v[i];
+		suma_x += x ? x[i] : 0;
+	}
+	double media_v = suma_v / double(n), media_x = x ? suma_x / double(n) : (double(n) - 1) / 2;
+	if (x) {
+		std::vector<double> centrada(n);
+		for (size_t i = 0; i < n; i++)
+			centrada[i] = x[i] - media_x;
+		double c0, cov00, cov01, cov11, sumsq;
+		if (gsl_fit_linear(centrada.data(), 1, v, 1, n, &c0, b, &cov00, &cov01, &cov11, &sumsq) !=
+		    GSL_SUCCESS)
+			return false;
+		*a = c0 - *b * media_x;
+	} else {
+		double sxv = 0, di = 0; // the index as a double, counted rather than converted
+		for (size_t i = 0; i < n; i++, di++)
+			sxv += (di - media_x) * (v[i] - media_v);
+		*b = sxv / (double(n) * (double(n) * double(n) - 1) / 12); // over the sum of (i - media)^2
+		*a = media_v - *b * media_x;
+	}
+	return std::isfinite(*a) && std::isfinite(*b);
 }
 
 double longitud_en(const Calibracion &cal, double canal)

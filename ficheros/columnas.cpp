@@ -27,8 +27,7 @@
 namespace {
 
 constexpr size_t MUESTRAS_INICIALES = 4096;
-constexpr double FALLO_LINEAL_MAXIMO = 0.1; // of a step, for x to be a calibration
-constexpr size_t BLOQUES_PARA_PARTIR = 8;   // a file this many blocks long is read by two threads
+constexpr size_t BLOQUES_PARA_PARTIR = 8; // a file this many blocks long is read by two threads
 constexpr char FIN_LINEA = '\n';
 constexpr char RETORNO = '\r';
 // Plain rows are found a block at a time; one whose numbers have at most
@@ -236,7 +235,6 @@ struct Filas {
 	bool x_rota = false;             // the row that ended the table broke the direction of x
 	int lineas_primeras[2] = {0, 0}; // lines of the first two rows (of this part)
 	size_t largo_fila = 1;           // bytes of the first row, to foresee how many follow
-	double suma_x = 0;               // of the x in order, as they come (for their mean)
 	bool repite_x = false;           // x printed rounded: it may repeat without breaking its direction
 	std::string titulo;
 	std::vector<std::string> cabecera; // the header's last lines, which a report may repeat
@@ -244,13 +242,6 @@ struct Filas {
 
 // Header lines that a row equal to them is taken for again (a report's page header).
 constexpr size_t CABECERA_RECORDADA = 8;
-
-// x's sum grows as the rows come, in their order, where reading has time for it.
-void anade_x(Filas &f, double x)
-{
-	f.x.push_back(x);
-	f.suma_x += x;
-}
 
 enum FinFilas { FILAS_ACABADAS, FILA_ROTA, FILAS_BASTAN };
 
@@ -416,7 +407,7 @@ bool bloque_sencillo(Tramo &t, const FormaColumnas &forma, Filas &f)
 		float y;
 		if (fila_sencilla(fila, forma, &x, &y) != fin || !sigue_sencilla(f, forma, x))
 			break;
-		anade_x(f, x);
+		f.x.push_back(x);
 		guarda(f.y, y);
 		t.ultima = fila;
 		fila = fin;
@@ -492,7 +483,7 @@ FinFilas lee_fila(Lineas &s, const FormaColumnas &forma, Filas &f, const char *i
 	if (f.y.n == 0)
 		f.largo_fila = size_t(fin - ini) + 1;
 	if (!forma.sin_x)
-		anade_x(f, x);
+		f.x.push_back(x);
 	if (!acumula(f.y, y))
 		s.error = FICHERO_SIN_MEMORIA;
 	return FILAS_BASTAN;
@@ -588,10 +579,6 @@ Rotura rotura_en_el_corte(const Filas &f, const Filas &g, int lineas_primera)
 // no memory (s.error then says so).
 bool une_filas(Lineas &s, Filas &f, const Filas &g, int n)
 {
-	double suma = f.suma_x; // the second part's own sum started from 0, not from the first's
-	for (int i = 0; i < n && size_t(i) < g.x.size(); i++)
-		suma += g.x[size_t(i)];
-	f.suma_x = suma;
 	f.x.insert(f.x.end(), g.x.begin(), g.x.begin() + std::min<ptrdiff_t>(n, ptrdiff_t(g.x.size())));
 	if (!junta_muestras(f.y, g.y, n)) {
 		s.error = FICHERO_SIN_MEMORIA;
@@ -686,41 +673,6 @@ FinFilas lee_todas(Lineas &s, const FormaColumnas &forma, Filas &f, size_t cota)
 	return r;
 }
 
-// The largest miss of the x from the line a + b·i, NaN rows left out as fmax
-// leaves them.  Four at once: the largest is the same in any order.
-double fallo_maximo(const std::vector<double> &x, double a, double b)
-{
-	constexpr int CARRILES = 4;
-	double m[CARRILES] = {}, di = 0;
-	size_t n = x.size(), i = 0;
-	for (; i + CARRILES <= n; i += CARRILES, di += CARRILES)
-		for (int k = 0; k < CARRILES; k++)
-			m[k] = std::max(m[k], std::fabs(x[i + k] - (a + b * (di + k))));
-	for (; i < n; i++, di++)
-		m[0] = std::max(m[0], std::fabs(x[i] - (a + b * di)));
-	return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
-}
-
-// x as calibration when linear in the channel: its least-squares line over
-// the 0-based row index misses no row by more than a tenth of a step, and
-// than half the unit x was printed rounded to (paso_impreso) besides.
-void calibra_con_x(const std::vector<double> &x, double suma_x, double paso_impreso, Lectura &l)
-{
-	size_t n = x.size();
-	if (n < 2)
-		return;
-	double media_i = (n - 1) / 2.0, media_x = suma_x / double(n), sxi = 0;
-	double di = 0; // i as a double, counted rather than converted
-	for (size_t i = 0; i < n; i++, di++)
-		sxi += (di - media_i) * (x[i] - media_x);
-	double sii = double(n) * (double(n) * n - 1) / 12; // sum of (i - media_i)^2
-	double b = sxi / sii, a = media_x - b * media_i, fallo = fallo_maximo(x, a, b);
-	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_LINEAL_MAXIMO * std::fabs(b) + paso_impreso / 2)
-		calibracion_lineal(l, a, b, 0);
-	else
-		l.desvio_x = b != 0 ? fallo / std::fabs(b) : HUGE_VAL;
-}
-
 // Reads, titles and calibrates; out of memory anywhere sets s.error.
 void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *nombre, Filas &f, Lectura *l)
 {
@@ -733,7 +685,7 @@ void lee_tabla(Lineas &s, const FormaColumnas &forma, size_t cota, const char *n
 			pon_titulo(*l, f.titulo.data(), f.titulo.data() + f.titulo.size());
 		else if (nombre[0])
 			pon_titulo(*l, nombre, nombre + std::strlen(nombre));
-		calibra_con_x(f.x, f.suma_x, forma.paso_impreso, *l);
+		calibra_x(*l, f.x.data(), f.x.size(), nullptr, forma.paso_impreso / 2);
 		std::memcpy(l->nota, forma.nota, sizeof l->nota);
 	} catch (const std::bad_alloc &) {
 		s.error = FICHERO_SIN_MEMORIA;

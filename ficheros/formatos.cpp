@@ -921,25 +921,6 @@ void calibracion_lineal(Lectura &l, double a, double b, double primero)
 	l.bl = valida ? desplazamiento : 0;
 }
 
-bool recta_minimos_cuadrados(const double *x, const double *v, int n, double *a, double *b)
-{
-	double mx = 0, mv = 0;
-	for (int i = 0; i < n; i++) {
-		mx += x[i] / n;
-		mv += v[i] / n;
-	}
-	double sxx = 0, sxv = 0;
-	for (int i = 0; i < n; i++) {
-		sxx += (x[i] - mx) * (x[i] - mx);
-		sxv += (x[i] - mx) * (v[i] - mv);
-	}
-	if (n < 2 || !(sxx > 0))
-		return false;
-	*b = sxv / sxx;
-	*a = mv - *b * mx;
-	return std::isfinite(*a) && std::isfinite(*b);
-}
-
 namespace {
 
 // The extension of a path's last name (its last dot on, a leading dot not

@@ -9,6 +9,7 @@
 #include <new>
 #include <sys/stat.h>
 
+#include "analisis.h"
 #include "fichero.h"
 #include "lector.h"
 #include "lineas.h"
@@ -60,10 +61,6 @@ void pon_titulo(Lectura &l, const char *ini, const char *fin);
 // first sample being its channel `primero`: Orquilo's channel c is the file's
 // primero + c − 1.  A slope of 0 (or not finite) leaves it uncalibrated.
 void calibracion_lineal(Lectura &l, double a, double b, double primero);
-
-// The least-squares line v = a + b·x through n points; false when the x do
-// not span a line (fewer than two distinct).
-bool recta_minimos_cuadrados(const double *x, const double *v, int n, double *a, double *b);
 
 // The readers of each foreign format, from a line source over the whole file.
 int lee_spe(Lineas &s, size_t cota, Lectura *l);
@@ -153,8 +150,10 @@ int formato_instrumento(const char *ini, const char *fin, const char *p, size_t 
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
 
 // The x of n samples as their calibration, when they lie on a line over the
-// samples' order to a tenth of a step; else desvio_x says how far they miss.
-void calibra_x(Lectura &l, const double *x, int n);
+// samples' order (their 0-based indices k, or 0, 1, … when k is null) to a
+// tenth of a step and `holgura` more (what x was rounded to); else desvio_x
+// says how far they miss, in steps.
+void calibra_x(Lectura &l, const double *x, size_t n, const double *k = nullptr, double holgura = 0);
 
 // A decimal number at p (sign, digits, point, exponent) as the nearest
 // double when it has at most 15 digits; the bytes it takes, 0 for none.

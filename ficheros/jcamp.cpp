@@ -28,7 +28,6 @@ constexpr size_t LARGO_MAXIMO_VALOR = 60;   // digits of one compressed value
 constexpr size_t LARGO_ETIQUETA = 32;       // a label's letters that matter
 constexpr int MAX_VARIABLES = 16;           // columns of an ##NTUPLES table
 constexpr size_t LARGO_VARIABLE = 40;       // a variable's name as a note gives it
-constexpr double FALLO_MAXIMO_LINEAS = 0.1; // steps an x that opens a line may miss its line by
 constexpr double CERCA_DE_UN_INDICE = 0.25; // how near an index a line's x must fall to name it
 
 enum Clase { NINGUNO, VALOR, DIFERENCIA, REPETICION, FALTA, ILEGIBLE };
@@ -457,18 +456,7 @@ void calibra_xydata(const Jcamp &e, int n, Lectura &l)
 		calibracion_lineal(l, primera, paso, 0);
 		return;
 	}
-	double a, b;
-	int lineas = int(e.x_lineas.size());
-	if (!recta_minimos_cuadrados(e.k_lineas.data(), e.x_lineas.data(), lineas, &a, &b) || b == 0)
-		return;
-	double fallo = 0;
-	for (int i = 0; i < lineas; i++)
-		fallo = std::fmax(fallo, std::fabs(e.x_lineas[size_t(i)] - (a + b * e.k_lineas[size_t(i)])) /
-		                             std::fabs(b));
-	if (fallo <= FALLO_MAXIMO_LINEAS)
-		calibracion_lineal(l, a, b, 0);
-	else
-		l.desvio_x = fallo;
+	calibra_x(l, e.x_lineas.data(), e.x_lineas.size(), e.k_lineas.data());
 }
 
 void concluye(const Jcamp &e, int n, Lectura &l)

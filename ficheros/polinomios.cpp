@@ -1,6 +1,7 @@
 // What the instruments' newer formats share: an energy calibration given as
 // a polynomial in the file's channel, and a time written as an ISO 8601
 // duration.  Start at calibra_polinomio.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -95,6 +96,34 @@ size_t lee_decimal(const char *p, const char *fin, double *v)
 	return size_t(q - p);
 }
 
+namespace {
+
+// How far the farthest x[i] lies from a + b·k[i].
+double fallo_en(const double *x, size_t n, const double *k, double a, double b)
+{
+	double fallo = 0;
+	for (size_t i = 0; i < n; i++)
+		fallo = std::fmax(fallo, std::fabs(x[i] - (a + b * k[i])));
+	return fallo;
+}
+
+// The same with k = i, the rows of a table that may hold 10^7: four at once
+// (the largest is the same in any order), the index counted as a double.
+double fallo_por_filas(const double *x, size_t n, double a, double b)
+{
+	constexpr int CARRILES = 4;
+	double m[CARRILES] = {}, di = 0;
+	size_t i = 0;
+	for (; i + CARRILES <= n; i += CARRILES, di += CARRILES)
+		for (int c = 0; c < CARRILES; c++)
+			m[c] = std::max(m[c], std::fabs(x[i + c] - (a + b * (di + c))));
+	for (; i < n; i++, di++)
+		m[0] = std::max(m[0], std::fabs(x[i] - (a + b * di)));
+	return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
+}
+
+} // namespace
+
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales)
 {
 	if (n < 2 || !(coef[1] != 0) || !std::isfinite(coef[0]) || !std::isfinite(coef[1]))
@@ -110,21 +139,16 @@ void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, in
 		              mayor);
 }
 
-void calibra_x(Lectura &l, const double *x, int n)
+void calibra_x(Lectura &l, const double *x, size_t n, const double *k, double holgura)
 {
-	std::vector<double> indice(size_t(n > 0 ? n : 0));
-	for (int i = 0; i < n; i++)
-		indice[size_t(i)] = i;
 	double a, b;
-	if (!recta_minimos_cuadrados(indice.data(), x, n, &a, &b) || b == 0)
+	if (!recta_minimos_cuadrados(k, x, n, &a, &b))
 		return;
-	double fallo = 0;
-	for (int i = 0; i < n; i++)
-		fallo = std::fmax(fallo, std::fabs(x[i] - (a + b * i)) / std::fabs(b));
-	if (fallo <= FALLO_MAXIMO_X)
+	double fallo = k ? fallo_en(x, n, k, a, b) : fallo_por_filas(x, n, a, b);
+	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_MAXIMO_X * std::fabs(b) + holgura)
 		calibracion_lineal(l, a, b, 0);
 	else
-		l.desvio_x = fallo;
+		l.desvio_x = b != 0 ? fallo / std::fabs(b) : HUGE_VAL;
 }
 
 double duracion_iso(const char *ini, const char *fin)
