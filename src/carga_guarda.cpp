@@ -186,10 +186,13 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	if (preguntar && l->ambigua() && !elige_lectura(ruta, l))
 		return false;
 	// Everything that needs memory comes first, while the old spectrum stands.
-	std::string titulo, aviso;
+	// The path is copied too: it may be one of the names rewritten below (key
+	// I passes the loaded file's own), and a copy onto itself would empty it.
+	std::string nombre, titulo, aviso;
 	try {
-		titulo = titulo_de_ventana(ruta);
-		if (const char *texto = mensaje_aviso(*l, ruta))
+		nombre = ruta;
+		titulo = titulo_de_ventana(nombre);
+		if (const char *texto = mensaje_aviso(*l, nombre.c_str()))
 			aviso = texto;
 	} catch (const std::bad_alloc &) {
 		libera_lectura(l);
@@ -198,19 +201,18 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	}
 	bool con_fondo = confirma_carga(l);
 	pide_redibujo();
-	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
-	if (ruta != filename_esp)
-		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
-	recuerda_nombres(ruta, l->formato);
+	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", nombre.c_str());
+	std::snprintf(filename_esp, sizeof filename_esp, "%s", nombre.c_str());
+	recuerda_nombres(nombre.c_str(), l->formato);
 	pon_titulo_ventana(titulo);
-	nombre_tabla_picos(ruta, filename_picos);
+	nombre_tabla_picos(nombre.c_str(), filename_picos);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
 	if (!con_fondo)
 		avisa_sin_memoria(fichero_fondo);
 	if (!aviso.empty())
-		avisa(aviso.c_str(), nullptr, ruta);
+		avisa(aviso.c_str(), nullptr, nombre.c_str());
 	return true;
 }
 

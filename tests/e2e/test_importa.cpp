@@ -82,3 +82,22 @@ TEST(Importa, UnFicheroDeInstrumentoSeQuedaEnSuFormato)
 	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=2994.84"));
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// I then Enter leaves the file loaded under its name: the load dialog still
+// proposes it, and Page Down goes on to the next file of its folder.
+TEST(Importa, TrasIYEnterElFicheroConservaSuNombre)
+{
+	Sesion s;
+	std::string otro;
+	for (int c = 1; c <= 200; c++)
+		otro += std::to_string(c % 17) + "\n";
+	arnes::escribe_fichero(s.ruta("otro.txt"), otro); // after datos.txt by its name
+	s.carga("datos.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	s.tecla("Return");
+	EXPECT_TRUE(s.carga_propone("datos.txt"));
+	s.tecla("Next");
+	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=200 "));
+	EXPECT_EQ(s.sal(), 0);
+}
