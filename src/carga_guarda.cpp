@@ -33,6 +33,9 @@ namespace {
 
 constexpr int RESULTADO_OK = 1;
 
+// The file the last load refused, until a load succeeds: key I opens on it.
+char fichero_rechazado[TAM_NOMBRE];
+
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
 bool hay_espectro()
@@ -178,7 +181,10 @@ bool extension_de_imagen_valida(const char *nombre)
 bool carga_espectro(const char *ruta)
 {
 	Lectura l;
-	return lee_o_avisa(ruta, &l) && muestra_leido(ruta, &l);
+	if (lee_o_avisa(ruta, &l))
+		return muestra_leido(ruta, &l);
+	std::snprintf(fichero_rechazado, sizeof fichero_rechazado, "%s", ruta);
+	return false;
 }
 
 bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
@@ -202,6 +208,7 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	bool con_fondo = confirma_carga(l);
 	pide_redibujo();
 	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", nombre.c_str());
+	fichero_rechazado[0] = '\0';
 	std::snprintf(filename_esp, sizeof filename_esp, "%s", nombre.c_str());
 	recuerda_nombres(nombre.c_str(), l->formato);
 	pon_titulo_ventana(titulo);
@@ -224,11 +231,21 @@ int comando_carga()
 	return 0;
 }
 
+// A file that a load refused, but that may be text, opens the view too: there
+// the user can say how it reads.
 void comando_importa()
 {
-	const char *ruta = fichero_cargado[0] ? fichero_cargado : filename_esp;
+	const char *ruta = fichero_rechazado[0] ? fichero_rechazado
+	                   : fichero_cargado[0] ? fichero_cargado
+	                                        : filename_esp;
 	Lectura l;
-	if (lee_o_avisa(ruta, &l) && elige_lectura(ruta, &l))
+	int error = lee_fichero(ruta, &l);
+	if (!se_puede_importar(error)) {
+		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
+		libera_lectura(&l);
+		return;
+	}
+	if (elige_lectura(ruta, &l, error))
 		muestra_leido(ruta, &l, false);
 }
 

@@ -191,7 +191,7 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 }
 
 std::string formato_importa(const std::string &ruta, const char *lineas,
-                            const std::vector<FormaLectura> &formas)
+                            const std::vector<FormaLectura> &formas, const std::string &motivo)
 {
 	char linea[TAM_LINEA_IMPORTA];
 	size_t barra = ruta.rfind('/');
@@ -201,7 +201,9 @@ std::string formato_importa(const std::string &ruta, const char *lineas,
 	for (const std::string &l : parte(lineas))
 		t += con_por_ciento(l.substr(0, inicio_de_corte(l, LARGO_LINEA_VISTA))) + "\n";
 	t += "%nothing[]%line[]";
-	if (formas.empty())
+	if (!motivo.empty())
+		t += con_por_ciento(motivo) + ".\n" + IMPORTA_SIN_LEER + "\n%nothing[]";
+	else if (formas.empty())
 		t += std::string(IMPORTA_POR_SU_FORMATO) + "\n%nothing[]";
 	if (formas.size() > 1) {
 		std::snprintf(linea, sizeof linea, IMPORTA_MANERAS, formas.size());

@@ -101,3 +101,21 @@ TEST(Importa, TrasIYEnterElFicheroConservaSuNombre)
 	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=200 "));
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// A text file that the reader refuses (no number in it) still opens the view
+// after its load failed, with why it did not read, so that a reading can be
+// chosen there.
+TEST(Importa, UnFicheroDeTextoQueNoSeLeeAbreLaVista)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	arnes::escribe_fichero(s.ruta("notas.txt"), "muestra de kelp\nsin cuentas todavia\n");
+	const std::string aviso = std::string("dialogo: ") + DIALOGO_AVISO.titulo;
+	s.carga("notas.txt");
+	ASSERT_TRUE(s.espera_anuncio(aviso, 0)); // the load says why
+	s.tecla("Return");
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("sin cuentas todavia"));
+	EXPECT_TRUE(s.espera_en_pantalla("notas.txt no contiene"));
+	s.tecla("Escape");
+	EXPECT_EQ(s.sal(), 0);
+}
