@@ -104,10 +104,11 @@ private:
 		return std::max(ANCHO_MINIMO_OK, texto + 2 * RELLENO_BOTON);
 	}
 
-	// What the window's inside may take from (x, y) to the screen's right edge.
+	// What the window's inside may take: the screen's width.  A window that
+	// needs it is moved left rather than have its text cut sooner.
 	int ancho_disponible() const
 	{
-		return p_.ancho_pantalla > 0 ? p_.ancho_pantalla - std::max(p_.x, 0) - 2 * (MARGEN + BORDE)
+		return p_.ancho_pantalla > 0 ? p_.ancho_pantalla - 2 * (MARGEN + BORDE)
 		                             : std::numeric_limits<int>::max();
 	}
 

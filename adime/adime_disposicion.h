@@ -70,8 +70,8 @@ extern const char *const TEXTO_CANCELAR;
 extern const char *const TEXTO_EXAMINAR;
 
 // The window at (x, y).  A text block never widens it past the screen's
-// right edge (its lines are cut there, see recorta_linea) unless the other
-// rows need that width anyway.  One that would still cross the edge gets
+// width (its lines are cut there, see recorta_linea) unless the other rows
+// need that width anyway.  One that would still cross the edge gets
 // narrower fields (down to ANCHO_USABLE_CAMPO, or what their contents need);
 // if it still does not fit it is moved only as far as needed to keep it on
 // the screen (to the top-left corner when it is larger than the screen).

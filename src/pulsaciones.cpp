@@ -36,7 +36,7 @@ bool (*interes)(int) = nullptr;
 std::atomic<bool> al_dialogo{false};
 std::vector<bool> antes_del_dialogo; // al_dialogo under each dialog open, innermost last
 
-bool interesa(int tecla)
+bool es_de_la_cola(int tecla)
 {
 	return interes && interes(tecla);
 }
@@ -67,7 +67,7 @@ void deja_al_dialogo_lo_suyo()
 	while (keypressed()) {
 		int scancode = 0;
 		int caracter = ureadkey(&scancode);
-		if (!interesa(scancode))
+		if (!es_de_la_cola(scancode))
 			suyas.emplace_back(caracter, scancode);
 	}
 	for (const auto &[caracter, scancode] : suyas)
@@ -114,7 +114,7 @@ void registra_evento(int scancode)
 	if (abajo[tecla].load())
 		return;
 	bajada_ms[tecla] = ahora_ms();
-	if (interesa(tecla) && !al_dialogo.load())
+	if (es_de_la_cola(tecla) && !al_dialogo.load())
 		encola(tecla);
 	abajo[tecla] = true;
 }
