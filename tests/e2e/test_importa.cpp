@@ -164,3 +164,20 @@ TEST(Importa, EnUnaPantallaDe640x480LaVistaCabeEnSuCaja)
 	s.tecla("Escape");
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// A text padded with NUL bytes, which the reader may take for binary: I
+// opens the view on it all the same, its lines shown.
+TEST(Importa, UnTextoRellenoDeNulosAbreLaVista)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	arnes::escribe_fichero(s.ruta("relleno.txt"),
+	                       "cuentas del lunes\n10\n20\n30\n" + std::string(4096, '\0'));
+	const std::string aviso = std::string("dialogo: ") + DIALOGO_AVISO.titulo;
+	s.carga("relleno.txt");
+	if (s.espera_anuncio(aviso, 0, 3)) // refused, or read with a notice
+		s.tecla("Return");
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("cuentas del lunes"));
+	s.tecla("Escape");
+	EXPECT_EQ(s.sal(), 0);
+}
