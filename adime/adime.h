@@ -20,6 +20,12 @@ extern void (*adime_callback)(DIALOG *d);
 // program can tell an observer (a test) that it is up.  Null for none.
 extern void (*adime_shown_callback)(const char *title);
 
+// Called with 1 as a dialog (a message box too) starts, before it reads any
+// key, and with 0 once it has closed; nested dialogs nest their calls.  A
+// program that keeps keys of its own learns here when a dialog takes the
+// keyboard.  Null for none.
+extern void (*adime_open_callback)(int open);
+
 // A modal dialog whose top-left corner (title bar included) is at (x, y), one
 // row per format field, each input field field_w pixels wide, followed by the
 // values that the fields bind.  Adds OK and Cancel: returns 1 for OK (the edited

@@ -74,10 +74,28 @@ private:
 	int fg_, mg_, bg_, foco_raton_, fondo_texto_;
 };
 
+// Tells the program's open hook that a dialog runs, for as long as it does.
+class Abierto {
+public:
+	Abierto()
+	{
+		if (adime_open_callback)
+			adime_open_callback(1);
+	}
+	~Abierto()
+	{
+		if (adime_open_callback)
+			adime_open_callback(0);
+	}
+	Abierto(const Abierto &) = delete;
+	Abierto &operator=(const Abierto &) = delete;
+};
+
 } // namespace
 
 int ejecuta_dialogo(Contexto &c)
 {
+	Abierto abierto;
 	FondoGuardado fondo(c.disposicion.ventana);
 	AjustesGui ajustes(colores_de_dialogo());
 	DIALOG *objetos = c.objetos.data();

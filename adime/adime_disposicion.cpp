@@ -3,6 +3,7 @@
 #include "adime_disposicion.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace adime {
 
@@ -103,18 +104,28 @@ private:
 		return std::max(ANCHO_MINIMO_OK, texto + 2 * RELLENO_BOTON);
 	}
 
+	// What the window's inside may take: the screen's width.  A window that
+	// needs it is moved left rather than have its text cut sooner.
+	int ancho_disponible() const
+	{
+		return p_.ancho_pantalla > 0 ? p_.ancho_pantalla - 2 * (MARGEN + BORDE)
+		                             : std::numeric_limits<int>::max();
+	}
+
+	// The text blocks take the width the other rows need, and more only as far
+	// as the screen goes: their lines are cut when drawn.
 	int ancho_interior() const
 	{
-		int ancho = mide(p_.titulo) + 2 * MARGEN_TITULO - 2 * MARGEN;
+		int otros = mide(p_.titulo) + 2 * MARGEN_TITULO - 2 * MARGEN, bloques = 0;
 		if (p_.ok_cancelar)
-			ancho = std::max(ancho, ancho_ok_cancelar());
+			otros = std::max(otros, ancho_ok_cancelar());
 		for (const auto &c : campos_) {
 			if (toma_argumento(c.tipo))
-				ancho = std::max(ancho, x_campo() - BORDE - MARGEN + ancho_de_campo(c));
+				otros = std::max(otros, x_campo() - BORDE - MARGEN + ancho_de_campo(c));
 			else
-				ancho = std::max(ancho, ancho_lineas(c.etiqueta));
+				bloques = std::max(bloques, ancho_lineas(c.etiqueta));
 		}
-		return ancho;
+		return std::max(otros, std::min(bloques, ancho_disponible()));
 	}
 
 	static int alto_de_campo(TipoCampo t)
@@ -222,8 +233,27 @@ Disposicion dispone(const std::vector<Campo> &campos, const Peticion &p)
 		return d;
 	// Narrower fields first, so that the window can stay where it was asked.
 	Peticion estrecha = p;
-	estrecha.ancho_campo = std::max(0, p.ancho_campo - sobra);
+	estrecha.ancho_campo = std::max(std::min(p.ancho_campo, ANCHO_USABLE_CAMPO), p.ancho_campo - sobra);
 	return Disponedor(campos, estrecha).dispone();
+}
+
+std::string recorta_linea(const std::string &linea, int ancho,
+                          const std::function<int(const std::string &)> &mide)
+{
+	constexpr const char *MARCA = "...";
+	if (mide(linea) <= ancho)
+		return linea;
+	auto continua = [&linea](size_t i) { return (static_cast<unsigned char>(linea[i]) & 0xC0) == 0x80; };
+	std::string cabe;
+	for (size_t fin = 1; fin <= linea.size(); fin++) {
+		if (fin < linea.size() && continua(fin))
+			continue; // inside a character
+		std::string cabeza = linea.substr(0, fin) + MARCA;
+		if (mide(cabeza) > ancho)
+			break;
+		cabe = cabeza;
+	}
+	return cabe.empty() && mide(MARCA) <= ancho ? MARCA : cabe;
 }
 
 std::string sin_ampersand(const std::string &texto)

@@ -34,6 +34,9 @@ constexpr int SEPARACION_ETIQUETA = 4;
 constexpr int SEPARACION_BOTONES = 4;
 constexpr int ANCHO_EXAMINAR = 24;
 constexpr int ANCHO_MINIMO_EDICION = 16;
+// A field narrowed to keep its window on the screen keeps room for six
+// characters of the built-in font (or the width asked, when that is less).
+constexpr int ANCHO_USABLE_CAMPO = 48;
 constexpr int RELLENO_BOTON = 8;
 constexpr int ANCHO_MINIMO_OK = 64;
 constexpr int SEPARACION_OK = 6;
@@ -66,11 +69,18 @@ extern const char *const TEXTO_OK;
 extern const char *const TEXTO_CANCELAR;
 extern const char *const TEXTO_EXAMINAR;
 
-// The window at (x, y).  One that would cross the screen's right edge gets
-// narrower fields (down to what their contents need); if it still does not
-// fit it is moved only as far as needed to keep it on the screen (to the
-// top-left corner when it is larger than the screen).
+// The window at (x, y).  A text block never widens it past the screen's
+// width (its lines are cut there, see recorta_linea) unless the other rows
+// need that width anyway.  One that would still cross the edge gets
+// narrower fields (down to ANCHO_USABLE_CAMPO, or what their contents need);
+// if it still does not fit it is moved only as far as needed to keep it on
+// the screen (to the top-left corner when it is larger than the screen).
 Disposicion dispone(const std::vector<Campo> &campos, const Peticion &p);
+
+// A line as a box `ancho` pixels wide shows it: whole when it fits, else its
+// longest head of whole UTF-8 characters that fits with "..." after it.
+std::string recorta_linea(const std::string &linea, int ancho,
+                          const std::function<int(const std::string &)> &mide);
 
 // A button text as shown: "&&" is one ampersand, a lone '&' is not drawn.
 std::string sin_ampersand(const std::string &texto);

@@ -15,6 +15,7 @@
 
 void (*adime_callback)(DIALOG *d) = nullptr;
 void (*adime_shown_callback)(const char *title) = nullptr;
+void (*adime_open_callback)(int open) = nullptr;
 
 namespace {
 
@@ -25,6 +26,7 @@ void adime_exit(void)
 {
 	adime_callback = nullptr;
 	adime_shown_callback = nullptr;
+	adime_open_callback = nullptr;
 	iniciada = false;
 	_remove_exit_func(adime_exit);
 }

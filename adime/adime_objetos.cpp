@@ -49,8 +49,10 @@ void dibuja_texto(const DIALOG *d)
 	if (!texto)
 		return;
 	BITMAP *b = gui_get_screen();
+	auto mide = [](const std::string &s) { return text_length(font, s.c_str()); };
 	int y = d->y;
-	for (const auto &linea : lineas_de(*texto)) {
+	for (const auto &entera : lineas_de(*texto)) {
+		std::string linea = recorta_linea(entera, d->w, mide);
 		if (d->d1)
 			textout_right_ex(b, font, linea.c_str(), d->x + d->w, y, d->fg, d->bg);
 		else

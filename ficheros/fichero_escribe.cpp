@@ -28,6 +28,21 @@ void formatea_termino(char *buf, double v)
 		std::snprintf(buf, TAM_NUMERO, DOBLE_SIN_PERDIDA, v);
 }
 
+// The title as its line holds it: a line end inside it (a .chn's description
+// or a file's name may carry one) would end the line early and the header
+// would not read, so every control byte but the tab becomes a space.
+std::string linea_de_titulo(const char *titulo)
+{
+	constexpr unsigned char PRIMERO_VISIBLE = 0x20, BORRAR = 0x7F;
+	std::string t = titulo;
+	for (char &c : t) {
+		unsigned char u = static_cast<unsigned char>(c);
+		if ((u < PRIMERO_VISIBLE && c != '\t') || u == BORRAR)
+			c = ' ';
+	}
+	return t;
+}
+
 // "%s\n", "%i  %f  %f \n" and "%f\n" a sample, except that a number "%f"
 // would lose is written with the digits that keep it.
 bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
@@ -35,7 +50,7 @@ bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_
 	char a[TAM_NUMERO], b[TAM_NUMERO];
 	formatea_termino(a, a_l);
 	formatea_termino(b, b_l);
-	std::fprintf(f, "%s\n%i  %s  %s \n", titulo, n, a, b);
+	std::fprintf(f, "%s\n%i  %s  %s \n", linea_de_titulo(titulo).c_str(), n, a, b);
 	for (int i = 1; i <= n; i++) {
 		int largo = formatea_sin_perdida(a, v[i]);
 		a[largo] = '\n';

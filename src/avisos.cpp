@@ -79,14 +79,18 @@ void avisa_sin_memoria(const char *ruta)
 	avisa(mensaje_error_fichero(FICHERO_SIN_MEMORIA, ruta), nullptr, ruta);
 }
 
+int lee_fichero(const char *ruta, Lectura *l, const FormaLectura *forma)
+{
+	try {
+		return forma ? lee_espectro_con_forma(ruta, *forma, l) : lee_espectro(ruta, l);
+	} catch (const std::bad_alloc &) {
+		return FICHERO_SIN_MEMORIA;
+	}
+}
+
 bool lee_o_avisa(const char *ruta, Lectura *l, const FormaLectura *forma)
 {
-	int error;
-	try {
-		error = forma ? lee_espectro_con_forma(ruta, *forma, l) : lee_espectro(ruta, l);
-	} catch (const std::bad_alloc &) {
-		error = FICHERO_SIN_MEMORIA;
-	}
+	int error = lee_fichero(ruta, l, forma);
 	if (error == FICHERO_BIEN)
 		return true;
 	avisa(mensaje_error_fichero(error, ruta, l->linea_ilegible), nullptr, ruta);

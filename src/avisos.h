@@ -10,9 +10,11 @@
 // which may name the path ruta (null: none).
 void avisa(const char *linea1, const char *linea2 = nullptr, const char *ruta = nullptr);
 
-// Reads the file at ruta into *l, the way forma says when given; on a
-// failure (running out of memory too) says why, naming the line, and
-// leaves *l empty.
+// Reads the file at ruta into *l, the way forma says when given: fichero.h's
+// result code, FICHERO_SIN_MEMORIA too when memory ran out on the way.
+int lee_fichero(const char *ruta, Lectura *l, const FormaLectura *forma = nullptr);
+
+// The same; on a failure it says why, naming the line, and leaves *l empty.
 bool lee_o_avisa(const char *ruta, Lectura *l, const FormaLectura *forma = nullptr);
 
 // The message that the file at ruta does not fit in memory.

@@ -33,6 +33,9 @@ namespace {
 
 constexpr int RESULTADO_OK = 1;
 
+// The file the last load refused, until a load succeeds: key I opens on it.
+char fichero_rechazado[TAM_NOMBRE];
+
 const char *const EXTENSIONES_IMAGEN[] = {"bmp", "pcx", "tga", "png"};
 
 bool hay_espectro()
@@ -178,7 +181,10 @@ bool extension_de_imagen_valida(const char *nombre)
 bool carga_espectro(const char *ruta)
 {
 	Lectura l;
-	return lee_o_avisa(ruta, &l) && muestra_leido(ruta, &l);
+	if (lee_o_avisa(ruta, &l))
+		return muestra_leido(ruta, &l);
+	std::snprintf(fichero_rechazado, sizeof fichero_rechazado, "%s", ruta);
+	return false;
 }
 
 bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
@@ -186,10 +192,13 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	if (preguntar && l->ambigua() && !elige_lectura(ruta, l))
 		return false;
 	// Everything that needs memory comes first, while the old spectrum stands.
-	std::string titulo, aviso;
+	// The path is copied too: it may be one of the names rewritten below (key
+	// I passes the loaded file's own), and a copy onto itself would empty it.
+	std::string nombre, titulo, aviso;
 	try {
-		titulo = titulo_de_ventana(ruta);
-		if (const char *texto = mensaje_aviso(*l, ruta))
+		nombre = ruta;
+		titulo = titulo_de_ventana(nombre);
+		if (const char *texto = mensaje_aviso(*l, nombre.c_str()))
 			aviso = texto;
 	} catch (const std::bad_alloc &) {
 		libera_lectura(l);
@@ -198,19 +207,19 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	}
 	bool con_fondo = confirma_carga(l);
 	pide_redibujo();
-	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", ruta);
-	if (ruta != filename_esp)
-		std::snprintf(filename_esp, sizeof filename_esp, "%s", ruta);
-	recuerda_nombres(ruta, l->formato);
+	std::snprintf(fichero_cargado, sizeof fichero_cargado, "%s", nombre.c_str());
+	fichero_rechazado[0] = '\0';
+	std::snprintf(filename_esp, sizeof filename_esp, "%s", nombre.c_str());
+	recuerda_nombres(nombre.c_str(), l->formato);
 	pon_titulo_ventana(titulo);
-	nombre_tabla_picos(ruta, filename_picos);
+	nombre_tabla_picos(nombre.c_str(), filename_picos);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
 	if (!con_fondo)
 		avisa_sin_memoria(fichero_fondo);
 	if (!aviso.empty())
-		avisa(aviso.c_str(), nullptr, ruta);
+		avisa(aviso.c_str(), nullptr, nombre.c_str());
 	return true;
 }
 
@@ -222,11 +231,21 @@ int comando_carga()
 	return 0;
 }
 
+// A file that a load refused, but that may be text, opens the view too: there
+// the user can say how it reads.
 void comando_importa()
 {
-	const char *ruta = fichero_cargado[0] ? fichero_cargado : filename_esp;
+	const char *ruta = fichero_rechazado[0] ? fichero_rechazado
+	                   : fichero_cargado[0] ? fichero_cargado
+	                                        : filename_esp;
 	Lectura l;
-	if (lee_o_avisa(ruta, &l) && elige_lectura(ruta, &l))
+	int error = lee_fichero(ruta, &l);
+	if (!se_puede_importar(error)) {
+		avisa(mensaje_error_fichero(error, ruta, l.linea_ilegible), nullptr, ruta);
+		libera_lectura(&l);
+		return;
+	}
+	if (elige_lectura(ruta, &l, error))
 		muestra_leido(ruta, &l, false);
 }
 

@@ -24,8 +24,10 @@ bool carga_espectro(const char *ruta);
 // preguntar), on the program's pick: Esc there loads nothing (false).
 bool muestra_leido(const char *ruta, Lectura *l, bool preguntar = true);
 
-// Key I: the import view for the file last loaded, or the one the load
-// dialog names; Enter loads it as the view's fields say, Esc changes nothing.
+// Key I: the import view for the file a load has just refused, else the file
+// last loaded, or the one the load dialog names; Enter loads it as the
+// view's fields say, Esc changes nothing.  A file that did not read but may
+// be text opens the view too, saying why; any other only says why.
 void comando_importa();
 
 // Asks what to save and where; writes the picture of the window and/or the

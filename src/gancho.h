@@ -4,7 +4,9 @@
 // are open (a file name typed in the load dialog must not zoom the plot), and
 // the calibration command hands it back for its dialogs, where the cursor
 // must be placed.  The menu hands it back after every command, whatever the
-// command did.  Either way, presses not yet served are forgotten.
+// command did.  Presses not yet served stay queued either way: they are
+// served in order once a hook serves navigation again (pulsaciones.h says
+// which presses a dialog takes instead).
 #pragma once
 
 #include <allegro.h>

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -91,14 +92,23 @@ FormaLectura elegida(const Campos &c, const Lectura &l)
 	return forma_de(c, l.n_formas > 0 ? l.formas[0] : FormaLectura{});
 }
 
+// Why a file did not read, naming it by its base name as the view's first line does.
+std::string motivo_de(int error, const char *ruta, const Lectura &l)
+{
+	if (error == FICHERO_BIEN)
+		return std::string();
+	const char *barra = std::strrchr(ruta, '/');
+	return mensaje_error_fichero(error, barra ? barra + 1 : ruta, l.linea_ilegible);
+}
+
 // Asks; false on Esc.
-bool pregunta_forma(const char *ruta, const Lectura &l, Campos *c)
+bool pregunta_forma(const char *ruta, const Lectura &l, int error, Campos *c)
 {
 	char lineas[TAM_VISTA];
 	if (primeras_lineas(ruta, lineas, sizeof lineas, LINEAS_VISTAS) < 0)
 		lineas[0] = '\0';
 	std::vector<FormaLectura> formas(l.formas, l.formas + l.n_formas);
-	std::string formato = formato_importa(ruta, lineas, formas);
+	std::string formato = formato_importa(ruta, lineas, formas, motivo_de(error, ruta, l));
 	const Dialogo &d = DIALOGO_IMPORTA;
 	if (formas.size() > 1) // a field that picks one of them comes first
 		return adime_dialogf(d.titulo, d.x, d.y, d.ancho_campo, formato.c_str(), &c->lectura,
@@ -118,12 +128,17 @@ bool relee(const char *ruta, const FormaLectura &f, Lectura *l)
 
 } // namespace
 
-bool elige_lectura(const char *ruta, Lectura *l)
+bool se_puede_importar(int error)
+{
+	return error == FICHERO_BIEN || error == FICHERO_SIN_MUESTRAS || error == FICHERO_BINARIO;
+}
+
+bool elige_lectura(const char *ruta, Lectura *l, int error)
 {
 	Campos c = campos_de(l->n_formas > 0 ? l->formas[0] : FormaLectura{});
 	bool si = false;
 	try {
-		si = pregunta_forma(ruta, *l, &c);
+		si = pregunta_forma(ruta, *l, error, &c);
 	} catch (const std::bad_alloc &) {
 		avisa_sin_memoria(ruta);
 	}
@@ -134,7 +149,7 @@ bool elige_lectura(const char *ruta, Lectura *l)
 	FormaLectura f = elegida(c, *l);
 	// The reading it was read with (an instrument's file: its own format, the
 	// fields untouched): nothing to read again.
-	if (misma_forma(f, l->n_formas > 0 ? l->formas[0] : FormaLectura{}))
+	if (error == FICHERO_BIEN && misma_forma(f, l->n_formas > 0 ? l->formas[0] : FormaLectura{}))
 		return true;
 	return relee(ruta, f, l);
 }

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr const char *PUNTOS = "...";
-constexpr size_t TAM_LINEA_IMPORTA = 512;
 constexpr size_t LARGO_LINEA_VISTA = 100; // characters of a file's line the import view shows
 
 // Where each UTF-8 character of s starts, and s.size() at the end.
@@ -115,11 +114,29 @@ std::vector<std::string> parte(const char *texto)
 	return r;
 }
 
-// Bytes of s's first n characters (whole UTF-8 characters).
+// Bytes of s's first n characters (whole UTF-8 characters).  A character
+// that the end of s cuts short (the file's text is read up to a byte count)
+// is left out with what follows.
 size_t inicio_de_corte(const std::string &s, size_t n)
 {
 	std::vector<size_t> inicios = inicios_de_caracter(s);
-	return inicios[std::min(n, inicios.size() - 1)];
+	size_t k = std::min(n, inicios.size() - 1);
+	bool cortado = k == inicios.size() - 1 && k > 0 && largo_utf8(s, inicios[k - 1]) == 0 &&
+	               static_cast<unsigned char>(s[inicios[k - 1]]) >= 0xC2;
+	return inicios[cortado ? k - 1 : k];
+}
+
+// printf's text of the format and its arguments, however long it comes out:
+// a fixed buffer would cut a file's name, inside a character too.
+template <class... Datos> std::string con_formato(const char *formato, Datos... datos)
+{
+	int n = std::snprintf(nullptr, 0, formato, datos...);
+	if (n < 0)
+		return std::string();
+	std::string t(static_cast<size_t>(n) + 1, '\0');
+	std::snprintf(t.data(), t.size(), formato, datos...);
+	t.pop_back();
+	return t;
 }
 
 // A reading of a file in words: a list of numbers, or a table with its
@@ -134,11 +151,8 @@ std::string texto_de_forma(const FormaLectura &f)
 	                  : f.separador == ','  ? "coma"
 	                                        : "espacios";
 	std::string x = f.columna_x < 0 ? "canales" : "col. " + std::to_string(f.columna_x + 1);
-	char texto[TAM_LINEA_IMPORTA];
-	std::snprintf(texto, sizeof texto,
-	              "tabla (%s, decimal %s, miles %s, %d cab.): x %s, intensidad col. %d", sep,
-	              marca(f.decimal), marca(f.miles), f.cabecera, x.c_str(), f.columna_y + 1);
-	return texto;
+	return con_formato("tabla (%s, decimal %s, miles %s, %d cab.): x %s, intensidad col. %d", sep,
+	                   marca(f.decimal), marca(f.miles), f.cabecera, x.c_str(), f.columna_y + 1);
 }
 
 } // namespace
@@ -191,28 +205,25 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 }
 
 std::string formato_importa(const std::string &ruta, const char *lineas,
-                            const std::vector<FormaLectura> &formas)
+                            const std::vector<FormaLectura> &formas, const std::string &motivo)
 {
-	char linea[TAM_LINEA_IMPORTA];
 	size_t barra = ruta.rfind('/');
-	std::snprintf(linea, sizeof linea, IMPORTA_PRIMERAS,
-	              ruta.substr(barra == std::string::npos ? 0 : barra + 1).c_str());
-	std::string t = con_por_ciento(linea) + "\n";
+	std::string nombre = ruta.substr(barra == std::string::npos ? 0 : barra + 1);
+	std::string t = con_por_ciento(con_formato(IMPORTA_PRIMERAS, nombre.c_str())) + "\n";
 	for (const std::string &l : parte(lineas))
 		t += con_por_ciento(l.substr(0, inicio_de_corte(l, LARGO_LINEA_VISTA))) + "\n";
 	t += "%nothing[]%line[]";
-	if (formas.empty())
+	if (!motivo.empty())
+		t += con_por_ciento(motivo) + ".\n" + IMPORTA_SIN_LEER + "\n%nothing[]";
+	else if (formas.empty())
 		t += std::string(IMPORTA_POR_SU_FORMATO) + "\n%nothing[]";
 	if (formas.size() > 1) {
-		std::snprintf(linea, sizeof linea, IMPORTA_MANERAS, formas.size());
-		t += std::string(linea) + "\n";
-		for (size_t k = 0; k < formas.size(); k++) {
-			std::snprintf(linea, sizeof linea, IMPORTA_MANERA, k + 1,
-			              texto_de_forma(formas[k]).c_str());
-			t += con_por_ciento(linea) + (k == 0 ? IMPORTA_ELEGIDA : "") + "\n";
-		}
-		std::snprintf(linea, sizeof linea, IMPORTA_CAMPO_LECTURA, formas.size());
-		t += std::string("%nothing[]") + linea;
+		t += con_formato(IMPORTA_MANERAS, formas.size()) + "\n";
+		for (size_t k = 0; k < formas.size(); k++)
+			t += con_por_ciento(
+			         con_formato(IMPORTA_MANERA, k + 1, texto_de_forma(formas[k]).c_str())) +
+			     (k == 0 ? IMPORTA_ELEGIDA : "") + "\n";
+		t += "%nothing[]" + con_formato(IMPORTA_CAMPO_LECTURA, formas.size());
 	}
 	return t + IMPORTA_CAMPOS;
 }

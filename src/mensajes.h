@@ -47,8 +47,9 @@ std::string titulo_de_ventana(const std::string &ruta);
 
 // The import view's format: the first lines of the file at ruta (each
 // shortened, a '%' kept as itself), the readings found when there is more
-// than one (the first the program's) with the field that picks one, or a
-// line saying the file is read by its own format when there is none (an
-// instrument's), then the fields of a reading.
+// than one (the first the program's) with the field that picks one, or,
+// when there is none, why the file did not read (`motivo`, when not empty)
+// or a line saying it is read by its own format (an instrument's), then the
+// fields of a reading.
 std::string formato_importa(const std::string &ruta, const char *lineas,
-                            const std::vector<FormaLectura> &formas);
+                            const std::vector<FormaLectura> &formas, const std::string &motivo = "");

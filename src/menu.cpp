@@ -26,6 +26,7 @@
 #include "reposo.h"
 #include "teclado.h"
 #include "textos.h"
+#include "toques_dobles.h"
 
 namespace {
 
@@ -189,6 +190,7 @@ int inicializo_graficos()
 	// would be caught by the exclusive-or cursor bar and the saved picture.
 	enable_hardware_cursor();
 	ya_hay_ventana(); // Allegro's threads are all made by now
+	activa_repeticion_detectable();
 	crea_colores();
 	if (adime_init() != 0) {
 		set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);

@@ -12,7 +12,8 @@ struct Pulsacion {
 	bool shift = false, control = false;
 };
 
-// Starts catching presses; once, after install_keyboard.
+// Starts catching presses, and following the dialogs that take the keyboard;
+// once, after install_keyboard.
 void engancha_pulsaciones();
 
 // What Allegro's callback reports: a scancode, with bit 7 set on a release.
@@ -32,6 +33,11 @@ bool siguiente_pulsacion(Pulsacion *p);
 // window's focus never leaves a key held.
 bool tecla_sostenida(int tecla, int ms);
 
-// Forgets every press not yet served: keys typed into a dialog's field must
-// not act once navigation comes back.
-void olvida_pulsaciones();
+// The dialog layer's open hook (engancha_pulsaciones sets it): 1 as a dialog
+// opens, 0 once it closed.  A dialog opened with no idle hook (a command's
+// own, a message box) has the keyboard: presses made while it shows are its
+// own and never queued, while those queued before it opened stay queued,
+// served in order once it has closed, and do not reach it.  Whatever else
+// was typed ahead goes to it as typed.  A dialog whose idle hook serves
+// navigation (the menu, the calibration's) leaves the queue as it is.
+void dialogo_abierto(int abierto);

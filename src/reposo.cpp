@@ -11,6 +11,8 @@
 // the handler that Allegro runs when no hook is set.
 #include <xalleg.h>
 
+#include "toques_dobles.h"
+
 namespace {
 
 // Timer slack lets the kernel fire a sleeping thread's wake-up up to this
@@ -33,8 +35,10 @@ constexpr unsigned long HOLGURA_NORMAL = 0; // the kernel's default
 // when there is an event to handle.  Allegro calls this with its X lock held.
 void entrada_x()
 {
-	if (_xwin.display && XPending(_xwin.display) > 0)
+	if (_xwin.display && XPending(_xwin.display) > 0) {
+		separa_toques_dobles();
 		_xwin_private_handle_input();
+	}
 }
 
 } // namespace

@@ -56,12 +56,11 @@ Teclas de_pulsacion(const Pulsacion &p)
 	return teclas_de([&p](int tecla) { return p.tecla == tecla; }, p.shift, p.control);
 }
 
-// A menu key's command, with navigation off; its letter is dropped, so that
-// no field of the command's dialog takes it.
+// A menu key's command, with navigation off.  The presses queued behind it
+// wait, and are served in order once it is done.
 void corre_orden(const FilaTecla &f, const Pulsacion &p)
 {
 	void (*gancho)(DIALOG *) = adime_callback;
-	clear_keybuf();
 	suspende_navegacion();
 	f.accion(p);
 	activa_navegacion(gancho);

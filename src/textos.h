@@ -99,6 +99,8 @@ constexpr const char *IMPORTA_MANERAS = "Se puede leer de %zu maneras:";
 constexpr const char *IMPORTA_MANERA = " %zu: %s";
 constexpr const char *IMPORTA_POR_SU_FORMATO =
     "Se lee por su propio formato; con otros campos se lee como tabla o lista.";
+// A file that did not read: after why, what Enter does.
+constexpr const char *IMPORTA_SIN_LEER = "Con los campos de abajo se lee como tabla o lista.";
 constexpr const char *IMPORTA_ELEGIDA = "  (elegida)";
 constexpr const char *IMPORTA_CAMPO_LECTURA = "Manera (1: la de los campos de abajo)=%%float[1,%zu]";
 constexpr const char *IMPORTA_CAMPOS =

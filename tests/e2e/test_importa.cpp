@@ -82,3 +82,102 @@ TEST(Importa, UnFicheroDeInstrumentoSeQuedaEnSuFormato)
 	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_2, "lo.fin=2994.84"));
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// I then Enter leaves the file loaded under its name: the load dialog still
+// proposes it, and Page Down goes on to the next file of its folder.
+TEST(Importa, TrasIYEnterElFicheroConservaSuNombre)
+{
+	Sesion s;
+	std::string otro;
+	for (int c = 1; c <= 200; c++)
+		otro += std::to_string(c % 17) + "\n";
+	arnes::escribe_fichero(s.ruta("otro.txt"), otro); // after datos.txt by its name
+	s.carga("datos.txt");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	s.tecla("Return");
+	EXPECT_TRUE(s.carga_propone("datos.txt"));
+	s.tecla("Next");
+	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=200 "));
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// A text file that the reader refuses (no number in it) still opens the view
+// after its load failed, with why it did not read, so that a reading can be
+// chosen there.
+TEST(Importa, UnFicheroDeTextoQueNoSeLeeAbreLaVista)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	arnes::escribe_fichero(s.ruta("notas.txt"), "muestra de kelp\nsin cuentas todavia\n");
+	const std::string aviso = std::string("dialogo: ") + DIALOGO_AVISO.titulo;
+	s.carga("notas.txt");
+	ASSERT_TRUE(s.espera_anuncio(aviso, 0)); // the load says why
+	s.tecla("Return");
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("sin cuentas todavia"));
+	EXPECT_TRUE(s.espera_en_pantalla("notas.txt no contiene"));
+	s.tecla("Escape");
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// The import view on a 640x480 screen: its box stands whole on the screen, a
+// line of 100 characters is cut at the box's edge with a mark, and its fields
+// keep room to type in.
+TEST(Importa, EnUnaPantallaDe640x480LaVistaCabeEnSuCaja)
+{
+	constexpr uint32_t BARRA = 0x0A246A, BLANCO = 0xFFFFFF; // the dialogs' title bar, an edit box
+	constexpr int CAMPO_USABLE = 5 * 8;                     // five characters
+	Sesion s(640, 480, false);
+	std::string larga = "#";
+	while (larga.size() < 100)
+		larga += " columna" + std::to_string(larga.size());
+	std::string fichero = larga + "\n";
+	for (int c = 1; c <= 50; c++)
+		fichero += std::to_string(c) + "\n";
+	arnes::escribe_fichero(s.ruta("ancho.txt"), fichero);
+	s.carga("ancho.txt");
+	ASSERT_TRUE(s.espera_texto(640 - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=50 "));
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	ASSERT_TRUE(s.espera_en_pantalla(larga.substr(0, 20)));
+	arnes::Imagen img = s.captura();
+	int y_barra = 0, x_fin = 0;
+	while (y_barra < img.alto && img.en(DIALOGO_IMPORTA.x + 10, y_barra) != BARRA)
+		y_barra++;
+	ASSERT_LT(y_barra, img.alto) << "no title bar";
+	for (int x = 0; x < img.ancho; x++)
+		if (img.en(x, y_barra) == BARRA)
+			x_fin = x;
+	EXPECT_LT(x_fin, img.ancho - 1) << "the box runs off the screen";
+	auto linea = busca_texto(img, larga.substr(0, 20));
+	ASSERT_TRUE(linea.has_value());
+	auto hasta_el_borde =
+	    arnes::captura(s.x(), arnes::Zona{linea->first, linea->second, x_fin - linea->first, 8});
+	EXPECT_TRUE(busca_texto(hasta_el_borde, "...").has_value())
+	    << "the long line is not cut inside the box";
+	const std::string etiqueta = "Columna de intensidad=";
+	auto campo = busca_texto(img, etiqueta);
+	ASSERT_TRUE(campo.has_value());
+	int blancos = 0;
+	for (int x = campo->first + 8 * static_cast<int>(etiqueta.size()); x < x_fin; x++)
+		blancos += img.en(x, campo->second + 4) == BLANCO;
+	EXPECT_GE(blancos, CAMPO_USABLE);
+	s.tecla("Escape");
+	EXPECT_EQ(s.sal(), 0);
+}
+
+// A text padded with NUL bytes, which the reader may take for binary: I
+// opens the view on it all the same, its lines shown.
+TEST(Importa, UnTextoRellenoDeNulosAbreLaVista)
+{
+	Sesion s(ESCRITORIO_X, ESCRITORIO_Y, false);
+	arnes::escribe_fichero(s.ruta("relleno.txt"),
+	                       "cuentas del lunes\n10\n20\n30\n" + std::string(4096, '\0'));
+	const std::string aviso = std::string("dialogo: ") + DIALOGO_AVISO.titulo;
+	s.carga("relleno.txt");
+	if (s.espera_anuncio(aviso, 0, 3)) // refused, or read with a notice
+		s.tecla("Return");
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("cuentas del lunes"));
+	s.tecla("Escape");
+	EXPECT_EQ(s.sal(), 0);
+}

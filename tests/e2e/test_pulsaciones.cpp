@@ -38,6 +38,36 @@ TEST_F(EjemploCargado, CadaPulsacionBreveCuentaUnaVezConSusMayusculas)
 	s.tecla("Escape");
 }
 
+// Page Down and Right pressed together: the next file loads, then the cursor
+// moves on it.  The file is large enough that its load is still running when
+// the Right comes.
+TEST_F(EjemploCargado, LaPulsacionTrasUnaTeclaDeMenuEsperaSuTurno)
+{
+	constexpr int MUESTRAS = 90000;
+	std::string otro;
+	for (int c = 1; c <= MUESTRAS; c++)
+		otro += std::to_string(c % 97) + "\n";
+	arnes::escribe_fichero(s.ruta("otro.txt"), otro); // after datos.txt by its name
+	arnes::teclas_breves(s.x(), {"Next", "Right"}, 1);
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=90000 "));
+	EXPECT_TRUE(arnes::espera_hasta([&] { return cursor(s) > MUESTRAS / 2; }, Sesion::ESPERA))
+	    << cursor(s);
+}
+
+// Taps of one key sent within the same millisecond each count, like taps
+// sent further apart.
+TEST_F(EjemploCargado, ToquesDeUnaTeclaEnElMismoMilisegundoCuentanTodos)
+{
+	constexpr int TOQUES = 6;
+	ASSERT_EQ(cursor(s), 750);
+	arnes::baja_tecla(s.x(), "shift");
+	arnes::teclas_breves(s.x(), std::vector<std::string>(TOQUES, "Right"), 0);
+	arnes::sube_tecla(s.x(), "shift");
+	ASSERT_TRUE(arnes::espera_hasta([&] { return cursor(s) != 750; }, Sesion::ESPERA));
+	arnes::duerme_ms(1000); // every tap served by now
+	EXPECT_EQ(cursor(s), 750 + TOQUES);
+}
+
 // Counts 10, 20, ... under a calibration that falls (wavelength 1001 - c),
 // less the same counts read as a table with no calibration, factor 1.
 TEST(Fondo, UnEspectroQueSeDaLaVueltaMenosSuCopiaSinCalibrarGuardaCeros)

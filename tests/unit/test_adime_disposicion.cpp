@@ -2,10 +2,12 @@
 // placement, rows, labels, the command menu's height, windows that do not fit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "adime_disposicion.h"
+#include "mensajes.h"
 #include "textos.h"
 
 using adime::Disposicion;
@@ -186,12 +188,57 @@ TEST(AdimeDisposicion, UnaVentanaQueNoCabeSeMueveDentroYSusBotonesSeVen)
 		enorme += std::string(150, 'x') + "\n";
 	enorme += "%nothing[]%line[]Valor %float[,]";
 	d = dispone(enorme.c_str(), "Enorme", 20, 10, 200, true, 640, 480);
-	EXPECT_EQ(d.ventana.x, 0);
+	EXPECT_LE(d.ventana.derecha(), 640); // its lines cut at the screen's edge
 	EXPECT_EQ(d.ventana.y, 0);
 	Rect pantalla{0, 0, 640, 480};
 	EXPECT_TRUE(dentro(d.ok, pantalla));
 	EXPECT_TRUE(dentro(d.cancelar, pantalla));
 	EXPECT_FALSE(se_solapan(d.ok, d.cancelar));
+}
+
+// The import view on the smallest window: lines of 100 characters do not
+// push it off the screen, and its fields keep room to type in.
+TEST(AdimeDisposicion, LaVistaDeImportacionCabeEn640x480ConCamposUsables)
+{
+	std::string lineas;
+	for (int i = 0; i < 12; i++)
+		lineas += std::string(100, static_cast<char>('a' + i)) + "\n";
+	std::string formato = formato_importa("/datos/ancho.txt", lineas.c_str(), {});
+	Disposicion d = dispone(formato.c_str(), DIALOGO_IMPORTA.titulo, DIALOGO_IMPORTA.x, DIALOGO_IMPORTA.y,
+	                        DIALOGO_IMPORTA.ancho_campo, true, 640, 480);
+	Rect pantalla{0, 0, 640, 480};
+	EXPECT_TRUE(dentro(d.ventana, pantalla));
+	for (const auto &f : d.filas) {
+		EXPECT_TRUE(dentro(f.etiqueta, d.ventana));
+		EXPECT_TRUE(dentro(f.campo, d.ventana));
+		if (!f.bloque && f.campo.h == adime::ALTO_EDICION) { // an edit box
+			EXPECT_GE(f.campo.w, std::min(DIALOGO_IMPORTA.ancho_campo, 6 * PIXELES_POR_CARACTER));
+		}
+	}
+}
+
+// A line too wide for its box is cut between whole characters, with a mark,
+// as wide as the box allows; one that fits is left whole.
+TEST(AdimeDisposicion, UnaLineaQueNoCabeSeCortaEntreCaracteresConUnaMarca)
+{
+	auto mide = [](const std::string &s) {
+		int n = 0;
+		for (unsigned char c : s)
+			n += (c & 0xC0) != 0x80;
+		return n * PIXELES_POR_CARACTER;
+	};
+	const std::string linea = "a\xc3\xb1o \xe2\x80\x94 cuentas"; // "año — cuentas"
+	EXPECT_EQ(adime::recorta_linea(linea, mide(linea), mide), linea);
+	for (int ancho = 3 * PIXELES_POR_CARACTER; ancho < mide(linea); ancho++) {
+		std::string corta = adime::recorta_linea(linea, ancho, mide);
+		ASSERT_GE(corta.size(), 3u);
+		EXPECT_EQ(corta.substr(corta.size() - 3), "...") << ancho;
+		std::string cabeza = corta.substr(0, corta.size() - 3);
+		EXPECT_EQ(linea.compare(0, cabeza.size(), cabeza), 0) << ancho;
+		EXPECT_NE(static_cast<unsigned char>(linea[cabeza.size()]) & 0xC0, 0x80) << ancho;
+		EXPECT_LE(mide(corta), ancho);
+		EXPECT_GT(mide(corta) + PIXELES_POR_CARACTER, ancho); // one more would not fit
+	}
 }
 
 TEST(AdimeDisposicion, LosAmpersandsNoOcupanSitio)

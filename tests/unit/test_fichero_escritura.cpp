@@ -2,9 +2,11 @@
 // round trips through the reader, and saves that fail without harming the old file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <random>
+#include <cstring>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -249,4 +251,37 @@ TEST(FicheroGuardado, FicheroNuevoConLaMascaraDelProceso)
 	struct stat st;
 	ASSERT_EQ(stat(ruta.c_str(), &st), 0);
 	EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// A title with line ends and other control bytes inside (a .chn's
+// description may hold them) still reads back, as does the title a table
+// takes from a file name with a line end: the same samples and calibration,
+// each such byte a space.
+TEST(FicheroIdaYVuelta, TituloConFinesDeLinea)
+{
+	CarpetaTemporal dir;
+	Lectura a, b;
+	a.nptL = 3;
+	a.Li = static_cast<float *>(std::malloc((a.nptL + 1) * sizeof(float)));
+	a.Li[1] = 5, a.Li[2] = 7, a.Li[3] = 6;
+	a.maxL = 7;
+	a.al = 0.5f;
+	a.bl = 400;
+	std::strcpy(a.comment, "\"linea 1\r\nlinea 2\rfin\x01\x7f\tcon tab\"");
+	ida_y_vuelta(dir / "titulo.txt", a, &b);
+	std::strcpy(a.comment, "\"linea 1  linea 2 fin  \tcon tab\"");
+	espera_misma_lectura(a, b);
+	libera_lectura(&a);
+	libera_lectura(&b);
+
+	std::string nombre = dir / "dos\nlineas.csv";
+	escribe_bytes(nombre, "400,10\n401,20\n402,15\n403,12\n");
+	ASSERT_EQ(lee_espectro(nombre.c_str(), &a), FICHERO_BIEN);
+	ASSERT_NE(std::strchr(a.comment, '\n'), nullptr) << a.comment; // else this proves nothing
+	ida_y_vuelta(dir / "guardado.txt", a, &b);
+	EXPECT_EQ(std::strchr(b.comment, '\n'), nullptr);
+	std::replace(a.comment, a.comment + std::strlen(a.comment), '\n', ' ');
+	espera_misma_lectura(a, b);
+	libera_lectura(&a);
+	libera_lectura(&b);
 }

@@ -138,3 +138,23 @@ TEST(Mensajes, LaVistaDeImportacionMuestraLasLineasYLasManeras)
 	EXPECT_NE(dos.find("%float[1,2]"), std::string::npos);
 	EXPECT_EQ(dos.find(IMPORTA_POR_SU_FORMATO), std::string::npos);
 }
+
+// The import view's text never cuts a character: a file's name of any length
+// shows whole, and a line that the file's text ends inside a character (it
+// is read up to a byte count) loses that character, not half of it.
+TEST(Mensajes, LaVistaDeImportacionNoCortaDentroDeUnCaracter)
+{
+	std::string nombre;
+	for (int i = 0; i < 300; i++)
+		nombre += "\xc3\xb1"; // ñ
+	std::string vista = formato_importa("/datos/" + nombre, "12 13\nabc\xc3", {});
+	std::string primera = vista.substr(0, vista.find('\n'));
+	EXPECT_EQ(primera, "Primeras líneas de " + nombre + ":");
+	EXPECT_NE(vista.find("\nabc\n"), std::string::npos);
+	for (size_t i = 0; i < vista.size(); i++) { // every lead byte has its continuation
+		bool inicia = static_cast<unsigned char>(vista[i]) >= 0xC2;
+		ASSERT_TRUE(!inicia || (i + 1 < vista.size() &&
+		                        (static_cast<unsigned char>(vista[i + 1]) & 0xC0) == 0x80))
+		    << i;
+	}
+}

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "adime.h"
 #include "menu.h"
 #include "pulsaciones.h"
 #include "teclado.h"
@@ -20,12 +21,19 @@ bool todas(int)
 	return true;
 }
 
+void vacia_la_cola()
+{
+	Pulsacion p;
+	while (siguiente_pulsacion(&p)) {
+	}
+}
+
 } // namespace
 
 TEST(Teclas, CadaPulsacionUnaVezConLosModificadoresDeSuMomento)
 {
 	pon_interes(todas);
-	olvida_pulsaciones();
+	vacia_la_cola();
 	registra_evento(KEY_LSHIFT);
 	registra_evento(KEY_RIGHT);
 	registra_evento(KEY_RIGHT | SOLTADA);
@@ -43,10 +51,29 @@ TEST(Teclas, CadaPulsacionUnaVezConLosModificadoresDeSuMomento)
 	EXPECT_EQ(p.tecla, KEY_RIGHT);
 	EXPECT_FALSE(p.shift);
 	EXPECT_FALSE(siguiente_pulsacion(&p));
-	registra_evento(KEY_P);
-	olvida_pulsaciones(); // typed into a dialog's field
-	EXPECT_FALSE(siguiente_pulsacion(&p));
+}
+
+// A dialog with no navigation takes the keyboard: what is typed while it
+// shows is its own, what was queued before waits for after it.
+TEST(Teclas, UnDialogoTomaLoQueSeTecleaMientrasEstaYNadaMas)
+{
+	pon_interes(todas);
+	vacia_la_cola();
+	adime_callback = nullptr;
+	registra_evento(KEY_RIGHT);
+	registra_evento(KEY_RIGHT | SOLTADA);
+	dialogo_abierto(1);
+	registra_evento(KEY_P); // typed into the dialog's field
 	registra_evento(KEY_P | SOLTADA);
+	dialogo_abierto(0);
+	registra_evento(KEY_LEFT);
+	registra_evento(KEY_LEFT | SOLTADA);
+	Pulsacion p;
+	ASSERT_TRUE(siguiente_pulsacion(&p));
+	EXPECT_EQ(p.tecla, KEY_RIGHT);
+	ASSERT_TRUE(siguiente_pulsacion(&p));
+	EXPECT_EQ(p.tecla, KEY_LEFT);
+	EXPECT_FALSE(siguiente_pulsacion(&p));
 }
 
 // The buttons' rows, in order, carry the shortcuts of the menu's format.
