@@ -33,6 +33,10 @@ enum Formato {
 // Bytes of a reader's note on what it did, terminator included.
 constexpr int TAM_NOTA = 256;
 
+// The thousands mark that stands for a no-break space, as French
+// spreadsheets group digits: U+00A0 or the narrow U+202F, in UTF-8.
+constexpr char MILES_ESPACIO = '\xA0';
+
 // How a file of columns is read, or is to be read: what an import view shows
 // of a load and lets the user change before loading again with
 // lee_espectro_con_forma.  A plain list of numbers (the own format, counts

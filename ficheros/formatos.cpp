@@ -52,7 +52,6 @@ constexpr char TITULO_SIN_NOMBRE[] = "\"...\"";
 constexpr const char *EXTENSION_GUARDADO = ".txt";
 constexpr const char *SUFIJO_GUARDADO = "-orquilo.txt";
 constexpr const char *SUFIJO_PICOS = "-picos.tsv"; // the table of measured peaks
-constexpr size_t TAM_MENSAJE = 2 * TAM_NOMBRE + 256;
 
 // The first line that is not blank, trimmed.
 void primera_linea(const char *p, size_t n, const char **ini, const char **fin)
@@ -956,13 +955,18 @@ void nombre_tabla_picos(const char *cargado, char *nombre)
 
 const char *mensaje_aviso(const Lectura &l, const char *ruta)
 {
-	static char mensaje[TAM_MENSAJE];
-	size_t n = 0;
+	// As long as it comes out: the file's name may stand in it three times.
+	static std::string mensaje;
 	auto anade = [&](const char *formato, auto... datos) {
-		if (n < sizeof mensaje)
-			n += size_t(std::snprintf(mensaje + n, sizeof mensaje - n, formato, datos...));
+		int largo = std::snprintf(nullptr, 0, formato, datos...);
+		if (largo <= 0)
+			return;
+		size_t n = mensaje.size();
+		mensaje.resize(n + size_t(largo) + 1);
+		std::snprintf(&mensaje[n], size_t(largo) + 1, formato, datos...);
+		mensaje.resize(n + size_t(largo));
 	};
-	mensaje[0] = '\0';
+	mensaje.clear();
 	if (l.linea_ilegible > 0 && l.formato == FORMATO_PROPIO)
 		anade("%s: se leyeron %d muestras; la línea %d no es un número. ", ruta, l.nptL,
 		      l.linea_ilegible);
@@ -978,7 +982,7 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 		      ruta, l.desvio_x);
 	// What goes between one sentence and the next.
 	auto corte = [&] {
-		return n == 0 || mensaje[n - 1] == ' ' ? "" : mensaje[n - 1] == '.' ? " " : ". ";
+		return mensaje.empty() || mensaje.back() == ' ' ? "" : mensaje.back() == '.' ? " " : ". ";
 	};
 	if (l.nota[0])
 		anade("%s%s: %s.", corte(), ruta, l.nota);
@@ -986,5 +990,5 @@ const char *mensaje_aviso(const Lectura &l, const char *ruta)
 		anade("%s%s: muestras infinitas (escritas así o fuera del alcance de un float, como 1e300): "
 		      "%d, la primera la %d; no cuentan para la escala.",
 		      corte(), ruta, l.infinitas, l.primera_infinita);
-	return mensaje[0] ? mensaje : nullptr;
+	return mensaje.empty() ? nullptr : mensaje.c_str();
 }

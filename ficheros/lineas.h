@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "fichero.h"
+
 // A line longer than this is cut here (the rest skipped) and marked as cut:
 // no reader needs more, and so no line can make a load hold more.
 constexpr size_t LARGO_MAXIMO_LINEA = size_t(1) << 16;
@@ -78,9 +80,6 @@ bool es_cifra(char c);
 // a thousands mark that must stand between groups of three digits.
 bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x, char miles = 0);
 
-// The thousands mark that stands for a no-break space, as French
-// spreadsheets group digits: U+00A0 or the narrow U+202F, in UTF-8.
-constexpr char MILES_ESPACIO = '\xA0';
 
 // The bytes of a thousands mark `miles` at q (before fin), or 0 for none.
 size_t marca_de_miles(const char *q, const char *fin, char miles);

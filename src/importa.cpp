@@ -32,7 +32,7 @@ struct Campos {
 };
 
 const char SEPARADORES[] = {';', '\t', ',', ' '}; // 1 to 4 in the field
-const char MARCAS[] = {0, '.', ','};              // 0 to 2: none, point, comma
+const char MARCAS[] = {0, '.', ',', MILES_ESPACIO}; // 0 to 3: none, point, comma, no-break space
 
 int indice(const char *tabla, size_t n, char c, int base)
 {

@@ -108,7 +108,7 @@ constexpr const char *IMPORTA_CAMPOS =
     "Líneas de cabecera que se saltan=%float[0,]"
     "Separador (1 punto y coma, 2 tabulador, 3 coma, 4 espacios)=%float[1,4]"
     "Marca decimal (1 punto, 2 coma)=%float[1,2]"
-    "Marca de miles (0 ninguna, 1 punto, 2 coma)=%float[0,2]"
+    "Marca de miles (0 ninguna, 1 punto, 2 coma, 3 espacio)=%float[0,3]"
     "Columna de x (0: ninguna, una fila un canal)=%float[0,]"
     "Columna de intensidad=%float[1,]";
 

@@ -559,3 +559,24 @@ TEST(NombreParaGuardar, ExtensionPorTxtOSufijo)
 	nombre_para_guardar(".oculto", n);
 	EXPECT_STREQ(n, ".oculto.txt");
 }
+
+// A notice names the file at every sentence: a long name in letters of two
+// bytes stands whole in each, never cut inside a character.
+TEST(Mensaje, UnNombreLargoCabeEnteroEnCadaFrase)
+{
+	std::string nombre;
+	while (nombre.size() + 2 < size_t(TAM_NOMBRE))
+		nombre += "é";
+	Lectura l;
+	l.nptL = 3;
+	l.linea_ilegible = 4;
+	l.cuenta_ilegible = 2;
+	l.desvio_x = 3;
+	std::snprintf(l.nota, sizeof l.nota, "de 3 columnas");
+	std::string m = mensaje_aviso(l, nombre.c_str());
+	size_t veces = 0;
+	for (size_t p = m.find(nombre); p != std::string::npos; p = m.find(nombre, p + 1))
+		veces++;
+	EXPECT_EQ(veces, 4u);
+	EXPECT_NE(m.find("de 3 columnas."), std::string::npos);
+}
