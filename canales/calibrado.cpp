@@ -41,7 +41,7 @@ bool pasa_por(const Calibracion &cal, int c1, float l1, int c2, float l2)
 
 Calibracion calibracion()
 {
-	return {al, bl};
+	return sesion.espectro.cal;
 }
 
 float longitud_de_onda(double c)

@@ -1,5 +1,5 @@
-// Definitions and initial values of the spectrum's state declared in
-// canales.h, committing a load, the view of a whole spectrum and the
+// The spectrum's state record declared in canales.h and its reset,
+// committing a load, the view of a whole spectrum and the
 // measured peaks.  Start at confirma_carga.
 #include "canales.h"
 
@@ -8,44 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 
-float *Li;
-int nptL;
-float maxL;
-char comment[TAM_NOMBRE];
-double al, bl;
-int ch_i, ch_f, ch_c;
-float amplia_y;
-int elog;
-double tiempo_vivo;
-bool espejado;
-Lectura fondo;
-char fichero_fondo[TAM_NOMBRE];
-std::vector<float> fondo_canal;
-float factor_fondo = 1;
-bool factor_tecleado;
-int vista_neta;
-std::vector<float> Neto;
-float maxNeto;
-std::vector<MedidaPico> picos;
-std::vector<PicoConocido> conocidas;
+Sesion sesion;
 
 void reinicia_espectro()
 {
-	std::free(Li);
-	Li = nullptr;
-	nptL = 0;
-	maxL = 0;
-	comment[0] = '\0';
-	al = bl = 0;
-	ch_i = ch_f = ch_c = 0;
-	amplia_y = 0;
-	elog = 0;
-	tiempo_vivo = 0;
-	espejado = false;
-	quita_fondo();
-	factor_fondo = 1;
-	picos.clear();
-	conocidas.clear();
+	libera_espectro(&sesion.espectro);
+	libera_espectro(&sesion.fondo);
+	sesion = Sesion();
 }
 
 void vista_inicial()
@@ -59,15 +28,9 @@ void vista_inicial()
 
 bool confirma_carga(Lectura *l)
 {
-	std::free(Li);
-	Li = l->Li;
+	libera_espectro(&sesion.espectro);
+	sesion.espectro = *l;
 	l->Li = nullptr;
-	nptL = l->nptL;
-	maxL = l->maxL;
-	tiempo_vivo = l->tiempo_vivo;
-	std::memcpy(comment, l->comment, sizeof comment);
-	al = l->al;
-	bl = l->bl;
 	espejado = false;
 	picos.clear();
 	conocidas.clear();

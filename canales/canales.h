@@ -14,63 +14,82 @@
 #include "analisis.h"
 #include "fichero.h"
 
-// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing loaded.
-// maxL is the largest finite sample, 0 when none is above 0.
-extern float *Li;
-extern int nptL;
-extern float maxL;
-extern char comment[TAM_NOMBRE];
-
-// Calibration: wavelength of channel c is (c + bl) * al; al == 0 is
-// uncalibrated.  Never below 0 once set: a falling one turns the spectrum.
-extern double al, bl;
-
-// View window, cursor, vertical scale.
-extern int ch_i, ch_f, ch_c;
-extern float amplia_y;
-extern int elog;
-
-// The spectrum's live time in seconds, 0 when its file gives none.
-extern double tiempo_vivo;
-
-// Whether the channels stand turned end for end from the file's order: a
-// background that lines up by channel number turns with them.
-extern bool espejado;
-
-// A background spectrum, compared with whatever spectrum is loaded: the file as
-// read (its own samples, calibration, title and live time; fondo.nptL == 0:
-// none) and its path (still the path of one dropped for lack of memory, so
-// the message can name it and the dialog offers it again); fondo_canal[1..nptL], its counts brought onto the
-// spectrum's channels (NaN where it has none; empty without a background);
-// the factor it is scaled by, and whether the user typed it rather than
-// taking the ratio of live times.
-extern Lectura fondo;
-extern char fichero_fondo[TAM_NOMBRE];
-extern std::vector<float> fondo_canal;
-extern float factor_fondo;
-extern bool factor_tecleado;
-
-// The net view: the plot, the cursor's reading, the peak keys and the data
-// saved show Neto[1..nptL] = spectrum - factor * background (the spectrum
-// alone where the background has no data), whose top is maxNeto; Neto is
-// empty outside the net view.
-extern int vista_neta;
-extern std::vector<float> Neto;
-extern float maxNeto;
-
-// The peaks measured since the last load, each marked on the plot with its
-// place in this list (1, 2, ...).
-extern std::vector<MedidaPico> picos;
 // The measured peaks given a known wavelength, the points of the calibration
-// from many lines: each one's place in picos and that wavelength.  Ends with
-// the next load, and with a two-point calibration.
+// from many lines: each one's place in picos and that wavelength.
 struct PicoConocido {
 	size_t pico;
 	float longitud;
 };
-extern std::vector<PicoConocido> conocidas;
 
-// Puts every variable above back to its initial value (frees Li and the
+// The program's spectrum and everything tied to its channels, in one record.
+struct Sesion {
+	// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing
+	// loaded.  maxL is the largest finite sample, 0 when none is above 0.
+	// Calibration: wavelength of channel c is (c + bl) * al; al == 0 is
+	// uncalibrated.  Never below 0 once set: a falling one turns the
+	// spectrum.  The live time is 0 when the file gives none.
+	Espectro espectro;
+	// Whether the channels stand turned end for end from the file's order: a
+	// background that lines up by channel number turns with them.
+	bool espejado = false;
+	// View window, cursor, vertical scale.
+	int ch_i = 0, ch_f = 0, ch_c = 0;
+	float amplia_y = 0;
+	int elog = 0;
+	// A background spectrum, compared with whatever spectrum is loaded: the
+	// file as read (fondo.nptL == 0: none) and its path (still the path of
+	// one dropped for lack of memory, so the message can name it and the
+	// dialog offers it again); fondo_canal[1..nptL], its counts brought onto
+	// the spectrum's channels (NaN where it has none; empty without a
+	// background); the factor it is scaled by, and whether the user typed it
+	// rather than taking the ratio of live times.
+	Espectro fondo;
+	char fichero_fondo[TAM_NOMBRE] = "";
+	std::vector<float> fondo_canal;
+	float factor_fondo = 1;
+	bool factor_tecleado = false;
+	// The net view: the plot, the cursor's reading, the peak keys and the
+	// data saved show Neto[1..nptL] = spectrum - factor * background (the
+	// spectrum alone where the background has no data), whose top is
+	// maxNeto; Neto is empty outside the net view.
+	int vista_neta = 0;
+	std::vector<float> Neto;
+	float maxNeto = 0;
+	// The peaks measured since the last load, each marked on the plot with
+	// its place in this list (1, 2, ...), and the calibration points among
+	// them, which end with the next load and with a two-point calibration.
+	std::vector<MedidaPico> picos;
+	std::vector<PicoConocido> conocidas;
+};
+
+extern Sesion sesion;
+
+// The names the program has always given its state, bound to the record.
+inline float *&Li = sesion.espectro.Li;
+inline int &nptL = sesion.espectro.nptL;
+inline float &maxL = sesion.espectro.maxL;
+inline char (&comment)[TAM_NOMBRE] = sesion.espectro.comment;
+inline double &al = sesion.espectro.cal.al;
+inline double &bl = sesion.espectro.cal.bl;
+inline double &tiempo_vivo = sesion.espectro.tiempo_vivo;
+inline bool &espejado = sesion.espejado;
+inline int &ch_i = sesion.ch_i;
+inline int &ch_f = sesion.ch_f;
+inline int &ch_c = sesion.ch_c;
+inline float &amplia_y = sesion.amplia_y;
+inline int &elog = sesion.elog;
+inline Espectro &fondo = sesion.fondo;
+inline char (&fichero_fondo)[TAM_NOMBRE] = sesion.fichero_fondo;
+inline std::vector<float> &fondo_canal = sesion.fondo_canal;
+inline float &factor_fondo = sesion.factor_fondo;
+inline bool &factor_tecleado = sesion.factor_tecleado;
+inline int &vista_neta = sesion.vista_neta;
+inline std::vector<float> &Neto = sesion.Neto;
+inline float &maxNeto = sesion.maxNeto;
+inline std::vector<MedidaPico> &picos = sesion.picos;
+inline std::vector<PicoConocido> &conocidas = sesion.conocidas;
+
+// Puts the whole record back to its initial value (frees Li and the
 // background).
 void reinicia_espectro();
 

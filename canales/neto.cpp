@@ -36,7 +36,7 @@ void rehace_neto()
 // The background's samples go; its path stays, for the message that says so.
 void suelta_fondo()
 {
-	libera_lectura(&fondo);
+	libera_espectro(&fondo);
 	olvida_canales();
 	vista_neta = 0;
 	factor_tecleado = false;
@@ -56,8 +56,7 @@ bool reproyecta_fondo()
 	if (fondo.nptL == 0 || nptL == 0)
 		return true;
 	try {
-		Calibracion cal_fondo{fondo.al, fondo.bl};
-		fondo_canal = proyecta_fondo(fondo.Li, fondo.nptL, cal_fondo, nptL, {al, bl}, espejado);
+		fondo_canal = proyecta_fondo(fondo.Li, fondo.nptL, fondo.cal, nptL, calibracion(), espejado);
 		rehace_neto();
 		return true;
 	} catch (const std::bad_alloc &) {
@@ -68,7 +67,7 @@ bool reproyecta_fondo()
 
 bool pon_fondo(Lectura *l, const char *ruta, float factor, bool tecleado)
 {
-	libera_lectura(&fondo);
+	libera_espectro(&fondo);
 	fondo = *l;
 	l->Li = nullptr;
 	libera_lectura(l);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 
+#include "analisis.h"
 #include "reemplazo.h"
 
 // Bytes of each file name and of the title, terminator included.
@@ -57,13 +58,20 @@ struct FormaLectura {
 // load uses, the others what the file may also mean.
 constexpr int MAX_FORMAS = 4;
 
-// A spectrum read from a file, not yet in the program state.
-struct Lectura {
+// A spectrum: what every reader gives, what a background is and what the
+// program's state holds.
+struct Espectro {
 	float *Li = nullptr; // malloc'd, nptL + 1 slots, slot 0 unused
 	int nptL = 0;
-	double al = 0, bl = 0;         // the calibration, as the program keeps it
 	float maxL = 0;                // largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = ""; // the quoted title line, or the placeholder "\"...\""
+	Calibracion cal;               // as the program keeps it: channel c at (c + cal.bl) · cal.al
+	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
+};
+
+// A spectrum read from a file, not yet in the program state, with how the
+// reading went.
+struct Lectura : Espectro {
 	int formato = FORMATO_PROPIO;
 	int linea_ilegible = 0;   // the line that stopped the load, or 0 (kept on FICHERO_SIN_MUESTRAS)
 	bool x_vuelve = false;    // that line is a row of a table whose x repeats or turns back
@@ -73,7 +81,6 @@ struct Lectura {
 	int primera_infinita = 0; // the first of them
 	char nota[TAM_NOTA] = ""; // what else the reader did (columns used, a reading of commas, a
 	                          // range or calibration of a .Spe), without the file's name
-	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
 	// How the file was read, for a table or a plain list (formas[0]); with more
 	// than one, the file is ambiguous: formas[1..] read it otherwise.
 	int n_formas = 0;
@@ -130,6 +137,7 @@ int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas);
 
 // Frees the samples and leaves *l empty.
 void libera_lectura(Lectura *l);
+void libera_espectro(Espectro *e);
 
 // Writes the spectrum Li[1..nptL] to ruta in the calibrated form, through a new
 // file beside it that replaces the old one only once complete.  0 on success.

@@ -916,8 +916,8 @@ void calibracion_lineal(Lectura &l, double a, double b, double primero)
 	double por_canal = b;
 	double desplazamiento = a / b + primero - 1;
 	bool valida = por_canal != 0 && std::isfinite(por_canal) && std::isfinite(desplazamiento);
-	l.al = valida ? por_canal : 0;
-	l.bl = valida ? desplazamiento : 0;
+	l.cal.al = valida ? por_canal : 0;
+	l.cal.bl = valida ? desplazamiento : 0;
 }
 
 namespace {

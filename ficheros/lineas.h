@@ -80,7 +80,6 @@ bool es_cifra(char c);
 // a thousands mark that must stand between groups of three digits.
 bool numero_exacto(const char *ini, const char *fin, bool coma_decimal, float *x, char miles = 0);
 
-
 // The bytes of a thousands mark `miles` at q (before fin), or 0 for none.
 size_t marca_de_miles(const char *q, const char *fin, char miles);
 

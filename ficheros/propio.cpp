@@ -138,7 +138,7 @@ void lee_calibrado(Fuente &f, Muestras &m, Lectura &l, size_t cota)
 {
 	lee_titulo(f, l.comment);
 	int cuenta = 0;
-	if (!lee_cabecera(f, &cuenta, &l.al, &l.bl))
+	if (!lee_cabecera(f, &cuenta, &l.cal.al, &l.cal.bl))
 		return;
 	int limite = cuenta > 0 && cuenta < SIN_LIMITE ? cuenta : SIN_LIMITE;
 	if (reserva_inicial(f, m, cuenta > 0 ? size_t(limite) : CAPACIDAD_INICIAL, cota))
@@ -228,6 +228,12 @@ int lee_propio_descriptor(int fd, const struct stat &st, size_t tam_bloque, off_
 	int r = lee_fuente(f, cota_de(st.st_size), l);
 	cierra_ventana(f);
 	return r;
+}
+
+void libera_espectro(Espectro *e)
+{
+	std::free(e->Li);
+	*e = Espectro();
 }
 
 void libera_lectura(Lectura *l)

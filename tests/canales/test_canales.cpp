@@ -28,8 +28,8 @@ Lectura lectura(const std::vector<float> &s, double a, double b)
 		l.Li[c] = s[c];
 		l.maxL = std::max(l.maxL, s[c]);
 	}
-	l.al = a;
-	l.bl = b;
+	l.cal.al = a;
+	l.cal.bl = b;
 	return l;
 }
 
@@ -164,8 +164,8 @@ TEST(Espectro, RectaDeMuchosPicosEnteraEnMemoriaYEnElFichero)
 	ASSERT_EQ(escribe_espectro(ruta, "\"recta\"", una, 1, al, bl), FICHERO_BIEN);
 	Lectura leida;
 	ASSERT_EQ(lee_espectro(ruta, &leida), FICHERO_BIEN);
-	EXPECT_EQ(leida.al, al);
-	EXPECT_EQ(leida.bl, bl);
+	EXPECT_EQ(leida.cal.al, al);
+	EXPECT_EQ(leida.cal.bl, bl);
 	libera_lectura(&leida);
 	std::remove(ruta);
 	reinicia_espectro();

@@ -89,12 +89,12 @@ void comprueba_calibracion(const Caso &c, const Lectura &l)
 	if (c.al == SIN_COMPROBAR)
 		return;
 	double al = std::stod(c.al), bl = std::stod(c.bl);
-	EXPECT_NEAR(l.al, al, 1e-6 * std::fabs(al)) << "al";
-	EXPECT_NEAR(l.bl, bl, 1e-5 * std::max(1.0, std::fabs(bl))) << "bl";
+	EXPECT_NEAR(l.cal.al, al, 1e-6 * std::fabs(al)) << "al";
+	EXPECT_NEAR(l.cal.bl, bl, 1e-5 * std::max(1.0, std::fabs(bl))) << "bl";
 	// Where the ends of the spectrum fall, to a thousandth of a channel: an
 	// offset far from 0 must be held whole, not as a float.
 	for (int canal : {1, l.nptL})
-		EXPECT_NEAR((canal + l.bl) * l.al, (canal + bl) * al, 1e-3 * std::fabs(al))
+		EXPECT_NEAR((canal + l.cal.bl) * l.cal.al, (canal + bl) * al, 1e-3 * std::fabs(al))
 		    << "canal " << canal;
 }
 
@@ -170,11 +170,12 @@ TEST(Corpus, CadaFormatoSeGuardaYSeReleeIgual)
 		Lectura a, b;
 		if (lee_espectro((ORQ_CORPUS "/" + c.nombre).c_str(), &a) != FICHERO_BIEN)
 			continue;
-		ASSERT_EQ(escribe_espectro(copia.c_str(), a.comment, a.Li, a.nptL, a.al, a.bl), FICHERO_BIEN);
+		ASSERT_EQ(escribe_espectro(copia.c_str(), a.comment, a.Li, a.nptL, a.cal.al, a.cal.bl),
+		          FICHERO_BIEN);
 		ASSERT_EQ(lee_espectro(copia.c_str(), &b), FICHERO_BIEN);
 		EXPECT_STREQ(a.comment, b.comment);
-		EXPECT_EQ(a.al, b.al);
-		EXPECT_EQ(a.bl, b.bl);
+		EXPECT_EQ(a.cal.al, b.cal.al);
+		EXPECT_EQ(a.cal.bl, b.cal.bl);
 		ASSERT_EQ(a.nptL, b.nptL);
 		int distintas = 0;
 		for (int i = 1; i <= a.nptL; i++)

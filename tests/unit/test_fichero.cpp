@@ -49,8 +49,8 @@ void espera_vacia(const Lectura &l)
 {
 	EXPECT_EQ(l.Li, nullptr);
 	EXPECT_EQ(l.nptL, 0);
-	EXPECT_EQ(l.al, 0);
-	EXPECT_EQ(l.bl, 0);
+	EXPECT_EQ(l.cal.al, 0);
+	EXPECT_EQ(l.cal.bl, 0);
 	EXPECT_EQ(l.maxL, 0);
 	EXPECT_STREQ(l.comment, "");
 }
@@ -62,7 +62,7 @@ void espera_igual_a_referencia(const std::string &ruta)
 	Lectura l;
 	ASSERT_EQ(lee_espectro(ruta.c_str(), &l), FICHERO_BIEN) << ruta;
 	EXPECT_EQ(l.nptL, r.nptL) << ruta;
-	EXPECT_TRUE(mismos_bits(l.al, r.al) && mismos_bits(l.bl, r.bl)) << ruta;
+	EXPECT_TRUE(mismos_bits(l.cal.al, r.al) && mismos_bits(l.cal.bl, r.bl)) << ruta;
 	EXPECT_TRUE(mismos_bits(l.maxL, r.maxL)) << ruta;
 	EXPECT_EQ(l.comment, r.comment) << ruta;
 	for (int i = 1; i <= l.nptL && i <= r.nptL; i++)
@@ -77,8 +77,8 @@ TEST(FicheroFormas, SinCabeceraUnNumeroPorLinea)
 	Leido r("12\n3.5\n-4\n7\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.v(), (std::vector<float>{12, 3.5f, -4, 7}));
-	EXPECT_EQ(r.l.al, 0);
-	EXPECT_EQ(r.l.bl, 0);
+	EXPECT_EQ(r.l.cal.al, 0);
+	EXPECT_EQ(r.l.cal.bl, 0);
 	EXPECT_EQ(r.l.maxL, 12);
 	EXPECT_EQ(r.l.comment, SIN_CALIBRAR);
 }
@@ -88,8 +88,8 @@ TEST(FicheroFormas, CabeceraConCuentaCeroCuentaLasMuestras)
 	Leido r("\"Neon\"\n0  0.5  900 \n1\n2\n3\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.v(), (std::vector<float>{1, 2, 3}));
-	EXPECT_EQ(r.l.al, 0.5f);
-	EXPECT_EQ(r.l.bl, 900);
+	EXPECT_EQ(r.l.cal.al, 0.5f);
+	EXPECT_EQ(r.l.cal.bl, 900);
 	EXPECT_STREQ(r.l.comment, "\"Neon\"");
 }
 
@@ -116,8 +116,8 @@ TEST(FicheroFormas, CabeceraRepartidaEntreLineasYMuestrasEnSuLinea)
 {
 	Leido r("\"t\"\n\n2\n0.25\n\n  -3   7 8 9\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
-	EXPECT_EQ(r.l.al, 0.25f);
-	EXPECT_EQ(r.l.bl, -3);
+	EXPECT_EQ(r.l.cal.al, 0.25f);
+	EXPECT_EQ(r.l.cal.bl, -3);
 	EXPECT_EQ(r.v(), (std::vector<float>{7, 8}));
 }
 
@@ -132,7 +132,7 @@ TEST(FicheroFormas, LineasTerminadasEnCRLF)
 	Leido r("\"Titulo\"\r\n2  0.5  1.5 \r\n10\r\n20\r\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_STREQ(r.l.comment, "\"Titulo\"");
-	EXPECT_EQ(r.l.al, 0.5f);
+	EXPECT_EQ(r.l.cal.al, 0.5f);
 	EXPECT_EQ(r.v(), (std::vector<float>{10, 20}));
 	Leido s("1\r\n2\r\n");
 	EXPECT_EQ(s.v(), (std::vector<float>{1, 2}));
@@ -292,7 +292,7 @@ TEST(FicheroReales, HPGeCalibradoEnKeV)
 	ASSERT_EQ(lee_espectro(ruta, &l), FICHERO_BIEN);
 	EXPECT_EQ(l.nptL, 16384);
 	EXPECT_EQ(l.nptL, n);
-	EXPECT_TRUE(mismos_bits(l.al, a) && mismos_bits(l.bl, b));
+	EXPECT_TRUE(mismos_bits(l.cal.al, a) && mismos_bits(l.cal.bl, b));
 	EXPECT_EQ(l.comment[0], '"');
 	EXPECT_EQ(std::string(l.comment).find('\n'), std::string::npos);
 	libera_lectura(&l);
@@ -311,7 +311,7 @@ TEST(FicheroBloques, NumerosPartidosEntreBloques)
 		Lectura l;
 		ASSERT_EQ(lee_espectro_en_bloques(ruta.c_str(), &l, bloque), FICHERO_BIEN) << bloque;
 		EXPECT_STREQ(l.comment, "\"titulo\"");
-		EXPECT_TRUE(mismos_bits(l.al, entera.al) && mismos_bits(l.bl, entera.bl));
+		EXPECT_TRUE(mismos_bits(l.cal.al, entera.cal.al) && mismos_bits(l.cal.bl, entera.cal.bl));
 		ASSERT_EQ(l.nptL, entera.nptL) << bloque;
 		for (int i = 1; i <= l.nptL; i++)
 			ASSERT_TRUE(mismos_bits(l.Li[i], entera.Li[i])) << bloque << " muestra " << i;

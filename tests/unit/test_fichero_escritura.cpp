@@ -24,7 +24,7 @@ constexpr uid_t USUARIO_NOBODY = 65534;
 // Writes, then reads back what was written.
 void ida_y_vuelta(const std::string &ruta, const Lectura &a, Lectura *b)
 {
-	ASSERT_EQ(escribe_espectro(ruta.c_str(), a.comment, a.Li, a.nptL, a.al, a.bl), FICHERO_BIEN);
+	ASSERT_EQ(escribe_espectro(ruta.c_str(), a.comment, a.Li, a.nptL, a.cal.al, a.cal.bl), FICHERO_BIEN);
 	ASSERT_EQ(lee_espectro(ruta.c_str(), b), FICHERO_BIEN);
 }
 
@@ -32,8 +32,8 @@ void espera_misma_lectura(const Lectura &a, const Lectura &b)
 {
 	EXPECT_STREQ(a.comment, b.comment);
 	ASSERT_EQ(a.nptL, b.nptL);
-	EXPECT_TRUE(mismos_bits(a.al, b.al)) << a.al << " " << b.al;
-	EXPECT_TRUE(mismos_bits(a.bl, b.bl)) << a.bl << " " << b.bl;
+	EXPECT_TRUE(mismos_bits(a.cal.al, b.cal.al)) << a.cal.al << " " << b.cal.al;
+	EXPECT_TRUE(mismos_bits(a.cal.bl, b.cal.bl)) << a.cal.bl << " " << b.cal.bl;
 	EXPECT_TRUE(mismos_bits(a.maxL, b.maxL));
 	for (int i = 1; i <= a.nptL; i++) {
 		if (std::isnan(a.Li[i]))
@@ -84,8 +84,8 @@ TEST(FicheroEscritura, LoQuePorcentajeFPerderiaSeEscribeEntero)
 	EXPECT_TRUE(mismos_bits(l.Li[1], 1.5e-17f));
 	EXPECT_TRUE(mismos_bits(l.Li[2], 0.1234567f));
 	EXPECT_TRUE(mismos_bits(l.Li[3], 1e30f));
-	EXPECT_TRUE(mismos_bits(l.al, 1e-10f));
-	EXPECT_TRUE(mismos_bits(l.bl, 3.0e-7f));
+	EXPECT_TRUE(mismos_bits(l.cal.al, 1e-10f));
+	EXPECT_TRUE(mismos_bits(l.cal.bl, 3.0e-7f));
 	libera_lectura(&l);
 }
 
@@ -100,8 +100,8 @@ TEST(FicheroEscritura, UnaCalibracionDobleVuelveEntera)
 		ASSERT_EQ(escribe_espectro(ruta.c_str(), "\"t\"", v, 1, termino, -termino), FICHERO_BIEN);
 		Lectura l;
 		ASSERT_EQ(lee_espectro(ruta.c_str(), &l), FICHERO_BIEN);
-		EXPECT_EQ(l.al, termino);
-		EXPECT_EQ(l.bl, -termino);
+		EXPECT_EQ(l.cal.al, termino);
+		EXPECT_EQ(l.cal.bl, -termino);
 		libera_lectura(&l);
 	}
 }
@@ -116,8 +116,8 @@ TEST(FicheroEscritura, InfYNanVuelven)
 	EXPECT_EQ(l.Li[2], -INFINITY);
 	EXPECT_TRUE(std::isnan(l.Li[3]));
 	EXPECT_EQ(l.Li[4], 4);
-	EXPECT_TRUE(std::isnan(l.al));
-	EXPECT_EQ(l.bl, INFINITY);
+	EXPECT_TRUE(std::isnan(l.cal.al));
+	EXPECT_EQ(l.cal.bl, INFINITY);
 	libera_lectura(&l);
 }
 
@@ -148,8 +148,8 @@ TEST(FicheroIdaYVuelta, FloatsDeCualquierMagnitud)
 		if (std::isfinite(a.Li[i]) && a.Li[i] > a.maxL)
 			a.maxL = a.Li[i];
 	}
-	a.al = 1.0f / 3;
-	a.bl = -1e-20f;
+	a.cal.al = 1.0f / 3;
+	a.cal.bl = -1e-20f;
 	std::strcpy(a.comment, "\"azar\"");
 	ida_y_vuelta(dir / "azar.txt", a, &b);
 	espera_misma_lectura(a, b);
@@ -265,8 +265,8 @@ TEST(FicheroIdaYVuelta, TituloConFinesDeLinea)
 	a.Li = static_cast<float *>(std::malloc((a.nptL + 1) * sizeof(float)));
 	a.Li[1] = 5, a.Li[2] = 7, a.Li[3] = 6;
 	a.maxL = 7;
-	a.al = 0.5f;
-	a.bl = 400;
+	a.cal.al = 0.5f;
+	a.cal.bl = 400;
 	std::strcpy(a.comment, "\"linea 1\r\nlinea 2\rfin\x01\x7f\tcon tab\"");
 	ida_y_vuelta(dir / "titulo.txt", a, &b);
 	std::strcpy(a.comment, "\"linea 1  linea 2 fin  \tcon tab\"");

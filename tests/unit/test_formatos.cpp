@@ -34,7 +34,7 @@ int canal_del_maximo(const Lectura &l, int desde = 1, int hasta = 0)
 
 double energia(const Lectura &l, int c)
 {
-	return (c + static_cast<double>(l.bl)) * l.al;
+	return (c + static_cast<double>(l.cal.bl)) * l.cal.al;
 }
 
 // A file read from disk in one block, in tiny blocks and from memory: all
@@ -55,7 +55,7 @@ struct Leido {
 			EXPECT_EQ(o->nptL, l.nptL);
 			EXPECT_EQ(o->formato, l.formato);
 			EXPECT_STREQ(o->comment, l.comment);
-			EXPECT_TRUE(mismos_bits(o->al, l.al) && mismos_bits(o->bl, l.bl));
+			EXPECT_TRUE(mismos_bits(o->cal.al, l.cal.al) && mismos_bits(o->cal.bl, l.cal.bl));
 			EXPECT_EQ(o->linea_ilegible, l.linea_ilegible);
 			EXPECT_EQ(o->cuenta_ilegible, l.cuenta_ilegible);
 			int distintas = 0;
@@ -105,8 +105,8 @@ TEST(FormatoSpe, CeramicaHPGeCalibradaEnElPotasio40)
 {
 	Leido spe = real("hpge-pottery.Spe");
 	ASSERT_EQ(spe.error, FICHERO_BIEN);
-	EXPECT_EQ(spe.l.al, 0.182804f);
-	EXPECT_NEAR(spe.l.bl, -0.035087 / 0.182804 - 1, 1e-5);
+	EXPECT_EQ(spe.l.cal.al, 0.182804f);
+	EXPECT_NEAR(spe.l.cal.bl, -0.035087 / 0.182804 - 1, 1e-5);
 	int pico = canal_del_maximo(spe.l, 7980, 8010);
 	EXPECT_EQ(pico, 7994);
 	EXPECT_NEAR(energia(spe.l, pico), 1461.1, 0.1);
@@ -117,8 +117,8 @@ TEST(FormatoSpe, DigiBaseSinCalibrar)
 {
 	Leido spe = real("nai-digibase-nocal.spe");
 	espera_spe(spe, 1024, 21957, 18);
-	EXPECT_EQ(spe.l.al, 0);
-	EXPECT_EQ(spe.l.bl, 0);
+	EXPECT_EQ(spe.l.cal.al, 0);
+	EXPECT_EQ(spe.l.cal.bl, 0);
 }
 
 TEST(FormatoSpe, SinBloqueDeCalibracion)
@@ -127,7 +127,7 @@ TEST(FormatoSpe, SinBloqueDeCalibracion)
 		Leido spe = real(nombre);
 		ASSERT_EQ(spe.error, FICHERO_BIEN) << nombre;
 		EXPECT_EQ(spe.l.nptL, std::string(nombre) == "czt-simulated.spe" ? 1024 : 1001);
-		EXPECT_EQ(spe.l.al, 0);
+		EXPECT_EQ(spe.l.cal.al, 0);
 		EXPECT_EQ(spe.l.comment[0], '"');
 	}
 	Leido czt = real("czt-simulated.spe");
@@ -150,15 +150,15 @@ TEST(FormatoSpe, MCACalSoloSiLoNoLinealNoMueveNingunCanal)
 	// 1e-4 · 9² = 0.0081 keV, under a tenth of the 0.5 keV channel
 	Leido casi(spe("", datos, "$MCA_CAL:\r\n3\r\n10 0.5 1E-4 keV\r\n"));
 	ASSERT_EQ(casi.error, FICHERO_BIEN);
-	EXPECT_EQ(casi.l.al, 0.5f);
-	EXPECT_FLOAT_EQ(casi.l.bl, 10 / 0.5 + 5 - 1);
+	EXPECT_EQ(casi.l.cal.al, 0.5f);
+	EXPECT_FLOAT_EQ(casi.l.cal.bl, 10 / 0.5 + 5 - 1);
 	// 1e-3 · 9² = 0.081 keV: 0.16 of a channel
 	Leido curva(spe("", datos, "$MCA_CAL:\r\n3\r\n10 0.5 1E-3 keV\r\n"));
-	EXPECT_EQ(curva.l.al, 0);
+	EXPECT_EQ(curva.l.cal.al, 0);
 	// $ENER_FIT wins over $MCA_CAL, and the first channel counts.
 	Leido fit(spe("$ENER_FIT:\r\n2 0.25\r\n", datos, "$MCA_CAL:\r\n2\r\n10 0.5\r\n"));
-	EXPECT_EQ(fit.l.al, 0.25f);
-	EXPECT_FLOAT_EQ(fit.l.bl, 2 / 0.25 + 5 - 1);
+	EXPECT_EQ(fit.l.cal.al, 0.25f);
+	EXPECT_FLOAT_EQ(fit.l.cal.bl, 2 / 0.25 + 5 - 1);
 	EXPECT_NEAR(energia(fit.l, 1), 2 + 0.25 * 5, 1e-5); // Orquilo's 1 is the file's 5
 }
 
@@ -259,7 +259,7 @@ TEST(FormatoMca, CuentasTituloYCalibracionPorSusPares)
 	EXPECT_EQ(r.v(), (std::vector<float>{0, 4, 16, 9}));
 	EXPECT_STREQ(r.l.comment, "\"Kelp sample\"");
 	double b = (2649.08 - 378.44) / 6000, a = 378.44 - 1000 * b;
-	EXPECT_FLOAT_EQ(r.l.al, static_cast<float>(b));
+	EXPECT_FLOAT_EQ(r.l.cal.al, static_cast<float>(b));
 	EXPECT_NEAR(energia(r.l, 1001), 378.44, 1e-3); // the file's channel 1000
 	EXPECT_NEAR(energia(r.l, 7001), 2649.08, 1e-2);
 	EXPECT_NEAR(energia(r.l, 1), a, 1e-3);
@@ -273,7 +273,7 @@ TEST(FormatoMca, SinDescripcionLaEtiquetaYConUnParSinCalibrar)
 	Leido r(sin);
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_STREQ(r.l.comment, "\"live_data\"");
-	EXPECT_EQ(r.l.al, 0);
+	EXPECT_EQ(r.l.cal.al, 0);
 }
 
 TEST(FormatoColumnas, CSVConCabeceraCalibraConX)
@@ -283,7 +283,7 @@ TEST(FormatoColumnas, CSVConCabeceraCalibraConX)
 	EXPECT_EQ(r.l.formato, FORMATO_COLUMNAS);
 	EXPECT_EQ(r.v(), (std::vector<float>{5, 7, 6, 9}));
 	EXPECT_STREQ(r.l.comment, "\"canales.csv\"");
-	EXPECT_EQ(r.l.al, 1);
+	EXPECT_EQ(r.l.cal.al, 1);
 	EXPECT_NEAR(energia(r.l, 1), 0, 1e-6);
 	EXPECT_EQ(r.l.linea_ilegible, 0);
 	EXPECT_EQ(mensaje_aviso(r.l, "canales.csv"), nullptr);
@@ -294,7 +294,7 @@ TEST(FormatoColumnas, CSVSinCabeceraComoLasEscribeUnEspectrometro)
 	Leido r("400.0500,12345\n400.1000,12346\n400.1500,12000\n400.2000,0\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.v(), (std::vector<float>{12345, 12346, 12000, 0}));
-	EXPECT_NEAR(r.l.al, 0.05, 1e-4); // the x are floats: 400.05 is 400.04999
+	EXPECT_NEAR(r.l.cal.al, 0.05, 1e-4); // the x are floats: 400.05 is 400.04999
 	EXPECT_NEAR(energia(r.l, 1), 400.05, 1e-3);
 	EXPECT_NEAR(energia(r.l, 4), 400.2, 1e-3);
 }
@@ -305,7 +305,7 @@ TEST(FormatoColumnas, TSVDeEnergiaConCabeceraComentariosYLineasEnBlanco)
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.l.formato, FORMATO_COLUMNAS);
 	EXPECT_EQ(r.v(), (std::vector<float>{3, 4, 5}));
-	EXPECT_FLOAT_EQ(r.l.al, 0.5f);
+	EXPECT_FLOAT_EQ(r.l.cal.al, 0.5f);
 	EXPECT_NEAR(energia(r.l, 1), 10.5, 1e-4);
 }
 
@@ -314,7 +314,7 @@ TEST(FormatoColumnas, PuntoYComaConComaDecimal)
 	Leido r("Longitud de onda;Intensidad\r\n500,25;1,5\r\n500,50;2,25\r\n500,75;-3,125\r\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.v(), (std::vector<float>{1.5f, 2.25f, -3.125f}));
-	EXPECT_FLOAT_EQ(r.l.al, 0.25f);
+	EXPECT_FLOAT_EQ(r.l.cal.al, 0.25f);
 	EXPECT_NEAR(energia(r.l, 1), 500.25, 1e-3);
 	Leido tab("1,5\t10\n2,5\t20\n3,5\t30,5\n");
 	EXPECT_EQ(tab.v(), (std::vector<float>{10, 20, 30.5f}));
@@ -330,7 +330,7 @@ TEST(FormatoColumnas, DosColumnasSeparadasPorBlancos)
 	EXPECT_EQ(r.l.formato, FORMATO_COLUMNAS);
 	ASSERT_EQ(r.l.nptL, 3000);
 	EXPECT_EQ(r.l.Li[98], 0);
-	EXPECT_NEAR(r.l.al, 0.1, 1e-6);
+	EXPECT_NEAR(r.l.cal.al, 0.1, 1e-6);
 }
 
 TEST(FormatoColumnas, XNoLinealCargaSinCalibrarYLoDice)
@@ -341,21 +341,21 @@ TEST(FormatoColumnas, XNoLinealCargaSinCalibrarYLoDice)
 	Leido r(texto, "rejilla.csv");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	EXPECT_EQ(r.l.nptL, 100);
-	EXPECT_EQ(r.l.al, 0);
+	EXPECT_EQ(r.l.cal.al, 0);
 	// 0.01·i² against its best line misses by about 12 hundredths of a 1.99 step... many steps
 	EXPECT_GT(r.l.desvio_x, 0.1);
 	const char *m = mensaje_aviso(r.l, "rejilla.csv");
 	ASSERT_NE(m, nullptr);
 	EXPECT_NE(std::string(m).find("rejilla.csv no es lineal"), std::string::npos) << m;
 	Leido casi("0,1\n1.01,2\n2,3\n3,4\n"); // misses by a fraction of a tenth: calibrates
-	EXPECT_NE(casi.l.al, 0);
+	EXPECT_NE(casi.l.cal.al, 0);
 }
 
 TEST(FormatoColumnas, EjeDescendenteDaCalibracionNegativa)
 {
 	Leido r("wavelength,intensity\n700,1\n699.5,2\n699,3\n");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
-	EXPECT_EQ(r.l.al, -0.5f);
+	EXPECT_EQ(r.l.cal.al, -0.5f);
 	EXPECT_NEAR(energia(r.l, 1), 700, 1e-3);
 	EXPECT_NEAR(energia(r.l, 3), 699, 1e-3);
 }
@@ -440,7 +440,7 @@ TEST(FormatoColumnas, FilasSencillasComoLasLeeScanf)
 		for (int i = 1; i <= r.l.nptL; i++)
 			distintas += !mismos_bits(r.l.Li[i], esperado[i - 1]);
 		EXPECT_EQ(distintas, 0) << int(f.sep[0]) << f.x_creciente;
-		EXPECT_EQ(r.l.al != 0, f.x_creciente);
+		EXPECT_EQ(r.l.cal.al != 0, f.x_creciente);
 	}
 }
 
@@ -462,7 +462,7 @@ TEST(FormatoColumnas, FilasSencillasEntreLasDemas)
 	EXPECT_EQ(r.l.Li[3002], 1000);
 	EXPECT_EQ(r.l.Li[3003], 12345678901234567.5f);
 	EXPECT_EQ(r.l.linea_ilegible, 3005);
-	EXPECT_FLOAT_EQ(r.l.al, 1);
+	EXPECT_FLOAT_EQ(r.l.cal.al, 1);
 }
 
 TEST(FormatoPropio, LoQueNingunaReglaReclamaSeLeeComoSiempre)
@@ -534,13 +534,13 @@ TEST(FormatoTitulo, EntreComillasYSeGuardaYRecargaCalibrado)
 	Leido r = real("hpge-pottery.Spe");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
 	std::string ruta = dir / "ceramica.txt";
-	ASSERT_EQ(escribe_espectro(ruta.c_str(), r.l.comment, r.l.Li, r.l.nptL, r.l.al, r.l.bl),
+	ASSERT_EQ(escribe_espectro(ruta.c_str(), r.l.comment, r.l.Li, r.l.nptL, r.l.cal.al, r.l.cal.bl),
 	          FICHERO_BIEN);
 	Lectura vuelta;
 	ASSERT_EQ(lee_espectro(ruta.c_str(), &vuelta), FICHERO_BIEN);
 	EXPECT_EQ(vuelta.formato, FORMATO_PROPIO);
 	EXPECT_STREQ(vuelta.comment, r.l.comment);
-	EXPECT_TRUE(mismos_bits(vuelta.al, r.l.al) && mismos_bits(vuelta.bl, r.l.bl));
+	EXPECT_TRUE(mismos_bits(vuelta.cal.al, r.l.cal.al) && mismos_bits(vuelta.cal.bl, r.l.cal.bl));
 	EXPECT_EQ(muestras(vuelta), r.v());
 	libera_lectura(&vuelta);
 }

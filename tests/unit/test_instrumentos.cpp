@@ -35,8 +35,8 @@ void espera_iguales(const Lectura &a, const Lectura &b, double tolerancia_cal)
 		distintas += !mismos_bits(a.Li[i], b.Li[i]);
 	EXPECT_EQ(distintas, 0);
 	EXPECT_DOUBLE_EQ(a.tiempo_vivo, b.tiempo_vivo);
-	EXPECT_NEAR(a.al, b.al, tolerancia_cal * std::fabs(b.al));
-	EXPECT_NEAR(a.al * a.bl, b.al * b.bl, tolerancia_cal * std::fabs(b.al) + 1e-6);
+	EXPECT_NEAR(a.cal.al, b.cal.al, tolerancia_cal * std::fabs(b.cal.al));
+	EXPECT_NEAR(a.cal.al * a.cal.bl, b.cal.al * b.cal.bl, tolerancia_cal * std::fabs(b.cal.al) + 1e-6);
 }
 
 // A real file read three ways, which must agree; the result code.
@@ -191,8 +191,9 @@ TEST(Instrumentos, Iec1455CargaSusCanalesTiempoYCalibracion)
 	EXPECT_EQ(std::vector<float>(iec.l.Li + 1, iec.l.Li + 2049),
 	          std::vector<float>(esperadas.begin(), esperadas.begin() + 2048));
 	EXPECT_DOUBLE_EQ(iec.l.tiempo_vivo, 3564);
-	EXPECT_FLOAT_EQ(iec.l.al, 0.8f);
-	EXPECT_NEAR(iec.l.al * iec.l.bl, -1.55656e-2 - 0.8, 1e-6); // channel 1 is the file's channel 0
+	EXPECT_FLOAT_EQ(iec.l.cal.al, 0.8f);
+	EXPECT_NEAR(iec.l.cal.al * iec.l.cal.bl, -1.55656e-2 - 0.8,
+	            1e-6); // channel 1 is the file's channel 0
 	EXPECT_STREQ(iec.l.comment, "\"Dummy data\"");
 }
 
