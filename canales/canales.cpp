@@ -26,6 +26,7 @@ bool factor_tecleado;
 int vista_neta;
 std::vector<float> Neto;
 float maxNeto;
+unsigned version_muestras;
 std::vector<MedidaPico> picos;
 std::vector<PicoConocido> conocidas;
 
@@ -33,6 +34,7 @@ void reinicia_espectro()
 {
 	std::free(Li);
 	Li = nullptr;
+	version_muestras++;
 	nptL = 0;
 	maxL = 0;
 	comment[0] = '\0';
@@ -62,6 +64,7 @@ bool confirma_carga(Lectura *l)
 	std::free(Li);
 	Li = l->Li;
 	l->Li = nullptr;
+	version_muestras++;
 	nptL = l->nptL;
 	maxL = l->maxL;
 	tiempo_vivo = l->tiempo_vivo;

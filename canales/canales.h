@@ -58,6 +58,11 @@ extern int vista_neta;
 extern std::vector<float> Neto;
 extern float maxNeto;
 
+// Moves on whenever the samples on show or the background's may have
+// changed (a load, a turn, a background, the net view, the factor): the
+// plot keeps summaries of them, made again when this moves.
+extern unsigned version_muestras;
+
 // The peaks measured since the last load, each marked on the plot with its
 // place in this list (1, 2, ...).
 extern std::vector<MedidaPico> picos;
