@@ -45,11 +45,12 @@ void pinta_parte(const PuntoCurva *p, int n, int desde);
 bool parte_oculta(int x, int y_min, int y_max);
 
 // A curve's samples as dibuja_curva_resumida reads them, numbered k from
-// the caller's first to its last: sample k's pixel, its column alone (which
-// never falls as k grows), and the rows of a run of samples.
+// the caller's first to its last: the pixels of a run of samples, sample k's
+// column alone (which never falls as k grows), and the rows of a run.
 class SerieCurva {
 public:
-	virtual PuntoCurva punto(int k) const = 0;
+	// The pixels of samples a..b into p[0..b - a].
+	virtual void puntos(int a, int b, PuntoCurva *p) const = 0;
 	virtual int columna(int k) const = 0;
 	// The least and the greatest row of samples a..b when every one of them
 	// is visible; false when some is not, or when it cannot tell cheaply.
