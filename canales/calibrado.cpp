@@ -78,6 +78,7 @@ bool espeja()
 {
 	for (int i = 1; i <= nptL / 2; i++)
 		std::swap(Li[i], Li[nptL + 1 - i]);
+	version_muestras++;
 	bool simple = es_simple(al) && es_simple(bl);
 	al = -al;
 	bl = bl_espejado(bl, nptL, simple);

@@ -9,12 +9,14 @@
 #include <cstring>
 
 Sesion sesion;
+unsigned version_muestras;
 
 void reinicia_espectro()
 {
 	libera_espectro(&sesion.espectro);
 	libera_espectro(&sesion.fondo);
 	sesion = Sesion();
+	version_muestras++;
 }
 
 void vista_inicial()
@@ -31,6 +33,7 @@ bool confirma_carga(Lectura *l)
 	libera_espectro(&sesion.espectro);
 	sesion.espectro = *l;
 	l->Li = nullptr;
+	version_muestras++;
 	espejado = false;
 	picos.clear();
 	conocidas.clear();

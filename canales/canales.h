@@ -64,6 +64,12 @@ struct Sesion {
 
 extern Sesion sesion;
 
+// Moves on whenever the samples on show or the background's may have
+// changed (a load, a turn, a background, the net view, the factor): the
+// plot keeps summaries of them, made again when this moves.  Outside the
+// record, so that a reset moves it on too.
+extern unsigned version_muestras;
+
 // The names the program has always given its state, bound to the record.
 inline float *&Li = sesion.espectro.Li;
 inline int &nptL = sesion.espectro.nptL;

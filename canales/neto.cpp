@@ -14,12 +14,14 @@ void olvida_canales()
 {
 	std::vector<float>().swap(fondo_canal);
 	std::vector<float>().swap(Neto);
+	version_muestras++;
 }
 
 // The net samples of the view, and their top (never below 0, as maxL).
 void rehace_neto()
 {
 	std::vector<float>().swap(Neto);
+	version_muestras++;
 	if (!vista_neta || fondo_canal.empty())
 		return;
 	Neto.resize(static_cast<size_t>(nptL) + 1);

@@ -30,6 +30,44 @@ struct PuntoCurva {
 void dibuja_curva(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto, int color_linea,
                   int modo_dibujo);
 
+// The same picture painted backwards in parts, for a caller that can tell,
+// from summaries of its samples, which of them change nothing and leaves them
+// out.  empieza_curva_por_partes starts a curve (false in a drawing mode
+// other than solid: draw it with dibuja_curva then).  Each pinta_parte then
+// takes samples that all come before those of the parts already painted:
+// the dots of p[desde..n-1] and the lines that reach them, as dibuja_curva
+// would draw them.  parte_oculta says whether dots at rows y_min..y_max of
+// column x and lines within those rows would paint nothing that the parts so
+// far have not painted: then the part can be left out, and the picture is
+// still pixel for pixel that of every sample.
+bool empieza_curva_por_partes(BITMAP *bmp, int color_punto, int color_linea, int modo_dibujo);
+void pinta_parte(const PuntoCurva *p, int n, int desde);
+bool parte_oculta(int x, int y_min, int y_max);
+
+// A curve's samples as dibuja_curva_resumida reads them, numbered k from
+// the caller's first to its last: the pixels of a run of samples, sample k's
+// column alone (which never falls as k grows), and the rows of a run.
+class SerieCurva {
+public:
+	// The pixels of samples a..b into p[0..b - a].
+	virtual void puntos(int a, int b, PuntoCurva *p) const = 0;
+	virtual int columna(int k) const = 0;
+	// The least and the greatest row of samples a..b when every one of them
+	// is visible; false when some is not, or when it cannot tell cheaply.
+	virtual bool filas(int a, int b, int *arriba, int *abajo) const = 0;
+
+protected:
+	~SerieCurva() = default;
+};
+
+// The picture of dibuja_curva for samples primero..ultimo of s, drawn from
+// `desde` (primero or primero + 1, which then only leads the first line in),
+// at a cost that grows with the columns rather than the samples when many
+// samples share a column.  False in a drawing mode other than solid, where it
+// draws nothing.
+bool dibuja_curva_resumida(BITMAP *bmp, const SerieCurva &s, int primero, int desde, int ultimo,
+                           int color_punto, int color_linea, int modo_dibujo);
+
 // Largest coordinate magnitude that the plot hands to dibuja_curva; values
 // beyond it are clamped before they reach the drawing primitives.
 //

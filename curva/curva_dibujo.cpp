@@ -527,6 +527,28 @@ bool pocos_pixeles(BITMAP *bmp, const PuntoCurva *p, int n, int desde)
 	return trabajo <= limite;
 }
 
+// Whether every row from r0 to r1 of column x is painted; rows and columns
+// outside the clip count as painted, since nothing shows there.
+bool filas_pintadas(int x, int r0, int r1)
+{
+	if (x < capa.r.cl || x >= capa.r.cr)
+		return true;
+	int a = std::max(r0, capa.r.ct) - capa.r.ct, b = std::min(r1, capa.r.cb - 1) - capa.r.ct;
+	if (a > b)
+		return true;
+	int ci = x - capa.r.cl;
+	const Cubierto &c = capa.cubierto[ci];
+	if (c.lo <= capa.r.ct + a && capa.r.ct + b <= c.hi)
+		return true;
+	const uint64_t *bits = &capa.bits[(size_t)ci * capa.palabras];
+	for (int w = a / BITS; w <= b / BITS; w++) {
+		uint64_t m = mascara(w, a, b);
+		if ((bits[w] & m) != m)
+			return false;
+	}
+	return true;
+}
+
 } // namespace
 
 void dibuja_curva_referencia(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_punto,
@@ -547,17 +569,46 @@ void dibuja_curva_rapida(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int
 {
 	if (bmp == nullptr || p == nullptr || n <= 0)
 		return;
-	// Backwards painting needs each pixel to take the colour of the last primitive.
-	if (modo_dibujo != DRAW_MODE_SOLID || !conoce_el_punto()) {
+	if (!empieza_curva_por_partes(bmp, color_punto, color_linea, modo_dibujo)) {
 		dibuja_curva_referencia(bmp, p, n, desde, color_punto, color_linea);
 		return;
 	}
+	pinta_parte(p, n, desde);
+}
+
+bool empieza_curva_por_partes(BITMAP *bmp, int color_punto, int color_linea, int modo_dibujo)
+{
+	// Backwards painting needs each pixel to take the colour of the last primitive.
+	if (bmp == nullptr || modo_dibujo != DRAW_MODE_SOLID || !conoce_el_punto())
+		return false;
 	if (!prepara_capa(bmp, color_punto, color_linea))
+		capa.bmp = nullptr; // an empty clip: every part paints nothing
+	return true;
+}
+
+void pinta_parte(const PuntoCurva *p, int n, int desde)
+{
+	if (capa.bmp == nullptr || p == nullptr)
 		return;
 	desde = std::max(desde, 0);
 	for (int k = n - 1; k >= desde; k--)
 		if (p[k].visible)
 			k = ajustes.corridas ? dibuja_corrida(p, k, desde) : dibuja_primitivas(p, k);
+}
+
+bool parte_oculta(int x, int y_min, int y_max)
+{
+	if (capa.bmp == nullptr)
+		return true;
+	x = acota(x);
+	y_min = acota(y_min);
+	y_max = acota(y_max);
+	const FormaPunto &f = capa.punto;
+	for (int d = -RADIO_PUNTO; d <= RADIO_PUNTO; d++)
+		if (!filas_pintadas(x + d, y_min + f.arriba[d + RADIO_PUNTO],
+		                    y_max + f.abajo[d + RADIO_PUNTO]))
+			return false;
+	return true;
 }
 
 void ajusta_curva(const AjustesCurva &a)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "curva.h"
+#include "piramide.h"
 #include "disposicion.h"
 #include "estado.h"
 #include "informes.h"
@@ -30,6 +31,9 @@ constexpr int TAM_LINEA_FONDO = 64;      // the background line's words and fact
 // Points handed to the curve engine at a time: any window of up to a million
 // channels goes in one call.
 constexpr size_t MUESTRAS_POR_TANDA = size_t{1} << 20;
+// Below this many samples per column a window is drawn sample by sample:
+// the summaries start to pay near a thousand (measured on 1014 columns).
+constexpr int MUESTRAS_POR_COLUMNA = 1024;
 
 struct Escalas {
 	float x;          // pixels per channel
@@ -47,6 +51,8 @@ struct Longitudes {
 // is padded to cover it, so no stale digits stay behind.
 enum Campo { CN_INI, CN_CUR, IN_CUR, CN_FIN, LO_INI, LO_CUR, LO_DIV, LO_FIN, N_CAMPOS };
 int largo_previo[N_CAMPOS];
+
+bool con_resumenes = true; // see redibuja_con_resumenes
 
 // Truncates a pixel coordinate toward zero, clamped to what the drawing
 // primitives take safely; NaN (a degenerate scale) lands below the area.
@@ -170,15 +176,29 @@ bool dibuja_tanda(BITMAP *bmp, const PuntoCurva *p, int n, int desde, int color_
 	}
 }
 
-// The curve of the window's values, valor(c) from ch_i to ch_f - 1 (a
-// one-channel window draws its one sample); when ch_i > 1 the sample left of
-// it feeds the first line.  The curve engine takes them in batches, each led
-// in by the last point of the batch before: it draws each sample's dot and
-// then the line that reaches it, in order, so the batches draw exactly what
-// one call would, and a window of any width needs no more memory than one
-// batch.
-template <class Valor>
-void dibuja_serie(BITMAP *bmp, const Escalas &e, Valor valor, int color_punto, int color_linea)
+// A curve as the plot draws it: its samples v[c], scaled by `factor` for a
+// background.
+struct Serie {
+	const float *v;
+	bool escalada;
+	double factor;
+	float valor(float muestra) const { return escalada ? static_cast<float>(factor * muestra) : muestra; }
+	float valor_en(int c) const { return valor(v[c]); }
+};
+
+PuntoCurva punto_de(const Escalas &e, const Serie &s, int c)
+{
+	float v = s.valor_en(c);
+	return {columna(e, c), fila(e, v), std::isfinite(v) != 0};
+}
+
+// The curve of the window's values from ch_i to ch_f - 1 (a one-channel
+// window draws its one sample); when ch_i > 1 the sample left of it feeds
+// the first line.  The curve engine takes them in batches, each led in by the
+// last point of the batch before: it draws each sample's dot and then the
+// line that reaches it, in order, so the batches draw exactly what one call
+// would, and a window of any width needs no more memory than one batch.
+void dibuja_serie(BITMAP *bmp, const Escalas &e, const Serie &s, int color_punto, int color_linea)
 {
 	int primero = ch_i > 1 ? ch_i - 1 : ch_i;
 	int ultimo = ch_f > ch_i ? ch_f - 1 : ch_i;
@@ -191,16 +211,108 @@ void dibuja_serie(BITMAP *bmp, const Escalas &e, Valor valor, int color_punto, i
 	int inicio = primero, desde = ch_i - primero;
 	for (;;) {
 		int fin = ultimo_de_tanda(inicio, ultimo);
-		for (int c = inicio; c <= fin; c++) {
-			float v = valor(c);
-			p[c - inicio] = {columna(e, c), fila(e, v), std::isfinite(v) != 0};
-		}
+		for (int c = inicio; c <= fin; c++)
+			p[c - inicio] = punto_de(e, s, c);
 		if (!dibuja_tanda(bmp, p.data(), fin - inicio + 1, desde, color_punto, color_linea) ||
 		    fin == ultimo)
 			return;
 		inicio = fin; // the batch's last point leads the next one in
 		desde = 1;
 	}
+}
+
+// A curve's samples with the summary of their minima and maxima, for the
+// curve engine to leave out those that change no pixel.
+class SerieResumida : public SerieCurva {
+public:
+	SerieResumida(const Escalas &e, const Serie &s, const Piramide &p) : e_(e), s_(s), p_(p) {}
+	void puntos(int a, int b, PuntoCurva *p) const override
+	{
+		for (int k = a; k <= b; k++)
+			p[k - a] = punto_de(e_, s_, k);
+	}
+	int columna(int k) const override { return ::columna(e_, k); }
+	// The rows of the bounds of a..b bound the rows of every sample there,
+	// as long as the way from a sample to its row never turns back.
+	bool filas(int a, int b, int *arriba, int *abajo) const override
+	{
+		float minimo, maximo;
+		if (!p_.cotas(a, b, &minimo, &maximo))
+			return false;
+		float lo = s_.valor(minimo), hi = s_.valor(maximo);
+		if (!std::isfinite(lo) || !std::isfinite(hi))
+			return false;
+		if (lo > hi)
+			std::swap(lo, hi); // a negative factor
+		if (elog && !vista_neta && lo <= -1 && hi > -1)
+			return false; // -1 and below lie with the zeros, above the samples just over -1
+		int f1 = fila(e_, lo), f2 = fila(e_, hi);
+		*arriba = std::min(f1, f2);
+		*abajo = std::max(f1, f2);
+		return true;
+	}
+
+private:
+	const Escalas &e_;
+	const Serie &s_;
+	const Piramide &p_;
+};
+
+// The summary of one array of samples, made again when the array or the
+// version of the samples moves on.
+struct Resumen {
+	const float *datos = nullptr;
+	int n = 0;
+	unsigned version = 0;
+	bool hecho = false;
+	Piramide piramide;
+};
+Resumen resumen_vistas, resumen_fondo;
+
+const Piramide *resumen_de(Resumen &r, const float *datos)
+{
+	if (r.hecho && r.datos == datos && r.n == nptL && r.version == version_muestras)
+		return &r.piramide;
+	r.hecho = false;
+	try {
+		r.piramide.construye(datos, nptL);
+	} catch (const std::bad_alloc &) {
+		r.piramide.olvida();
+		return nullptr; // every sample is drawn, as without summaries
+	}
+	r.datos = datos;
+	r.n = nptL;
+	r.version = version_muestras;
+	r.hecho = true;
+	return &r.piramide;
+}
+
+// Whether a window has so many samples per column that the summaries pay.
+bool ventana_densa(const Escalas &e)
+{
+	return static_cast<long long>(ch_f) - ch_i >= static_cast<long long>(MUESTRAS_POR_COLUMNA) * wx &&
+	       std::isfinite(e.y) && e.y != 0;
+}
+
+// The curve of a series: from its summary when the window is dense and the
+// summary is at hand, else every sample.
+void dibuja_curva_de(BITMAP *bmp, const Escalas &e, const Serie &s, Resumen &r, bool resumida,
+                     int color_punto, int color_linea)
+{
+	const Piramide *p = resumida && ventana_densa(e) ? resumen_de(r, s.v) : nullptr;
+	if (p != nullptr) {
+		int primero = ch_i > 1 ? ch_i - 1 : ch_i;
+		SerieResumida sr(e, s, *p);
+		try {
+			// barra_cursor hands the solid mode back, and nothing between changes it.
+			if (dibuja_curva_resumida(bmp, sr, primero, ch_i, ch_f - 1, color_punto, color_linea,
+			                          DRAW_MODE_SOLID))
+				return;
+		} catch (const std::bad_alloc &) {
+			return; // as dibuja_tanda: the rest of the curve is left out
+		}
+	}
+	dibuja_serie(bmp, e, s, color_punto, color_linea);
 }
 
 int color_fondo()
@@ -210,16 +322,14 @@ int color_fondo()
 
 // The spectrum's samples (or the net ones), over its scaled background, which
 // the net view leaves out; where the background has no data it is not drawn.
-void dibuja_muestras(BITMAP *bmp, const Escalas &e)
+void dibuja_muestras(BITMAP *bmp, const Escalas &e, bool resumidas)
 {
 	if (!fondo_canal.empty() && !vista_neta) {
-		double factor = factor_fondo;
-		auto escalado = [factor](int c) { return static_cast<float>(factor * fondo_canal[c]); };
-		dibuja_serie(bmp, e, escalado, color_fondo(), color_fondo());
+		Serie fondo_escalado{fondo_canal.data(), true, factor_fondo};
+		dibuja_curva_de(bmp, e, fondo_escalado, resumen_fondo, resumidas, color_fondo(),
+		                color_fondo());
 	}
-	const float *v = muestras_vistas();
-	dibuja_serie(
-	    bmp, e, [v](int c) { return v[c]; }, RED, BACK);
+	dibuja_curva_de(bmp, e, Serie{muestras_vistas(), false, 1}, resumen_vistas, resumidas, RED, BACK);
 }
 
 // Column, inside the graph area, of the tick for wavelength t.
@@ -284,7 +394,7 @@ void redibujo_completo(const Escalas &e, const Longitudes &l)
 	BITMAP *lienzo = create_bitmap(wx, wy);
 	BITMAP *destino = lienzo ? lienzo : grafica;
 	clear_to_color(destino, WHITE);
-	dibuja_muestras(destino, e);
+	dibuja_muestras(destino, e, con_resumenes);
 	if (al != 0)
 		dibuja_ticks(destino, e, l);
 	dibuja_marcas(destino, e);
@@ -309,6 +419,22 @@ void curva_ajustada(const Escalas &e, int desde, int hasta, int color, Cuentas c
 }
 
 } // namespace
+
+void dibuja_curvas(BITMAP *bmp, bool resumidas)
+{
+	if (nptL > 0)
+		dibuja_muestras(bmp, calcula_escalas(), resumidas);
+}
+
+void redibuja_con_resumenes(bool si)
+{
+	con_resumenes = si;
+}
+
+size_t bytes_de_resumenes()
+{
+	return resumen_vistas.piramide.bytes() + resumen_fondo.piramide.bytes();
+}
 
 void dibuja_decoracion()
 {
