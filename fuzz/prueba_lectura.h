@@ -34,6 +34,12 @@ inline bool mismos_bits(float a, float b)
 	return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// A calibration is held in double: compared whole, not as a float.
+inline bool mismos_bits(double a, double b)
+{
+	return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 inline void comprueba_lectura(int r, const Lectura &l)
 {
 	comprueba(std::memchr(l.comment, '\0', TAM_NOMBRE) != nullptr, "comment sin terminar");
@@ -55,7 +61,8 @@ inline void comprueba_lectura(int r, const Lectura &l)
 		size_t largo = std::strlen(l.comment);
 		comprueba(largo >= 2 && l.comment[0] == '"' && l.comment[largo - 1] == '"',
 		          "titulo sin comillas");
-		comprueba(std::isfinite(l.al) && std::isfinite(l.bl) && (l.al != 0 || l.bl == 0),
+		comprueba(std::isfinite(l.cal.al) && std::isfinite(l.cal.bl) &&
+		              (l.cal.al != 0 || l.cal.bl == 0),
 		          "calibracion rara");
 	}
 }
@@ -97,7 +104,8 @@ inline void comprueba_iguales(int rb, const Lectura &b, int r, const Lectura &l)
 	              std::strcmp(b.nota, l.nota) == 0,
 	          "formato distinto en bloques");
 	comprueba(mismas_formas(b, l), "formas distintas en bloques");
-	comprueba(mismos_bits(b.al, l.al) && mismos_bits(b.bl, l.bl), "cabecera distinta en bloques");
+	comprueba(mismos_bits(b.cal.al, l.cal.al) && mismos_bits(b.cal.bl, l.cal.bl),
+	          "cabecera distinta en bloques");
 	for (int i = 1; i <= l.nptL; i++)
 		comprueba(mismos_bits(b.Li[i], l.Li[i]), "muestra distinta en bloques");
 }
