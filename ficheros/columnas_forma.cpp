@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -730,7 +731,7 @@ bool con_etiquetas_de_canal(const std::vector<Linea> &filas, const FormaColumnas
 		int etiqueta, cuentas;
 		if (!fila_etiquetada(filas[i], f, &etiqueta, &cuentas))
 			break;
-		if ((i > 0 && (etiqueta != previa + cuentas_previas || cuentas_previas < 2)))
+		if ((i > 0 && (etiqueta != int64_t(previa) + cuentas_previas || cuentas_previas < 2)))
 			return false;
 		previa = etiqueta;
 		cuentas_previas = cuentas;

@@ -113,3 +113,8 @@ def casos_tablas():
 
 
 casos_tablas()
+
+# Labels at the edge of an int: the test of a label advancing by its row's
+# counts must not overflow.
+caso("etiquetas-al-borde-del-int.txt", "2147483647 5 6 7\n2147483650 8 9 10\n2147483653 1 2 3\n",
+     formato="COLUMNAS", muestras=filas("5", "8", "1"))
