@@ -23,6 +23,7 @@
 #include "hojea.h"
 #include "pinta.h"
 #include "pulsaciones.h"
+#include "raton.h"
 #include "reposo.h"
 #include "teclado.h"
 #include "textos.h"
@@ -180,6 +181,7 @@ int inicializo_graficos()
 	prepara_teclas();
 	if (install_mouse() == -1)
 		return falla("Fallo al instalar ratón.\n");
+	engancha_raton();
 	set_color_depth(24);
 	calcula_tamano_ventana();
 	if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, pwx, pwy, 0, 0) != 0)
@@ -204,10 +206,11 @@ int inicializo_graficos()
 }
 
 // A close press goes through the menu's own "Salida+Help" button, as Esc.
-void vigila_menu(DIALOG *)
+void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
+	vigila_raton(d, true);
 	vigila_teclas(true);
 }
 

@@ -8,6 +8,7 @@
 #include "gancho.h"
 #include "navega.h"
 #include "pinta.h"
+#include "raton.h"
 
 namespace {
 
@@ -131,7 +132,14 @@ void vigila_teclas(bool en_menu)
 		pinta_L();
 }
 
-void vigila_escala(DIALOG *)
+void orden_de_menu(int tecla)
 {
+	if (const FilaTecla *f = fila_de_tecla(tecla, Ambito::menu))
+		corre_orden(*f, Pulsacion{tecla});
+}
+
+void vigila_escala(DIALOG *d)
+{
+	vigila_raton(d, false);
 	vigila_teclas(false);
 }
