@@ -24,6 +24,7 @@
 #include "fichero.h"
 #include "importa.h"
 #include "informes.h"
+#include "linea_estado.h"
 #include "mensajes.h"
 #include "pinta.h"
 #include "textos.h"
@@ -241,8 +242,7 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	escribe_titulo();
 	if (!con_fondo)
 		avisa_sin_memoria(fichero_fondo);
-	if (!aviso.empty())
-		avisa(aviso.c_str(), nullptr, nombre.c_str());
+	pon_estado(aviso);
 	return true;
 }
 

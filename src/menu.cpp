@@ -21,6 +21,7 @@
 #include "fin_de_sesion.h"
 #include "gancho.h"
 #include "hojea.h"
+#include "linea_estado.h"
 #include "pinta.h"
 #include "pulsaciones.h"
 #include "raton.h"
@@ -92,6 +93,8 @@ constexpr FilaTecla TECLAS[] = {
     {KEY_F, Ambito::menu, sigue<comando_fondo>, "F: espectro de fondo.", false},
     {KEY_R, Ambito::menu, sigue<comando_neto>, "R: restar el fondo o volver a verlo debajo.", true},
     {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", true},
+    {TECLA_AVISO, Ambito::menu, sigue<muestra_estado_entero>, "A: el aviso de la línea de estado, entero.",
+     true},
 };
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
@@ -232,6 +235,7 @@ void bucle_menu()
 int menu_principal(DIALOG *, int boton_n)
 {
 	suspende_navegacion();
+	borra_estado();
 	const FilaTecla *f = fila_de_boton(boton_n);
 	int resultado = f ? f->accion(Pulsacion{f->tecla}) : MENU_SIGUE;
 	activa_navegacion(vigila_menu);

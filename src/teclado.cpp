@@ -6,6 +6,7 @@
 
 #include "adime.h"
 #include "gancho.h"
+#include "linea_estado.h"
 #include "navega.h"
 #include "pinta.h"
 #include "raton.h"
@@ -63,6 +64,8 @@ void corre_orden(const FilaTecla &f, const Pulsacion &p)
 {
 	void (*gancho)(DIALOG *) = adime_callback;
 	suspende_navegacion();
+	if (p.tecla != TECLA_AVISO)
+		borra_estado();
 	f.accion(p);
 	activa_navegacion(gancho);
 }

@@ -138,6 +138,9 @@ constexpr Dialogo DIALOGO_AVISO = {"Aviso", nullptr, DIALOGO_CARGA.x, DIALOGO_CA
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};
 
+// The end of a notice cut to the status line: key A shows it whole.
+constexpr const char *ESTADO_CORTADO = "... (A: entero)";
+
 // The window's title once a file is loaded, before the file's base name (an
 // em dash); before any load the title stays the one Allegro gives.
 constexpr const char *TITULO_VENTANA_CARGADO = "Orquilo — ";
