@@ -145,6 +145,14 @@ void libera_espectro(Espectro *e);
 // that a float cannot hold, with the digits that read it back whole.
 int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, double al, double bl);
 
+// Writes Li[1..nptL] as a comma-separated table for other programs, through
+// the same safe replacement: the line `cabecera`, then a row a channel, x
+// the channel number when al is 0, else its wavelength (c + bl) * al with 17
+// significant digits, and the sample with the digits that read back whole.
+// Read back, it gives the same samples and, calibrated, the same
+// wavelengths.  0 on success, else FICHERO_NO_SE_GUARDA.
+int exporta_tabla(const char *ruta, const char *cabecera, const float *Li, int nptL, double al, double bl);
+
 // What the user should know about a load that succeeded (a line that stopped
 // it, an x that could not calibrate, the reader's note), naming the file;
 // nullptr when nothing.
@@ -163,6 +171,9 @@ void nombre_para_guardar(const char *cargado, char *nombre);
 // loaded file's with its extension replaced by "-picos.tsv".  Into nombre
 // (TAM_NOMBRE bytes).
 void nombre_tabla_picos(const char *cargado, char *nombre);
+
+// The same for the exported table of x and intensity: "-tabla.csv".
+void nombre_tabla_xy(const char *cargado, char *nombre);
 
 // The message for a code above, naming the file and, when not 0, the line
 // that stopped the load (a static buffer, valid until the next call).

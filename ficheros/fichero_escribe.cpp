@@ -1,9 +1,11 @@
 // Writing the spectrum data file: the text of the calibrated form, saved
-// through reemplazo.h so that a failed save leaves the old file as it was.
+// through reemplazo.h so that a failed save leaves the old file as it was;
+// and the same samples as a table of x and intensity for other programs.
 // Start at escribe_espectro.
 #include "fichero.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -59,19 +61,30 @@ bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_
 	return std::fflush(f) == 0 && !std::ferror(f);
 }
 
-// Writes everything and closes f in every case.
-bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
+// The header row, then "x,y" a channel: x the channel, or its wavelength
+// with the 17 digits that give the double back; y with the digits that give
+// the float back.
+bool escribe_tabla_xy(FILE *f, const char *cabecera, const float *v, int n, double a_l, double b_l)
 {
-	std::setvbuf(f, nullptr, _IOFBF, TAM_SALIDA);
-	bool bien = escribe_texto(f, titulo, v, n, a_l, b_l);
-	return std::fclose(f) == 0 && bien;
+	constexpr const char *DOBLE_ENTERO = "%.17g";
+	char x[TAM_NUMERO], y[TAM_NUMERO];
+	std::fprintf(f, "%s\n", cabecera);
+	for (int i = 1; i <= n; i++) {
+		if (a_l != 0)
+			std::snprintf(x, sizeof x, DOBLE_ENTERO, (i + b_l) * a_l);
+		else
+			std::snprintf(x, sizeof x, "%d", i);
+		formatea_sin_perdida(y, v[i]);
+		std::fprintf(f, "%s,%s\n", x, y);
+	}
+	return std::fflush(f) == 0 && !std::ferror(f);
 }
 
-} // namespace
-
-int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, double a_l, double b_l)
+// Through a new file beside ruta (its name ending in sufijo) that replaces
+// it once `escribe` has written it whole into a stream on it.
+int reemplaza_por_flujo(const char *ruta, const char *sufijo, const std::function<bool(FILE *)> &escribe)
 {
-	bool bien = reemplaza_fichero(ruta, "", [&](const std::string &, int fd) {
+	bool bien = reemplaza_fichero(ruta, sufijo, [&](const std::string &, int fd) {
 		int copia = dup(fd);
 		FILE *f = copia >= 0 ? fdopen(copia, "w") : nullptr;
 		if (!f) {
@@ -79,7 +92,23 @@ int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n
 				close(copia);
 			return false;
 		}
-		return escribe_y_cierra(f, titulo, v, n, a_l, b_l);
+		std::setvbuf(f, nullptr, _IOFBF, TAM_SALIDA);
+		bool escrito = escribe(f);
+		return std::fclose(f) == 0 && escrito;
 	});
 	return bien ? FICHERO_BIEN : FICHERO_NO_SE_GUARDA;
+}
+
+} // namespace
+
+int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, double a_l, double b_l)
+{
+	return reemplaza_por_flujo(ruta, "",
+	                           [&](FILE *f) { return escribe_texto(f, titulo, v, n, a_l, b_l); });
+}
+
+int exporta_tabla(const char *ruta, const char *cabecera, const float *v, int n, double a_l, double b_l)
+{
+	return reemplaza_por_flujo(ruta, ".csv",
+	                           [&](FILE *f) { return escribe_tabla_xy(f, cabecera, v, n, a_l, b_l); });
 }

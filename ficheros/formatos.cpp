@@ -51,7 +51,8 @@ constexpr const char *PRIMERA_LINEA_MCA = "<<PMCA SPECTRUM>>";
 constexpr char TITULO_SIN_NOMBRE[] = "\"...\"";
 constexpr const char *EXTENSION_GUARDADO = ".txt";
 constexpr const char *SUFIJO_GUARDADO = "-orquilo.txt";
-constexpr const char *SUFIJO_PICOS = "-picos.tsv"; // the table of measured peaks
+constexpr const char *SUFIJO_PICOS = "-picos.tsv";    // the table of measured peaks
+constexpr const char *SUFIJO_TABLA_XY = "-tabla.csv"; // the table of x and intensity
 
 // The first line that is not blank, trimmed.
 void primera_linea(const char *p, size_t n, const char **ini, const char **fin)
@@ -951,6 +952,11 @@ void nombre_para_guardar(const char *cargado, char *nombre)
 void nombre_tabla_picos(const char *cargado, char *nombre)
 {
 	cambia_extension(cargado, SUFIJO_PICOS, nombre);
+}
+
+void nombre_tabla_xy(const char *cargado, char *nombre)
+{
+	cambia_extension(cargado, SUFIJO_TABLA_XY, nombre);
 }
 
 const char *mensaje_aviso(const Lectura &l, const char *ruta)

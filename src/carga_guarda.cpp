@@ -24,6 +24,7 @@
 #include "fichero.h"
 #include "importa.h"
 #include "informes.h"
+#include "linea_estado.h"
 #include "mensajes.h"
 #include "pinta.h"
 #include "textos.h"
@@ -120,6 +121,28 @@ bool puede_escribir_tabla(const char *nombre)
 	       confirma_reemplazo(nombre, false, "la tabla de picos");
 }
 
+// The table of x and intensity of what the view shows (the net samples in
+// the net view), for other programs; an existing file other than the table
+// last exported is replaced only when the user says so.
+void exporta_tabla_xy(const char *nombre)
+{
+	if (!hay_espectro()) {
+		avisa(AVISO_SIN_DATOS);
+		return;
+	}
+	if (existe(nombre) && !mismo_fichero(nombre, tabla_exportada) &&
+	    !confirma_reemplazo(nombre, false, "la tabla"))
+		return;
+	std::string cabecera = std::string(al != 0 ? TABLA_X_LONGITUD : TABLA_X_CANAL) + "," +
+	                       (vista_neta ? TABLA_Y_NETA : TABLA_Y);
+	int error = exporta_tabla(nombre, cabecera.c_str(), muestras_vistas(), nptL, al, bl);
+	if (error != 0) {
+		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
+		return;
+	}
+	std::snprintf(tabla_exportada, sizeof tabla_exportada, "%s", nombre);
+}
+
 // The table of the measured peaks through a new file that replaces the old
 // one only once complete; false when it could not.
 bool guarda_tabla_picos(const char *ruta)
@@ -213,13 +236,13 @@ bool muestra_leido(const char *ruta, Lectura *l, bool preguntar)
 	recuerda_nombres(nombre.c_str(), l->formato);
 	pon_titulo_ventana(titulo);
 	nombre_tabla_picos(nombre.c_str(), filename_picos);
+	nombre_tabla_xy(nombre.c_str(), filename_tabla);
 	borra_linea_info_2();
 	pinta_L();
 	escribe_titulo();
 	if (!con_fondo)
 		avisa_sin_memoria(fichero_fondo);
-	if (!aviso.empty())
-		avisa(aviso.c_str(), nullptr, nombre.c_str());
+	pon_estado(aviso);
 	return true;
 }
 
@@ -249,19 +272,21 @@ void comando_importa()
 		muestra_leido(ruta, &l, false);
 }
 
-// With a peak measured the dialog has a third row, ticked, for their table.
+// With a peak measured the dialog has a last row, ticked, for their table.
 int comando_guarda()
 {
-	int imagen = 0, datos = 0, tabla = picos.empty() ? 0 : 1;
+	int imagen = 0, datos = 0, exporta = 0, tabla = picos.empty() ? 0 : 1;
 	char *nombre_datos = cargado_extranjero ? filename_dat : filename_esp;
-	const Dialogo &d = tabla ? DIALOGO_GUARDA_PICOS : DIALOGO_GUARDA;
+	const Dialogo &d = tabla ? DIALOGO_GUARDA_PICOS : DIALOGO_GUARDA_TABLA;
 	if (adime_dialogf(d.titulo, d.x, d.y, d.ancho_campo, d.formato, &imagen, filename_bmp, &datos,
-	                  nombre_datos, &tabla, filename_picos) != RESULTADO_OK)
+	                  nombre_datos, &exporta, filename_tabla, &tabla, filename_picos) != RESULTADO_OK)
 		return 0;
 	if (imagen)
 		guarda_imagen();
 	if (datos)
 		guarda_datos(nombre_datos);
+	if (exporta)
+		exporta_tabla_xy(filename_tabla);
 	if (tabla && puede_escribir_tabla(filename_picos)) {
 		if (guarda_tabla_picos(filename_picos))
 			std::snprintf(tabla_guardada, sizeof tabla_guardada, "%s", filename_picos);

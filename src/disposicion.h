@@ -46,3 +46,9 @@ constexpr int MARCA_TECHO = MARCA_LARGO + MARCA_TEXTO;
 
 // The saved picture is the window from this row down.
 constexpr int Y_IMAGEN = 60;
+
+// The status line: how the last file was read, what was left out or
+// assumed.  Under the header and the command menu, above the info lines and
+// the saved picture, across the window.
+constexpr int X_ESTADO = 72; // right of the header's words, whose last line it would touch
+constexpr int Y_ESTADO = 52;

@@ -16,6 +16,8 @@ char tabla_guardada[TAM_NOMBRE];
 char filename_dat[TAM_NOMBRE];
 bool cargado_extranjero;
 char filename_picos[TAM_NOMBRE];
+char filename_tabla[TAM_NOMBRE] = "tabla.csv";
+char tabla_exportada[TAM_NOMBRE];
 
 void reinicia_estado()
 {
@@ -33,6 +35,8 @@ void reinicia_estado()
 	filename_dat[0] = '\0';
 	cargado_extranjero = false;
 	filename_picos[0] = '\0';
+	std::strcpy(filename_tabla, "tabla.csv");
+	tabla_exportada[0] = '\0';
 }
 
 void pide_redibujo()

@@ -40,6 +40,10 @@ extern char fichero_guardado[TAM_NOMBRE];
 extern char tabla_guardada[TAM_NOMBRE];
 // Where the save dialog proposes to write the table of measured peaks.
 extern char filename_picos[TAM_NOMBRE];
+// Where it proposes to export the table of x and intensity, and the table
+// last exported, which an export replaces without asking.
+extern char filename_tabla[TAM_NOMBRE];
+extern char tabla_exportada[TAM_NOMBRE];
 
 // Puts every variable above, and the spectrum's, back to its initial value
 // (frees Li, forgets grafica).  The program starts from these values; tests

@@ -2,9 +2,12 @@
 #include "gancho.h"
 
 #include "adime.h"
+#include "raton.h"
 
+// Whatever the mouse did while a command ran was meant for it.
 void activa_navegacion(void (*gancho)(DIALOG *d))
 {
+	olvida_raton();
 	adime_callback = gancho;
 }
 

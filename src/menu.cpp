@@ -21,8 +21,10 @@
 #include "fin_de_sesion.h"
 #include "gancho.h"
 #include "hojea.h"
+#include "linea_estado.h"
 #include "pinta.h"
 #include "pulsaciones.h"
+#include "raton.h"
 #include "reposo.h"
 #include "teclado.h"
 #include "textos.h"
@@ -91,6 +93,8 @@ constexpr FilaTecla TECLAS[] = {
     {KEY_F, Ambito::menu, sigue<comando_fondo>, "F: espectro de fondo.", false},
     {KEY_R, Ambito::menu, sigue<comando_neto>, "R: restar el fondo o volver a verlo debajo.", true},
     {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", true},
+    {TECLA_AVISO, Ambito::menu, sigue<muestra_estado_entero>, "A: el aviso de la línea de estado, entero.",
+     true},
 };
 
 // Shows a start-up failure in Allegro's message box; the exit status to use.
@@ -180,6 +184,7 @@ int inicializo_graficos()
 	prepara_teclas();
 	if (install_mouse() == -1)
 		return falla("Fallo al instalar ratón.\n");
+	engancha_raton();
 	set_color_depth(24);
 	calcula_tamano_ventana();
 	if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, pwx, pwy, 0, 0) != 0)
@@ -204,10 +209,11 @@ int inicializo_graficos()
 }
 
 // A close press goes through the menu's own "Salida+Help" button, as Esc.
-void vigila_menu(DIALOG *)
+void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
+	vigila_raton(d, true);
 	vigila_teclas(true);
 }
 
@@ -229,6 +235,7 @@ void bucle_menu()
 int menu_principal(DIALOG *, int boton_n)
 {
 	suspende_navegacion();
+	borra_estado();
 	const FilaTecla *f = fila_de_boton(boton_n);
 	int resultado = f ? f->accion(Pulsacion{f->tecla}) : MENU_SIGUE;
 	activa_navegacion(vigila_menu);

@@ -6,8 +6,10 @@
 
 #include "adime.h"
 #include "gancho.h"
+#include "linea_estado.h"
 #include "navega.h"
 #include "pinta.h"
+#include "raton.h"
 
 namespace {
 
@@ -62,6 +64,8 @@ void corre_orden(const FilaTecla &f, const Pulsacion &p)
 {
 	void (*gancho)(DIALOG *) = adime_callback;
 	suspende_navegacion();
+	if (p.tecla != TECLA_AVISO)
+		borra_estado();
 	f.accion(p);
 	activa_navegacion(gancho);
 }
@@ -131,7 +135,14 @@ void vigila_teclas(bool en_menu)
 		pinta_L();
 }
 
-void vigila_escala(DIALOG *)
+void orden_de_menu(int tecla)
 {
+	if (const FilaTecla *f = fila_de_tecla(tecla, Ambito::menu))
+		corre_orden(*f, Pulsacion{tecla});
+}
+
+void vigila_escala(DIALOG *d)
+{
+	vigila_raton(d, false);
 	vigila_teclas(false);
 }

@@ -51,5 +51,9 @@ std::string ayuda_de_teclas(const FilaTecla *tabla, size_t n);
 // navigation off and gives the hook back as it found it.
 void vigila_teclas(bool en_menu);
 
+// Runs the command of a menu key as its press would, with navigation off
+// while it runs; nothing for a key the table does not name so.
+void orden_de_menu(int tecla);
+
 // The idle hook of navigation alone (the calibration dialogs).
 void vigila_escala(DIALOG *d);

@@ -29,10 +29,23 @@ constexpr Dialogo DIALOGO_CARGA = {"Fichero con datos del espectro: ", ORQ_CAMPO
 	"Guardar imagen %bool[] en fichero " ORQ_CAMPO_FICHERO " "                                           \
 	"Guardar datos  %bool[] en fichero " ORQ_CAMPO_FICHERO " "
 constexpr Dialogo DIALOGO_GUARDA = {"Fichero para guardar resultados", ORQ_FORMATO_GUARDA, 100, 50, 300};
-// The same once a peak is measured: a third row for the table of peaks.
+// What the save command opens: those two rows, then the table of x and
+// intensity for other programs, with its own name.
+#define ORQ_FORMATO_GUARDA_TABLA                                                                             \
+	ORQ_FORMATO_GUARDA "Exportar tabla (x, intensidad) %bool[] en fichero " ORQ_CAMPO_FICHERO " "
+constexpr Dialogo DIALOGO_GUARDA_TABLA = {DIALOGO_GUARDA.titulo, ORQ_FORMATO_GUARDA_TABLA, DIALOGO_GUARDA.x,
+                                          DIALOGO_GUARDA.y, DIALOGO_GUARDA.ancho_campo};
+// The same once a peak is measured: a last row for the table of peaks.
 constexpr Dialogo DIALOGO_GUARDA_PICOS = {
-    DIALOGO_GUARDA.titulo, ORQ_FORMATO_GUARDA "Guardar picos %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
+    DIALOGO_GUARDA.titulo, ORQ_FORMATO_GUARDA_TABLA "Guardar picos %bool[] en fichero " ORQ_CAMPO_FICHERO " ",
     DIALOGO_GUARDA.x, DIALOGO_GUARDA.y, DIALOGO_GUARDA.ancho_campo};
+// The exported table's header: x's name (the channel, or the wavelength
+// when calibrated; no unit, which the program does not keep), then the
+// intensity's (net in the net view).
+constexpr const char *TABLA_X_CANAL = "canal";
+constexpr const char *TABLA_X_LONGITUD = "longitud_de_onda";
+constexpr const char *TABLA_Y = "intensidad";
+constexpr const char *TABLA_Y_NETA = "intensidad_neta";
 constexpr Dialogo DIALOGO_CALIBRA_1 = {"Poner cursor en primer punto de calibracion ",
                                        "Longitud de onda=%float[0,]", 125, 10, 125};
 constexpr Dialogo DIALOGO_CALIBRA_2 = {"Poner cursor en segundo punto de calibracion ",
@@ -124,6 +137,9 @@ constexpr Dialogo DIALOGO_AVISO = {"Aviso", nullptr, DIALOGO_CARGA.x, DIALOGO_CA
 // The exit dialog's format is the help text, `info` (menu.cpp).
 constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C o ESC para continuar)",
                                     nullptr, 20, 10, 200};
+
+// The end of a notice cut to the status line: key A shows it whole.
+constexpr const char *ESTADO_CORTADO = "... (A: entero)";
 
 // The window's title once a file is loaded, before the file's base name (an
 // em dash); before any load the title stays the one Allegro gives.

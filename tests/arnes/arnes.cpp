@@ -369,6 +369,13 @@ void clic(const Xvfb &x, int vx, int vy)
 	duerme_ms(200);
 }
 
+void raton(const Xvfb &x, const std::vector<std::string> &orden)
+{
+	std::vector<std::string> args = {"xdotool"};
+	args.insert(args.end(), orden.begin(), orden.end());
+	ejecuta(x, args);
+}
+
 std::string carpeta_temporal(const std::string &prefijo)
 {
 	std::string plantilla = "/tmp/orq-" + prefijo + "-XXXXXX";

@@ -107,6 +107,9 @@ void raton_fuera(const Xvfb &x);
 void mueve_raton(const Xvfb &x, int vx, int vy);
 // Clicks at a point of the window.
 void clic(const Xvfb &x, int vx, int vy);
+// Runs an xdotool mouse command where the pointer stands ("mousedown 1",
+// "click 4" for a wheel step away from the user, "click --repeat 2 1").
+void raton(const Xvfb &x, const std::vector<std::string> &orden);
 
 // Polls `condicion` every 20 ms until it holds or the time runs out, and
 // checks once more after the deadline: a poll that a busy machine delayed

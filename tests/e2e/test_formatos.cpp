@@ -116,8 +116,7 @@ TEST(FormatosE2E, FilaRotaDeUnaTablaSeCargaHastaAhiYSeDice)
 	Sesion s;
 	arnes::escribe_fichero(s.ruta("tabla.csv"), "nm,I\n500,1\n501,2\n502,3\nfin,4\n");
 	s.carga("tabla.csv");
-	EXPECT_TRUE(s.espera_en_pantalla("la l"));
-	s.tecla("Return");
+	EXPECT_TRUE(s.espera_en_pantalla("la l")); // on the status line: no box to close
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=3   "));
 	EXPECT_EQ(s.lee(X_GRAFICA + X_TITULO, Y_GRAFICA + Y_TITULO, 11), "\"tabla.csv\"");
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 15), "lo.ini=500.00  ");

@@ -31,7 +31,6 @@ TEST(Importa, CambiarLaColumnaDeIntensidadCargaOtrasMuestras)
 	s.carga("tres.csv");
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=40  "));
 	ASSERT_TRUE(s.espera_texto(X_CAMPO_TERCERO, Y_INFO_1, "In.cur=200.0   ")); // cuentas, row 20
-	s.tecla("Return"); // the notice naming the columns
 	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
 	EXPECT_TRUE(s.espera_en_pantalla("nm,cuentas,sigma"));
 	for (int i = 0; i < CAMPOS_ANTES_DE_LA_INTENSIDAD; i++)
@@ -61,7 +60,6 @@ TEST(Importa, UnFicheroQueSeLeeDeDosManerasAbreLaVistaYEnterTomaLaDelPrograma)
 	s.tecla("Return");
 	EXPECT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=160 ")); // every count
 	EXPECT_TRUE(s.espera_en_pantalla("se leen todos, fila a fila"));              // and it says how
-	s.tecla("Return");
 	EXPECT_EQ(s.sal(), 0);
 }
 

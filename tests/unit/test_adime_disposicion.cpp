@@ -8,6 +8,7 @@
 
 #include "adime_disposicion.h"
 #include "mensajes.h"
+#include "disposicion.h"
 #include "textos.h"
 
 using adime::Disposicion;
@@ -247,4 +248,14 @@ TEST(AdimeDisposicion, LosAmpersandsNoOcupanSitio)
 	EXPECT_EQ(adime::sin_ampersand("A && B"), "A & B");
 	EXPECT_EQ(adime::sin_ampersand("Fin&"), "Fin");
 	EXPECT_EQ(adime::sin_ampersand("Salida+Help"), "Salida+Help");
+}
+
+TEST(AdimeDisposicion, LaLineaDeEstadoQuedaBajoElMenuYSobreLaImagen)
+{
+	Disposicion d = dispone(DIALOGO_MENU.formato, DIALOGO_MENU.titulo, DIALOGO_MENU.x, DIALOGO_MENU.y,
+	                        DIALOGO_MENU.ancho_campo, false);
+	EXPECT_LE(d.ventana.y + d.ventana.h, Y_ESTADO) << d.ventana.y << " " << d.ventana.h;
+	EXPECT_LE(Y_ESTADO + PIXELES_POR_CARACTER, Y_IMAGEN);
+	EXPECT_GE(Y_ESTADO, Y_CABECERA_3 + PIXELES_POR_CARACTER - 1); // beside the header's last row at most
+	EXPECT_GE(X_ESTADO, X_CABECERA + PIXELES_POR_CARACTER * int(std::string(CABECERA_3).size()));
 }
