@@ -9,7 +9,7 @@
 #include <string>
 
 // The key that shows the whole notice; the only command that keeps it.
-constexpr int TECLA_AVISO = KEY_A;
+constexpr int TECLA_AVISO = KEY_N; // A is the identification of lines
 
 // Shows the notice on the status line, cut to it with a hint of key A when
 // longer, and keeps it whole; "" clears the line.

@@ -93,7 +93,7 @@ constexpr FilaTecla TECLAS[] = {
     {KEY_F, Ambito::menu, sigue<comando_fondo>, "F: espectro de fondo.", false},
     {KEY_R, Ambito::menu, sigue<comando_neto>, "R: restar el fondo o volver a verlo debajo.", true},
     {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", true},
-    {TECLA_AVISO, Ambito::menu, sigue<muestra_estado_entero>, "A: el aviso de la línea de estado, entero.",
+    {TECLA_AVISO, Ambito::menu, sigue<muestra_estado_entero>, "N: el aviso de la línea de estado, entero.",
      true},
 };
 

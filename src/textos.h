@@ -139,7 +139,7 @@ constexpr Dialogo DIALOGO_SALIDA = {"(confirmar OK para abandonar el programa, C
                                     nullptr, 20, 10, 200};
 
 // The end of a notice cut to the status line: key A shows it whole.
-constexpr const char *ESTADO_CORTADO = "... (A: entero)";
+constexpr const char *ESTADO_CORTADO = "... (N: entero)";
 
 // The window's title once a file is loaded, before the file's base name (an
 // em dash); before any load the title stays the one Allegro gives.

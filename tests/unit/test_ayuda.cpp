@@ -54,7 +54,7 @@ TEST(Ayuda, SegundoBloquePalabraPorPalabra)
 	    "Ctrl+flechas: al pico siguiente.  AvPag/RePag: fichero siguiente/anterior.  P: medir el pico.",
 	    "F: espectro de fondo.  R: restar el fondo o volver a verlo debajo.",
 	    "I: ver y cambiar cómo se lee el fichero.",
-	    "A: el aviso de la línea de estado, entero.",
+	    "N: el aviso de la línea de estado, entero.",
 	    "Calibrar con muchos picos: en cada uno P, su longitud de onda, Tab, Espacio, Enter.",
 	    "",
 	    "Abreviaturas que aparecen en la parte superior de la ventana:",
