@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "adime.h"
+#include "cola.h"
 
 namespace {
 
 constexpr int SOLTADA = 0x80; // bit 7 of a scancode: the key went up
 constexpr int CODIGO = 0x7F;
-constexpr unsigned CAPACIDAD = 256; // presses waiting; more are dropped (a power of two)
+constexpr unsigned CAPACIDAD = 256; // presses waiting; more are dropped
 
-Pulsacion cola[CAPACIDAD];
-std::atomic<unsigned> puestas{0}, servidas{0};
+Cola<Pulsacion, CAPACIDAD> cola;
 std::atomic<bool> abajo[CODIGO + 1];
 std::atomic<long long> bajada_ms[CODIGO + 1]; // when each key last went down
 
@@ -48,12 +48,8 @@ bool modificador_abajo(int a, int b)
 
 void encola(int tecla)
 {
-	unsigned n = puestas.load(std::memory_order_relaxed);
-	if (n - servidas.load(std::memory_order_acquire) >= CAPACIDAD)
-		return;
-	cola[n % CAPACIDAD] = {tecla, modificador_abajo(KEY_LSHIFT, KEY_RSHIFT),
-	                       modificador_abajo(KEY_LCONTROL, KEY_RCONTROL)};
-	puestas.store(n + 1, std::memory_order_release);
+	cola.pon({tecla, modificador_abajo(KEY_LSHIFT, KEY_RSHIFT),
+	          modificador_abajo(KEY_LCONTROL, KEY_RCONTROL)});
 }
 
 // Keys of the queue typed before a dialog opened wait there for after it, so
@@ -121,12 +117,7 @@ void registra_evento(int scancode)
 
 bool siguiente_pulsacion(Pulsacion *p)
 {
-	unsigned n = servidas.load(std::memory_order_relaxed);
-	if (n == puestas.load(std::memory_order_acquire))
-		return false;
-	*p = cola[n % CAPACIDAD];
-	servidas.store(n + 1, std::memory_order_release);
-	return true;
+	return cola.toma(p);
 }
 
 bool tecla_sostenida(int tecla, int ms)

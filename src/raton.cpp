@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cola.h"
 #include "disposicion.h"
 #include "estado.h"
 #include "navega.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr unsigned CAPACIDAD = 256; // events waiting; more are dropped (a power of two)
+constexpr unsigned CAPACIDAD = 256; // events waiting; more are dropped
 constexpr int ARRASTRE_MIN = 5;     // pixels a press must travel to be a drag rather than a click
 constexpr int DOBLE_MS = 500;       // a second click this soon after the first, on the same spot,
 constexpr int DOBLE_PX = 4;         // makes a double click
@@ -30,8 +31,7 @@ struct Evento {
 	long long ms;
 };
 
-Evento cola[CAPACIDAD];
-std::atomic<unsigned> puestos{0}, servidos{0};
+Cola<Evento, CAPACIDAD> cola;
 int z_visto = 0; // the wheel's position last seen, on the input thread
 
 // The press being served, and the last click, on the program's thread.
@@ -49,11 +49,7 @@ long long ahora_ms()
 
 void encola(Tipo t, int dz)
 {
-	unsigned n = puestos.load(std::memory_order_relaxed);
-	if (n - servidos.load(std::memory_order_acquire) >= CAPACIDAD)
-		return;
-	cola[n % CAPACIDAD] = {t, mouse_x, mouse_y, dz, ahora_ms()};
-	puestos.store(n + 1, std::memory_order_release);
+	cola.pon({t, mouse_x, mouse_y, dz, ahora_ms()});
 }
 
 // Allegro's mouse callback: mouse_x, mouse_y and mouse_z already hold the new state.
@@ -73,12 +69,7 @@ END_OF_FUNCTION(registra_raton)
 
 bool siguiente(Evento *e)
 {
-	unsigned n = servidos.load(std::memory_order_relaxed);
-	if (n == puestos.load(std::memory_order_acquire))
-		return false;
-	*e = cola[n % CAPACIDAD];
-	servidos.store(n + 1, std::memory_order_release);
-	return true;
+	return cola.toma(e);
 }
 
 bool en_grafica(int x, int y)
@@ -191,7 +182,7 @@ void engancha_raton()
 
 void olvida_raton()
 {
-	servidos.store(puestos.load(std::memory_order_acquire), std::memory_order_release);
+	cola.vacia();
 	pulsado = false;
 	hay_clic = false;
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -300,4 +301,17 @@ void EjemploCargado::SetUp()
 {
 	s.carga("datos.txt");
 	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=1500"));
+}
+
+// The numbers of a file after its first `saltar` lines.
+std::vector<float> numeros_tras(const std::string &texto, int saltar)
+{
+	std::istringstream in(texto);
+	std::string linea;
+	for (int i = 0; i < saltar; i++)
+		std::getline(in, linea);
+	std::vector<float> v;
+	while (in >> linea)
+		v.push_back(std::strtof(linea.c_str(), nullptr));
+	return v;
 }

@@ -100,4 +100,7 @@ std::optional<std::pair<int, int>> busca_texto(const arnes::Imagen &img, const s
 
 // The path of a file of the project or of the shared test data.
 std::string ejemplo();
+
+// The numbers of a file's text after its first `saltar` lines.
+std::vector<float> numeros_tras(const std::string &texto, int saltar);
 std::string datos_prueba(const std::string &nombre);

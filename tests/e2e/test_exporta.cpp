@@ -36,19 +36,6 @@ Tabla lee_tabla(const std::string &texto)
 	return t;
 }
 
-// The numbers of a file after its first `saltar` lines.
-std::vector<float> numeros_tras(const std::string &texto, int saltar)
-{
-	std::istringstream in(texto);
-	std::string linea;
-	for (int i = 0; i < saltar; i++)
-		std::getline(in, linea);
-	std::vector<float> v;
-	while (in >> linea)
-		v.push_back(std::strtof(linea.c_str(), nullptr));
-	return v;
-}
-
 // Focus order of the save dialog: image (box, name, browse), data (the
 // same), then the table's box and its name.
 void exporta(Sesion &s, const std::string &nombre)

@@ -18,19 +18,6 @@ namespace {
 constexpr float NIVEL_FONDO = 12;
 constexpr int CANALES = 1500, CURSOR = 750;
 
-// The numbers of a file after its first `saltar` lines.
-std::vector<float> numeros_tras(const std::string &texto, int saltar)
-{
-	std::istringstream in(texto);
-	std::string linea;
-	for (int i = 0; i < saltar; i++)
-		std::getline(in, linea);
-	std::vector<float> v;
-	while (in >> linea)
-		v.push_back(std::strtof(linea.c_str(), nullptr));
-	return v;
-}
-
 std::string in_cur(float v)
 {
 	char texto[64];

@@ -57,13 +57,13 @@ TEST(ExportaTabla, CalibradoVuelveConLasMismasMuestrasYLongitudes)
 		std::vector<float> v = muestras_al_azar(4000, unsigned(cal[1]));
 		Leido r;
 		exporta_y_lee(dir / "tabla.csv", "longitud_de_onda,intensidad", v, cal[0], cal[1], &r);
-		ASSERT_NE(r.l.al, 0) << cal[0];
+		ASSERT_NE(r.l.cal.al, 0) << cal[0];
 		// To a millionth of a millionth of the largest wavelength: the
 		// rounding of the 17 digits and of the fit, nothing more.
 		double escala =
 		    std::fmax(std::fabs((1 + cal[1]) * cal[0]), std::fabs((r.l.nptL + cal[1]) * cal[0]));
 		for (int c = 1; c <= r.l.nptL; c++) {
-			double antes = (c + cal[1]) * cal[0], despues = (c + r.l.bl) * r.l.al;
+			double antes = (c + cal[1]) * cal[0], despues = (c + r.l.cal.bl) * r.l.cal.al;
 			ASSERT_NEAR(despues, antes, 1e-12 * escala) << c;
 		}
 	}
