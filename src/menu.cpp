@@ -213,7 +213,8 @@ void vigila_menu(DIALOG *d)
 {
 	if (cierre_pedido.exchange(false))
 		simulate_keypress(PULSACION_ESC);
-	vigila_raton(d, true);
+	if (vigila_raton(d, true))
+		orden_de_menu(KEY_P);
 	vigila_teclas(true);
 }
 

@@ -14,7 +14,6 @@
 #include "estado.h"
 #include "navega.h"
 #include "pinta.h"
-#include "teclado.h"
 
 namespace {
 
@@ -40,6 +39,7 @@ int x_pulsado = 0;
 bool hay_clic = false;
 int x_clic = 0, y_clic = 0;
 long long ms_clic = 0;
+bool medir = false; // a double click in the menu asked for the line there to be measured
 
 long long ahora_ms()
 {
@@ -119,8 +119,7 @@ void clic(const Evento &e, bool en_menu)
 	ms_clic = e.ms;
 	ch_c = canal_en_columna(columna(x_pulsado));
 	pinta_L();
-	if (doble && en_menu)
-		orden_de_menu(KEY_P);
+	medir = medir || (doble && en_menu);
 }
 
 void suelta(const Evento &e, bool en_menu)
@@ -187,8 +186,9 @@ void olvida_raton()
 	hay_clic = false;
 }
 
-void vigila_raton(DIALOG *d, bool en_menu)
+bool vigila_raton(DIALOG *d, bool en_menu)
 {
+	medir = false;
 	Evento e;
 	while (siguiente(&e)) {
 		if (Li == nullptr || nptL <= 0) {
@@ -197,6 +197,7 @@ void vigila_raton(DIALOG *d, bool en_menu)
 		}
 		sirve(e, d, en_menu);
 	}
+	return medir;
 }
 
 int canal_en_columna(int px)

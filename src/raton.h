@@ -17,8 +17,10 @@ void engancha_raton();
 void olvida_raton();
 
 // Serves the events waiting, with d the open dialog (whose own objects keep
-// their clicks); en_menu: the command menu, where everything acts.
-void vigila_raton(DIALOG *d, bool en_menu);
+// their clicks); en_menu: the command menu, where everything acts.  True when
+// a double click asks for the line under it to be measured, which the caller
+// runs as the key P (the cursor is already there).
+bool vigila_raton(DIALOG *d, bool en_menu);
 
 // The channel under the graph area's pixel column px in the current window:
 // the one whose column lies nearest.
