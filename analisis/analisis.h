@@ -281,6 +281,13 @@ struct MedidaMultiplete {
 	// The background: fondo_a + fondo_b * c + fondo_c * (c - origen)^2 counts in channel c.
 	double fondo_a = 0, fondo_b = 0, fondo_c = 0, origen = 0;
 	bool cuadratico = false; // whether fondo_c was fitted
+	// The lines' low-side tail, when fitted (cola): the share of each line's
+	// area in it and its slope, the exponential's scale in sigmas.
+	bool cola = false;
+	double fraccion_cola = 0, error_fraccion_cola = 0, pendiente_cola = 0, error_pendiente_cola = 0;
+	// The step under each line, when fitted: its height, a share of the line's peak height.
+	bool escalon = false;
+	double altura_escalon = 0, error_altura_escalon = 0;
 	double chi2_gl = 0, p_valor = 1;
 	int grados_libertad = 0;
 	bool pobre = false; // p_valor under P_POBRE

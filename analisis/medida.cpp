@@ -10,6 +10,7 @@
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
+#include <gsl/gsl_sf_erf.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,34 +25,48 @@ namespace {
 
 enum Parametro { P_AREA, P_MU, P_SIGMA, P_A, P_B, N_PARAM };
 
-// What is fitted: `lineas` Gaussians sharing one sigma on a straight line,
-// with a quadratic term when cuadratico.  The first line's area and mu, the
-// sigma and the line come first (the one-line fit's parameters), then each
-// further line's area and mu, then the quadratic term.
+// What is fitted: `lineas` lines sharing one sigma on a straight line,
+// with a quadratic term when cuadratico, a low-side tail shared by the lines
+// when cola (its fraction of each line's area and its slope in sigmas) and
+// a step under each line when escalon (its height a fraction of the line's
+// peak height).  The first line's area and mu, the sigma and the line come
+// first (the one-line fit's parameters), then each further line's area and
+// mu, then the quadratic term, the tail's two and the step's.
 struct Forma {
 	int lineas = 1;
-	bool cuadratico = false;
-	int parametros() const { return N_PARAM + 2 * (lineas - 1) + (cuadratico ? 1 : 0); }
+	bool cuadratico = false, cola = false, escalon = false;
+	int extras() const { return (cuadratico ? 1 : 0) + (cola ? 2 : 0) + (escalon ? 1 : 0); }
+	int parametros() const { return N_PARAM + 2 * (lineas - 1) + extras(); }
 	int area(int k) const { return k == 0 ? P_AREA : N_PARAM + 2 * (k - 1); }
 	int mu(int k) const { return area(k) + (k == 0 ? P_MU - P_AREA : 1); }
-	int cuadrado() const { return parametros() - 1; }
+	int cuadrado() const { return N_PARAM + 2 * (lineas - 1); }
+	int fraccion_cola() const { return cuadrado() + (cuadratico ? 1 : 0); }
+	int pendiente_cola() const { return fraccion_cola() + 1; }
+	int escalon_() const { return fraccion_cola() + (cola ? 2 : 0); }
+	bool simple() const { return !cola && !escalon; }
 };
-constexpr int MAX_PARAMETROS = N_PARAM + 2 * (MAX_LINEAS - 1) + 1;
+constexpr int MAX_PARAMETROS = N_PARAM + 2 * (MAX_LINEAS - 1) + 4;
 
-constexpr int MAX_ITERACIONES = 200; // of the solver, for one set of weights
-constexpr int MAX_PESOS = 30;        // refreshes of the weights
-constexpr int MAX_REGIONES = 5;      // refits over a region that moved
-constexpr int MAX_DESCENSO = 5000;   // channels walked down a flank for the first width
-// The weights are settled when no parameter moves by more than this many of
-// its standard deviations.
-constexpr double PESOS_QUIETOS = 1e-3;
+constexpr int MAX_ITERACIONES = 200;      // of the solver, for one set of weights
+constexpr int MAX_REGIONES = 5;           // refits over a region that moved
+constexpr int MAX_DESCENSO = 5000;        // channels walked down a flank for the first width
+constexpr double SERIE_DESVIACION = 1e-3; // m within this share of y: the deviance by its series
+constexpr double RESIDUO_NULO = 1e-8;     // a residual this share of sqrt m counts as none
+constexpr double PASO_RELATIVO = 1e-5;    // a numerical derivative's step, a share of |p| + 0.1
 constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
 constexpr double SIGMA_INICIAL_MINIMA = 0.5;
-constexpr double PARTIDA = 0.75;      // half the distance of a line parted in two, in sigmas of the line
-constexpr double CONOCIDAS_FWHM = 16; // the stops a multiplet walks for at once, FWHM either side
+constexpr double PARTIDA = 0.75;          // half the distance of a line parted in two, in sigmas of the line
+constexpr double CONOCIDAS_FWHM = 16;     // the stops a multiplet walks for at once, FWHM either side
+constexpr double COLA_INICIAL = 0.05;     // a tail's first fraction of its line
+constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
+constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
+constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
+// Chi-squared with two degrees of freedom at 99%: the tail's test.
+constexpr double UMBRAL_COLA = 9.210340371976184;
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
+constexpr double PENDIENTE_MINIMA = 0.05; // the tail's scale, in sigmas, is never narrower
 
 struct Region {
 	long long desde, hasta;
@@ -63,13 +78,14 @@ struct Region {
 // counts) and that background's variance (factor squared times them).
 // The lines' values at the edges of the data's channels (channel i spans
 // x - 0.5 to x + 0.5): erf of the edge less mu over sigma * sqrt 2 and, for
-// the Jacobian, the edge in sigmas from mu and the normal density there;
+// the Jacobian, the edge in sigmas from mu and the normal density there; the
+// tail's and the step's primitives there when the shape has them;
 // [line * channels + i], low edge and high.  A channel next to the one
 // before shares its low edge with that one's high, computed once.  `clave`:
-// the sigma and mus they hold, so that a Jacobian at the point the
-// residuals were just taken at computes no erf anew.
+// the sigma, tail slope and mus they hold, so that a Jacobian at the point
+// the residuals were just taken at computes no erf anew.
 struct Borde {
-	std::vector<double> erf, z, densidad;
+	std::vector<double> erf, z, densidad, cola, escalon;
 };
 
 struct Bordes {
@@ -289,30 +305,68 @@ double fraccion(double x, double mu, double sigma)
 	       (std::erf((x + 0.5 - mu) / (sigma * M_SQRT2)) - std::erf((x - 0.5 - mu) / (sigma * M_SQRT2)));
 }
 
-// The value of edge t (in channels from mu) for a line of sigma s, into b[j].
-void borde_en(double t, double s, bool con_densidad, Borde *b, size_t j)
+// The low-side tail's part of its cumulative share at t channels from mu:
+// the line's tail is the Gaussian convolved with a falling exponential of
+// scale beta (a Gaussian passing smoothly into e^(t / beta) below it), whose
+// share up to t is the Gaussian's and this, 1/2 e^(t/beta + s^2/2beta^2)
+// erfc((t/s + s/beta) / sqrt 2), taken in logarithms so that no factor
+// overflows.
+double cola_hasta(double t, double s, double beta)
 {
+	double u = (t / s + s / beta) / M_SQRT2;
+	return 0.5 * std::exp(t / beta + s * s / (2 * beta * beta) + gsl_sf_log_erfc(u));
+}
+
+// The primitive of a unit step 1/2 erfc(t / (s sqrt 2)) at t, given erf there.
+double escalon_hasta(double t, double s, double erf_t)
+{
+	return 0.5 * t * (1 - erf_t) - s * normal(t / s);
+}
+
+// What the edges hold beyond erf: the sigma, the tail's scale (0: none),
+// the step, and whether the Jacobian's density is wanted.
+struct Perfil {
+	double s, beta;
+	bool escalon, con_densidad;
+};
+
+// The value of edge t (in channels from mu) for a line of profile f, into b[j].
+void borde_en(double t, const Perfil &f, Borde *b, size_t j)
+{
+	double s = f.s;
 	b->erf[j] = std::erf(t / (s * M_SQRT2));
-	if (con_densidad) {
+	if (f.con_densidad) {
 		b->z[j] = t / s;
 		b->densidad[j] = normal(t / s);
 	}
+	if (f.beta > 0)
+		b->cola[j] = cola_hasta(t, s, f.beta);
+	if (f.escalon)
+		b->escalon[j] = escalon_hasta(t, s, b->erf[j]);
 }
 
-void copia_borde(const Borde &de, size_t i, bool con_densidad, Borde *a, size_t j)
+void copia_borde(const Borde &de, size_t i, Borde *a, size_t j)
 {
 	a->erf[j] = de.erf[i];
-	if (con_densidad) {
-		a->z[j] = de.z[i];
-		a->densidad[j] = de.densidad[i];
-	}
+	for (auto v : {&Borde::z, &Borde::densidad, &Borde::cola, &Borde::escalon})
+		if (!(a->*v).empty())
+			(a->*v)[j] = (de.*v)[i];
 }
 
-void dimensiona(Borde *b, size_t n, bool con_densidad)
+void dimensiona(Borde *b, size_t n, const Perfil &f)
 {
 	b->erf.resize(n);
-	b->z.resize(con_densidad ? n : 0);
-	b->densidad.resize(con_densidad ? n : 0);
+	b->z.resize(f.con_densidad ? n : 0);
+	b->densidad.resize(f.con_densidad ? n : 0);
+	b->cola.resize(f.beta > 0 ? n : 0);
+	b->escalon.resize(f.escalon ? n : 0);
+}
+
+// The tail's scale in channels for parameters p of shape f; 0 without a tail.
+double escala_cola(const Forma &f, const double *p)
+{
+	return f.cola ? std::max(std::fabs(p[f.pendiente_cola()]), PENDIENTE_MINIMA) * std::fabs(p[P_SIGMA])
+	              : 0;
 }
 
 // The edges' values for parameters p, each computed as fraccion computes
@@ -321,57 +375,82 @@ void toma_bordes(const Datos &d, const double *p, bool con_densidad)
 {
 	Bordes &b = d.bordes;
 	const Forma &f = d.forma;
-	double s = std::fabs(p[P_SIGMA]);
-	std::vector<double> clave{s};
+	Perfil perfil{std::fabs(p[P_SIGMA]), escala_cola(f, p), f.escalon, con_densidad};
+	std::vector<double> clave{perfil.s, perfil.beta, f.escalon ? 1.0 : 0.0};
 	for (int k = 0; k < f.lineas; k++)
 		clave.push_back(p[f.mu(k)]);
 	if (clave == b.clave && (b.con_densidad || !con_densidad))
 		return;
 	size_t n = d.x.size();
-	dimensiona(&b.bajo, f.lineas * n, con_densidad);
-	dimensiona(&b.alto, f.lineas * n, con_densidad);
+	dimensiona(&b.bajo, f.lineas * n, perfil);
+	dimensiona(&b.alto, f.lineas * n, perfil);
 	for (int k = 0; k < f.lineas; k++)
 		for (size_t i = 0; i < n; i++) {
-			double u = d.x[i] - d.medio, mu = clave[1 + k];
+			double u = d.x[i] - d.medio, mu = clave[3 + k];
 			size_t j = k * n + i;
 			if (i > 0 && d.x[i] == d.x[i - 1] + 1)
-				copia_borde(b.alto, j - 1, con_densidad, &b.bajo, j);
+				copia_borde(b.alto, j - 1, &b.bajo, j);
 			else
-				borde_en(u - 0.5 - mu, s, con_densidad, &b.bajo, j);
-			borde_en(u + 0.5 - mu, s, con_densidad, &b.alto, j);
+				borde_en(u - 0.5 - mu, perfil, &b.bajo, j);
+			borde_en(u + 0.5 - mu, perfil, &b.alto, j);
 		}
 	b.clave = clave;
 	b.con_densidad = con_densidad;
 }
 
-// The model's counts in channel i of the data, from the edges taken for p.
+// The model's counts in channel i of the data, from the edges taken for p:
+// each line's Gaussian share, its tail's (a fraction of its area moved from
+// the Gaussian into the tail) and its step's.
 double modelo_en(const Datos &d, const double *p, size_t i)
 {
 	const Forma &f = d.forma;
 	const Bordes &b = d.bordes;
 	double u = d.x[i] - d.medio;
 	double total = p[P_A] + p[P_B] * u + (f.cuadratico ? p[f.cuadrado()] * u * u : 0);
+	double eta = f.cola ? p[f.fraccion_cola()] : 0;
+	double paso = f.escalon ? p[f.escalon_()] / (RAIZ_2PI * std::fabs(p[P_SIGMA])) : 0;
 	for (int k = 0; k < f.lineas; k++) {
 		size_t j = k * d.x.size() + i;
-		total += p[f.area(k)] * (0.5 * (b.alto.erf[j] - b.bajo.erf[j]));
+		double parte = 0.5 * (b.alto.erf[j] - b.bajo.erf[j]);
+		if (f.cola)
+			parte += eta * (b.alto.cola[j] - b.bajo.cola[j]);
+		total += p[f.area(k)] * parte;
+		if (f.escalon)
+			total += paso * p[f.area(k)] * (b.alto.escalon[j] - b.bajo.escalon[j]);
 	}
 	return total;
 }
 
-int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
+// The model's Jacobian at p into J by central differences.
+void jacobiano_numerico(const Datos &d, const double *p, gsl_matrix *J)
 {
-	const Datos &d = *static_cast<const Datos *>(datos);
-	toma_bordes(d, v->data, false);
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(f, i, modelo_en(d, v->data, i) - d.y[i]);
-	return GSL_SUCCESS;
+	int np = d.forma.parametros();
+	double q[MAX_PARAMETROS];
+	std::copy(p, p + np, q);
+	for (int j = 0; j < np; j++) {
+		double h = PASO_RELATIVO * (std::fabs(p[j]) + 0.1);
+		for (int lado : {1, -1}) {
+			q[j] = p[j] + lado * h;
+			toma_bordes(d, q, false);
+			for (size_t i = 0; i < d.x.size(); i++) {
+				double v = lado * modelo_en(d, q, i) / (2 * h);
+				gsl_matrix_set(J, i, static_cast<size_t>(j),
+				               (lado > 0 ? 0 : gsl_matrix_get(J, i, j)) + v);
+			}
+		}
+		q[j] = p[j];
+	}
 }
 
-int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
+// The model's Jacobian at p into J: worked out for Gaussians on a
+// polynomial; by central differences when a tail or a step is fitted.
+void jacobiano(const Datos &d, const double *p, gsl_matrix *J)
 {
-	const Datos &d = *static_cast<const Datos *>(datos);
 	const Forma &f = d.forma;
-	const double *p = v->data;
+	if (!f.simple()) {
+		jacobiano_numerico(d, p, J);
+		return;
+	}
 	const Bordes &b = d.bordes;
 	toma_bordes(d, p, true);
 	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
@@ -391,23 +470,90 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 		if (f.cuadratico)
 			gsl_matrix_set(J, i, f.cuadrado(), x * x);
 	}
+}
+
+// The Poisson deviance's term for a channel of y counts where m are
+// expected (m > 0): 2 (m - y - y ln(m / y)), by its series where m is
+// near y, so that the fit's residuals lose no digits at its minimum.
+double termino(double y, double m)
+{
+	if (y <= 0)
+		return 2 * m;
+	double x = (m - y) / y;
+	if (std::fabs(x) < SERIE_DESVIACION)
+		return 2 * y * x * x * (0.5 - x * (1.0 / 3 - x * (0.25 - x * 0.2)));
+	return 2 * y * (x - std::log1p(x));
+}
+
+// The deviance's term for the fit and its derivative in m: below the
+// expectation's floor m0, the term's second-order expansion there, so that
+// a model that falls to nothing in a channel that holds counts is pushed
+// back up, where a term held at the floor would tell the fit nothing (in
+// an empty channel, as if it held m0 counts: its term then stays positive).
+double termino_y_derivada(double y, double m, double m0, double *derivada)
+{
+	if (m >= m0) {
+		*derivada = 2 * (1 - y / m);
+		return termino(y, m);
+	}
+	double d1 = 2 * (1 - y / m0), d2 = 2 * std::max(y, m0) / (m0 * m0), h = m - m0;
+	*derivada = d1 + d2 * h;
+	return termino(y, m0) + d1 * h + d2 * h * h / 2;
+}
+
+// Channel i's counts y and expectation m for the deviance, and the floor m0
+// below which its term is extended: a net channel's are shifted by the
+// subtracted background and its variance, so that the expectation is the
+// difference's variance and the deviance the quasi-likelihood's, whose
+// minimum weighs each channel by one over it.
+void cuentas_de(const Datos &d, size_t i, double modelo, double *y, double *m, double *m0)
+{
+	double k = d.restado.empty() ? 0 : d.restado[i] + d.varianza_restado[i];
+	*y = std::max(d.y[i] + k, 0.0);
+	*m = modelo + k;
+	*m0 = VARIANZA_MINIMA + (d.restado.empty() ? 0 : d.varianza_restado[i]);
+}
+
+// Channel i's residual, the deviance term's square root signed as its
+// derivative, and that residual's derivative in the model.
+double residuo_de(const Datos &d, size_t i, double modelo, double *derivada)
+{
+	double y, m, m0, d1;
+	cuentas_de(d, i, modelo, &y, &m, &m0);
+	double r = std::sqrt(std::max(termino_y_derivada(y, m, m0, &d1), 0.0));
+	if (d1 < 0)
+		r = -r;
+	*derivada =
+	    std::fabs(r) > RESIDUO_NULO * std::sqrt(m) ? d1 / (2 * r) : 1 / std::sqrt(std::max(m, m0));
+	return r;
+}
+
+// The fit minimises the deviance itself: its residuals are the deviance's
+// signed square roots, so their sum of squares is the deviance.
+int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
+{
+	const Datos &d = *static_cast<const Datos *>(datos);
+	toma_bordes(d, v->data, false);
+	double derivada;
+	for (size_t i = 0; i < d.x.size(); i++)
+		gsl_vector_set(f, i, residuo_de(d, i, modelo_en(d, v->data, i), &derivada));
 	return GSL_SUCCESS;
 }
 
-// The weights: one over the model's variance, or for the first solve one
-// over the counts' own (at least one count): a first fit that needs no
-// model, from which the model's weights start near their end.
-void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
+// The residuals' Jacobian: the model's, each row times the derivative of
+// its residual in the model.
+int jacobiano_desviacion(const gsl_vector *v, void *datos, gsl_matrix *J)
 {
-	toma_bordes(d, p, false);
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, modelo_en(d, p, i), VARIANZA_MINIMA));
-}
-
-void pesos_de_los_datos(const Datos &d, gsl_vector *w)
-{
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, d.y[i], 1.0));
+	const Datos &d = *static_cast<const Datos *>(datos);
+	jacobiano(d, v->data, J);
+	toma_bordes(d, v->data, false);
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double derivada;
+		residuo_de(d, i, modelo_en(d, v->data, i), &derivada);
+		gsl_vector_view fila = gsl_matrix_row(J, i);
+		gsl_vector_scale(&fila.vector, derivada);
+	}
+	return GSL_SUCCESS;
 }
 
 // The Poisson deviance, twice the log-likelihood ratio against a model that
@@ -420,52 +566,53 @@ double desviacion(const Datos &d, const double *p)
 	toma_bordes(d, p, false);
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double m = modelo_en(d, p, i), y = d.y[i];
-		if (!d.restado.empty()) {
+		if (!d.restado.empty())
 			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
-			continue;
-		}
-		m = std::max(m, VARIANZA_MINIMA);
-		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
+		else
+			chi2 += termino(y, std::max(m, VARIANZA_MINIMA));
 	}
 	return chi2;
 }
 
-// One weighted solve from p, into p and the errors; false when it failed.
-bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, gsl_vector *pesos,
-              gsl_matrix *cov, Ajuste *a)
+// The parameters' covariance at p: the inverse of the Fisher information,
+// the model's Jacobian weighed by one over each channel's variance.
+bool covarianza(const Datos &d, Ajuste *a)
 {
-	int n_param = a->forma.parametros();
-	gsl_vector_view inicio = gsl_vector_view_array(a->p, static_cast<size_t>(n_param));
-	gsl_multifit_nlinear_winit(&inicio.vector, pesos, fdf, w);
-	int info = 0;
-	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
-	                                         nullptr, &info, w);
-	// No step at all that lowers the cost: the start is already the minimum.
-	bool sin_paso = estado == GSL_EMAXITER && info == GSL_ENOPROG && gsl_multifit_nlinear_niter(w) <= 1;
-	if (estado != GSL_SUCCESS && !sin_paso)
-		return false;
-	gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0, cov);
-	const gsl_vector *x = gsl_multifit_nlinear_position(w);
-	for (int j = 0; j < n_param; j++) {
-		a->p[j] = gsl_vector_get(x, j);
-		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
-		for (int k = 0; k < n_param; k++)
-			a->cov[j][k] = gsl_matrix_get(cov, j, k);
-		if (!std::isfinite(a->p[j]) || !std::isfinite(a->error[j]))
-			return false;
+	size_t n = d.x.size(), np = static_cast<size_t>(a->forma.parametros());
+	gsl_matrix *J = gsl_matrix_alloc(n, np), *cov = gsl_matrix_alloc(np, np);
+	jacobiano(d, a->p, J);
+	toma_bordes(d, a->p, false);
+	for (size_t i = 0; i < n; i++) {
+		gsl_vector_view fila = gsl_matrix_row(J, i);
+		gsl_vector_scale(&fila.vector,
+		                 1 / std::sqrt(d.varianza(i, modelo_en(d, a->p, i), VARIANZA_MINIMA)));
 	}
-	return true;
+	gsl_multifit_nlinear_covar(J, 0, cov);
+	bool bien = true;
+	for (size_t j = 0; j < np; j++) {
+		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
+		for (size_t k = 0; k < np; k++)
+			a->cov[j][k] = gsl_matrix_get(cov, j, k);
+		bien = bien && std::isfinite(a->p[j]) && std::isfinite(a->error[j]);
+	}
+	gsl_matrix_free(cov);
+	gsl_matrix_free(J);
+	return bien;
 }
 
-// Weighted solves, each with the weights of the last one's model, until no
-// parameter moves: the Poisson likelihood's maximum.
-bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
+// The Poisson likelihood's maximum from a's parameters, by GSL's trust-region
+// Levenberg-Marquardt on the deviance's residuals.  A step is taken only
+// when it lowers the deviance, which is bounded below, so the fit cannot
+// cycle as reweighted least squares can (each solve's weights from the last
+// one's model, a map that a strong line on a shape it does not match sends
+// back and forth between two points).
+bool minimiza(Datos &d, Ajuste *a)
 {
 	size_t n = d.x.size();
 	auto n_param = static_cast<size_t>(d.forma.parametros());
 	gsl_multifit_nlinear_fdf fdf{};
 	fdf.f = residuos;
-	fdf.df = jacobiano;
+	fdf.df = jacobiano_desviacion;
 	fdf.n = n;
 	fdf.p = n_param;
 	fdf.params = &d;
@@ -474,26 +621,17 @@ bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
 	                                                          // cheap and well scaled
 	gsl_multifit_nlinear_workspace *w =
 	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, n_param);
-	gsl_vector *pesos = gsl_vector_alloc(n);
-	gsl_matrix *cov = gsl_matrix_alloc(n_param, n_param);
-	bool quieto = false;
-	for (int k = 0; k < MAX_PESOS && !quieto; k++) {
-		double antes[MAX_PARAMETROS];
-		std::copy(a->p, a->p + n_param, antes);
-		if (k == 0 && desde_datos)
-			pesos_de_los_datos(d, pesos);
-		else
-			pesos_del_modelo(d, a->p, pesos);
-		if (!resuelve(w, &fdf, pesos, cov, a))
-			break;
-		quieto = true;
-		for (size_t j = 0; j < n_param; j++)
-			quieto = quieto && std::fabs(a->p[j] - antes[j]) <= PESOS_QUIETOS * a->error[j];
-	}
-	gsl_matrix_free(cov);
-	gsl_vector_free(pesos);
+	gsl_vector_view inicio = gsl_vector_view_array(a->p, n_param);
+	gsl_multifit_nlinear_init(&inicio.vector, &fdf, w);
+	int info = 0;
+	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
+	                                         nullptr, &info, w);
+	// No step at all that lowers the cost: the start is already the minimum.
+	bool sin_paso = estado == GSL_EMAXITER && info == GSL_ENOPROG && gsl_multifit_nlinear_niter(w) <= 1;
+	const gsl_vector *x = gsl_multifit_nlinear_position(w);
+	std::copy(x->data, x->data + n_param, a->p);
 	gsl_multifit_nlinear_free(w);
-	return quieto;
+	return (estado == GSL_SUCCESS || sin_paso) && covarianza(d, a);
 }
 
 // The mean sample of the BORDE channels from c inwards (paso 1 from the left
@@ -553,11 +691,11 @@ void hacia_medio(const Ajuste &previo, double medio, double *p)
 
 // Fits the data of a region from the parameters in a (measured from the
 // data's middle), and brings them back to channel 0.
-void ajusta_datos(Datos &d, bool desde_datos, Ajuste *a)
+void ajusta_datos(Datos &d, Ajuste *a)
 {
 	int n_param = a->forma.parametros();
 	d.forma = a->forma;
-	a->bien = itera_pesos(d, desde_datos, a);
+	a->bien = minimiza(d, a);
 	a->gl = static_cast<int>(d.x.size()) - n_param;
 	a->desviacion = a->bien ? desviacion(d, a->p) : 0;
 	a->chi2_gl = a->bien ? a->desviacion / a->gl : 0;
@@ -580,7 +718,7 @@ Ajuste ajusta(const Suave &s, const Region &r, double mu, double fwhm, const Aju
 	inicio(s.Li, r, d, mu, fwhm, &a);
 	if (previo)
 		hacia_medio(*previo, d.medio, a.p);
-	ajusta_datos(d, previo == nullptr, &a);
+	ajusta_datos(d, &a);
 	return a;
 }
 
@@ -906,7 +1044,7 @@ bool caben(const Ajuste &a, const Region &r)
 }
 
 // Fits the region from a's parameters into a; false when it fails or a line leaves it.
-bool ajusta_region(const Suave &s, const Region &r, bool desde_datos, Ajuste *a)
+bool ajusta_region(const Suave &s, const Region &r, Ajuste *a)
 {
 	if (r.desde < 1 || r.hasta > s.n)
 		return false;
@@ -915,7 +1053,7 @@ bool ajusta_region(const Suave &s, const Region &r, bool desde_datos, Ajuste *a)
 		return false;
 	Ajuste previo = *a;
 	hacia_medio(previo, d.medio, a->p);
-	ajusta_datos(d, desde_datos, a);
+	ajusta_datos(d, a);
 	return caben(*a, r);
 }
 
@@ -924,14 +1062,14 @@ bool sigue_grupo(const Suave &s, Ajuste *a, Region *r)
 {
 	*r = region_del_grupo(s, *a);
 	for (int k = 0; k < MAX_REGIONES; k++) {
-		if (!ajusta_region(s, *r, k == 0, a))
+		if (!ajusta_region(s, *r, a))
 			return false;
 		Region nueva = region_del_grupo(s, *a);
 		if (nueva == *r)
 			return true;
 		*r = nueva;
 	}
-	return ajusta_region(s, *r, false, a);
+	return ajusta_region(s, *r, a);
 }
 
 // Each line of a from `desde` on starts at its stop, with the counts there
@@ -966,13 +1104,67 @@ Ajuste inicio_del_grupo(const float *Li, const MedidaPico &m, const Grupo &g)
 
 namespace {
 
-// The fit a with a quadratic term in its background, starting from none.
+// The fit a in shape f: the lines both have, sigma and the straight
+// background as they are; the quadratic term, tail and step carried over
+// when both have them, else starting from none (the tail from COLA_INICIAL,
+// PENDIENTE_INICIAL).
+Ajuste con_forma(const Ajuste &a, const Forma &f)
+{
+	Ajuste b = a;
+	b.forma = f;
+	const Forma &g = a.forma;
+	for (int k = 1; k < std::min(f.lineas, g.lineas); k++) {
+		b.p[f.area(k)] = a.p[g.area(k)];
+		b.p[f.mu(k)] = a.p[g.mu(k)];
+	}
+	if (f.cuadratico)
+		b.p[f.cuadrado()] = g.cuadratico ? a.p[g.cuadrado()] : 0;
+	if (f.cola) {
+		b.p[f.fraccion_cola()] = g.cola ? a.p[g.fraccion_cola()] : COLA_INICIAL;
+		b.p[f.pendiente_cola()] = g.cola ? a.p[g.pendiente_cola()] : PENDIENTE_INICIAL;
+	}
+	if (f.escalon)
+		b.p[f.escalon_()] = g.escalon ? a.p[g.escalon_()] : 0;
+	return b;
+}
+
 Ajuste con_cuadrado(const Ajuste &a)
 {
-	Ajuste q = a;
-	q.forma.cuadratico = true;
-	q.p[q.forma.cuadrado()] = 0;
-	return q;
+	Forma f = a.forma;
+	f.cuadratico = true;
+	return con_forma(a, f);
+}
+
+// Whether a fitted tail is one: a fraction of the line between 0 and
+// COLA_MAXIMA, its slope within what the shape can tell from a Gaussian.
+bool cola_valida(const Ajuste &a)
+{
+	const Forma &f = a.forma;
+	double eta = a.p[f.fraccion_cola()], tau = std::fabs(a.p[f.pendiente_cola()]);
+	return eta > 0 && eta < COLA_MAXIMA && tau >= PENDIENTE_MINIMA && tau <= PENDIENTE_MAXIMA;
+}
+
+// The fit a over r with a tail (con_cola) or a step added, into *b; false
+// when it fails or its tail is none.
+bool con_extra(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, Ajuste *b)
+{
+	Forma f = a.forma;
+	(con_cola ? f.cola : f.escalon) = true;
+	*b = con_forma(a, f);
+	return ajusta_region(s, r, b) && (!con_cola || cola_valida(*b));
+}
+
+// Adds to a the low-side tail (con_cola) or the step when the likelihood
+// ratio over r asks for it at 99% (chi-squared with two degrees of freedom
+// for the tail's fraction and slope, one for the step's height).
+void prueba_extra(const Suave &s, const Region &r, bool con_cola, Ajuste *a)
+{
+	if (con_cola ? a->forma.cola : a->forma.escalon)
+		return;
+	Ajuste b;
+	double umbral = con_cola ? UMBRAL_COLA : UMBRAL_CUADRATICO;
+	if (con_extra(s, r, *a, con_cola, &b) && a->desviacion - b.desviacion >= umbral)
+		*a = b;
 }
 
 // The group's fit over r with a quadratic term, when the likelihood ratio
@@ -982,9 +1174,9 @@ void prueba_cuadratico(const Suave &s, const Region &r, Ajuste *a)
 {
 	Region ancha = region_del_grupo(s, *a, AMPLIADA * GRUPO_FWHM);
 	Ajuste recta = *a, curva = con_cuadrado(*a), q = con_cuadrado(*a);
-	bool pide = ajusta_region(s, ancha, false, &recta) && ajusta_region(s, ancha, false, &curva) &&
+	bool pide = ajusta_region(s, ancha, &recta) && ajusta_region(s, ancha, &curva) &&
 	            recta.desviacion - curva.desviacion >= UMBRAL_CUADRATICO;
-	if (pide && ajusta_region(s, r, false, &q))
+	if (pide && ajusta_region(s, r, &q))
 		*a = q;
 }
 
@@ -1033,13 +1225,11 @@ bool candidato(const Suave &s, const Region &r, const Ajuste &a, double *mu, dou
 // The fit a with one more line at mu of the given area.
 Ajuste con_otra_linea(const Ajuste &a, double mu, double area)
 {
-	Ajuste b = a;
-	b.forma.lineas++;
-	int nueva = b.forma.lineas - 1;
-	b.p[b.forma.area(nueva)] = area;
-	b.p[b.forma.mu(nueva)] = mu;
-	if (a.forma.cuadratico)
-		b.p[b.forma.cuadrado()] = a.p[a.forma.cuadrado()];
+	Forma f = a.forma;
+	f.lineas++;
+	Ajuste b = con_forma(a, f);
+	b.p[f.area(f.lineas - 1)] = area;
+	b.p[f.mu(f.lineas - 1)] = mu;
 	return b;
 }
 
@@ -1075,7 +1265,7 @@ bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu,
 	bool alguno = false;
 	for (bool partir : {false, true}) {
 		Ajuste intento = partir ? partida(a, la_mas_cercana(a, mu)) : con_otra_linea(a, mu, area);
-		if (ajusta_region(s, r, false, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
+		if (ajusta_region(s, r, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
 			*b = intento;
 			alguno = true;
 		}
@@ -1083,26 +1273,87 @@ bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu,
 	return alguno;
 }
 
-// Adds to the group the line its residuals call for, when the likelihood
-// ratio asks for it and every line stands out; the region then follows the
-// group.
+// Whether every line of a stands SIGNIFICANCIA standard deviations clear.
+bool todas_claras(const Ajuste &a)
+{
+	for (int k = 0; k < a.forma.lineas; k++)
+		if (!(a.p[a.forma.area(k)] >= SIGNIFICANCIA * a.error[a.forma.area(k)]))
+			return false;
+	return true;
+}
+
+// Whether b, a with one more line, is what the counts over r ask for: it
+// lowers the deviance by UMBRAL_LINEA below a's, and below a's with a tail
+// when a has none (a line's tail is no line), and every line stands clear.
+bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &b)
+{
+	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b))
+		return false;
+	Ajuste t;
+	return a.forma.cola || !con_extra(s, r, a, true, &t) || t.desviacion - b.desviacion >= UMBRAL_LINEA;
+}
+
+// Adds to the group the line its residuals call for, when pide_linea holds;
+// the region then follows the group, and the test is made again over the
+// region it ends on, against the group without that line refitted there.
 bool prueba_linea(const Suave &s, Region *r, Ajuste *a)
 {
 	double mu = 0, area = 0;
 	Ajuste b;
 	if (a->forma.lineas >= MAX_LINEAS || !candidato(s, *r, *a, &mu, &area) ||
-	    !mejor_con_otra(s, *r, *a, mu, area, &b) || a->desviacion - b.desviacion < UMBRAL_LINEA)
+	    !mejor_con_otra(s, *r, *a, mu, area, &b) || !pide_linea(s, *r, *a, b))
 		return false;
-	for (int k = 0; k < b.forma.lineas; k++)
-		if (b.p[b.forma.area(k)] < SIGNIFICANCIA * b.error[b.forma.area(k)])
-			return false;
-	Ajuste c = b;
+	Ajuste c = b, sin = *a;
 	Region rc = *r;
-	if (sigue_grupo(s, &c, &rc)) {
+	if (sigue_grupo(s, &c, &rc) && !(rc == *r)) {
+		if (!ajusta_region(s, rc, &sin) || !pide_linea(s, rc, sin, c))
+			return false;
 		b = c;
 		*r = rc;
 	}
 	*a = b;
+	return true;
+}
+
+// The fit a without its line k.
+Ajuste sin_linea(const Ajuste &a, int k)
+{
+	Forma f = a.forma;
+	f.lineas--;
+	Ajuste b = a;
+	int ultima = a.forma.lineas - 1;
+	if (k != ultima) { // the last line's parameters take k's place
+		b.p[a.forma.area(k)] = a.p[a.forma.area(ultima)];
+		b.p[a.forma.mu(k)] = a.p[a.forma.mu(ultima)];
+	}
+	return con_forma(b, f);
+}
+
+// Drops from a, over r, the line that stands least clear while any stands
+// under SIGNIFICANCIA standard deviations (a negative line among them),
+// fitting again after each; its group's stops follow.  False when no fit
+// holds.
+bool quita_dudosas(const Suave &s, const Region &r, Ajuste *a, Grupo *g)
+{
+	while (g->mu.size() < static_cast<size_t>(a->forma.lineas)) { // lines no stop gave
+		g->mu.push_back(a->p[a->forma.mu(static_cast<int>(g->mu.size()))]);
+		g->parada.push_back(0);
+	}
+	while (a->forma.lineas > 1 && !todas_claras(*a)) {
+		int peor = 0;
+		for (int k = 1; k < a->forma.lineas; k++)
+			if (a->p[a->forma.area(k)] / a->error[a->forma.area(k)] <
+			    a->p[a->forma.area(peor)] / a->error[a->forma.area(peor)])
+				peor = k;
+		Ajuste b = sin_linea(*a, peor);
+		if (!ajusta_region(s, r, &b))
+			return false;
+		*a = b;
+		g->mu[peor] = g->mu.back();
+		g->parada[peor] = g->parada.back();
+		g->mu.pop_back();
+		g->parada.pop_back();
+	}
 	return true;
 }
 
@@ -1159,9 +1410,8 @@ void quita_sesgo(const Suave &s, const Region &r, Ajuste *a)
 	int np = a->forma.parametros();
 	double p[MAX_PARAMETROS];
 	hacia_medio(*a, d.medio, p);
-	gsl_vector_view v = gsl_vector_view_array(p, static_cast<size_t>(np));
 	gsl_matrix *J = gsl_matrix_alloc(d.x.size(), static_cast<size_t>(np));
-	jacobiano(&v.vector, &d, J);
+	jacobiano(d, p, J);
 	double g[MAX_PARAMETROS] = {};
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio;
@@ -1196,6 +1446,19 @@ MedidaMultiplete del_grupo(const Ajuste &a, const Region &r)
 	mm.fondo_b = a.p[P_B];
 	mm.cuadratico = a.forma.cuadratico;
 	mm.fondo_c = a.forma.cuadratico ? a.p[a.forma.cuadrado()] : 0;
+	const Forma &f = a.forma;
+	mm.cola = f.cola;
+	if (f.cola) {
+		mm.fraccion_cola = a.p[f.fraccion_cola()];
+		mm.error_fraccion_cola = a.error[f.fraccion_cola()];
+		mm.pendiente_cola = std::max(std::fabs(a.p[f.pendiente_cola()]), PENDIENTE_MINIMA);
+		mm.error_pendiente_cola = a.error[f.pendiente_cola()];
+	}
+	mm.escalon = f.escalon;
+	if (f.escalon) {
+		mm.altura_escalon = a.p[f.escalon_()];
+		mm.error_altura_escalon = a.error[f.escalon_()];
+	}
 	mm.origen = a.origen;
 	mm.chi2_gl = a.chi2_gl;
 	mm.grados_libertad = a.gl;
@@ -1221,8 +1484,8 @@ void filas(const float *Li, int n, const Ajuste &a, const Region &r, const Grupo
 		m.error_area = a.error[a.forma.area(k)];
 		m.centroide = a.p[a.forma.mu(k)];
 		m.error_centroide = a.error[a.forma.mu(k)];
-		m.cima = static_cast<int>(k < static_cast<int>(g.parada.size()) ? g.parada[k]
-		                                                                : canal(m.centroide));
+		bool de_parada = k < static_cast<int>(g.parada.size()) && g.parada[k] != 0;
+		m.cima = static_cast<int>(de_parada ? g.parada[k] : canal(m.centroide));
 		mm->lineas.push_back(m);
 	}
 	mm->covarianza_areas = covarianzas(a, orden, &Forma::area);
@@ -1324,7 +1587,7 @@ bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste 
 	*g = Grupo{{propia.centroide}, {propia.cima}};
 	*a = inicio_del_grupo(s.Li, propia, *g);
 	*r = {propia.desde, propia.hasta};
-	return propia.ajustado && ajusta_region(s, *r, false, a);
+	return propia.ajustado && ajusta_region(s, *r, a);
 }
 
 } // namespace
@@ -1357,28 +1620,59 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 			return sola(propia, Ajuste{});
 	}
 	prueba_cuadratico(s, r, &a);
+	prueba_extra(s, r, true, &a);
+	prueba_extra(s, r, false, &a);
 	while (prueba_linea(s, &r, &a))
 		continue;
-	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico)
+	prueba_extra(s, r, true, &a);
+	if (!quita_dudosas(s, r, &a, &g))
+		return sola(mide_pico(Li, n, c, fondo), Ajuste{});
+	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico && a.forma.simple())
 		return sola(propia, a);
-	quita_sesgo(s, r, &a);
+	if (a.forma.simple())
+		quita_sesgo(s, r, &a);
 	MedidaMultiplete mm = del_grupo(a, r);
 	filas(Li, n, a, r, g, &mm);
 	mm.cercana = la_mas_cercana(mm, c);
 	return mm;
 }
 
+namespace {
+
+// Line l's counts in channel c, its tail's and its step's with it.
+double de_linea(const MedidaMultiplete &m, const MedidaPico &l, double c)
+{
+	double t = c - l.centroide, s = m.sigma, total = l.area * fraccion(c, l.centroide, s);
+	if (m.cola) {
+		double beta = m.pendiente_cola * s;
+		total +=
+		    l.area * m.fraccion_cola * (cola_hasta(t + 0.5, s, beta) - cola_hasta(t - 0.5, s, beta));
+	}
+	if (m.escalon) {
+		double alto = escalon_hasta(t + 0.5, s, std::erf((t + 0.5) / (s * M_SQRT2)));
+		double bajo = escalon_hasta(t - 0.5, s, std::erf((t - 0.5) / (s * M_SQRT2)));
+		total += m.altura_escalon * l.area / (RAIZ_2PI * s) * (alto - bajo);
+	}
+	return total;
+}
+
+double fondo_de(const MedidaMultiplete &m, double c)
+{
+	double u = c - m.origen;
+	return m.fondo_a + m.fondo_b * c + m.fondo_c * u * u;
+}
+
+} // namespace
+
 double cuentas_de_linea(const MedidaMultiplete &m, int i, double c)
 {
-	const MedidaPico &l = m.lineas[static_cast<size_t>(i)];
-	double u = c - m.origen;
-	return m.fondo_a + m.fondo_b * c + m.fondo_c * u * u + l.area * fraccion(c, l.centroide, m.sigma);
+	return fondo_de(m, c) + de_linea(m, m.lineas[static_cast<size_t>(i)], c);
 }
 
 double cuentas_ajustadas(const MedidaMultiplete &m, double c)
 {
-	double u = c - m.origen, total = m.fondo_a + m.fondo_b * c + m.fondo_c * u * u;
+	double total = fondo_de(m, c);
 	for (const MedidaPico &l : m.lineas)
-		total += l.area * fraccion(c, l.centroide, m.sigma);
+		total += de_linea(m, l, c);
 	return total;
 }
