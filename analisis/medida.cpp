@@ -1145,13 +1145,14 @@ bool cola_valida(const Ajuste &a)
 }
 
 // The fit a over r with a tail (con_cola) or a step added, into *b; false
-// when it fails or its tail is none.
+// when it fails, its tail is none or its step falls (more counts above the
+// line than below it is no step a line leaves).
 bool con_extra(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, Ajuste *b)
 {
 	Forma f = a.forma;
 	(con_cola ? f.cola : f.escalon) = true;
 	*b = con_forma(a, f);
-	return ajusta_region(s, r, b) && (!con_cola || cola_valida(*b));
+	return ajusta_region(s, r, b) && (con_cola ? cola_valida(*b) : b->p[f.escalon_()] > 0);
 }
 
 // Adds to a the low-side tail (con_cola) or the step when the likelihood
@@ -1295,7 +1296,8 @@ bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &
 
 // Adds to the group the line its residuals call for, when pide_linea holds;
 // the region then follows the group, and the test is made again over the
-// region it ends on, against the group without that line refitted there.
+// region it ends on, against the group without that line refitted there
+// (when that fit holds).
 bool prueba_linea(const Suave &s, Region *r, Ajuste *a)
 {
 	double mu = 0, area = 0;
@@ -1306,8 +1308,8 @@ bool prueba_linea(const Suave &s, Region *r, Ajuste *a)
 	Ajuste c = b, sin = *a;
 	Region rc = *r;
 	if (sigue_grupo(s, &c, &rc) && !(rc == *r)) {
-		if (!ajusta_region(s, rc, &sin) || !pide_linea(s, rc, sin, c))
-			return false;
+		if (ajusta_region(s, rc, &sin) && !pide_linea(s, rc, sin, c))
+			return false; // (a group without the line that no longer fits at all wants it)
 		b = c;
 		*r = rc;
 	}
