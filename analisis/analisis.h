@@ -151,8 +151,9 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // stop, or mu) than half-way to it: a measure from a stop fits that stop's
 // line, not its neighbour's, or nothing.
 //
-// The fit fails (ajustado false) when the region reaches past either end of
-// the spectrum, the solver does not converge, or the result is no peak:
+// A region that reaches past an end of the spectrum is fitted on the
+// channels there are, and says so (cortada).  The fit fails (ajustado false)
+// when the solver does not converge, or the result is no peak:
 // A below SIGNIFICANCIA standard deviations, mu outside the region, or sigma
 // under SIGMA_MINIMA or above the region's width.  The region's gross and net
 // counts are then what it gives: net is gross less a straight line through
@@ -178,6 +179,7 @@ struct MedidaPico {
 	bool ajustado = false;
 	int cima = 0;                              // the top: the stop measured, or the climb's
 	int desde = 0, hasta = 0;                  // the region, channels inclusive (clipped to the spectrum)
+	bool cortada = false;                      // whether the spectrum's end cut the region
 	double area = 0, error_area = 0;           // net area, counts
 	double centroide = 0, error_centroide = 0; // channels
 	double sigma = 0, error_sigma = 0;         // channels
@@ -277,6 +279,7 @@ struct MedidaMultiplete {
 	std::vector<MedidaPico> lineas;
 	int cercana = 0;                   // the index of the line nearest the cursor
 	int desde = 0, hasta = 0;          // the region
+	bool cortada = false;              // whether the spectrum's end cut it
 	double sigma = 0, error_sigma = 0; // shared by the lines
 	// The background: fondo_a + fondo_b * c + fondo_c * (c - origen)^2 counts in channel c.
 	double fondo_a = 0, fondo_b = 0, fondo_c = 0, origen = 0;

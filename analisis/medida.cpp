@@ -70,8 +70,18 @@ constexpr double PENDIENTE_MINIMA = 0.05; // the tail's scale, in sigmas, is nev
 
 struct Region {
 	long long desde, hasta;
+	bool cortada = false; // cut by the spectrum's end
 	bool operator==(const Region &o) const { return desde == o.desde && hasta == o.hasta; }
 };
+
+// The region r within the spectrum's n channels: a line near an end is
+// fitted on the channels there are.
+Region recortada(const Region &r, long long n)
+{
+	Region c{std::max(1LL, r.desde), std::min(n, r.hasta)};
+	c.cortada = r.cortada || c.desde != r.desde || c.hasta != r.hasta;
+	return c;
+}
 
 // The channels of a region that hold a number, with the region's middle;
 // for a net spectrum, in each the subtracted background (factor times its
@@ -657,6 +667,11 @@ void linea_de_bordes(const float *Li, const Region &r, double medio, double *a, 
 	double xi, yi, xd, yd;
 	borde(Li, r, 1, &xi, &yi);
 	borde(Li, r, -1, &xd, &yd);
+	if (r.cortada) { // the end that was cut may sit on the line: flat, at the lower end
+		*b = 0;
+		*a = std::min(yi, yd);
+		return;
+	}
 	*b = xd > xi ? (yd - yi) / (xd - xi) : 0;
 	*a = yi + *b * (medio - xi);
 }
@@ -882,9 +897,9 @@ bool ultimo_suavizado(const Cumbre &t)
 bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Ajuste *a)
 {
 	long long cima = parada != 0 ? parada : t.cima;
-	*r = region_en_torno(static_cast<double>(cima), fwhm);
-	if (fwhm <= 0 || r->desde < 1 || r->hasta > t.s.n)
-		return false; // no width, or cut by the spectrum's end
+	*r = recortada(region_en_torno(static_cast<double>(cima), fwhm), t.s.n);
+	if (fwhm <= 0)
+		return false;
 	*a = Ajuste{};
 	for (int k = 0; k < MAX_REGIONES; k++) {
 		Ajuste previo = *a;
@@ -892,9 +907,7 @@ bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Aju
 		*a = ajusta(t.s, *r, mu, fwhm, previo.bien ? &previo : nullptr);
 		if (!a->bien || !cabe(*a, *r))
 			return false;
-		Region nueva = region_de_ajuste(t.s, *a, parada);
-		if (nueva.desde < 1 || nueva.hasta > t.s.n)
-			return false;
+		Region nueva = recortada(region_de_ajuste(t.s, *a, parada), t.s.n);
 		if (nueva == *r || k + 1 == MAX_REGIONES)
 			break; // a stays the fit over r
 		*r = nueva;
@@ -922,6 +935,7 @@ MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long lo
 		cumbre(&t);
 	}
 	m.cima = static_cast<int>(parada != 0 ? parada : t.cima);
+	m.cortada = r.cortada;
 	suma_region(Li, n, r, &m);
 	if (bien)
 		adopta_ajuste(a, &m);
@@ -1032,7 +1046,8 @@ long long lado_del_grupo(const Suave &s, const Ajuste &a, double linea, int paso
 Region region_del_grupo(const Suave &s, const Ajuste &a, double alcance = GRUPO_FWHM)
 {
 	auto [menor, mayor] = extremos(a);
-	return {lado_del_grupo(s, a, menor, -1, alcance), lado_del_grupo(s, a, mayor, 1, alcance)};
+	return recortada({lado_del_grupo(s, a, menor, -1, alcance), lado_del_grupo(s, a, mayor, 1, alcance)},
+	                 s.n);
 }
 
 // Whether every line of the fit lies in the region, as wide as a line can be there.
@@ -1046,8 +1061,6 @@ bool caben(const Ajuste &a, const Region &r)
 // Fits the region from a's parameters into a; false when it fails or a line leaves it.
 bool ajusta_region(const Suave &s, const Region &r, Ajuste *a)
 {
-	if (r.desde < 1 || r.hasta > s.n)
-		return false;
 	Datos d = datos_de(s, r);
 	if (d.x.size() <= static_cast<size_t>(a->forma.parametros()))
 		return false;
@@ -1442,6 +1455,7 @@ MedidaMultiplete del_grupo(const Ajuste &a, const Region &r)
 	mm.ajustado = true;
 	mm.desde = static_cast<int>(r.desde);
 	mm.hasta = static_cast<int>(r.hasta);
+	mm.cortada = r.cortada;
 	mm.sigma = a.p[P_SIGMA];
 	mm.error_sigma = a.error[P_SIGMA];
 	mm.fondo_a = a.p[P_A];
@@ -1510,6 +1524,7 @@ MedidaMultiplete sola(const MedidaPico &m, const Ajuste &a)
 	MedidaMultiplete mm = del_grupo(a, {m.desde, m.hasta});
 	mm.ajustado = m.ajustado;
 	mm.lineas = {m};
+	mm.cortada = m.cortada;
 	mm.sigma = m.sigma;
 	mm.error_sigma = m.error_sigma;
 	mm.fondo_a = m.fondo_a;
@@ -1563,8 +1578,6 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 	for (int k = 0; k < a->forma.lineas; k++)
 		a->p[a->forma.mu(k)] = g->mu[k];
 	*r = region_del_grupo(s, *a);
-	if (r->desde < 1 || r->hasta > s.n)
-		return false;
 	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
 	areas_de_inicio(s.Li, *g, 0, a);
 	return sigue_grupo(s, a, r);
