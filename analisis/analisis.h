@@ -119,7 +119,7 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // standard deviation, from the inverse of the Fisher information at the fit;
 // chi2_gl is the Poisson deviance (twice the log-likelihood ratio to a
 // model that hits every count, chi-squared distributed) per degree of freedom.
-// NaN samples are left out.
+// Samples that are not finite numbers (NaN, +-inf) are left out.
 //
 // The peak at channel c is the stop that c stands on or next to, when there
 // is one: the stop pico_cercano gives for c, if it lies within CERCA_MAXIMA

@@ -153,13 +153,13 @@ struct Suave {
 	long long siguiente(long long desde, int paso, long long hasta) const;
 };
 
-// The mean of the samples within radio of c that hold a number; NaN when none does.
+// The mean of the samples within radio of c that are finite numbers; NaN when none does.
 double Suave::en(long long c) const
 {
 	double suma = 0;
 	int validas = 0;
 	for (long long j = std::max(1LL, c - radio); j <= std::min<long long>(n, c + radio); j++)
-		if (!std::isnan(Li[j])) {
+		if (std::isfinite(Li[j])) {
 			suma += Li[j];
 			validas++;
 		}
@@ -290,7 +290,7 @@ Datos datos_de(const Suave &s, const Region &r)
 	Datos d;
 	d.medio = (r.desde + r.hasta) / 2.0;
 	for (long long c = r.desde; c <= r.hasta; c++) {
-		if (std::isnan(s.Li[c]))
+		if (!std::isfinite(s.Li[c]))
 			continue;
 		d.x.push_back(static_cast<double>(c));
 		d.y.push_back(s.Li[c]);
@@ -652,7 +652,7 @@ void borde(const float *Li, const Region &r, int paso, double *x, double *y)
 	double sx = 0, sy = 0;
 	int validas = 0;
 	for (int k = 0; k < BORDE && c >= r.desde && c <= r.hasta; k++, c += paso)
-		if (!std::isnan(Li[c])) {
+		if (std::isfinite(Li[c])) {
 			sx += static_cast<double>(c);
 			sy += Li[c];
 			validas++;
@@ -822,7 +822,7 @@ void suma_region(const float *Li, int n, Region r, MedidaPico *m)
 	linea_de_bordes(Li, r, medio, &a, &b);
 	m->bruto = m->fondo = 0;
 	for (long long c = r.desde; c <= r.hasta; c++)
-		if (!std::isnan(Li[c])) {
+		if (std::isfinite(Li[c])) {
 			m->bruto += Li[c];
 			m->fondo += a + b * (static_cast<double>(c) - medio);
 		}

@@ -297,17 +297,27 @@ TEST(MedidaPico, SinPicoDaLasCuentasSumadas)
 	}
 }
 
-// A peak at the spectrum's end cannot be fitted; NaN samples in a region are left out.
+// A peak at the spectrum's end is fitted on the channels there are, and
+// says its region was cut; NaN and infinite samples in a region are left out.
 TEST(MedidaPico, FinDelEspectroYMuestrasNaN)
 {
 	std::vector<float> li(201);
 	for (int c = 1; c <= 200; c++)
-		li[c] =
-		    static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) + 5000 * en_canal(c, 120, SIGMA));
-	EXPECT_FALSE(mide_pico(li.data(), 200, 1).ajustado);
+		li[c] = static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) + 5000 * en_canal(c, 120, SIGMA) +
+		                           5000 * en_canal(c, 198, SIGMA));
+	for (int c : {1, 200}) {
+		MedidaPico fin = mide_pico(li.data(), 200, c);
+		ASSERT_TRUE(fin.ajustado) << c;
+		EXPECT_TRUE(fin.cortada);
+		EXPECT_NEAR(fin.area, 5000, 1e-3 * 5000);
+		EXPECT_NEAR(fin.centroide, c == 1 ? 4 : 198, 1e-3);
+	}
 	MedidaPico entero = mide_pico(li.data(), 200, 120);
 	ASSERT_TRUE(entero.ajustado);
-	li[118] = li[125] = NAN;
+	EXPECT_FALSE(entero.cortada);
+	li[118] = NAN;
+	li[125] = INFINITY;
+	li[116] = -INFINITY;
 	MedidaPico con_nan = mide_pico(li.data(), 200, 120);
 	ASSERT_TRUE(con_nan.ajustado);
 	EXPECT_NEAR(con_nan.area, 5000, 1e-3 * 5000);
