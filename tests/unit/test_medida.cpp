@@ -303,8 +303,8 @@ TEST(MedidaPico, FinDelEspectroYMuestrasNaN)
 {
 	std::vector<float> li(201);
 	for (int c = 1; c <= 200; c++)
-		li[c] = static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) + 5000 * en_canal(c, 120, SIGMA) +
-		                           5000 * en_canal(c, 198, SIGMA));
+		li[c] = static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) +
+		                           5000 * en_canal(c, 120, SIGMA) + 5000 * en_canal(c, 198, SIGMA));
 	for (int c : {1, 200}) {
 		MedidaPico fin = mide_pico(li.data(), 200, c);
 		ASSERT_TRUE(fin.ajustado) << c;
