@@ -113,9 +113,9 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // Measuring one peak (medida.cpp): a Gaussian of net area A, centroid mu and
 // width sigma, integrated over each channel (channel c spans c - 0.5 to
 // c + 0.5), on a straight-line background, fitted by Poisson maximum
-// likelihood: least squares weighted by the model's own variance, the weights
-// refreshed from the fit until the parameters settle (the fixed point is the
-// likelihood's maximum, so small areas carry no bias).  Uncertainties are one
+// likelihood: GSL's trust-region least squares on the deviance's signed
+// square roots, so that it minimises the deviance itself and every step it
+// takes lowers it (it cannot cycle, and small areas carry no bias).  Uncertainties are one
 // standard deviation, from the inverse of the Fisher information at the fit;
 // chi2_gl is the Poisson deviance (twice the log-likelihood ratio to a
 // model that hits every count, chi-squared distributed) per degree of freedom.
@@ -256,9 +256,13 @@ double fwhm_de(const MedidaPico &m);
 //   fit counts.  UMBRAL_LINEA is the chi-squared with two degrees of
 //   freedom at 0.1%; on lone lines (sigma 2, areas 100 to 10^5 on 5 and 50
 //   counts a channel) it adds a line to 5 spectra in 4000.
+// Then, while any line stands under SIGNIFICANCIA standard deviations, the
+// one that stands least clear is dropped and the group fitted again.
 // Uncertainties and the covariances between lines come from the fit's
-// covariance.  A lone line (a group of one, no line added, no quadratic
-// term) is mide_pico's measure as it is.  The fit is poor (pobre) when the
+// covariance (the Fisher information's inverse).  A lone line (a group of
+// one, no line added, no quadratic term, tail or step) is mide_pico's
+// measure as it is; the second-order bias is taken off the others' areas,
+// centroids and sigma when they have no tail or step.  The fit is poor (pobre) when the
 // deviance's p-value, chi-squared with the fit's degrees of freedom, is
 // under P_POBRE.  When the group's fit fails, the measure is mide_pico's.
 constexpr int MAX_LINEAS = 8;
@@ -266,6 +270,7 @@ constexpr double GRUPO_FWHM = 3;
 constexpr double MISMA_LINEA_FWHM = 0.5;
 constexpr double UMBRAL_CUADRATICO = 6.634896601021214;
 constexpr double UMBRAL_LINEA = 13.815510557964274;
+constexpr double UMBRAL_COLA = 9.210340371976184;
 constexpr double AMPLIADA = 2;
 constexpr double P_POBRE = 0.001;
 

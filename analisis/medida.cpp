@@ -1,10 +1,11 @@
 // Measuring one peak and the multiplet it belongs to: the stop under the
 // cursor or the climb to a top, the region around it (kept clear of the
-// other stops), the Poisson fit of lines sharing one sigma on a straight
-// (or quadratic) background (GSL's nonlinear least squares, its weights
-// refreshed from the model until they settle; for net counts, from the
-// variance of the difference), the likelihood-ratio tests that add a
-// quadratic term or a line, the second-order bias taken off a multiplet's
+// other stops), the Poisson fit of lines sharing one sigma (and a low-side
+// tail and a step) on a straight (or quadratic) background (GSL's nonlinear
+// least squares on the deviance's residuals; for net counts, the
+// quasi-likelihood of the difference's variance), the likelihood-ratio
+// tests that add a quadratic term, a tail, a step or a line, the lines that
+// stand too little dropped, the second-order bias taken off a multiplet's
 // fit, and the summed counts when no fit can be made.  Start at mide_pico
 // and mide_multiplete.
 #include <gsl/gsl_cdf.h>
@@ -63,8 +64,7 @@ constexpr double COLA_INICIAL = 0.05;     // a tail's first fraction of its line
 constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
 constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
-// Chi-squared with two degrees of freedom at 99%: the tail's test.
-constexpr double UMBRAL_COLA = 9.210340371976184;
+
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
 constexpr double PENDIENTE_MINIMA = 0.05; // the tail's scale, in sigmas, is never narrower
 
