@@ -1046,8 +1046,7 @@ long long lado_del_grupo(const Suave &s, const Ajuste &a, double linea, int paso
 Region region_del_grupo(const Suave &s, const Ajuste &a, double alcance = GRUPO_FWHM)
 {
 	auto [menor, mayor] = extremos(a);
-	return recortada({lado_del_grupo(s, a, menor, -1, alcance), lado_del_grupo(s, a, mayor, 1, alcance)},
-	                 s.n);
+	return {lado_del_grupo(s, a, menor, -1, alcance), lado_del_grupo(s, a, mayor, 1, alcance)};
 }
 
 // Whether every line of the fit lies in the region, as wide as a line can be there.
@@ -1061,6 +1060,8 @@ bool caben(const Ajuste &a, const Region &r)
 // Fits the region from a's parameters into a; false when it fails or a line leaves it.
 bool ajusta_region(const Suave &s, const Region &r, Ajuste *a)
 {
+	if (r.desde < 1 || r.hasta > s.n)
+		return false; // a group cut by the spectrum's end is measured as its line alone
 	Datos d = datos_de(s, r);
 	if (d.x.size() <= static_cast<size_t>(a->forma.parametros()))
 		return false;
