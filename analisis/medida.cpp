@@ -53,7 +53,6 @@ constexpr int MAX_REGIONES = 5;           // refits over a region that moved
 constexpr int MAX_DESCENSO = 5000;        // channels walked down a flank for the first width
 constexpr double SERIE_DESVIACION = 1e-3; // m within this share of y: the deviance by its series
 constexpr double RESIDUO_NULO = 1e-8;     // a residual this share of sqrt m counts as none
-constexpr double PASO_RELATIVO = 1e-5;    // a numerical derivative's step, a share of |p| + 0.1
 constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
@@ -64,6 +63,9 @@ constexpr double COLA_INICIAL = 0.05;     // a tail's first fraction of its line
 constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
 constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
+
+constexpr double PUNTAJE_MINIMO = 0.5; // of a ratio's threshold: the score that asks for a fit
+constexpr double PENDIENTES_PRUEBA[] = {0.75, 1.5, 3}; // the slopes, in sigmas, a tail's score is taken at
 
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
 constexpr double PENDIENTE_MINIMA = 0.05; // the tail's scale, in sigmas, is never narrower
@@ -431,38 +433,57 @@ double modelo_en(const Datos &d, const double *p, size_t i)
 	return total;
 }
 
-// The model's Jacobian at p into J by central differences.
-void jacobiano_numerico(const Datos &d, const double *p, gsl_matrix *J)
+// The derivatives of a line's tail and step parts in channel i (line k's
+// edges j) at parameters p, added into J's row i: the tail's share up to an
+// edge depends on z = t / sigma and r = 1 / slope alone, with dC/dz =
+// r C - phi(z) and dC/dr = (z + r) C - phi(z); the step's primitive is
+// sigma F(z), with dF/dz = 1/2 erfc(z / sqrt 2).
+void derivadas_de_forma(const Datos &d, const double *p, int k, size_t i, gsl_matrix *J)
 {
-	int np = d.forma.parametros();
-	double q[MAX_PARAMETROS];
-	std::copy(p, p + np, q);
-	for (int j = 0; j < np; j++) {
-		double h = PASO_RELATIVO * (std::fabs(p[j]) + 0.1);
-		for (int lado : {1, -1}) {
-			q[j] = p[j] + lado * h;
-			toma_bordes(d, q, false);
-			for (size_t i = 0; i < d.x.size(); i++) {
-				double v = lado * modelo_en(d, q, i) / (2 * h);
-				gsl_matrix_set(J, i, static_cast<size_t>(j),
-				               (lado > 0 ? 0 : gsl_matrix_get(J, i, j)) + v);
-			}
-		}
-		q[j] = p[j];
+	const Forma &f = d.forma;
+	const Bordes &b = d.bordes;
+	size_t j = k * d.x.size() + i;
+	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1, area = p[f.area(k)];
+	double zb = b.bajo.z[j], za = b.alto.z[j], nb = b.bajo.densidad[j], na = b.alto.densidad[j];
+	double d_area = 0, d_mu = 0, d_sigma = 0;
+	if (f.cola) {
+		double eta = p[f.fraccion_cola()], tau = p[f.pendiente_cola()];
+		double r = 1 / std::max(std::fabs(tau), PENDIENTE_MINIMA);
+		double cb = b.bajo.cola[j], ca = b.alto.cola[j];
+		double czb = r * cb - nb, cza = r * ca - na;
+		d_area += eta * (ca - cb);
+		d_mu -= eta * area * (cza - czb) / s;
+		d_sigma -= signo * eta * area * (za * cza - zb * czb) / s;
+		gsl_matrix_set(J, i, f.fraccion_cola(),
+		               gsl_matrix_get(J, i, f.fraccion_cola()) + area * (ca - cb));
+		double d_r = ((za + r) * ca - na) - ((zb + r) * cb - nb);
+		double d_tau = std::fabs(tau) > PENDIENTE_MINIMA ? -(tau < 0 ? -1 : 1) * r * r * d_r : 0;
+		gsl_matrix_set(J, i, f.pendiente_cola(),
+		               gsl_matrix_get(J, i, f.pendiente_cola()) + eta * area * d_tau);
 	}
+	if (f.escalon) {
+		double h = p[f.escalon_()] / RAIZ_2PI;
+		double fb = b.bajo.escalon[j] / s, fa = b.alto.escalon[j] / s;
+		double pb = 0.5 * (1 - b.bajo.erf[j]), pa = 0.5 * (1 - b.alto.erf[j]);
+		d_area += h * (fa - fb);
+		d_mu -= h * area * (pa - pb) / s;
+		d_sigma -= signo * h * area * (za * pa - zb * pb) / s;
+		gsl_matrix_set(J, i, f.escalon_(),
+		               gsl_matrix_get(J, i, f.escalon_()) + area * (fa - fb) / RAIZ_2PI);
+	}
+	gsl_matrix_set(J, i, f.area(k), gsl_matrix_get(J, i, f.area(k)) + d_area);
+	gsl_matrix_set(J, i, f.mu(k), gsl_matrix_get(J, i, f.mu(k)) + d_mu);
+	gsl_matrix_set(J, i, P_SIGMA, gsl_matrix_get(J, i, P_SIGMA) + d_sigma);
 }
 
-// The model's Jacobian at p into J: worked out for Gaussians on a
-// polynomial; by central differences when a tail or a step is fitted.
+// The model's Jacobian at p into J, worked out: Gaussians on a polynomial,
+// with their tails and steps.
 void jacobiano(const Datos &d, const double *p, gsl_matrix *J)
 {
 	const Forma &f = d.forma;
-	if (!f.simple()) {
-		jacobiano_numerico(d, p, J);
-		return;
-	}
 	const Bordes &b = d.bordes;
 	toma_bordes(d, p, true);
+	gsl_matrix_set_zero(J);
 	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio, ds = 0;
@@ -479,6 +500,9 @@ void jacobiano(const Datos &d, const double *p, gsl_matrix *J)
 		gsl_matrix_set(J, i, P_B, x);
 		if (f.cuadratico)
 			gsl_matrix_set(J, i, f.cuadrado(), x * x);
+		if (!f.simple())
+			for (int k = 0; k < f.lineas; k++)
+				derivadas_de_forma(d, p, k, i, J);
 	}
 }
 
@@ -1169,12 +1193,74 @@ bool con_extra(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, 
 	return ajusta_region(s, r, b) && (con_cola ? cola_valida(*b) : b->p[f.escalon_()] > 0);
 }
 
+// The score statistic, over r, for a tail of slope tau (con_cola) or a step
+// added at nothing to a, fitted without it: U^T V U, U the log-likelihood's
+// gradient and V the Fisher information's inverse, with the added height
+// or fraction among the parameters (a slope tells nothing at no tail: left
+// out).  It is the likelihood ratio's value for a small tail or step, at the
+// cost of one Jacobian and no fit.
+double puntaje(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, double tau)
+{
+	Forma f = a.forma;
+	(con_cola ? f.cola : f.escalon) = true;
+	Ajuste b = con_forma(a, f);
+	if (con_cola) {
+		b.p[f.fraccion_cola()] = 0;
+		b.p[f.pendiente_cola()] = tau;
+	}
+	Datos d = datos_de(s, r);
+	d.forma = f;
+	size_t n = d.x.size(), np = static_cast<size_t>(f.parametros()), usados = np - (con_cola ? 1 : 0);
+	if (n <= np)
+		return 0;
+	double p[MAX_PARAMETROS], u[MAX_PARAMETROS] = {};
+	hacia_medio(b, d.medio, p);
+	gsl_matrix *J = gsl_matrix_alloc(n, np), *Jw = gsl_matrix_alloc(n, usados);
+	gsl_matrix *V = gsl_matrix_alloc(usados, usados);
+	jacobiano(d, p, J);
+	toma_bordes(d, p, false);
+	for (size_t i = 0; i < n; i++) {
+		double m = modelo_en(d, p, i), w = 1 / std::sqrt(d.varianza(i, m, 1.0));
+		for (size_t j = 0, k = 0; j < np; j++) {
+			if (con_cola && j == static_cast<size_t>(f.pendiente_cola()))
+				continue;
+			double v = gsl_matrix_get(J, i, j) * w;
+			gsl_matrix_set(Jw, i, k, v);
+			u[k++] += v * (d.y[i] - m) * w;
+		}
+	}
+	gsl_multifit_nlinear_covar(Jw, 0, V);
+	double total = 0;
+	for (size_t j = 0; j < usados; j++)
+		for (size_t k = 0; k < usados; k++)
+			total += u[j] * gsl_matrix_get(V, j, k) * u[k];
+	gsl_matrix_free(V);
+	gsl_matrix_free(Jw);
+	gsl_matrix_free(J);
+	return std::isfinite(total) ? total : 0;
+}
+
+// Whether the residuals of a over r call for a tail (con_cola) or a step at
+// all: the score statistic reaches PUNTAJE_MINIMO of the likelihood ratio's
+// threshold, for the tail at any of PENDIENTES_PRUEBA.  A line on which it
+// does not is spared the fit, which costs as much as the rest of its
+// measure; a tail or step that the ratio would take is all but never missed.
+bool lo_piden(const Suave &s, const Region &r, const Ajuste &a, bool con_cola)
+{
+	if (!con_cola)
+		return puntaje(s, r, a, false, 0) >= PUNTAJE_MINIMO * UMBRAL_CUADRATICO;
+	for (double tau : PENDIENTES_PRUEBA)
+		if (puntaje(s, r, a, true, tau) >= PUNTAJE_MINIMO * UMBRAL_COLA)
+			return true;
+	return false;
+}
+
 // Adds to a the low-side tail (con_cola) or the step when the likelihood
 // ratio over r asks for it at 99% (chi-squared with two degrees of freedom
 // for the tail's fraction and slope, one for the step's height).
 void prueba_extra(const Suave &s, const Region &r, bool con_cola, Ajuste *a)
 {
-	if (con_cola ? a->forma.cola : a->forma.escalon)
+	if ((con_cola ? a->forma.cola : a->forma.escalon) || !lo_piden(s, r, *a, con_cola))
 		return;
 	Ajuste b;
 	double umbral = con_cola ? UMBRAL_COLA : UMBRAL_CUADRATICO;
@@ -1305,7 +1391,8 @@ bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &
 	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b))
 		return false;
 	Ajuste t;
-	return a.forma.cola || !con_extra(s, r, a, true, &t) || t.desviacion - b.desviacion >= UMBRAL_LINEA;
+	return a.forma.cola || !lo_piden(s, r, a, true) || !con_extra(s, r, a, true, &t) ||
+	       t.desviacion - b.desviacion >= UMBRAL_LINEA;
 }
 
 // Adds to the group the line its residuals call for, when pide_linea holds;

@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 #include <random>
 #include <vector>
 
@@ -482,7 +484,20 @@ void montecarlo_doblete_con_cola()
 
 } // namespace
 
-int main()
+// The parts a run may be limited to, by naming them on the command line.
+bool pedida(int argc, char **argv, const char *parte)
+{
+	if (argc < 2)
+		return true;
+	for (int i = 1; i < argc; i++)
+		if (std::strcmp(argv[i], parte) == 0)
+			return true;
+	return false;
+}
+
+// The timings (velocidad), then the Monte Carlo tables; with names on the
+// command line, only the parts named.
+int main(int argc, char **argv)
 {
 	gsl_set_error_handler_off();
 	std::mt19937_64 azar(1);
@@ -522,12 +537,15 @@ int main()
 	    "one measure on noise, no line within 4*10^5 channels: %.3f ms (ratio to the pass %.2f)\n",
 	    1e3 * en_ruido, en_ruido / pasada);
 	doblete(pasada);
-	montecarlo();
-	montecarlo_neto();
-	montecarlo_dobletes();
-	montecarlo_continuo();
-	montecarlo_colas();
-	montecarlo_bordes();
-	montecarlo_doblete_con_cola();
+	const std::pair<const char *, void (*)()> partes[] = {{"pico", montecarlo},
+	                                                      {"neto", montecarlo_neto},
+	                                                      {"dobletes", montecarlo_dobletes},
+	                                                      {"continuo", montecarlo_continuo},
+	                                                      {"colas", montecarlo_colas},
+	                                                      {"bordes", montecarlo_bordes},
+	                                                      {"doblete_cola", montecarlo_doblete_con_cola}};
+	for (const auto &[nombre, parte] : partes)
+		if (pedida(argc, argv, nombre))
+			parte();
 	return 0;
 }
