@@ -1652,13 +1652,14 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 // no such stop, it is alone, or the fit fails.
 bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grupo *g, Ajuste *a, Region *r)
 {
-	if (parada == 0 || !(fwhm > 0) ||
-	    std::llabs(c - parada) > std::max(static_cast<double>(CERCA_MINIMA), fwhm))
+	if (parada == 0 || !(fwhm > 0))
 		return false;
 	*g = Grupo{{static_cast<double>(parada)}, {parada}};
 	encadena(s, fwhm, static_cast<double>(parada), 1, g);
 	encadena(s, fwhm, static_cast<double>(parada), -1, g);
-	if (g->mu.size() < 2)
+	auto [menor, mayor] = std::minmax_element(g->mu.begin(), g->mu.end());
+	double holgura = std::max(static_cast<double>(CERCA_MINIMA), fwhm);
+	if (g->mu.size() < 2 || c < *menor - holgura || c > *mayor + holgura)
 		return false;
 	*a = Ajuste{};
 	a->forma.lineas = static_cast<int>(g->mu.size());
@@ -1669,6 +1670,50 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
 	areas_de_inicio(s.Li, *g, 0, a);
 	return sigue_grupo(s, a, r);
+}
+
+// The stops of a group, in channel order.
+std::vector<long long> paradas_de(const Grupo &g)
+{
+	std::vector<long long> v = g.parada;
+	std::sort(v.begin(), v.end());
+	return v;
+}
+
+// The fit's p-value, chi-squared with its degrees of freedom.
+double p_valor(const Ajuste &a)
+{
+	return a.gl > 0 ? gsl_cdf_chisq_Q(a.desviacion, a.gl) : 1;
+}
+
+// The group as chained from each of its other stops, each with its own
+// top's width: where that reaches other stops, the fit that holds best (by
+// its p-value) is kept, so that which line of the group the cursor is on
+// does not decide what the group is.
+void mejor_arranque(const Suave &s, int c, Grupo *g, Ajuste *a, Region *r)
+{
+	std::vector<std::vector<long long>> probados{paradas_de(*g)};
+	std::vector<long long> arranques = probados[0];
+	for (long long q : arranques) {
+		Cumbre t{q, 0, s};
+		cumbre(&t);
+		Grupo g2;
+		Ajuste a2;
+		Region r2{};
+		if (!(t.fwhm > 0))
+			continue;
+		encadena(s, t.fwhm, static_cast<double>(q), 1, &g2);
+		encadena(s, t.fwhm, static_cast<double>(q), -1, &g2);
+		g2.parada.push_back(q);
+		if (std::find(probados.begin(), probados.end(), paradas_de(g2)) != probados.end())
+			continue;
+		probados.push_back(paradas_de(g2));
+		if (grupo_de_paradas(s, c, q, t.fwhm, &g2, &a2, &r2) && p_valor(a2) > p_valor(*a)) {
+			*g = g2;
+			*a = a2;
+			*r = r2;
+		}
+	}
 }
 
 // The group of the line that mide_pico measured at the cursor (propia), or
@@ -1717,7 +1762,9 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 	Region r{};
 	MedidaPico propia;
 	bool solo = false;
-	if (!grupo_de_paradas(s, c, parada, t.fwhm, &g, &a, &r)) {
+	if (grupo_de_paradas(s, c, parada, t.fwhm, &g, &a, &r))
+		mejor_arranque(s, c, &g, &a, &r);
+	else {
 		propia = mide_pico(Li, n, c, fondo);
 		if (!grupo_de_medida(s, propia, &g, &a, &r, &solo))
 			return sola(propia, Ajuste{});

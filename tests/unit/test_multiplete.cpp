@@ -285,3 +285,27 @@ TEST(Multiplete, UnaLineaConColaEsUnaSolaLinea)
 	EXPECT_NEAR(static_cast<double>(cuenta.cubre_area) / cuenta.n, 0.68,
 	            0.05 + 2.5 * std::sqrt(0.68 * 0.32 / ESPECTROS));
 }
+
+// A triplet 3.5 sigma apart (areas 3000, 1500, 3000 on 40): P on its middle
+// line, which has no stop of its own, finds the three lines as P on an
+// outer one does.
+TEST(Multiplete, ElTripleteNoDependeDeLaLineaDelCursor)
+{
+	constexpr int ESPECTROS = 60;
+	std::mt19937_64 azar(38);
+	std::uniform_real_distribution<double> desvio(-0.5, 0.5);
+	int incompletos = 0;
+	for (int k = 0; k < ESPECTROS; k++) {
+		double mu = 140 + desvio(azar), paso = 3.5 * SIGMA;
+		std::vector<Linea> l{{mu, 3000}, {mu + paso, 1500}, {mu + 2 * paso, 3000}};
+		std::vector<float> li = sorteo(esperado([](int) { return 40.0; }, l), azar);
+		MedidaMultiplete m =
+		    mide_multiplete(li.data(), CANALES, static_cast<int>(std::lround(l[1].mu)));
+		bool completo = m.lineas.size() == 3;
+		for (const Linea &v : l)
+			completo = completo && medida_de(m, v.mu) != nullptr;
+		incompletos += !completo;
+	}
+	std::printf("P on the middle line of a triplet: %d of %d not three lines\n", incompletos, ESPECTROS);
+	EXPECT_EQ(incompletos, 0);
+}
