@@ -264,7 +264,9 @@ double fwhm_de(const MedidaPico &m);
 // measure as it is; the second-order bias is taken off the others' areas,
 // centroids and sigma when they have no tail or step.  The fit is poor (pobre) when the
 // deviance's p-value, chi-squared with the fit's degrees of freedom, is
-// under P_POBRE.  When the group's fit fails, the measure is mide_pico's.
+// under P_POBRE.  When the group's fit fails, the measure is mide_pico's;
+// when mide_pico fits no line at the cursor, the weak line's fit there
+// (debil, below) when one holds.
 constexpr int MAX_LINEAS = 8;
 constexpr double GRUPO_FWHM = 3;
 constexpr double MISMA_LINEA_FWHM = 0.5;
@@ -273,6 +275,7 @@ constexpr double UMBRAL_LINEA = 13.815510557964274;
 constexpr double UMBRAL_COLA = 9.210340371976184;
 constexpr double AMPLIADA = 2;
 constexpr double P_POBRE = 0.001;
+constexpr double LIMITE_SIGMAS = 1.6448536269514722; // one-sided 95%
 
 struct MedidaMultiplete {
 	bool ajustado = false;
@@ -299,6 +302,12 @@ struct MedidaMultiplete {
 	double chi2_gl = 0, p_valor = 1;
 	int grados_libertad = 0;
 	bool pobre = false; // p_valor under P_POBRE
+	// When no line at the cursor stands SIGNIFICANCIA standard deviations
+	// clear, the weak line's fit there (its line within a FWHM of the
+	// cursor) with its area as it comes, and the area's upper limit: the
+	// area (0 when negative) plus LIMITE_SIGMAS errors.
+	bool debil = false;
+	double limite_area = 0;
 	// Covariances between the lines' areas and between their centroids,
 	// lineas.size() squared, row after row.
 	std::vector<double> covarianza_areas, covarianza_centroides;

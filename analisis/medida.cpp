@@ -64,6 +64,7 @@ constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
 constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
 
+constexpr double MAS_CERCA_DEBIL = 1;  // a weak line's fit lies this many FWHM from the cursor at most
 constexpr double PUNTAJE_MINIMO = 0.5; // of a ratio's threshold: the score that asks for a fit
 constexpr double PENDIENTES_PRUEBA[] = {0.75, 1.5, 3}; // the slopes, in sigmas, a tail's score is taken at
 
@@ -966,6 +967,35 @@ MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long lo
 	return m;
 }
 
+// The measure from c of a line too weak to stand SIGNIFICANCIA standard
+// deviations clear: the fit from the climb's top (its width found, or twice
+// or half of it) over the region that follows it, its line in the region and
+// within MAS_CERCA_DEBIL FWHM of c, however small its area; not fitted
+// when none holds.  Refusing the weak ones would leave only those that
+// came out high.
+MedidaPico mide_debil(const float *Li, int n, const FondoRestado *fondo, long long c)
+{
+	MedidaPico m;
+	Cumbre t{c, 0, {Li, n, SUAVIZADO, fondo}};
+	t.cima = sube(t.s, c);
+	double realce = 0;
+	t.fwhm = ancho_a_media_altura(t.s, t.cima, &realce);
+	for (double ancho : {t.fwhm, 2 * t.fwhm, t.fwhm / 2}) {
+		Region r{};
+		Ajuste a;
+		sigue_region(t, 0, ancho, &r, &a);
+		double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
+		if (!(a.bien && cabe(a, r)) || std::fabs(a.p[P_MU] - c) > MAS_CERCA_DEBIL * fwhm)
+			continue;
+		m.cima = static_cast<int>(t.cima);
+		m.cortada = r.cortada;
+		suma_region(Li, n, r, &m);
+		adopta_ajuste(a, &m);
+		return m;
+	}
+	return m;
+}
+
 } // namespace
 
 // The stop the cursor stands on or next to when there is one, else the climb.
@@ -1645,6 +1675,24 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 	return mejor;
 }
 
+// The measure when no line at c stands clear: the weak line's fit, its
+// area a value with its error and an upper limit, when one holds; else
+// the summed counts of `nada`.
+MedidaMultiplete debil(const Suave &s, int c, const MedidaPico &nada)
+{
+	MedidaPico m = mide_debil(s.Li, s.n, s.fondo, c);
+	if (!m.ajustado)
+		return sola(nada, Ajuste{});
+	MedidaMultiplete mm = sola(m, Ajuste{});
+	mm.debil = true;
+	mm.limite_area = std::max(m.area, 0.0) + LIMITE_SIGMAS * m.error_area;
+	mm.grados_libertad = m.hasta - m.desde + 1 - N_PARAM;
+	mm.p_valor =
+	    mm.grados_libertad > 0 ? gsl_cdf_chisq_Q(m.chi2_gl * mm.grados_libertad, mm.grados_libertad) : 1;
+	mm.pobre = mm.p_valor < P_POBRE;
+	return mm;
+}
+
 // The group of the stop that the cursor at c means (parada, its smoothed
 // top's width fwhm), fitted, when that stop has others within its reach:
 // the group chained from it, each line starting at its stop with the counts
@@ -1767,7 +1815,7 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 	else {
 		propia = mide_pico(Li, n, c, fondo);
 		if (!grupo_de_medida(s, propia, &g, &a, &r, &solo))
-			return sola(propia, Ajuste{});
+			return propia.ajustado ? sola(propia, Ajuste{}) : debil(s, c, propia);
 	}
 	prueba_cuadratico(s, r, &a);
 	prueba_extra(s, r, true, &a);

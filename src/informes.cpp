@@ -20,6 +20,7 @@ constexpr const char *PICO_COLA = "Cola baja: %.2f ± %.2f %% del área, pendien
 constexpr const char *PICO_SIN_COLA = "Sin cola ni escalón: gaussiana";
 constexpr const char *PICO_ESCALON = "Escalón: %.2f ± %.2f %% de la altura de la línea";
 constexpr const char *PICO_CORTADA = "Región cortada por el extremo del espectro";
+constexpr const char *PICO_DEBIL = "Línea bajo 3 sigma: área %.1f ± %.1f, límite superior (95 %%) %.1f";
 constexpr double PORCIENTO = 100;
 
 __attribute__((format(printf, 2, 3))) void anade(std::string *texto, const char *formato, ...)
@@ -135,7 +136,8 @@ std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 }
 
 // The lines' shape as fitted (a low-side tail, a step, or neither) and
-// whether the spectrum's end cut the region, a line each.
+// whether the spectrum's end cut the region, and a weak line's area and
+// upper limit, a line each.
 std::string forma_de(const MedidaMultiplete &m)
 {
 	std::string t;
@@ -154,6 +156,10 @@ std::string forma_de(const MedidaMultiplete &m)
 		t += std::string(PICO_SIN_COLA) + "\n";
 	if (m.cortada)
 		t += std::string(PICO_CORTADA) + "\n";
+	if (m.debil && !m.lineas.empty()) {
+		anade(&t, PICO_DEBIL, m.lineas[0].area, m.lineas[0].error_area, m.limite_area);
+		t += "\n";
+	}
 	return t;
 }
 
