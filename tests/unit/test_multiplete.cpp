@@ -325,8 +325,9 @@ TEST(Multiplete, UnaLineaDebilSeMideConSuError)
 		const MedidaPico *p = medida_de(m, l.mu);
 		sin_medida += !p || !(p->error_area > 0);
 		debiles += m.debil;
-		if (m.debil && p)
+		if (m.debil && p) {
 			EXPECT_GE(m.limite_area, std::max(p->area, 0.0));
+		}
 	}
 	std::printf("a line of 30 on 2: %d of %d not measured, %d weak\n", sin_medida, ESPECTROS, debiles);
 	EXPECT_LE(sin_medida, ESPECTROS / 15);
