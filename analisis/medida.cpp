@@ -64,8 +64,9 @@ constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
 constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
 
-constexpr double MAS_CERCA_DEBIL = 1;  // a weak line's fit lies this many FWHM from the cursor at most
-constexpr double PUNTAJE_MINIMO = 0.5; // of a ratio's threshold: the score that asks for a fit
+constexpr double MAS_CERCA_DEBIL = 1;        // a weak line's fit lies this many FWHM from the cursor at most
+constexpr double CORRELACION_PARTIDA = 0.95; // two lines' areas this anticorrelated are one line
+constexpr double PUNTAJE_MINIMO = 0.5;       // of a ratio's threshold: the score that asks for a fit
 constexpr double PENDIENTES_PRUEBA[] = {0.75, 1.5, 3}; // the slopes, in sigmas, a tail's score is taken at
 
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
@@ -1413,12 +1414,28 @@ bool todas_claras(const Ajuste &a)
 	return true;
 }
 
+// Whether two lines of a are one line parted in two: their areas'
+// correlation under -CORRELACION_PARTIDA, the fit unable to tell how the
+// counts split between them (so that it cannot tell that there are two).
+bool partida_en_dos(const Ajuste &a)
+{
+	const Forma &f = a.forma;
+	for (int i = 0; i < f.lineas; i++)
+		for (int j = i + 1; j < f.lineas; j++) {
+			double vi = a.cov[f.area(i)][f.area(i)], vj = a.cov[f.area(j)][f.area(j)];
+			if (a.cov[f.area(i)][f.area(j)] < -CORRELACION_PARTIDA * std::sqrt(vi * vj))
+				return true;
+		}
+	return false;
+}
+
 // Whether b, a with one more line, is what the counts over r ask for: it
 // lowers the deviance by UMBRAL_LINEA below a's, and below a's with a tail
-// when a has none (a line's tail is no line), and every line stands clear.
+// when a has none (a line's tail is no line), every line stands clear and
+// no two are one line parted in two.
 bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &b)
 {
-	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b))
+	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b) || partida_en_dos(b))
 		return false;
 	Ajuste t;
 	return a.forma.cola || !lo_piden(s, r, a, true) || !con_extra(s, r, a, true, &t) ||
@@ -1786,6 +1803,32 @@ bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste 
 	return propia.ajustado && ajusta_region(s, *r, a);
 }
 
+// A lone line whose region a neighbouring peak with no stop cut short (a
+// weak line on a strong one's flank): that peak is tried as a line over the
+// region the group would have without it, and kept when pide_linea holds.
+bool prueba_vecinas(const Suave &s, Region *r, Ajuste *a)
+{
+	Region ancha = region_del_grupo(s, *a);
+	Ajuste una = *a;
+	if (ancha == *r || !ajusta_region(s, ancha, &una))
+		return false;
+	for (int paso : {-1, 1}) {
+		long long v = vecino(s, ancha, una, paso);
+		if (v == 0)
+			continue;
+		double x = static_cast<double>(v);
+		double sobre =
+		    s.en(v) - fondo_en(una, x) - una.p[P_AREA] * fraccion(x, una.p[P_MU], una.p[P_SIGMA]);
+		Ajuste b = con_otra_linea(una, x, std::max(1.0, sobre * RAIZ_2PI * una.p[P_SIGMA]));
+		if (ajusta_region(s, ancha, &b) && pide_linea(s, ancha, una, b)) {
+			*a = b;
+			*r = ancha;
+			return true;
+		}
+	}
+	return false;
+}
+
 } // namespace
 
 // The group the line at the cursor belongs to, then the lines and the
@@ -1817,6 +1860,8 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 		if (!grupo_de_medida(s, propia, &g, &a, &r, &solo))
 			return propia.ajustado ? sola(propia, Ajuste{}) : debil(s, c, propia);
 	}
+	if (solo)
+		prueba_vecinas(s, &r, &a);
 	prueba_cuadratico(s, r, &a);
 	prueba_extra(s, r, true, &a);
 	prueba_extra(s, r, false, &a);

@@ -332,3 +332,24 @@ TEST(Multiplete, UnaLineaDebilSeMideConSuError)
 	std::printf("a line of 30 on 2: %d of %d not measured, %d weak\n", sin_medida, ESPECTROS, debiles);
 	EXPECT_LE(sin_medida, ESPECTROS / 15);
 }
+
+// A weak line 2 FWHM above one 50 times stronger has no stop of its own,
+// and the strong line's region ends on its flank: P on the strong line
+// finds both.
+TEST(Multiplete, UnaLineaDebilAlLadoDeUnaFuerteSeHalla)
+{
+	constexpr int ESPECTROS = 40;
+	std::mt19937_64 azar(39);
+	std::uniform_real_distribution<double> desvio(-0.5, 0.5);
+	int halladas = 0;
+	for (int k = 0; k < ESPECTROS; k++) {
+		double mu = 150 + desvio(azar);
+		Linea fuerte{mu, 5e4}, debil{mu + 2 * FWHM_POR_SIGMA * SIGMA, 1e3};
+		std::vector<float> li = sorteo(esperado([](int) { return 40.0; }, {fuerte, debil}), azar);
+		MedidaMultiplete m = mide_multiplete(li.data(), CANALES, 150);
+		const MedidaPico *a = medida_de(m, fuerte.mu), *b = medida_de(m, debil.mu);
+		halladas += a && b && a != b;
+	}
+	std::printf("a weak line beside a strong one: found in %d of %d\n", halladas, ESPECTROS);
+	EXPECT_GE(halladas, ESPECTROS * 4 / 5);
+}
