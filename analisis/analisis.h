@@ -152,7 +152,9 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // line, not its neighbour's, or nothing.
 //
 // A region that reaches past an end of the spectrum is fitted on the
-// channels there are, and says so (cortada).  The fit fails (ajustado false)
+// channels there are, and says so (cortada); its fit is no peak when its
+// deviance's p-value is under 10^-6 (the rise of counts from a detector's
+// threshold, which no line matches).  The fit fails (ajustado false)
 // when the solver does not converge, or the result is no peak:
 // A below SIGNIFICANCIA standard deviations, mu outside the region, or sigma
 // under SIGMA_MINIMA or above the region's width.  The region's gross and net

@@ -65,6 +65,7 @@ constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than 
 constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
 
 constexpr double MAS_CERCA_DEBIL = 1;        // a weak line's fit lies this many FWHM from the cursor at most
+constexpr double P_CORTADA = 1e-6;           // a cut region's fit that holds worse than this is no line
 constexpr double CORRELACION_PARTIDA = 0.95; // two lines' areas this anticorrelated are one line
 constexpr double PUNTAJE_MINIMO = 0.5;       // of a ratio's threshold: the score that asks for a fit
 constexpr double PENDIENTES_PRUEBA[] = {0.75, 1.5, 3}; // the slopes, in sigmas, a tail's score is taken at
@@ -833,9 +834,23 @@ bool cabe(const Ajuste &a, const Region &r)
 	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
 }
 
+// The fit's p-value, chi-squared with its degrees of freedom.
+double p_valor(const Ajuste &a)
+{
+	return a.gl > 0 ? gsl_cdf_chisq_Q(a.desviacion, a.gl) : 1;
+}
+
+// Whether a fit over a region the spectrum's end cut holds: a line that
+// does not match the counts there (a detector's threshold, the rise of
+// counts from the empty channels below it, read as a wide line) is none.
+bool cortada_valida(const Ajuste &a, const Region &r)
+{
+	return !r.cortada || p_valor(a) >= P_CORTADA;
+}
+
 bool es_un_pico(const Ajuste &a, const Region &r)
 {
-	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA];
+	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA] && cortada_valida(a, r);
 }
 
 // Gross counts over the region (clipped to the spectrum) and net of the line through its ends.
@@ -986,7 +1001,8 @@ MedidaPico mide_debil(const float *Li, int n, const FondoRestado *fondo, long lo
 		Ajuste a;
 		sigue_region(t, 0, ancho, &r, &a);
 		double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
-		if (!(a.bien && cabe(a, r)) || std::fabs(a.p[P_MU] - c) > MAS_CERCA_DEBIL * fwhm)
+		if (!(a.bien && cabe(a, r) && cortada_valida(a, r)) ||
+		    std::fabs(a.p[P_MU] - c) > MAS_CERCA_DEBIL * fwhm)
 			continue;
 		m.cima = static_cast<int>(t.cima);
 		m.cortada = r.cortada;
@@ -1743,12 +1759,6 @@ std::vector<long long> paradas_de(const Grupo &g)
 	std::vector<long long> v = g.parada;
 	std::sort(v.begin(), v.end());
 	return v;
-}
-
-// The fit's p-value, chi-squared with its degrees of freedom.
-double p_valor(const Ajuste &a)
-{
-	return a.gl > 0 ? gsl_cdf_chisq_Q(a.desviacion, a.gl) : 1;
 }
 
 // The group as chained from each of its other stops, each with its own

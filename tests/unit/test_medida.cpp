@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analisis.h"
@@ -271,6 +272,22 @@ TEST(MedidaPico, DesdeCadaParadaMideSuPropiaLinea)
 	}
 	std::printf("%d stops, %d fitted, each on its own line\n", paradas, propias);
 	EXPECT_GE(propias, 0.75 * paradas);
+}
+
+// Where the counts rise from a detector's threshold out of the empty
+// channels below it, a stop is no line: neither the pottery spectrum's
+// (flat at some 85 counts a channel from channel 110 up) nor the NaI's
+// (its counts falling from the threshold on) reads as a multiplet.
+TEST(MedidaPico, ElUmbralDelDetectorNoEsUnMultiplete)
+{
+	for (auto [nombre, parada] :
+	     {std::pair{"hpge-pottery.Spe", 132}, std::pair{"nai-digibase-nocal.spe", 19}}) {
+		Lectura l;
+		std::vector<float> li = lee((std::string(ORQ_DATOS_PRUEBA "/real/") + nombre).c_str(), &l);
+		libera_lectura(&l);
+		MedidaMultiplete m = mide_multiplete(li.data(), static_cast<int>(li.size()) - 1, parada);
+		EXPECT_LE(m.lineas.size(), 1u) << nombre;
+	}
 }
 
 // ---- What cannot be fitted ----
