@@ -236,7 +236,11 @@ double fwhm_de(const MedidaPico &m);
 // cursor is mide_pico's.  Its group: every stop whose reach (GRUPO_FWHM
 // FWHM either side) overlaps that of a line already in it, starting from
 // that line and chained, a stop within MISMA_LINEA_FWHM FWHM of a line being
-// that line's.  The region: from GRUPO_FWHM FWHM below the group's first
+// that line's.  When the stop nearest the cursor chains to others and the
+// cursor lies within their span (a FWHM beyond it at most), the group is
+// chained from that stop whichever line the cursor is on, and again from
+// each of its stops with that stop's own width: of the groups that differ,
+// the fit with the higher p-value is kept.  The region: from GRUPO_FWHM FWHM below the group's first
 // line to as far above its last (never under REGION_MINIMA channels), each
 // side ending VECINO_FWHM FWHM short of the nearest stop outside the group
 // (inside that span or up to VECINO_FWHM FWHM beyond it), the FWHM and
@@ -249,11 +253,25 @@ double fwhm_de(const MedidaPico &m);
 //   the deviance by UMBRAL_CUADRATICO at least (chi-squared with one degree
 //   of freedom at 99%): within the region alone a curvature that biases the
 //   area by several percent is hardly seen;
+// - a lone line whose region a neighbouring peak with no stop cut short:
+//   that peak, tried as a line over the region the group would have, when
+//   the test for one more line (below) takes it;
+// - a low-side tail shared by the lines (its share of each line's area, and
+//   its slope in sigmas, held within 0.05 to 4) and a step under each line
+//   (a share of its peak height), each tried when its score statistic
+//   reaches half its threshold (the tail's at a slope of 0.75, 1.5 or 3) and
+//   taken when it lowers the deviance by UMBRAL_COLA (two degrees of
+//   freedom at 99%) or UMBRAL_CUADRATICO (one): of the two, the one that
+//   fits better; both when each lowers the deviance so much from the other;
+//   neither before the line test when one more line fits better still (the
+//   test is made again after the lines);
 // - one more line, where the residuals weighted by a line of the fit's
 //   sigma stand highest, joins the group when it lowers the deviance by
-//   UMBRAL_LINEA at least, its area is SIGNIFICANCIA standard deviations and
-//   the fit holds (every line in the region, sigma as mide_pico allows);
-//   again, up to MAX_LINEAS lines.  The line is tried where the residuals
+//   UMBRAL_LINEA at least, below the fit with a step, and with a tail
+//   when it lies below a line, by as much, its area is SIGNIFICANCIA
+//   standard deviations, no two lines' areas correlate under -0.95 (one
+//   line parted in two) and the fit holds (every line in the region, sigma
+//   as mide_pico allows); again, up to MAX_LINEAS lines.  The line is tried where the residuals
 //   call for one, and as the line nearest there parted in two; the better
 //   fit counts.  UMBRAL_LINEA is the chi-squared with two degrees of
 //   freedom at 0.1%; on lone lines (sigma 2, areas 100 to 10^5 on 5 and 50

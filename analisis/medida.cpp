@@ -62,7 +62,7 @@ constexpr double CONOCIDAS_FWHM = 16;     // the stops a multiplet walks for at 
 constexpr double COLA_INICIAL = 0.05;     // a tail's first fraction of its line
 constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
-constexpr double PENDIENTE_MAXIMA = 10;   // in sigmas: a slower one is background
+constexpr double PENDIENTE_MAXIMA = 4;    // in sigmas: a slower one is a step or background
 
 constexpr double MAS_CERCA_DEBIL = 1;        // a weak line's fit lies this many FWHM from the cursor at most
 constexpr double P_CORTADA = 1e-6;           // a cut region's fit that holds worse than this is no line
@@ -377,11 +377,19 @@ void dimensiona(Borde *b, size_t n, const Perfil &f)
 	b->escalon.resize(f.escalon ? n : 0);
 }
 
+// The tail's slope, in sigmas, that the parameter tau stands for: held
+// within PENDIENTE_MINIMA and PENDIENTE_MAXIMA, so that a fit that runs to
+// either bound stays a fit there (a slower tail, spread past the region,
+// would put counts of a step or the background into the line's area).
+double pendiente(double tau)
+{
+	return std::clamp(std::fabs(tau), PENDIENTE_MINIMA, PENDIENTE_MAXIMA);
+}
+
 // The tail's scale in channels for parameters p of shape f; 0 without a tail.
 double escala_cola(const Forma &f, const double *p)
 {
-	return f.cola ? std::max(std::fabs(p[f.pendiente_cola()]), PENDIENTE_MINIMA) * std::fabs(p[P_SIGMA])
-	              : 0;
+	return f.cola ? pendiente(p[f.pendiente_cola()]) * std::fabs(p[P_SIGMA]) : 0;
 }
 
 // The edges' values for parameters p, each computed as fraccion computes
@@ -451,7 +459,7 @@ void derivadas_de_forma(const Datos &d, const double *p, int k, size_t i, gsl_ma
 	double d_area = 0, d_mu = 0, d_sigma = 0;
 	if (f.cola) {
 		double eta = p[f.fraccion_cola()], tau = p[f.pendiente_cola()];
-		double r = 1 / std::max(std::fabs(tau), PENDIENTE_MINIMA);
+		double r = 1 / pendiente(tau);
 		double cb = b.bajo.cola[j], ca = b.alto.cola[j];
 		double czb = r * cb - nb, cza = r * ca - na;
 		d_area += eta * (ca - cb);
@@ -460,7 +468,7 @@ void derivadas_de_forma(const Datos &d, const double *p, int k, size_t i, gsl_ma
 		gsl_matrix_set(J, i, f.fraccion_cola(),
 		               gsl_matrix_get(J, i, f.fraccion_cola()) + area * (ca - cb));
 		double d_r = ((za + r) * ca - na) - ((zb + r) * cb - nb);
-		double d_tau = std::fabs(tau) > PENDIENTE_MINIMA ? -(tau < 0 ? -1 : 1) * r * r * d_r : 0;
+		double d_tau = pendiente(tau) == std::fabs(tau) ? -(tau < 0 ? -1 : 1) * r * r * d_r : 0;
 		gsl_matrix_set(J, i, f.pendiente_cola(),
 		               gsl_matrix_get(J, i, f.pendiente_cola()) + eta * area * d_tau);
 	}
@@ -1221,12 +1229,12 @@ Ajuste con_cuadrado(const Ajuste &a)
 }
 
 // Whether a fitted tail is one: a fraction of the line between 0 and
-// COLA_MAXIMA, its slope within what the shape can tell from a Gaussian.
+// COLA_MAXIMA.
 bool cola_valida(const Ajuste &a)
 {
 	const Forma &f = a.forma;
 	double eta = a.p[f.fraccion_cola()], tau = std::fabs(a.p[f.pendiente_cola()]);
-	return eta > 0 && eta < COLA_MAXIMA && tau >= PENDIENTE_MINIMA && tau <= PENDIENTE_MAXIMA;
+	return eta > 0 && eta < COLA_MAXIMA && std::isfinite(tau);
 }
 
 // The fit a over r with a tail (con_cola) or a step added, into *b; false
@@ -1302,17 +1310,55 @@ bool lo_piden(const Suave &s, const Region &r, const Ajuste &a, bool con_cola)
 	return false;
 }
 
-// Adds to a the low-side tail (con_cola) or the step when the likelihood
-// ratio over r asks for it at 99% (chi-squared with two degrees of freedom
-// for the tail's fraction and slope, one for the step's height).
-void prueba_extra(const Suave &s, const Region &r, bool con_cola, Ajuste *a)
+bool candidato(const Suave &s, const Region &r, const Ajuste &a, double *mu, double *area);
+bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu, double area, Ajuste *b);
+bool todas_claras(const Ajuste &a);
+bool partida_en_dos(const Ajuste &a);
+
+// Whether one more line, where a's residuals call for one, fits better than
+// the tail or step of `extra` and as the line test asks: an unresolved line
+// beside a strong one leaves residuals that a tail or step can take up too,
+// and then the line is what the counts hold.
+bool mejor_una_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &extra)
 {
-	if ((con_cola ? a->forma.cola : a->forma.escalon) || !lo_piden(s, r, *a, con_cola))
-		return;
+	double mu = 0, area = 0;
 	Ajuste b;
-	double umbral = con_cola ? UMBRAL_COLA : UMBRAL_CUADRATICO;
-	if (con_extra(s, r, *a, con_cola, &b) && a->desviacion - b.desviacion >= umbral)
-		*a = b;
+	return a.forma.lineas < MAX_LINEAS && candidato(s, r, a, &mu, &area) &&
+	       mejor_con_otra(s, r, a, mu, area, &b) && b.desviacion < extra.desviacion &&
+	       a.desviacion - b.desviacion >= UMBRAL_LINEA && todas_claras(b) && !partida_en_dos(b);
+}
+
+// Gives a, over r, the low-side tail, the step or both when the
+// likelihood ratio asks for them at 99% (chi-squared with two degrees of
+// freedom for the tail's fraction and slope, one for the step's height;
+// both when each lowers the deviance so much from the other alone).  Of a
+// tail and a step that each pass (both put counts below the line) the one
+// that fits better is taken, not the one tried first.  Before the line
+// test (antes_de_lineas), none when one more line fits better still: the
+// line test then decides, and this test is made again after it.
+void prueba_forma(const Suave &s, const Region &r, Ajuste *a, bool antes_de_lineas)
+{
+	const double umbral[2] = {UMBRAL_COLA, UMBRAL_CUADRATICO};
+	Ajuste con[2];
+	bool pasa[2] = {false, false};
+	for (int k = 0; k < 2; k++) {
+		bool con_cola = k == 0;
+		if ((con_cola ? a->forma.cola : a->forma.escalon) || !lo_piden(s, r, *a, con_cola))
+			continue;
+		pasa[k] =
+		    con_extra(s, r, *a, con_cola, &con[k]) && a->desviacion - con[k].desviacion >= umbral[k];
+	}
+	Ajuste ambos, nuevo;
+	if (pasa[0] && pasa[1] && con_extra(s, r, con[0], false, &ambos) && cola_valida(ambos) &&
+	    con[0].desviacion - ambos.desviacion >= umbral[1] &&
+	    con[1].desviacion - ambos.desviacion >= umbral[0])
+		nuevo = ambos;
+	else if (pasa[0] || pasa[1])
+		nuevo = pasa[0] && (!pasa[1] || con[0].desviacion <= con[1].desviacion) ? con[0] : con[1];
+	else
+		return;
+	if (!antes_de_lineas || !mejor_una_linea(s, r, *a, nuevo))
+		*a = nuevo;
 }
 
 // The group's fit over r with a quadratic term, when the likelihood ratio
@@ -1445,17 +1491,32 @@ bool partida_en_dos(const Ajuste &a)
 	return false;
 }
 
+// Whether b, a with one more line, puts counts below a's lines, where a
+// tail would: its new line below a's highest, or its lowest line half a
+// sigma below a's lowest (a line parted in two).
+bool por_debajo(const Ajuste &a, const Ajuste &b)
+{
+	double nueva = b.p[b.forma.mu(b.forma.lineas - 1)];
+	return nueva < extremos(a).second || extremos(b).first < extremos(a).first - a.p[P_SIGMA] / 2;
+}
+
 // Whether b, a with one more line, is what the counts over r ask for: it
-// lowers the deviance by UMBRAL_LINEA below a's, and below a's with a tail
-// when a has none (a line's tail is no line), every line stands clear and
-// no two are one line parted in two.
+// lowers the deviance by UMBRAL_LINEA below a's, and below a's with a step
+// or a tail when a has none (for the tail, when b's counts lie where it
+// would put them: a line's tail or step is no line), every line stands
+// clear and no two are one line parted in two.
 bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &b)
 {
 	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b) || partida_en_dos(b))
 		return false;
-	Ajuste t;
-	return a.forma.cola || !lo_piden(s, r, a, true) || !con_extra(s, r, a, true, &t) ||
-	       t.desviacion - b.desviacion >= UMBRAL_LINEA;
+	for (bool con_cola : {true, false}) {
+		Ajuste t;
+		bool tiene = con_cola ? a.forma.cola : a.forma.escalon;
+		if (!tiene && (!con_cola || por_debajo(a, b)) && lo_piden(s, r, a, con_cola) &&
+		    con_extra(s, r, a, con_cola, &t) && t.desviacion - b.desviacion < UMBRAL_LINEA)
+			return false;
+	}
+	return true;
 }
 
 // Adds to the group the line its residuals call for, when pide_linea holds;
@@ -1618,7 +1679,7 @@ MedidaMultiplete del_grupo(const Ajuste &a, const Region &r)
 	if (f.cola) {
 		mm.fraccion_cola = a.p[f.fraccion_cola()];
 		mm.error_fraccion_cola = a.error[f.fraccion_cola()];
-		mm.pendiente_cola = std::max(std::fabs(a.p[f.pendiente_cola()]), PENDIENTE_MINIMA);
+		mm.pendiente_cola = pendiente(a.p[f.pendiente_cola()]);
 		mm.error_pendiente_cola = a.error[f.pendiente_cola()];
 	}
 	mm.escalon = f.escalon;
@@ -1873,11 +1934,10 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 	if (solo)
 		prueba_vecinas(s, &r, &a);
 	prueba_cuadratico(s, r, &a);
-	prueba_extra(s, r, true, &a);
-	prueba_extra(s, r, false, &a);
+	prueba_forma(s, r, &a, true);
 	while (prueba_linea(s, &r, &a))
 		continue;
-	prueba_extra(s, r, true, &a);
+	prueba_forma(s, r, &a, false);
 	if (!quita_dudosas(s, r, &a, &g))
 		return sola(mide_pico(Li, n, c, fondo), Ajuste{});
 	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico && a.forma.simple())
