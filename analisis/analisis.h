@@ -323,9 +323,9 @@ struct MedidaMultiplete {
 	int grados_libertad = 0;
 	bool pobre = false; // p_valor under P_POBRE
 	// When no line at the cursor stands SIGNIFICANCIA standard deviations
-	// clear, the weak line's fit there (its line within a FWHM of the
-	// cursor) with its area as it comes, and the area's upper limit: the
-	// area (0 when negative) plus LIMITE_SIGMAS errors.
+	// clear, the weak line's fit there (its line within a FWHM, or four
+	// channels, of the cursor) with its area as it comes, and the area's
+	// upper limit: the area (0 when negative) plus LIMITE_SIGMAS errors.
 	bool debil = false;
 	double limite_area = 0;
 	// Covariances between the lines' areas and between their centroids,

@@ -64,6 +64,7 @@ constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
 constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
 constexpr double PENDIENTE_MAXIMA = 4;    // in sigmas: a slower one is a step or background
 
+constexpr double ANCHOS_DEBIL[] = {8, 16};   // channels: a weak line's last starting widths
 constexpr double MAS_CERCA_DEBIL = 1;        // a weak line's fit lies this many FWHM from the cursor at most
 constexpr double P_CORTADA = 1e-6;           // a cut region's fit that holds worse than this is no line
 constexpr double CORRELACION_PARTIDA = 0.95; // two lines' areas this anticorrelated are one line
@@ -992,9 +993,10 @@ MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long lo
 }
 
 // The measure from c of a line too weak to stand SIGNIFICANCIA standard
-// deviations clear: the fit from the climb's top (its width found, or twice
-// or half of it) over the region that follows it, its line in the region and
-// within MAS_CERCA_DEBIL FWHM of c, however small its area; not fitted
+// deviations clear: the fit from the climb's top (its width found, twice,
+// half or four times it, or ANCHOS_DEBIL) over the region that follows it,
+// its line in the region and within MAS_CERCA_DEBIL FWHM of c (or
+// 2 CERCA_MINIMA channels), however small its area; not fitted
 // when none holds.  Refusing the weak ones would leave only those that
 // came out high.
 MedidaPico mide_debil(const float *Li, int n, const FondoRestado *fondo, long long c)
@@ -1004,13 +1006,13 @@ MedidaPico mide_debil(const float *Li, int n, const FondoRestado *fondo, long lo
 	t.cima = sube(t.s, c);
 	double realce = 0;
 	t.fwhm = ancho_a_media_altura(t.s, t.cima, &realce);
-	for (double ancho : {t.fwhm, 2 * t.fwhm, t.fwhm / 2}) {
+	for (double ancho : {t.fwhm, 2 * t.fwhm, t.fwhm / 2, 4 * t.fwhm, ANCHOS_DEBIL[0], ANCHOS_DEBIL[1]}) {
 		Region r{};
 		Ajuste a;
 		sigue_region(t, 0, ancho, &r, &a);
 		double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
 		if (!(a.bien && cabe(a, r) && cortada_valida(a, r)) ||
-		    std::fabs(a.p[P_MU] - c) > MAS_CERCA_DEBIL * fwhm)
+		    std::fabs(a.p[P_MU] - c) > std::max(MAS_CERCA_DEBIL * fwhm, 2.0 * CERCA_MINIMA))
 			continue;
 		m.cima = static_cast<int>(t.cima);
 		m.cortada = r.cortada;
