@@ -16,11 +16,12 @@
 namespace {
 
 constexpr int TAM_LINEA = 256;
-constexpr const char *PICO_COLA = "Cola baja: %.2f ± %.2f %% del área, pendiente %.2f ± %.2f sigma";
+// The report is a dialog's format, where a percent sign is written twice.
+constexpr const char *PICO_COLA = "Cola baja: %.2f ± %.2f %%%% del área, pendiente %.2f ± %.2f sigma";
 constexpr const char *PICO_SIN_COLA = "Sin cola ni escalón: gaussiana";
-constexpr const char *PICO_ESCALON = "Escalón: %.2f ± %.2f %% de la altura de la línea";
+constexpr const char *PICO_ESCALON = "Escalón: %.2f ± %.2f %%%% de la altura de la línea";
 constexpr const char *PICO_CORTADA = "Región cortada por el extremo del espectro";
-constexpr const char *PICO_DEBIL = "Línea bajo 3 sigma: área %.1f ± %.1f, límite superior (95 %%) %.1f";
+constexpr const char *PICO_DEBIL = "Línea bajo 3 sigma: área %.1f ± %.1f, límite superior (95 %%%%) %.1f";
 constexpr double PORCIENTO = 100;
 
 __attribute__((format(printf, 2, 3))) void anade(std::string *texto, const char *formato, ...)
