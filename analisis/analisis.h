@@ -113,13 +113,13 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // Measuring one peak (medida.cpp): a Gaussian of net area A, centroid mu and
 // width sigma, integrated over each channel (channel c spans c - 0.5 to
 // c + 0.5), on a straight-line background, fitted by Poisson maximum
-// likelihood: least squares weighted by the model's own variance, the weights
-// refreshed from the fit until the parameters settle (the fixed point is the
-// likelihood's maximum, so small areas carry no bias).  Uncertainties are one
+// likelihood: GSL's trust-region least squares on the deviance's signed
+// square roots, so that it minimises the deviance itself and every step it
+// takes lowers it (it cannot cycle, and small areas carry no bias).  Uncertainties are one
 // standard deviation, from the inverse of the Fisher information at the fit;
 // chi2_gl is the Poisson deviance (twice the log-likelihood ratio to a
 // model that hits every count, chi-squared distributed) per degree of freedom.
-// NaN samples are left out.
+// Samples that are not finite numbers (NaN, +-inf) are left out.
 //
 // The peak at channel c is the stop that c stands on or next to, when there
 // is one: the stop pico_cercano gives for c, if it lies within CERCA_MAXIMA
@@ -151,8 +151,11 @@ int pico_cercano_en(const float *Li, int n, int c, long long radio, const FondoR
 // stop, or mu) than half-way to it: a measure from a stop fits that stop's
 // line, not its neighbour's, or nothing.
 //
-// The fit fails (ajustado false) when the region reaches past either end of
-// the spectrum, the solver does not converge, or the result is no peak:
+// A region that reaches past an end of the spectrum is fitted on the
+// channels there are, and says so (cortada); its fit is no peak when its
+// deviance's p-value is under 10^-6 (the rise of counts from a detector's
+// threshold, which no line matches).  The fit fails (ajustado false)
+// when the solver does not converge, or the result is no peak:
 // A below SIGNIFICANCIA standard deviations, mu outside the region, or sigma
 // under SIGMA_MINIMA or above the region's width.  The region's gross and net
 // counts are then what it gives: net is gross less a straight line through
@@ -178,6 +181,7 @@ struct MedidaPico {
 	bool ajustado = false;
 	int cima = 0;                              // the top: the stop measured, or the climb's
 	int desde = 0, hasta = 0;                  // the region, channels inclusive (clipped to the spectrum)
+	bool cortada = false;                      // whether the spectrum's end cut the region
 	double area = 0, error_area = 0;           // net area, counts
 	double centroide = 0, error_centroide = 0; // channels
 	double sigma = 0, error_sigma = 0;         // channels
@@ -232,7 +236,11 @@ double fwhm_de(const MedidaPico &m);
 // cursor is mide_pico's.  Its group: every stop whose reach (GRUPO_FWHM
 // FWHM either side) overlaps that of a line already in it, starting from
 // that line and chained, a stop within MISMA_LINEA_FWHM FWHM of a line being
-// that line's.  The region: from GRUPO_FWHM FWHM below the group's first
+// that line's.  When the stop nearest the cursor chains to others and the
+// cursor lies within their span (a FWHM beyond it at most), the group is
+// chained from that stop whichever line the cursor is on, and again from
+// each of its stops with that stop's own width: of the groups that differ,
+// the fit with the higher p-value is kept.  The region: from GRUPO_FWHM FWHM below the group's first
 // line to as far above its last (never under REGION_MINIMA channels), each
 // side ending VECINO_FWHM FWHM short of the nearest stop outside the group
 // (inside that span or up to VECINO_FWHM FWHM beyond it), the FWHM and
@@ -245,27 +253,49 @@ double fwhm_de(const MedidaPico &m);
 //   the deviance by UMBRAL_CUADRATICO at least (chi-squared with one degree
 //   of freedom at 99%): within the region alone a curvature that biases the
 //   area by several percent is hardly seen;
+// - a lone line whose region a neighbouring peak with no stop cut short:
+//   that peak, tried as a line over the region the group would have, when
+//   the test for one more line (below) takes it;
+// - a low-side tail shared by the lines (its share of each line's area, and
+//   its slope in sigmas, held within 0.05 to 4) and a step under each line
+//   (a share of its peak height), each tried when its score statistic
+//   reaches half its threshold (the tail's at a slope of 0.75, 1.5 or 3) and
+//   taken when it lowers the deviance by UMBRAL_COLA (two degrees of
+//   freedom at 99%) or UMBRAL_CUADRATICO (one): of the two, the one that
+//   fits better; both when each lowers the deviance so much from the other;
+//   neither before the line test when one more line fits better still (the
+//   test is made again after the lines);
 // - one more line, where the residuals weighted by a line of the fit's
 //   sigma stand highest, joins the group when it lowers the deviance by
-//   UMBRAL_LINEA at least, its area is SIGNIFICANCIA standard deviations and
-//   the fit holds (every line in the region, sigma as mide_pico allows);
-//   again, up to MAX_LINEAS lines.  The line is tried where the residuals
+//   UMBRAL_LINEA at least, below the fit with a step, and with a tail
+//   when it lies below a line, by as much, its area is SIGNIFICANCIA
+//   standard deviations, no two lines' areas correlate under -0.95 (one
+//   line parted in two) and the fit holds (every line in the region, sigma
+//   as mide_pico allows); again, up to MAX_LINEAS lines.  The line is tried where the residuals
 //   call for one, and as the line nearest there parted in two; the better
 //   fit counts.  UMBRAL_LINEA is the chi-squared with two degrees of
 //   freedom at 0.1%; on lone lines (sigma 2, areas 100 to 10^5 on 5 and 50
 //   counts a channel) it adds a line to 5 spectra in 4000.
+// Then, while any line stands under SIGNIFICANCIA standard deviations, the
+// one that stands least clear is dropped and the group fitted again.
 // Uncertainties and the covariances between lines come from the fit's
-// covariance.  A lone line (a group of one, no line added, no quadratic
-// term) is mide_pico's measure as it is.  The fit is poor (pobre) when the
+// covariance (the Fisher information's inverse).  A lone line (a group of
+// one, no line added, no quadratic term, tail or step) is mide_pico's
+// measure as it is; the second-order bias is taken off the others' areas,
+// centroids and sigma when they have no tail or step.  The fit is poor (pobre) when the
 // deviance's p-value, chi-squared with the fit's degrees of freedom, is
-// under P_POBRE.  When the group's fit fails, the measure is mide_pico's.
+// under P_POBRE.  When the group's fit fails, the measure is mide_pico's;
+// when mide_pico fits no line at the cursor, the weak line's fit there
+// (debil, below) when one holds.
 constexpr int MAX_LINEAS = 8;
 constexpr double GRUPO_FWHM = 3;
 constexpr double MISMA_LINEA_FWHM = 0.5;
 constexpr double UMBRAL_CUADRATICO = 6.634896601021214;
 constexpr double UMBRAL_LINEA = 13.815510557964274;
+constexpr double UMBRAL_COLA = 9.210340371976184;
 constexpr double AMPLIADA = 2;
 constexpr double P_POBRE = 0.001;
+constexpr double LIMITE_SIGMAS = 1.6448536269514722; // one-sided 95%
 
 struct MedidaMultiplete {
 	bool ajustado = false;
@@ -277,13 +307,27 @@ struct MedidaMultiplete {
 	std::vector<MedidaPico> lineas;
 	int cercana = 0;                   // the index of the line nearest the cursor
 	int desde = 0, hasta = 0;          // the region
+	bool cortada = false;              // whether the spectrum's end cut it
 	double sigma = 0, error_sigma = 0; // shared by the lines
 	// The background: fondo_a + fondo_b * c + fondo_c * (c - origen)^2 counts in channel c.
 	double fondo_a = 0, fondo_b = 0, fondo_c = 0, origen = 0;
 	bool cuadratico = false; // whether fondo_c was fitted
+	// The lines' low-side tail, when fitted (cola): the share of each line's
+	// area in it and its slope, the exponential's scale in sigmas.
+	bool cola = false;
+	double fraccion_cola = 0, error_fraccion_cola = 0, pendiente_cola = 0, error_pendiente_cola = 0;
+	// The step under each line, when fitted: its height, a share of the line's peak height.
+	bool escalon = false;
+	double altura_escalon = 0, error_altura_escalon = 0;
 	double chi2_gl = 0, p_valor = 1;
 	int grados_libertad = 0;
 	bool pobre = false; // p_valor under P_POBRE
+	// When no line at the cursor stands SIGNIFICANCIA standard deviations
+	// clear, the weak line's fit there (its line within a FWHM, or four
+	// channels, of the cursor) with its area as it comes, and the area's
+	// upper limit: the area (0 when negative) plus LIMITE_SIGMAS errors.
+	bool debil = false;
+	double limite_area = 0;
 	// Covariances between the lines' areas and between their centroids,
 	// lineas.size() squared, row after row.
 	std::vector<double> covarianza_areas, covarianza_centroides;

@@ -1,15 +1,17 @@
 // Measuring one peak and the multiplet it belongs to: the stop under the
 // cursor or the climb to a top, the region around it (kept clear of the
-// other stops), the Poisson fit of lines sharing one sigma on a straight
-// (or quadratic) background (GSL's nonlinear least squares, its weights
-// refreshed from the model until they settle; for net counts, from the
-// variance of the difference), the likelihood-ratio tests that add a
-// quadratic term or a line, the second-order bias taken off a multiplet's
+// other stops), the Poisson fit of lines sharing one sigma (and a low-side
+// tail and a step) on a straight (or quadratic) background (GSL's nonlinear
+// least squares on the deviance's residuals; for net counts, the
+// quasi-likelihood of the difference's variance), the likelihood-ratio
+// tests that add a quadratic term, a tail, a step or a line, the lines that
+// stand too little dropped, the second-order bias taken off a multiplet's
 // fit, and the summed counts when no fit can be made.  Start at mide_pico
 // and mide_multiplete.
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
+#include <gsl/gsl_sf_erf.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,52 +26,82 @@ namespace {
 
 enum Parametro { P_AREA, P_MU, P_SIGMA, P_A, P_B, N_PARAM };
 
-// What is fitted: `lineas` Gaussians sharing one sigma on a straight line,
-// with a quadratic term when cuadratico.  The first line's area and mu, the
-// sigma and the line come first (the one-line fit's parameters), then each
-// further line's area and mu, then the quadratic term.
+// What is fitted: `lineas` lines sharing one sigma on a straight line,
+// with a quadratic term when cuadratico, a low-side tail shared by the lines
+// when cola (its fraction of each line's area and its slope in sigmas) and
+// a step under each line when escalon (its height a fraction of the line's
+// peak height).  The first line's area and mu, the sigma and the line come
+// first (the one-line fit's parameters), then each further line's area and
+// mu, then the quadratic term, the tail's two and the step's.
 struct Forma {
 	int lineas = 1;
-	bool cuadratico = false;
-	int parametros() const { return N_PARAM + 2 * (lineas - 1) + (cuadratico ? 1 : 0); }
+	bool cuadratico = false, cola = false, escalon = false;
+	int extras() const { return (cuadratico ? 1 : 0) + (cola ? 2 : 0) + (escalon ? 1 : 0); }
+	int parametros() const { return N_PARAM + 2 * (lineas - 1) + extras(); }
 	int area(int k) const { return k == 0 ? P_AREA : N_PARAM + 2 * (k - 1); }
 	int mu(int k) const { return area(k) + (k == 0 ? P_MU - P_AREA : 1); }
-	int cuadrado() const { return parametros() - 1; }
+	int cuadrado() const { return N_PARAM + 2 * (lineas - 1); }
+	int fraccion_cola() const { return cuadrado() + (cuadratico ? 1 : 0); }
+	int pendiente_cola() const { return fraccion_cola() + 1; }
+	int escalon_() const { return fraccion_cola() + (cola ? 2 : 0); }
+	bool simple() const { return !cola && !escalon; }
 };
-constexpr int MAX_PARAMETROS = N_PARAM + 2 * (MAX_LINEAS - 1) + 1;
+constexpr int MAX_PARAMETROS = N_PARAM + 2 * (MAX_LINEAS - 1) + 4;
 
-constexpr int MAX_ITERACIONES = 200; // of the solver, for one set of weights
-constexpr int MAX_PESOS = 30;        // refreshes of the weights
-constexpr int MAX_REGIONES = 5;      // refits over a region that moved
-constexpr int MAX_DESCENSO = 5000;   // channels walked down a flank for the first width
-// The weights are settled when no parameter moves by more than this many of
-// its standard deviations.
-constexpr double PESOS_QUIETOS = 1e-3;
+constexpr int MAX_ITERACIONES = 200;      // of the solver, for one set of weights
+constexpr int MAX_REGIONES = 5;           // refits over a region that moved
+constexpr int MAX_DESCENSO = 5000;        // channels walked down a flank for the first width
+constexpr double SERIE_DESVIACION = 1e-3; // m within this share of y: the deviance by its series
+constexpr double RESIDUO_NULO = 1e-8;     // a residual this share of sqrt m counts as none
 constexpr double TOLERANCIA_X = 1e-8;
 constexpr double TOLERANCIA_G = 1e-10;
 constexpr double VARIANZA_MINIMA = 1e-3; // the model's variance floor, for an empty channel
 constexpr double SIGMA_INICIAL_MINIMA = 0.5;
-constexpr double PARTIDA = 0.75;      // half the distance of a line parted in two, in sigmas of the line
-constexpr double CONOCIDAS_FWHM = 16; // the stops a multiplet walks for at once, FWHM either side
+constexpr double PARTIDA = 0.75;          // half the distance of a line parted in two, in sigmas of the line
+constexpr double CONOCIDAS_FWHM = 16;     // the stops a multiplet walks for at once, FWHM either side
+constexpr double COLA_INICIAL = 0.05;     // a tail's first fraction of its line
+constexpr double PENDIENTE_INICIAL = 1.5; // and its first slope, in sigmas
+constexpr double COLA_MAXIMA = 0.5;       // a tail holds less of its line than this
+constexpr double PENDIENTE_MAXIMA = 4;    // in sigmas: a slower one is a step or background
+
+constexpr double ANCHOS_DEBIL[] = {8, 16};   // channels: a weak line's last starting widths
+constexpr double MAS_CERCA_DEBIL = 1;        // a weak line's fit lies this many FWHM from the cursor at most
+constexpr double P_CORTADA = 1e-6;           // a cut region's fit that holds worse than this is no line
+constexpr double CORRELACION_PARTIDA = 0.95; // two lines' areas this anticorrelated are one line
+constexpr double PUNTAJE_MINIMO = 0.5;       // of a ratio's threshold: the score that asks for a fit
+constexpr double PENDIENTES_PRUEBA[] = {0.75, 1.5, 3}; // the slopes, in sigmas, a tail's score is taken at
+
 const double RAIZ_2PI = std::sqrt(2 * M_PI);
+constexpr double PENDIENTE_MINIMA = 0.05; // the tail's scale, in sigmas, is never narrower
 
 struct Region {
 	long long desde, hasta;
+	bool cortada = false; // cut by the spectrum's end
 	bool operator==(const Region &o) const { return desde == o.desde && hasta == o.hasta; }
 };
+
+// The region r within the spectrum's n channels: a line near an end is
+// fitted on the channels there are.
+Region recortada(const Region &r, long long n)
+{
+	Region c{std::max(1LL, r.desde), std::min(n, r.hasta)};
+	c.cortada = r.cortada || c.desde != r.desde || c.hasta != r.hasta;
+	return c;
+}
 
 // The channels of a region that hold a number, with the region's middle;
 // for a net spectrum, in each the subtracted background (factor times its
 // counts) and that background's variance (factor squared times them).
 // The lines' values at the edges of the data's channels (channel i spans
 // x - 0.5 to x + 0.5): erf of the edge less mu over sigma * sqrt 2 and, for
-// the Jacobian, the edge in sigmas from mu and the normal density there;
+// the Jacobian, the edge in sigmas from mu and the normal density there; the
+// tail's and the step's primitives there when the shape has them;
 // [line * channels + i], low edge and high.  A channel next to the one
 // before shares its low edge with that one's high, computed once.  `clave`:
-// the sigma and mus they hold, so that a Jacobian at the point the
-// residuals were just taken at computes no erf anew.
+// the sigma, tail slope and mus they hold, so that a Jacobian at the point
+// the residuals were just taken at computes no erf anew.
 struct Borde {
-	std::vector<double> erf, z, densidad;
+	std::vector<double> erf, z, densidad, cola, escalon;
 };
 
 struct Bordes {
@@ -127,13 +159,13 @@ struct Suave {
 	long long siguiente(long long desde, int paso, long long hasta) const;
 };
 
-// The mean of the samples within radio of c that hold a number; NaN when none does.
+// The mean of the samples within radio of c that are finite numbers; NaN when none does.
 double Suave::en(long long c) const
 {
 	double suma = 0;
 	int validas = 0;
 	for (long long j = std::max(1LL, c - radio); j <= std::min<long long>(n, c + radio); j++)
-		if (!std::isnan(Li[j])) {
+		if (std::isfinite(Li[j])) {
 			suma += Li[j];
 			validas++;
 		}
@@ -264,7 +296,7 @@ Datos datos_de(const Suave &s, const Region &r)
 	Datos d;
 	d.medio = (r.desde + r.hasta) / 2.0;
 	for (long long c = r.desde; c <= r.hasta; c++) {
-		if (std::isnan(s.Li[c]))
+		if (!std::isfinite(s.Li[c]))
 			continue;
 		d.x.push_back(static_cast<double>(c));
 		d.y.push_back(s.Li[c]);
@@ -289,30 +321,76 @@ double fraccion(double x, double mu, double sigma)
 	       (std::erf((x + 0.5 - mu) / (sigma * M_SQRT2)) - std::erf((x - 0.5 - mu) / (sigma * M_SQRT2)));
 }
 
-// The value of edge t (in channels from mu) for a line of sigma s, into b[j].
-void borde_en(double t, double s, bool con_densidad, Borde *b, size_t j)
+// The low-side tail's part of its cumulative share at t channels from mu:
+// the line's tail is the Gaussian convolved with a falling exponential of
+// scale beta (a Gaussian passing smoothly into e^(t / beta) below it), whose
+// share up to t is the Gaussian's and this, 1/2 e^(t/beta + s^2/2beta^2)
+// erfc((t/s + s/beta) / sqrt 2), taken in logarithms so that no factor
+// overflows.
+double cola_hasta(double t, double s, double beta)
 {
+	double u = (t / s + s / beta) / M_SQRT2;
+	return 0.5 * std::exp(t / beta + s * s / (2 * beta * beta) + gsl_sf_log_erfc(u));
+}
+
+// The primitive of a unit step 1/2 erfc(t / (s sqrt 2)) at t, given erf there.
+double escalon_hasta(double t, double s, double erf_t)
+{
+	return 0.5 * t * (1 - erf_t) - s * normal(t / s);
+}
+
+// What the edges hold beyond erf: the sigma, the tail's scale (0: none),
+// the step, and whether the Jacobian's density is wanted.
+struct Perfil {
+	double s, beta;
+	bool escalon, con_densidad;
+};
+
+// The value of edge t (in channels from mu) for a line of profile f, into b[j].
+void borde_en(double t, const Perfil &f, Borde *b, size_t j)
+{
+	double s = f.s;
 	b->erf[j] = std::erf(t / (s * M_SQRT2));
-	if (con_densidad) {
+	if (f.con_densidad) {
 		b->z[j] = t / s;
 		b->densidad[j] = normal(t / s);
 	}
+	if (f.beta > 0)
+		b->cola[j] = cola_hasta(t, s, f.beta);
+	if (f.escalon)
+		b->escalon[j] = escalon_hasta(t, s, b->erf[j]);
 }
 
-void copia_borde(const Borde &de, size_t i, bool con_densidad, Borde *a, size_t j)
+void copia_borde(const Borde &de, size_t i, Borde *a, size_t j)
 {
 	a->erf[j] = de.erf[i];
-	if (con_densidad) {
-		a->z[j] = de.z[i];
-		a->densidad[j] = de.densidad[i];
-	}
+	for (auto v : {&Borde::z, &Borde::densidad, &Borde::cola, &Borde::escalon})
+		if (!(a->*v).empty())
+			(a->*v)[j] = (de.*v)[i];
 }
 
-void dimensiona(Borde *b, size_t n, bool con_densidad)
+void dimensiona(Borde *b, size_t n, const Perfil &f)
 {
 	b->erf.resize(n);
-	b->z.resize(con_densidad ? n : 0);
-	b->densidad.resize(con_densidad ? n : 0);
+	b->z.resize(f.con_densidad ? n : 0);
+	b->densidad.resize(f.con_densidad ? n : 0);
+	b->cola.resize(f.beta > 0 ? n : 0);
+	b->escalon.resize(f.escalon ? n : 0);
+}
+
+// The tail's slope, in sigmas, that the parameter tau stands for: held
+// within PENDIENTE_MINIMA and PENDIENTE_MAXIMA, so that a fit that runs to
+// either bound stays a fit there (a slower tail, spread past the region,
+// would put counts of a step or the background into the line's area).
+double pendiente(double tau)
+{
+	return std::clamp(std::fabs(tau), PENDIENTE_MINIMA, PENDIENTE_MAXIMA);
+}
+
+// The tail's scale in channels for parameters p of shape f; 0 without a tail.
+double escala_cola(const Forma &f, const double *p)
+{
+	return f.cola ? pendiente(p[f.pendiente_cola()]) * std::fabs(p[P_SIGMA]) : 0;
 }
 
 // The edges' values for parameters p, each computed as fraccion computes
@@ -321,59 +399,103 @@ void toma_bordes(const Datos &d, const double *p, bool con_densidad)
 {
 	Bordes &b = d.bordes;
 	const Forma &f = d.forma;
-	double s = std::fabs(p[P_SIGMA]);
-	std::vector<double> clave{s};
+	Perfil perfil{std::fabs(p[P_SIGMA]), escala_cola(f, p), f.escalon, con_densidad};
+	std::vector<double> clave{perfil.s, perfil.beta, f.escalon ? 1.0 : 0.0};
 	for (int k = 0; k < f.lineas; k++)
 		clave.push_back(p[f.mu(k)]);
 	if (clave == b.clave && (b.con_densidad || !con_densidad))
 		return;
 	size_t n = d.x.size();
-	dimensiona(&b.bajo, f.lineas * n, con_densidad);
-	dimensiona(&b.alto, f.lineas * n, con_densidad);
+	dimensiona(&b.bajo, f.lineas * n, perfil);
+	dimensiona(&b.alto, f.lineas * n, perfil);
 	for (int k = 0; k < f.lineas; k++)
 		for (size_t i = 0; i < n; i++) {
-			double u = d.x[i] - d.medio, mu = clave[1 + k];
+			double u = d.x[i] - d.medio, mu = clave[3 + k];
 			size_t j = k * n + i;
 			if (i > 0 && d.x[i] == d.x[i - 1] + 1)
-				copia_borde(b.alto, j - 1, con_densidad, &b.bajo, j);
+				copia_borde(b.alto, j - 1, &b.bajo, j);
 			else
-				borde_en(u - 0.5 - mu, s, con_densidad, &b.bajo, j);
-			borde_en(u + 0.5 - mu, s, con_densidad, &b.alto, j);
+				borde_en(u - 0.5 - mu, perfil, &b.bajo, j);
+			borde_en(u + 0.5 - mu, perfil, &b.alto, j);
 		}
 	b.clave = clave;
 	b.con_densidad = con_densidad;
 }
 
-// The model's counts in channel i of the data, from the edges taken for p.
+// The model's counts in channel i of the data, from the edges taken for p:
+// each line's Gaussian share, its tail's (a fraction of its area moved from
+// the Gaussian into the tail) and its step's.
 double modelo_en(const Datos &d, const double *p, size_t i)
 {
 	const Forma &f = d.forma;
 	const Bordes &b = d.bordes;
 	double u = d.x[i] - d.medio;
 	double total = p[P_A] + p[P_B] * u + (f.cuadratico ? p[f.cuadrado()] * u * u : 0);
+	double eta = f.cola ? p[f.fraccion_cola()] : 0;
+	double paso = f.escalon ? p[f.escalon_()] / (RAIZ_2PI * std::fabs(p[P_SIGMA])) : 0;
 	for (int k = 0; k < f.lineas; k++) {
 		size_t j = k * d.x.size() + i;
-		total += p[f.area(k)] * (0.5 * (b.alto.erf[j] - b.bajo.erf[j]));
+		double parte = 0.5 * (b.alto.erf[j] - b.bajo.erf[j]);
+		if (f.cola)
+			parte += eta * (b.alto.cola[j] - b.bajo.cola[j]);
+		total += p[f.area(k)] * parte;
+		if (f.escalon)
+			total += paso * p[f.area(k)] * (b.alto.escalon[j] - b.bajo.escalon[j]);
 	}
 	return total;
 }
 
-int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
+// The derivatives of a line's tail and step parts in channel i (line k's
+// edges j) at parameters p, added into J's row i: the tail's share up to an
+// edge depends on z = t / sigma and r = 1 / slope alone, with dC/dz =
+// r C - phi(z) and dC/dr = (z + r) C - phi(z); the step's primitive is
+// sigma F(z), with dF/dz = 1/2 erfc(z / sqrt 2).
+void derivadas_de_forma(const Datos &d, const double *p, int k, size_t i, gsl_matrix *J)
 {
-	const Datos &d = *static_cast<const Datos *>(datos);
-	toma_bordes(d, v->data, false);
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(f, i, modelo_en(d, v->data, i) - d.y[i]);
-	return GSL_SUCCESS;
+	const Forma &f = d.forma;
+	const Bordes &b = d.bordes;
+	size_t j = k * d.x.size() + i;
+	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1, area = p[f.area(k)];
+	double zb = b.bajo.z[j], za = b.alto.z[j], nb = b.bajo.densidad[j], na = b.alto.densidad[j];
+	double d_area = 0, d_mu = 0, d_sigma = 0;
+	if (f.cola) {
+		double eta = p[f.fraccion_cola()], tau = p[f.pendiente_cola()];
+		double r = 1 / pendiente(tau);
+		double cb = b.bajo.cola[j], ca = b.alto.cola[j];
+		double czb = r * cb - nb, cza = r * ca - na;
+		d_area += eta * (ca - cb);
+		d_mu -= eta * area * (cza - czb) / s;
+		d_sigma -= signo * eta * area * (za * cza - zb * czb) / s;
+		gsl_matrix_set(J, i, f.fraccion_cola(),
+		               gsl_matrix_get(J, i, f.fraccion_cola()) + area * (ca - cb));
+		double d_r = ((za + r) * ca - na) - ((zb + r) * cb - nb);
+		double d_tau = pendiente(tau) == std::fabs(tau) ? -(tau < 0 ? -1 : 1) * r * r * d_r : 0;
+		gsl_matrix_set(J, i, f.pendiente_cola(),
+		               gsl_matrix_get(J, i, f.pendiente_cola()) + eta * area * d_tau);
+	}
+	if (f.escalon) {
+		double h = p[f.escalon_()] / RAIZ_2PI;
+		double fb = b.bajo.escalon[j] / s, fa = b.alto.escalon[j] / s;
+		double pb = 0.5 * (1 - b.bajo.erf[j]), pa = 0.5 * (1 - b.alto.erf[j]);
+		d_area += h * (fa - fb);
+		d_mu -= h * area * (pa - pb) / s;
+		d_sigma -= signo * h * area * (za * pa - zb * pb) / s;
+		gsl_matrix_set(J, i, f.escalon_(),
+		               gsl_matrix_get(J, i, f.escalon_()) + area * (fa - fb) / RAIZ_2PI);
+	}
+	gsl_matrix_set(J, i, f.area(k), gsl_matrix_get(J, i, f.area(k)) + d_area);
+	gsl_matrix_set(J, i, f.mu(k), gsl_matrix_get(J, i, f.mu(k)) + d_mu);
+	gsl_matrix_set(J, i, P_SIGMA, gsl_matrix_get(J, i, P_SIGMA) + d_sigma);
 }
 
-int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
+// The model's Jacobian at p into J, worked out: Gaussians on a polynomial,
+// with their tails and steps.
+void jacobiano(const Datos &d, const double *p, gsl_matrix *J)
 {
-	const Datos &d = *static_cast<const Datos *>(datos);
 	const Forma &f = d.forma;
-	const double *p = v->data;
 	const Bordes &b = d.bordes;
 	toma_bordes(d, p, true);
+	gsl_matrix_set_zero(J);
 	double s = std::fabs(p[P_SIGMA]), signo = p[P_SIGMA] < 0 ? -1 : 1;
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio, ds = 0;
@@ -390,24 +512,94 @@ int jacobiano(const gsl_vector *v, void *datos, gsl_matrix *J)
 		gsl_matrix_set(J, i, P_B, x);
 		if (f.cuadratico)
 			gsl_matrix_set(J, i, f.cuadrado(), x * x);
+		if (!f.simple())
+			for (int k = 0; k < f.lineas; k++)
+				derivadas_de_forma(d, p, k, i, J);
 	}
+}
+
+// The Poisson deviance's term for a channel of y counts where m are
+// expected (m > 0): 2 (m - y - y ln(m / y)), by its series where m is
+// near y, so that the fit's residuals lose no digits at its minimum.
+double termino(double y, double m)
+{
+	if (y <= 0)
+		return 2 * m;
+	double x = (m - y) / y;
+	if (std::fabs(x) < SERIE_DESVIACION)
+		return 2 * y * x * x * (0.5 - x * (1.0 / 3 - x * (0.25 - x * 0.2)));
+	return 2 * y * (x - std::log1p(x));
+}
+
+// The deviance's term for the fit and its derivative in m: below the
+// expectation's floor m0, the term's second-order expansion there, so that
+// a model that falls to nothing in a channel that holds counts is pushed
+// back up, where a term held at the floor would tell the fit nothing (in
+// an empty channel, as if it held m0 counts: its term then stays positive).
+double termino_y_derivada(double y, double m, double m0, double *derivada)
+{
+	if (m >= m0) {
+		*derivada = 2 * (1 - y / m);
+		return termino(y, m);
+	}
+	double d1 = 2 * (1 - y / m0), d2 = 2 * std::max(y, m0) / (m0 * m0), h = m - m0;
+	*derivada = d1 + d2 * h;
+	return termino(y, m0) + d1 * h + d2 * h * h / 2;
+}
+
+// Channel i's counts y and expectation m for the deviance, and the floor m0
+// below which its term is extended: a net channel's are shifted by the
+// subtracted background and its variance, so that the expectation is the
+// difference's variance and the deviance the quasi-likelihood's, whose
+// minimum weighs each channel by one over it.
+void cuentas_de(const Datos &d, size_t i, double modelo, double *y, double *m, double *m0)
+{
+	double k = d.restado.empty() ? 0 : d.restado[i] + d.varianza_restado[i];
+	*y = std::max(d.y[i] + k, 0.0);
+	*m = modelo + k;
+	*m0 = VARIANZA_MINIMA + (d.restado.empty() ? 0 : d.varianza_restado[i]);
+}
+
+// Channel i's residual, the deviance term's square root signed as its
+// derivative, and that residual's derivative in the model.
+double residuo_de(const Datos &d, size_t i, double modelo, double *derivada)
+{
+	double y, m, m0, d1;
+	cuentas_de(d, i, modelo, &y, &m, &m0);
+	double r = std::sqrt(std::max(termino_y_derivada(y, m, m0, &d1), 0.0));
+	if (d1 < 0)
+		r = -r;
+	*derivada =
+	    std::fabs(r) > RESIDUO_NULO * std::sqrt(m) ? d1 / (2 * r) : 1 / std::sqrt(std::max(m, m0));
+	return r;
+}
+
+// The fit minimises the deviance itself: its residuals are the deviance's
+// signed square roots, so their sum of squares is the deviance.
+int residuos(const gsl_vector *v, void *datos, gsl_vector *f)
+{
+	const Datos &d = *static_cast<const Datos *>(datos);
+	toma_bordes(d, v->data, false);
+	double derivada;
+	for (size_t i = 0; i < d.x.size(); i++)
+		gsl_vector_set(f, i, residuo_de(d, i, modelo_en(d, v->data, i), &derivada));
 	return GSL_SUCCESS;
 }
 
-// The weights: one over the model's variance, or for the first solve one
-// over the counts' own (at least one count): a first fit that needs no
-// model, from which the model's weights start near their end.
-void pesos_del_modelo(const Datos &d, const double *p, gsl_vector *w)
+// The residuals' Jacobian: the model's, each row times the derivative of
+// its residual in the model.
+int jacobiano_desviacion(const gsl_vector *v, void *datos, gsl_matrix *J)
 {
-	toma_bordes(d, p, false);
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, modelo_en(d, p, i), VARIANZA_MINIMA));
-}
-
-void pesos_de_los_datos(const Datos &d, gsl_vector *w)
-{
-	for (size_t i = 0; i < d.x.size(); i++)
-		gsl_vector_set(w, i, 1 / d.varianza(i, d.y[i], 1.0));
+	const Datos &d = *static_cast<const Datos *>(datos);
+	jacobiano(d, v->data, J);
+	toma_bordes(d, v->data, false);
+	for (size_t i = 0; i < d.x.size(); i++) {
+		double derivada;
+		residuo_de(d, i, modelo_en(d, v->data, i), &derivada);
+		gsl_vector_view fila = gsl_matrix_row(J, i);
+		gsl_vector_scale(&fila.vector, derivada);
+	}
+	return GSL_SUCCESS;
 }
 
 // The Poisson deviance, twice the log-likelihood ratio against a model that
@@ -420,52 +612,53 @@ double desviacion(const Datos &d, const double *p)
 	toma_bordes(d, p, false);
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double m = modelo_en(d, p, i), y = d.y[i];
-		if (!d.restado.empty()) {
+		if (!d.restado.empty())
 			chi2 += (y - m) * (y - m) / d.varianza(i, m, VARIANZA_MINIMA);
-			continue;
-		}
-		m = std::max(m, VARIANZA_MINIMA);
-		chi2 += 2 * (m - y + (y > 0 ? y * std::log(y / m) : 0));
+		else
+			chi2 += termino(y, std::max(m, VARIANZA_MINIMA));
 	}
 	return chi2;
 }
 
-// One weighted solve from p, into p and the errors; false when it failed.
-bool resuelve(gsl_multifit_nlinear_workspace *w, gsl_multifit_nlinear_fdf *fdf, gsl_vector *pesos,
-              gsl_matrix *cov, Ajuste *a)
+// The parameters' covariance at p: the inverse of the Fisher information,
+// the model's Jacobian weighed by one over each channel's variance.
+bool covarianza(const Datos &d, Ajuste *a)
 {
-	int n_param = a->forma.parametros();
-	gsl_vector_view inicio = gsl_vector_view_array(a->p, static_cast<size_t>(n_param));
-	gsl_multifit_nlinear_winit(&inicio.vector, pesos, fdf, w);
-	int info = 0;
-	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
-	                                         nullptr, &info, w);
-	// No step at all that lowers the cost: the start is already the minimum.
-	bool sin_paso = estado == GSL_EMAXITER && info == GSL_ENOPROG && gsl_multifit_nlinear_niter(w) <= 1;
-	if (estado != GSL_SUCCESS && !sin_paso)
-		return false;
-	gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(w), 0, cov);
-	const gsl_vector *x = gsl_multifit_nlinear_position(w);
-	for (int j = 0; j < n_param; j++) {
-		a->p[j] = gsl_vector_get(x, j);
-		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
-		for (int k = 0; k < n_param; k++)
-			a->cov[j][k] = gsl_matrix_get(cov, j, k);
-		if (!std::isfinite(a->p[j]) || !std::isfinite(a->error[j]))
-			return false;
+	size_t n = d.x.size(), np = static_cast<size_t>(a->forma.parametros());
+	gsl_matrix *J = gsl_matrix_alloc(n, np), *cov = gsl_matrix_alloc(np, np);
+	jacobiano(d, a->p, J);
+	toma_bordes(d, a->p, false);
+	for (size_t i = 0; i < n; i++) {
+		gsl_vector_view fila = gsl_matrix_row(J, i);
+		gsl_vector_scale(&fila.vector,
+		                 1 / std::sqrt(d.varianza(i, modelo_en(d, a->p, i), VARIANZA_MINIMA)));
 	}
-	return true;
+	gsl_multifit_nlinear_covar(J, 0, cov);
+	bool bien = true;
+	for (size_t j = 0; j < np; j++) {
+		a->error[j] = std::sqrt(gsl_matrix_get(cov, j, j));
+		for (size_t k = 0; k < np; k++)
+			a->cov[j][k] = gsl_matrix_get(cov, j, k);
+		bien = bien && std::isfinite(a->p[j]) && std::isfinite(a->error[j]);
+	}
+	gsl_matrix_free(cov);
+	gsl_matrix_free(J);
+	return bien;
 }
 
-// Weighted solves, each with the weights of the last one's model, until no
-// parameter moves: the Poisson likelihood's maximum.
-bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
+// The Poisson likelihood's maximum from a's parameters, by GSL's trust-region
+// Levenberg-Marquardt on the deviance's residuals.  A step is taken only
+// when it lowers the deviance, which is bounded below, so the fit cannot
+// cycle as reweighted least squares can (each solve's weights from the last
+// one's model, a map that a strong line on a shape it does not match sends
+// back and forth between two points).
+bool minimiza(Datos &d, Ajuste *a)
 {
 	size_t n = d.x.size();
 	auto n_param = static_cast<size_t>(d.forma.parametros());
 	gsl_multifit_nlinear_fdf fdf{};
 	fdf.f = residuos;
-	fdf.df = jacobiano;
+	fdf.df = jacobiano_desviacion;
 	fdf.n = n;
 	fdf.p = n_param;
 	fdf.params = &d;
@@ -474,26 +667,17 @@ bool itera_pesos(Datos &d, bool desde_datos, Ajuste *a)
 	                                                          // cheap and well scaled
 	gsl_multifit_nlinear_workspace *w =
 	    gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &parametros, n, n_param);
-	gsl_vector *pesos = gsl_vector_alloc(n);
-	gsl_matrix *cov = gsl_matrix_alloc(n_param, n_param);
-	bool quieto = false;
-	for (int k = 0; k < MAX_PESOS && !quieto; k++) {
-		double antes[MAX_PARAMETROS];
-		std::copy(a->p, a->p + n_param, antes);
-		if (k == 0 && desde_datos)
-			pesos_de_los_datos(d, pesos);
-		else
-			pesos_del_modelo(d, a->p, pesos);
-		if (!resuelve(w, &fdf, pesos, cov, a))
-			break;
-		quieto = true;
-		for (size_t j = 0; j < n_param; j++)
-			quieto = quieto && std::fabs(a->p[j] - antes[j]) <= PESOS_QUIETOS * a->error[j];
-	}
-	gsl_matrix_free(cov);
-	gsl_vector_free(pesos);
+	gsl_vector_view inicio = gsl_vector_view_array(a->p, n_param);
+	gsl_multifit_nlinear_init(&inicio.vector, &fdf, w);
+	int info = 0;
+	int estado = gsl_multifit_nlinear_driver(MAX_ITERACIONES, TOLERANCIA_X, TOLERANCIA_G, 0, nullptr,
+	                                         nullptr, &info, w);
+	// No step at all that lowers the cost: the start is already the minimum.
+	bool sin_paso = estado == GSL_EMAXITER && info == GSL_ENOPROG && gsl_multifit_nlinear_niter(w) <= 1;
+	const gsl_vector *x = gsl_multifit_nlinear_position(w);
+	std::copy(x->data, x->data + n_param, a->p);
 	gsl_multifit_nlinear_free(w);
-	return quieto;
+	return (estado == GSL_SUCCESS || sin_paso) && covarianza(d, a);
 }
 
 // The mean sample of the BORDE channels from c inwards (paso 1 from the left
@@ -504,7 +688,7 @@ void borde(const float *Li, const Region &r, int paso, double *x, double *y)
 	double sx = 0, sy = 0;
 	int validas = 0;
 	for (int k = 0; k < BORDE && c >= r.desde && c <= r.hasta; k++, c += paso)
-		if (!std::isnan(Li[c])) {
+		if (std::isfinite(Li[c])) {
 			sx += static_cast<double>(c);
 			sy += Li[c];
 			validas++;
@@ -519,6 +703,11 @@ void linea_de_bordes(const float *Li, const Region &r, double medio, double *a, 
 	double xi, yi, xd, yd;
 	borde(Li, r, 1, &xi, &yi);
 	borde(Li, r, -1, &xd, &yd);
+	if (r.cortada) { // the end that was cut may sit on the line: flat, at the lower end
+		*b = 0;
+		*a = std::min(yi, yd);
+		return;
+	}
 	*b = xd > xi ? (yd - yi) / (xd - xi) : 0;
 	*a = yi + *b * (medio - xi);
 }
@@ -553,11 +742,11 @@ void hacia_medio(const Ajuste &previo, double medio, double *p)
 
 // Fits the data of a region from the parameters in a (measured from the
 // data's middle), and brings them back to channel 0.
-void ajusta_datos(Datos &d, bool desde_datos, Ajuste *a)
+void ajusta_datos(Datos &d, Ajuste *a)
 {
 	int n_param = a->forma.parametros();
 	d.forma = a->forma;
-	a->bien = itera_pesos(d, desde_datos, a);
+	a->bien = minimiza(d, a);
 	a->gl = static_cast<int>(d.x.size()) - n_param;
 	a->desviacion = a->bien ? desviacion(d, a->p) : 0;
 	a->chi2_gl = a->bien ? a->desviacion / a->gl : 0;
@@ -580,7 +769,7 @@ Ajuste ajusta(const Suave &s, const Region &r, double mu, double fwhm, const Aju
 	inicio(s.Li, r, d, mu, fwhm, &a);
 	if (previo)
 		hacia_medio(*previo, d.medio, a.p);
-	ajusta_datos(d, previo == nullptr, &a);
+	ajusta_datos(d, &a);
 	return a;
 }
 
@@ -654,9 +843,23 @@ bool cabe(const Ajuste &a, const Region &r)
 	       a.p[P_SIGMA] <= static_cast<double>(r.hasta - r.desde);
 }
 
+// The fit's p-value, chi-squared with its degrees of freedom.
+double p_valor(const Ajuste &a)
+{
+	return a.gl > 0 ? gsl_cdf_chisq_Q(a.desviacion, a.gl) : 1;
+}
+
+// Whether a fit over a region the spectrum's end cut holds: a line that
+// does not match the counts there (a detector's threshold, the rise of
+// counts from the empty channels below it, read as a wide line) is none.
+bool cortada_valida(const Ajuste &a, const Region &r)
+{
+	return !r.cortada || p_valor(a) >= P_CORTADA;
+}
+
 bool es_un_pico(const Ajuste &a, const Region &r)
 {
-	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA];
+	return a.bien && cabe(a, r) && a.p[P_AREA] >= SIGNIFICANCIA * a.error[P_AREA] && cortada_valida(a, r);
 }
 
 // Gross counts over the region (clipped to the spectrum) and net of the line through its ends.
@@ -669,7 +872,7 @@ void suma_region(const float *Li, int n, Region r, MedidaPico *m)
 	linea_de_bordes(Li, r, medio, &a, &b);
 	m->bruto = m->fondo = 0;
 	for (long long c = r.desde; c <= r.hasta; c++)
-		if (!std::isnan(Li[c])) {
+		if (std::isfinite(Li[c])) {
 			m->bruto += Li[c];
 			m->fondo += a + b * (static_cast<double>(c) - medio);
 		}
@@ -744,9 +947,9 @@ bool ultimo_suavizado(const Cumbre &t)
 bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Ajuste *a)
 {
 	long long cima = parada != 0 ? parada : t.cima;
-	*r = region_en_torno(static_cast<double>(cima), fwhm);
-	if (fwhm <= 0 || r->desde < 1 || r->hasta > t.s.n)
-		return false; // no width, or cut by the spectrum's end
+	*r = recortada(region_en_torno(static_cast<double>(cima), fwhm), t.s.n);
+	if (fwhm <= 0)
+		return false;
 	*a = Ajuste{};
 	for (int k = 0; k < MAX_REGIONES; k++) {
 		Ajuste previo = *a;
@@ -754,9 +957,7 @@ bool sigue_region(const Cumbre &t, long long parada, double fwhm, Region *r, Aju
 		*a = ajusta(t.s, *r, mu, fwhm, previo.bien ? &previo : nullptr);
 		if (!a->bien || !cabe(*a, *r))
 			return false;
-		Region nueva = region_de_ajuste(t.s, *a, parada);
-		if (nueva.desde < 1 || nueva.hasta > t.s.n)
-			return false;
+		Region nueva = recortada(region_de_ajuste(t.s, *a, parada), t.s.n);
 		if (nueva == *r || k + 1 == MAX_REGIONES)
 			break; // a stays the fit over r
 		*r = nueva;
@@ -784,9 +985,41 @@ MedidaPico mide_desde(const float *Li, int n, const FondoRestado *fondo, long lo
 		cumbre(&t);
 	}
 	m.cima = static_cast<int>(parada != 0 ? parada : t.cima);
+	m.cortada = r.cortada;
 	suma_region(Li, n, r, &m);
 	if (bien)
 		adopta_ajuste(a, &m);
+	return m;
+}
+
+// The measure from c of a line too weak to stand SIGNIFICANCIA standard
+// deviations clear: the fit from the climb's top (its width found, twice,
+// half or four times it, or ANCHOS_DEBIL) over the region that follows it,
+// its line in the region and within MAS_CERCA_DEBIL FWHM of c (or
+// 2 CERCA_MINIMA channels), however small its area; not fitted
+// when none holds.  Refusing the weak ones would leave only those that
+// came out high.
+MedidaPico mide_debil(const float *Li, int n, const FondoRestado *fondo, long long c)
+{
+	MedidaPico m;
+	Cumbre t{c, 0, {Li, n, SUAVIZADO, fondo}};
+	t.cima = sube(t.s, c);
+	double realce = 0;
+	t.fwhm = ancho_a_media_altura(t.s, t.cima, &realce);
+	for (double ancho : {t.fwhm, 2 * t.fwhm, t.fwhm / 2, 4 * t.fwhm, ANCHOS_DEBIL[0], ANCHOS_DEBIL[1]}) {
+		Region r{};
+		Ajuste a;
+		sigue_region(t, 0, ancho, &r, &a);
+		double fwhm = FWHM_POR_SIGMA * a.p[P_SIGMA];
+		if (!(a.bien && cabe(a, r) && cortada_valida(a, r)) ||
+		    std::fabs(a.p[P_MU] - c) > std::max(MAS_CERCA_DEBIL * fwhm, 2.0 * CERCA_MINIMA))
+			continue;
+		m.cima = static_cast<int>(t.cima);
+		m.cortada = r.cortada;
+		suma_region(Li, n, r, &m);
+		adopta_ajuste(a, &m);
+		return m;
+	}
 	return m;
 }
 
@@ -906,16 +1139,16 @@ bool caben(const Ajuste &a, const Region &r)
 }
 
 // Fits the region from a's parameters into a; false when it fails or a line leaves it.
-bool ajusta_region(const Suave &s, const Region &r, bool desde_datos, Ajuste *a)
+bool ajusta_region(const Suave &s, const Region &r, Ajuste *a)
 {
 	if (r.desde < 1 || r.hasta > s.n)
-		return false;
+		return false; // a group cut by the spectrum's end is measured as its line alone
 	Datos d = datos_de(s, r);
 	if (d.x.size() <= static_cast<size_t>(a->forma.parametros()))
 		return false;
 	Ajuste previo = *a;
 	hacia_medio(previo, d.medio, a->p);
-	ajusta_datos(d, desde_datos, a);
+	ajusta_datos(d, a);
 	return caben(*a, r);
 }
 
@@ -924,14 +1157,14 @@ bool sigue_grupo(const Suave &s, Ajuste *a, Region *r)
 {
 	*r = region_del_grupo(s, *a);
 	for (int k = 0; k < MAX_REGIONES; k++) {
-		if (!ajusta_region(s, *r, k == 0, a))
+		if (!ajusta_region(s, *r, a))
 			return false;
 		Region nueva = region_del_grupo(s, *a);
 		if (nueva == *r)
 			return true;
 		*r = nueva;
 	}
-	return ajusta_region(s, *r, false, a);
+	return ajusta_region(s, *r, a);
 }
 
 // Each line of a from `desde` on starts at its stop, with the counts there
@@ -966,13 +1199,168 @@ Ajuste inicio_del_grupo(const float *Li, const MedidaPico &m, const Grupo &g)
 
 namespace {
 
-// The fit a with a quadratic term in its background, starting from none.
+// The fit a in shape f: the lines both have, sigma and the straight
+// background as they are; the quadratic term, tail and step carried over
+// when both have them, else starting from none (the tail from COLA_INICIAL,
+// PENDIENTE_INICIAL).
+Ajuste con_forma(const Ajuste &a, const Forma &f)
+{
+	Ajuste b = a;
+	b.forma = f;
+	const Forma &g = a.forma;
+	for (int k = 1; k < std::min(f.lineas, g.lineas); k++) {
+		b.p[f.area(k)] = a.p[g.area(k)];
+		b.p[f.mu(k)] = a.p[g.mu(k)];
+	}
+	if (f.cuadratico)
+		b.p[f.cuadrado()] = g.cuadratico ? a.p[g.cuadrado()] : 0;
+	if (f.cola) {
+		b.p[f.fraccion_cola()] = g.cola ? a.p[g.fraccion_cola()] : COLA_INICIAL;
+		b.p[f.pendiente_cola()] = g.cola ? a.p[g.pendiente_cola()] : PENDIENTE_INICIAL;
+	}
+	if (f.escalon)
+		b.p[f.escalon_()] = g.escalon ? a.p[g.escalon_()] : 0;
+	return b;
+}
+
 Ajuste con_cuadrado(const Ajuste &a)
 {
-	Ajuste q = a;
-	q.forma.cuadratico = true;
-	q.p[q.forma.cuadrado()] = 0;
-	return q;
+	Forma f = a.forma;
+	f.cuadratico = true;
+	return con_forma(a, f);
+}
+
+// Whether a fitted tail is one: a fraction of the line between 0 and
+// COLA_MAXIMA.
+bool cola_valida(const Ajuste &a)
+{
+	const Forma &f = a.forma;
+	double eta = a.p[f.fraccion_cola()], tau = std::fabs(a.p[f.pendiente_cola()]);
+	return eta > 0 && eta < COLA_MAXIMA && std::isfinite(tau);
+}
+
+// The fit a over r with a tail (con_cola) or a step added, into *b; false
+// when it fails, its tail is none or its step falls (more counts above the
+// line than below it is no step a line leaves).
+bool con_extra(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, Ajuste *b)
+{
+	Forma f = a.forma;
+	(con_cola ? f.cola : f.escalon) = true;
+	*b = con_forma(a, f);
+	return ajusta_region(s, r, b) && (con_cola ? cola_valida(*b) : b->p[f.escalon_()] > 0);
+}
+
+// The score statistic, over r, for a tail of slope tau (con_cola) or a step
+// added at nothing to a, fitted without it: U^T V U, U the log-likelihood's
+// gradient and V the Fisher information's inverse, with the added height
+// or fraction among the parameters (a slope tells nothing at no tail: left
+// out).  It is the likelihood ratio's value for a small tail or step, at the
+// cost of one Jacobian and no fit.
+double puntaje(const Suave &s, const Region &r, const Ajuste &a, bool con_cola, double tau)
+{
+	Forma f = a.forma;
+	(con_cola ? f.cola : f.escalon) = true;
+	Ajuste b = con_forma(a, f);
+	if (con_cola) {
+		b.p[f.fraccion_cola()] = 0;
+		b.p[f.pendiente_cola()] = tau;
+	}
+	Datos d = datos_de(s, r);
+	d.forma = f;
+	size_t n = d.x.size(), np = static_cast<size_t>(f.parametros()), usados = np - (con_cola ? 1 : 0);
+	if (n <= np)
+		return 0;
+	double p[MAX_PARAMETROS], u[MAX_PARAMETROS] = {};
+	hacia_medio(b, d.medio, p);
+	gsl_matrix *J = gsl_matrix_alloc(n, np), *Jw = gsl_matrix_alloc(n, usados);
+	gsl_matrix *V = gsl_matrix_alloc(usados, usados);
+	jacobiano(d, p, J);
+	toma_bordes(d, p, false);
+	for (size_t i = 0; i < n; i++) {
+		double m = modelo_en(d, p, i), w = 1 / std::sqrt(d.varianza(i, m, 1.0));
+		for (size_t j = 0, k = 0; j < np; j++) {
+			if (con_cola && j == static_cast<size_t>(f.pendiente_cola()))
+				continue;
+			double v = gsl_matrix_get(J, i, j) * w;
+			gsl_matrix_set(Jw, i, k, v);
+			u[k++] += v * (d.y[i] - m) * w;
+		}
+	}
+	gsl_multifit_nlinear_covar(Jw, 0, V);
+	double total = 0;
+	for (size_t j = 0; j < usados; j++)
+		for (size_t k = 0; k < usados; k++)
+			total += u[j] * gsl_matrix_get(V, j, k) * u[k];
+	gsl_matrix_free(V);
+	gsl_matrix_free(Jw);
+	gsl_matrix_free(J);
+	return std::isfinite(total) ? total : 0;
+}
+
+// Whether the residuals of a over r call for a tail (con_cola) or a step at
+// all: the score statistic reaches PUNTAJE_MINIMO of the likelihood ratio's
+// threshold, for the tail at any of PENDIENTES_PRUEBA.  A line on which it
+// does not is spared the fit, which costs as much as the rest of its
+// measure; a tail or step that the ratio would take is all but never missed.
+bool lo_piden(const Suave &s, const Region &r, const Ajuste &a, bool con_cola)
+{
+	if (!con_cola)
+		return puntaje(s, r, a, false, 0) >= PUNTAJE_MINIMO * UMBRAL_CUADRATICO;
+	for (double tau : PENDIENTES_PRUEBA)
+		if (puntaje(s, r, a, true, tau) >= PUNTAJE_MINIMO * UMBRAL_COLA)
+			return true;
+	return false;
+}
+
+bool candidato(const Suave &s, const Region &r, const Ajuste &a, double *mu, double *area);
+bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu, double area, Ajuste *b);
+bool todas_claras(const Ajuste &a);
+bool partida_en_dos(const Ajuste &a);
+
+// Whether one more line, where a's residuals call for one, fits better than
+// the tail or step of `extra` and as the line test asks: an unresolved line
+// beside a strong one leaves residuals that a tail or step can take up too,
+// and then the line is what the counts hold.
+bool mejor_una_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &extra)
+{
+	double mu = 0, area = 0;
+	Ajuste b;
+	return a.forma.lineas < MAX_LINEAS && candidato(s, r, a, &mu, &area) &&
+	       mejor_con_otra(s, r, a, mu, area, &b) && b.desviacion < extra.desviacion &&
+	       a.desviacion - b.desviacion >= UMBRAL_LINEA && todas_claras(b) && !partida_en_dos(b);
+}
+
+// Gives a, over r, the low-side tail, the step or both when the
+// likelihood ratio asks for them at 99% (chi-squared with two degrees of
+// freedom for the tail's fraction and slope, one for the step's height;
+// both when each lowers the deviance so much from the other alone).  Of a
+// tail and a step that each pass (both put counts below the line) the one
+// that fits better is taken, not the one tried first.  Before the line
+// test (antes_de_lineas), none when one more line fits better still: the
+// line test then decides, and this test is made again after it.
+void prueba_forma(const Suave &s, const Region &r, Ajuste *a, bool antes_de_lineas)
+{
+	const double umbral[2] = {UMBRAL_COLA, UMBRAL_CUADRATICO};
+	Ajuste con[2];
+	bool pasa[2] = {false, false};
+	for (int k = 0; k < 2; k++) {
+		bool con_cola = k == 0;
+		if ((con_cola ? a->forma.cola : a->forma.escalon) || !lo_piden(s, r, *a, con_cola))
+			continue;
+		pasa[k] =
+		    con_extra(s, r, *a, con_cola, &con[k]) && a->desviacion - con[k].desviacion >= umbral[k];
+	}
+	Ajuste ambos, nuevo;
+	if (pasa[0] && pasa[1] && con_extra(s, r, con[0], false, &ambos) && cola_valida(ambos) &&
+	    con[0].desviacion - ambos.desviacion >= umbral[1] &&
+	    con[1].desviacion - ambos.desviacion >= umbral[0])
+		nuevo = ambos;
+	else if (pasa[0] || pasa[1])
+		nuevo = pasa[0] && (!pasa[1] || con[0].desviacion <= con[1].desviacion) ? con[0] : con[1];
+	else
+		return;
+	if (!antes_de_lineas || !mejor_una_linea(s, r, *a, nuevo))
+		*a = nuevo;
 }
 
 // The group's fit over r with a quadratic term, when the likelihood ratio
@@ -982,9 +1370,9 @@ void prueba_cuadratico(const Suave &s, const Region &r, Ajuste *a)
 {
 	Region ancha = region_del_grupo(s, *a, AMPLIADA * GRUPO_FWHM);
 	Ajuste recta = *a, curva = con_cuadrado(*a), q = con_cuadrado(*a);
-	bool pide = ajusta_region(s, ancha, false, &recta) && ajusta_region(s, ancha, false, &curva) &&
+	bool pide = ajusta_region(s, ancha, &recta) && ajusta_region(s, ancha, &curva) &&
 	            recta.desviacion - curva.desviacion >= UMBRAL_CUADRATICO;
-	if (pide && ajusta_region(s, r, false, &q))
+	if (pide && ajusta_region(s, r, &q))
 		*a = q;
 }
 
@@ -1033,13 +1421,11 @@ bool candidato(const Suave &s, const Region &r, const Ajuste &a, double *mu, dou
 // The fit a with one more line at mu of the given area.
 Ajuste con_otra_linea(const Ajuste &a, double mu, double area)
 {
-	Ajuste b = a;
-	b.forma.lineas++;
-	int nueva = b.forma.lineas - 1;
-	b.p[b.forma.area(nueva)] = area;
-	b.p[b.forma.mu(nueva)] = mu;
-	if (a.forma.cuadratico)
-		b.p[b.forma.cuadrado()] = a.p[a.forma.cuadrado()];
+	Forma f = a.forma;
+	f.lineas++;
+	Ajuste b = con_forma(a, f);
+	b.p[f.area(f.lineas - 1)] = area;
+	b.p[f.mu(f.lineas - 1)] = mu;
 	return b;
 }
 
@@ -1075,7 +1461,7 @@ bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu,
 	bool alguno = false;
 	for (bool partir : {false, true}) {
 		Ajuste intento = partir ? partida(a, la_mas_cercana(a, mu)) : con_otra_linea(a, mu, area);
-		if (ajusta_region(s, r, false, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
+		if (ajusta_region(s, r, &intento) && (!alguno || intento.desviacion < b->desviacion)) {
 			*b = intento;
 			alguno = true;
 		}
@@ -1083,26 +1469,120 @@ bool mejor_con_otra(const Suave &s, const Region &r, const Ajuste &a, double mu,
 	return alguno;
 }
 
-// Adds to the group the line its residuals call for, when the likelihood
-// ratio asks for it and every line stands out; the region then follows the
-// group.
+// Whether every line of a stands SIGNIFICANCIA standard deviations clear.
+bool todas_claras(const Ajuste &a)
+{
+	for (int k = 0; k < a.forma.lineas; k++)
+		if (!(a.p[a.forma.area(k)] >= SIGNIFICANCIA * a.error[a.forma.area(k)]))
+			return false;
+	return true;
+}
+
+// Whether two lines of a are one line parted in two: their areas'
+// correlation under -CORRELACION_PARTIDA, the fit unable to tell how the
+// counts split between them (so that it cannot tell that there are two).
+bool partida_en_dos(const Ajuste &a)
+{
+	const Forma &f = a.forma;
+	for (int i = 0; i < f.lineas; i++)
+		for (int j = i + 1; j < f.lineas; j++) {
+			double vi = a.cov[f.area(i)][f.area(i)], vj = a.cov[f.area(j)][f.area(j)];
+			if (a.cov[f.area(i)][f.area(j)] < -CORRELACION_PARTIDA * std::sqrt(vi * vj))
+				return true;
+		}
+	return false;
+}
+
+// Whether b, a with one more line, puts counts below a's lines, where a
+// tail would: its new line below a's highest, or its lowest line half a
+// sigma below a's lowest (a line parted in two).
+bool por_debajo(const Ajuste &a, const Ajuste &b)
+{
+	double nueva = b.p[b.forma.mu(b.forma.lineas - 1)];
+	return nueva < extremos(a).second || extremos(b).first < extremos(a).first - a.p[P_SIGMA] / 2;
+}
+
+// Whether b, a with one more line, is what the counts over r ask for: it
+// lowers the deviance by UMBRAL_LINEA below a's, and below a's with a step
+// or a tail when a has none (for the tail, when b's counts lie where it
+// would put them: a line's tail or step is no line), every line stands
+// clear and no two are one line parted in two.
+bool pide_linea(const Suave &s, const Region &r, const Ajuste &a, const Ajuste &b)
+{
+	if (a.desviacion - b.desviacion < UMBRAL_LINEA || !todas_claras(b) || partida_en_dos(b))
+		return false;
+	for (bool con_cola : {true, false}) {
+		Ajuste t;
+		bool tiene = con_cola ? a.forma.cola : a.forma.escalon;
+		if (!tiene && (!con_cola || por_debajo(a, b)) && lo_piden(s, r, a, con_cola) &&
+		    con_extra(s, r, a, con_cola, &t) && t.desviacion - b.desviacion < UMBRAL_LINEA)
+			return false;
+	}
+	return true;
+}
+
+// Adds to the group the line its residuals call for, when pide_linea holds;
+// the region then follows the group, and the test is made again over the
+// region it ends on, against the group without that line refitted there
+// (when that fit holds).
 bool prueba_linea(const Suave &s, Region *r, Ajuste *a)
 {
 	double mu = 0, area = 0;
 	Ajuste b;
 	if (a->forma.lineas >= MAX_LINEAS || !candidato(s, *r, *a, &mu, &area) ||
-	    !mejor_con_otra(s, *r, *a, mu, area, &b) || a->desviacion - b.desviacion < UMBRAL_LINEA)
+	    !mejor_con_otra(s, *r, *a, mu, area, &b) || !pide_linea(s, *r, *a, b))
 		return false;
-	for (int k = 0; k < b.forma.lineas; k++)
-		if (b.p[b.forma.area(k)] < SIGNIFICANCIA * b.error[b.forma.area(k)])
-			return false;
-	Ajuste c = b;
+	Ajuste c = b, sin = *a;
 	Region rc = *r;
-	if (sigue_grupo(s, &c, &rc)) {
+	if (sigue_grupo(s, &c, &rc) && !(rc == *r)) {
+		if (ajusta_region(s, rc, &sin) && !pide_linea(s, rc, sin, c))
+			return false; // (a group without the line that no longer fits at all wants it)
 		b = c;
 		*r = rc;
 	}
 	*a = b;
+	return true;
+}
+
+// The fit a without its line k.
+Ajuste sin_linea(const Ajuste &a, int k)
+{
+	Forma f = a.forma;
+	f.lineas--;
+	Ajuste b = a;
+	int ultima = a.forma.lineas - 1;
+	if (k != ultima) { // the last line's parameters take k's place
+		b.p[a.forma.area(k)] = a.p[a.forma.area(ultima)];
+		b.p[a.forma.mu(k)] = a.p[a.forma.mu(ultima)];
+	}
+	return con_forma(b, f);
+}
+
+// Drops from a, over r, the line that stands least clear while any stands
+// under SIGNIFICANCIA standard deviations (a negative line among them),
+// fitting again after each; its group's stops follow.  False when no fit
+// holds.
+bool quita_dudosas(const Suave &s, const Region &r, Ajuste *a, Grupo *g)
+{
+	while (g->mu.size() < static_cast<size_t>(a->forma.lineas)) { // lines no stop gave
+		g->mu.push_back(a->p[a->forma.mu(static_cast<int>(g->mu.size()))]);
+		g->parada.push_back(0);
+	}
+	while (a->forma.lineas > 1 && !todas_claras(*a)) {
+		int peor = 0;
+		for (int k = 1; k < a->forma.lineas; k++)
+			if (a->p[a->forma.area(k)] / a->error[a->forma.area(k)] <
+			    a->p[a->forma.area(peor)] / a->error[a->forma.area(peor)])
+				peor = k;
+		Ajuste b = sin_linea(*a, peor);
+		if (!ajusta_region(s, r, &b))
+			return false;
+		*a = b;
+		g->mu[peor] = g->mu.back();
+		g->parada[peor] = g->parada.back();
+		g->mu.pop_back();
+		g->parada.pop_back();
+	}
 	return true;
 }
 
@@ -1159,9 +1639,8 @@ void quita_sesgo(const Suave &s, const Region &r, Ajuste *a)
 	int np = a->forma.parametros();
 	double p[MAX_PARAMETROS];
 	hacia_medio(*a, d.medio, p);
-	gsl_vector_view v = gsl_vector_view_array(p, static_cast<size_t>(np));
 	gsl_matrix *J = gsl_matrix_alloc(d.x.size(), static_cast<size_t>(np));
-	jacobiano(&v.vector, &d, J);
+	jacobiano(d, p, J);
 	double g[MAX_PARAMETROS] = {};
 	for (size_t i = 0; i < d.x.size(); i++) {
 		double x = d.x[i] - d.medio;
@@ -1190,12 +1669,26 @@ MedidaMultiplete del_grupo(const Ajuste &a, const Region &r)
 	mm.ajustado = true;
 	mm.desde = static_cast<int>(r.desde);
 	mm.hasta = static_cast<int>(r.hasta);
+	mm.cortada = r.cortada;
 	mm.sigma = a.p[P_SIGMA];
 	mm.error_sigma = a.error[P_SIGMA];
 	mm.fondo_a = a.p[P_A];
 	mm.fondo_b = a.p[P_B];
 	mm.cuadratico = a.forma.cuadratico;
 	mm.fondo_c = a.forma.cuadratico ? a.p[a.forma.cuadrado()] : 0;
+	const Forma &f = a.forma;
+	mm.cola = f.cola;
+	if (f.cola) {
+		mm.fraccion_cola = a.p[f.fraccion_cola()];
+		mm.error_fraccion_cola = a.error[f.fraccion_cola()];
+		mm.pendiente_cola = pendiente(a.p[f.pendiente_cola()]);
+		mm.error_pendiente_cola = a.error[f.pendiente_cola()];
+	}
+	mm.escalon = f.escalon;
+	if (f.escalon) {
+		mm.altura_escalon = a.p[f.escalon_()];
+		mm.error_altura_escalon = a.error[f.escalon_()];
+	}
 	mm.origen = a.origen;
 	mm.chi2_gl = a.chi2_gl;
 	mm.grados_libertad = a.gl;
@@ -1221,8 +1714,8 @@ void filas(const float *Li, int n, const Ajuste &a, const Region &r, const Grupo
 		m.error_area = a.error[a.forma.area(k)];
 		m.centroide = a.p[a.forma.mu(k)];
 		m.error_centroide = a.error[a.forma.mu(k)];
-		m.cima = static_cast<int>(k < static_cast<int>(g.parada.size()) ? g.parada[k]
-		                                                                : canal(m.centroide));
+		bool de_parada = k < static_cast<int>(g.parada.size()) && g.parada[k] != 0;
+		m.cima = static_cast<int>(de_parada ? g.parada[k] : canal(m.centroide));
 		mm->lineas.push_back(m);
 	}
 	mm->covarianza_areas = covarianzas(a, orden, &Forma::area);
@@ -1245,6 +1738,7 @@ MedidaMultiplete sola(const MedidaPico &m, const Ajuste &a)
 	MedidaMultiplete mm = del_grupo(a, {m.desde, m.hasta});
 	mm.ajustado = m.ajustado;
 	mm.lineas = {m};
+	mm.cortada = m.cortada;
 	mm.sigma = m.sigma;
 	mm.error_sigma = m.error_sigma;
 	mm.fondo_a = m.fondo_a;
@@ -1277,6 +1771,24 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 	return mejor;
 }
 
+// The measure when no line at c stands clear: the weak line's fit, its
+// area a value with its error and an upper limit, when one holds; else
+// the summed counts of `nada`.
+MedidaMultiplete debil(const Suave &s, int c, const MedidaPico &nada)
+{
+	MedidaPico m = mide_debil(s.Li, s.n, s.fondo, c);
+	if (!m.ajustado)
+		return sola(nada, Ajuste{});
+	MedidaMultiplete mm = sola(m, Ajuste{});
+	mm.debil = true;
+	mm.limite_area = std::max(m.area, 0.0) + LIMITE_SIGMAS * m.error_area;
+	mm.grados_libertad = m.hasta - m.desde + 1 - N_PARAM;
+	mm.p_valor =
+	    mm.grados_libertad > 0 ? gsl_cdf_chisq_Q(m.chi2_gl * mm.grados_libertad, mm.grados_libertad) : 1;
+	mm.pobre = mm.p_valor < P_POBRE;
+	return mm;
+}
+
 // The group of the stop that the cursor at c means (parada, its smoothed
 // top's width fwhm), fitted, when that stop has others within its reach:
 // the group chained from it, each line starting at its stop with the counts
@@ -1284,13 +1796,14 @@ MedidaPico vecina(const Suave &s, const MedidaPico &m)
 // no such stop, it is alone, or the fit fails.
 bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grupo *g, Ajuste *a, Region *r)
 {
-	if (parada == 0 || !(fwhm > 0) ||
-	    std::llabs(c - parada) > std::max(static_cast<double>(CERCA_MINIMA), fwhm))
+	if (parada == 0 || !(fwhm > 0))
 		return false;
 	*g = Grupo{{static_cast<double>(parada)}, {parada}};
 	encadena(s, fwhm, static_cast<double>(parada), 1, g);
 	encadena(s, fwhm, static_cast<double>(parada), -1, g);
-	if (g->mu.size() < 2)
+	auto [menor, mayor] = std::minmax_element(g->mu.begin(), g->mu.end());
+	double holgura = std::max(static_cast<double>(CERCA_MINIMA), fwhm);
+	if (g->mu.size() < 2 || c < *menor - holgura || c > *mayor + holgura)
 		return false;
 	*a = Ajuste{};
 	a->forma.lineas = static_cast<int>(g->mu.size());
@@ -1298,11 +1811,47 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 	for (int k = 0; k < a->forma.lineas; k++)
 		a->p[a->forma.mu(k)] = g->mu[k];
 	*r = region_del_grupo(s, *a);
-	if (r->desde < 1 || r->hasta > s.n)
-		return false;
 	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
 	areas_de_inicio(s.Li, *g, 0, a);
 	return sigue_grupo(s, a, r);
+}
+
+// The stops of a group, in channel order.
+std::vector<long long> paradas_de(const Grupo &g)
+{
+	std::vector<long long> v = g.parada;
+	std::sort(v.begin(), v.end());
+	return v;
+}
+
+// The group as chained from each of its other stops, each with its own
+// top's width: where that reaches other stops, the fit that holds best (by
+// its p-value) is kept, so that which line of the group the cursor is on
+// does not decide what the group is.
+void mejor_arranque(const Suave &s, int c, Grupo *g, Ajuste *a, Region *r)
+{
+	std::vector<std::vector<long long>> probados{paradas_de(*g)};
+	std::vector<long long> arranques = probados[0];
+	for (long long q : arranques) {
+		Cumbre t{q, 0, s};
+		cumbre(&t);
+		Grupo g2;
+		Ajuste a2;
+		Region r2{};
+		if (!(t.fwhm > 0))
+			continue;
+		encadena(s, t.fwhm, static_cast<double>(q), 1, &g2);
+		encadena(s, t.fwhm, static_cast<double>(q), -1, &g2);
+		g2.parada.push_back(q);
+		if (std::find(probados.begin(), probados.end(), paradas_de(g2)) != probados.end())
+			continue;
+		probados.push_back(paradas_de(g2));
+		if (grupo_de_paradas(s, c, q, t.fwhm, &g2, &a2, &r2) && p_valor(a2) > p_valor(*a)) {
+			*g = g2;
+			*a = a2;
+			*r = r2;
+		}
+	}
 }
 
 // The group of the line that mide_pico measured at the cursor (propia), or
@@ -1324,7 +1873,33 @@ bool grupo_de_medida(const Suave &s, const MedidaPico &propia, Grupo *g, Ajuste 
 	*g = Grupo{{propia.centroide}, {propia.cima}};
 	*a = inicio_del_grupo(s.Li, propia, *g);
 	*r = {propia.desde, propia.hasta};
-	return propia.ajustado && ajusta_region(s, *r, false, a);
+	return propia.ajustado && ajusta_region(s, *r, a);
+}
+
+// A lone line whose region a neighbouring peak with no stop cut short (a
+// weak line on a strong one's flank): that peak is tried as a line over the
+// region the group would have without it, and kept when pide_linea holds.
+bool prueba_vecinas(const Suave &s, Region *r, Ajuste *a)
+{
+	Region ancha = region_del_grupo(s, *a);
+	Ajuste una = *a;
+	if (ancha == *r || !ajusta_region(s, ancha, &una))
+		return false;
+	for (int paso : {-1, 1}) {
+		long long v = vecino(s, ancha, una, paso);
+		if (v == 0)
+			continue;
+		double x = static_cast<double>(v);
+		double sobre =
+		    s.en(v) - fondo_en(una, x) - una.p[P_AREA] * fraccion(x, una.p[P_MU], una.p[P_SIGMA]);
+		Ajuste b = con_otra_linea(una, x, std::max(1.0, sobre * RAIZ_2PI * una.p[P_SIGMA]));
+		if (ajusta_region(s, ancha, &b) && pide_linea(s, ancha, una, b)) {
+			*a = b;
+			*r = ancha;
+			return true;
+		}
+	}
+	return false;
 }
 
 } // namespace
@@ -1351,34 +1926,68 @@ MedidaMultiplete mide_multiplete(const float *Li, int n, int c, const FondoResta
 	Region r{};
 	MedidaPico propia;
 	bool solo = false;
-	if (!grupo_de_paradas(s, c, parada, t.fwhm, &g, &a, &r)) {
+	if (grupo_de_paradas(s, c, parada, t.fwhm, &g, &a, &r))
+		mejor_arranque(s, c, &g, &a, &r);
+	else {
 		propia = mide_pico(Li, n, c, fondo);
 		if (!grupo_de_medida(s, propia, &g, &a, &r, &solo))
-			return sola(propia, Ajuste{});
+			return propia.ajustado ? sola(propia, Ajuste{}) : debil(s, c, propia);
 	}
+	if (solo)
+		prueba_vecinas(s, &r, &a);
 	prueba_cuadratico(s, r, &a);
+	prueba_forma(s, r, &a, true);
 	while (prueba_linea(s, &r, &a))
 		continue;
-	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico)
+	prueba_forma(s, r, &a, false);
+	if (!quita_dudosas(s, r, &a, &g))
+		return sola(mide_pico(Li, n, c, fondo), Ajuste{});
+	if (solo && a.forma.lineas == 1 && !a.forma.cuadratico && a.forma.simple())
 		return sola(propia, a);
-	quita_sesgo(s, r, &a);
+	if (a.forma.simple())
+		quita_sesgo(s, r, &a);
 	MedidaMultiplete mm = del_grupo(a, r);
 	filas(Li, n, a, r, g, &mm);
 	mm.cercana = la_mas_cercana(mm, c);
 	return mm;
 }
 
+namespace {
+
+// Line l's counts in channel c, its tail's and its step's with it.
+double de_linea(const MedidaMultiplete &m, const MedidaPico &l, double c)
+{
+	double t = c - l.centroide, s = m.sigma, total = l.area * fraccion(c, l.centroide, s);
+	if (m.cola) {
+		double beta = m.pendiente_cola * s;
+		total +=
+		    l.area * m.fraccion_cola * (cola_hasta(t + 0.5, s, beta) - cola_hasta(t - 0.5, s, beta));
+	}
+	if (m.escalon) {
+		double alto = escalon_hasta(t + 0.5, s, std::erf((t + 0.5) / (s * M_SQRT2)));
+		double bajo = escalon_hasta(t - 0.5, s, std::erf((t - 0.5) / (s * M_SQRT2)));
+		total += m.altura_escalon * l.area / (RAIZ_2PI * s) * (alto - bajo);
+	}
+	return total;
+}
+
+double fondo_de(const MedidaMultiplete &m, double c)
+{
+	double u = c - m.origen;
+	return m.fondo_a + m.fondo_b * c + m.fondo_c * u * u;
+}
+
+} // namespace
+
 double cuentas_de_linea(const MedidaMultiplete &m, int i, double c)
 {
-	const MedidaPico &l = m.lineas[static_cast<size_t>(i)];
-	double u = c - m.origen;
-	return m.fondo_a + m.fondo_b * c + m.fondo_c * u * u + l.area * fraccion(c, l.centroide, m.sigma);
+	return fondo_de(m, c) + de_linea(m, m.lineas[static_cast<size_t>(i)], c);
 }
 
 double cuentas_ajustadas(const MedidaMultiplete &m, double c)
 {
-	double u = c - m.origen, total = m.fondo_a + m.fondo_b * c + m.fondo_c * u * u;
+	double total = fondo_de(m, c);
 	for (const MedidaPico &l : m.lineas)
-		total += l.area * fraccion(c, l.centroide, m.sigma);
+		total += de_linea(m, l, c);
 	return total;
 }

@@ -16,6 +16,13 @@
 namespace {
 
 constexpr int TAM_LINEA = 256;
+// The report is a dialog's format, where a percent sign is written twice.
+constexpr const char *PICO_COLA = "Cola baja: %.2f ± %.2f %%%% del área, pendiente %.2f ± %.2f sigma";
+constexpr const char *PICO_SIN_COLA = "Sin cola ni escalón: gaussiana";
+constexpr const char *PICO_ESCALON = "Escalón: %.2f ± %.2f %%%% de la altura de la línea";
+constexpr const char *PICO_CORTADA = "Región cortada por el extremo del espectro";
+constexpr const char *PICO_DEBIL = "Línea bajo 3 sigma: área %.1f ± %.1f, límite superior (95 %%%%) %.1f";
+constexpr double PORCIENTO = 100;
 
 __attribute__((format(printf, 2, 3))) void anade(std::string *texto, const char *formato, ...)
 {
@@ -129,12 +136,40 @@ std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 	return t + "\n" + DIALOGO_PICO.formato + PICO_CAMPOS_CALIBRA;
 }
 
+// The lines' shape as fitted (a low-side tail, a step, or neither) and
+// whether the spectrum's end cut the region, and a weak line's area and
+// upper limit, a line each.
+std::string forma_de(const MedidaMultiplete &m)
+{
+	std::string t;
+	if (!m.ajustado)
+		return t;
+	if (m.cola) {
+		anade(&t, PICO_COLA, PORCIENTO * m.fraccion_cola, PORCIENTO * m.error_fraccion_cola,
+		      m.pendiente_cola, m.error_pendiente_cola);
+		t += "\n";
+	}
+	if (m.escalon) {
+		anade(&t, PICO_ESCALON, PORCIENTO * m.altura_escalon, PORCIENTO * m.error_altura_escalon);
+		t += "\n";
+	}
+	if (!m.cola && !m.escalon)
+		t += std::string(PICO_SIN_COLA) + "\n";
+	if (m.cortada)
+		t += std::string(PICO_CORTADA) + "\n";
+	if (m.debil && !m.lineas.empty()) {
+		anade(&t, PICO_DEBIL, m.lineas[0].area, m.lineas[0].error_area, m.limite_area);
+		t += "\n";
+	}
+	return t;
+}
+
 } // namespace
 
 std::string informe_medida(const MedidaMultiplete &m, const std::vector<size_t> &lugares,
                            const Calibracion &cal)
 {
-	std::string pobre;
+	std::string pobre = forma_de(m);
 	if (m.ajustado && m.pobre) {
 		anade(&pobre, PICO_POBRE, m.p_valor);
 		pobre += "\n";

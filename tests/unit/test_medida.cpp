@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analisis.h"
@@ -273,6 +274,22 @@ TEST(MedidaPico, DesdeCadaParadaMideSuPropiaLinea)
 	EXPECT_GE(propias, 0.75 * paradas);
 }
 
+// Where the counts rise from a detector's threshold out of the empty
+// channels below it, a stop is no line: neither the pottery spectrum's
+// (flat at some 85 counts a channel from channel 110 up) nor the NaI's
+// (its counts falling from the threshold on) reads as a multiplet.
+TEST(MedidaPico, ElUmbralDelDetectorNoEsUnMultiplete)
+{
+	for (auto [nombre, parada] :
+	     {std::pair{"hpge-pottery.Spe", 132}, std::pair{"nai-digibase-nocal.spe", 19}}) {
+		Lectura l;
+		std::vector<float> li = lee((std::string(ORQ_DATOS_PRUEBA "/real/") + nombre).c_str(), &l);
+		libera_lectura(&l);
+		MedidaMultiplete m = mide_multiplete(li.data(), static_cast<int>(li.size()) - 1, parada);
+		EXPECT_LE(m.lineas.size(), 1u) << nombre;
+	}
+}
+
 // ---- What cannot be fitted ----
 
 TEST(MedidaPico, SinPicoDaLasCuentasSumadas)
@@ -297,17 +314,27 @@ TEST(MedidaPico, SinPicoDaLasCuentasSumadas)
 	}
 }
 
-// A peak at the spectrum's end cannot be fitted; NaN samples in a region are left out.
+// A peak at the spectrum's end is fitted on the channels there are, and
+// says its region was cut; NaN and infinite samples in a region are left out.
 TEST(MedidaPico, FinDelEspectroYMuestrasNaN)
 {
 	std::vector<float> li(201);
 	for (int c = 1; c <= 200; c++)
-		li[c] =
-		    static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) + 5000 * en_canal(c, 120, SIGMA));
-	EXPECT_FALSE(mide_pico(li.data(), 200, 1).ajustado);
+		li[c] = static_cast<float>(10 + 5000 * en_canal(c, 4, SIGMA) +
+		                           5000 * en_canal(c, 120, SIGMA) + 5000 * en_canal(c, 198, SIGMA));
+	for (int c : {1, 200}) {
+		MedidaPico fin = mide_pico(li.data(), 200, c);
+		ASSERT_TRUE(fin.ajustado) << c;
+		EXPECT_TRUE(fin.cortada);
+		EXPECT_NEAR(fin.area, 5000, 1e-3 * 5000);
+		EXPECT_NEAR(fin.centroide, c == 1 ? 4 : 198, 1e-3);
+	}
 	MedidaPico entero = mide_pico(li.data(), 200, 120);
 	ASSERT_TRUE(entero.ajustado);
-	li[118] = li[125] = NAN;
+	EXPECT_FALSE(entero.cortada);
+	li[118] = NAN;
+	li[125] = INFINITY;
+	li[116] = -INFINITY;
 	MedidaPico con_nan = mide_pico(li.data(), 200, 120);
 	ASSERT_TRUE(con_nan.ajustado);
 	EXPECT_NEAR(con_nan.area, 5000, 1e-3 * 5000);
