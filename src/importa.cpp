@@ -17,6 +17,7 @@
 #include "adime.h"
 #include "avisos.h"
 #include "estado.h"
+#include "gancho.h"
 #include "mensajes.h"
 #include "textos.h"
 
@@ -156,21 +157,21 @@ void sigue_campos(DIALOG *d)
 // The idle hook given to the preview for as long as the dialog is open.
 class GanchoDeVista {
 public:
-	explicit GanchoDeVista(Vista *v) : antes_(adime_callback)
+	explicit GanchoDeVista(Vista *v)
 	{
 		vista_abierta = v;
-		adime_callback = sigue_campos;
+		antes_ = pon_gancho_propio(sigue_campos);
 	}
 	~GanchoDeVista()
 	{
-		adime_callback = antes_;
+		devuelve_gancho(antes_);
 		vista_abierta = nullptr;
 	}
 	GanchoDeVista(const GanchoDeVista &) = delete;
 	GanchoDeVista &operator=(const GanchoDeVista &) = delete;
 
 private:
-	void (*antes_)(DIALOG *);
+	void (*antes_)(DIALOG *) = nullptr;
 };
 
 // Asks; false on Esc.

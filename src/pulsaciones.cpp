@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "adime.h"
+#include "gancho.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void dialogo_abierto(int abierto)
 		return;
 	}
 	antes_del_dialogo.push_back(al_dialogo.load());
-	bool suyo = adime_callback == nullptr;
+	bool suyo = !sirve_navegacion(adime_callback);
 	al_dialogo = suyo;
 	if (suyo)
 		deja_al_dialogo_lo_suyo();
