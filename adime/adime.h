@@ -55,6 +55,20 @@ int adime_lowlevel_dialogf(const char *title, int x, int y, int field_w, const c
 int adime_alert(const char *title, int x, int y, const char *const lines[], const char *const buttons[],
                 const int keys[]);
 
+// For the idle hook, so that a dialog can show what its fields would do
+// before OK: the value that the field bound to `variable` holds now in the
+// running dialog d (the hook's argument), written to `value` as OK would
+// write it to `variable` (a float for %float, an int for %bool and
+// %choice), `variable` itself left alone.  0, or -1 for no such field.
+int adime_peek(DIALOG *d, const void *variable, void *value);
+
+// For the idle hook: the text of the %nothing field at place `field` (its
+// 0-based place among the format's fields; a negative one counts from the
+// end, -1 the last) replaced by `text`, drawn again in the room the dialog
+// gave it at the start: lines beyond that room are not drawn, and a line
+// too long is cut as any.  0, or -1 for no such field or an empty one.
+int adime_set_text(DIALOG *d, int field, const char *text);
+
 // The callback type of a %buttonrow: gets the pressed button's object and its
 // 1-based index in the row; 0 keeps the dialog open.
 typedef int (*adime_buttonrow_callback)(DIALOG *d, int button);

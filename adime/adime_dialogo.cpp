@@ -51,6 +51,7 @@ public:
 		c_.objetos.clear();
 		c_.acciones.clear();
 		c_.objeto_de_campo.assign(c_.campos.size(), -1);
+		c_.objeto_de_etiqueta.assign(c_.campos.size(), -1);
 		c_.foco = -1;
 		pon_marco();
 		agrega(atajos_proc, Rect{}, col_.texto, col_.fondo);
@@ -101,13 +102,15 @@ private:
 		c_.objetos[i].dp = const_cast<char *>(c_.titulo.c_str());
 	}
 
-	void pon_texto(const std::string &texto, const Rect &r, bool a_la_derecha)
+	// Its object's index, or -1 for no text.
+	int pon_texto(const std::string &texto, const Rect &r, bool a_la_derecha)
 	{
 		if (texto.empty())
-			return;
+			return -1;
 		int i = agrega(texto_proc, r, col_.texto, col_.fondo);
 		c_.objetos[i].d1 = a_la_derecha;
 		c_.objetos[i].dp = const_cast<std::string *>(&texto);
+		return i;
 	}
 
 	// With no edit box to type into, plain C is free, and cancels too.
@@ -161,6 +164,17 @@ private:
 		c_.objeto_de_campo[i] = o;
 	}
 
+	void pon_eleccion(size_t i, const FilaDispuesta &f)
+	{
+		int o = agrega_enfocable(eleccion_proc, f.campo, col_.texto, col_.edicion);
+		const auto &nombres = c_.campos[i].nombres;
+		const int *variable = static_cast<const int *>(c_.enlaces[i].variable);
+		int n = static_cast<int>(nombres.size());
+		c_.objetos[o].d1 = variable && *variable >= 0 && *variable < n ? *variable : 0;
+		c_.objetos[o].dp = const_cast<std::vector<std::string> *>(&nombres);
+		c_.objeto_de_campo[i] = o;
+	}
+
 	void pon_fila_botones(size_t i, const FilaDispuesta &f)
 	{
 		const Campo &campo = c_.campos[i];
@@ -176,11 +190,13 @@ private:
 	{
 		const Campo &campo = c_.campos[i];
 		const FilaDispuesta &f = c_.disposicion.filas[i];
-		pon_texto(campo.etiqueta, f.etiqueta, !f.bloque);
+		c_.objeto_de_etiqueta[i] = pon_texto(campo.etiqueta, f.etiqueta, !f.bloque);
 		if (es_edicion(campo.tipo))
 			pon_edicion(i, f);
 		else if (campo.tipo == TipoCampo::casilla)
 			pon_casilla(i, f);
+		else if (campo.tipo == TipoCampo::eleccion)
+			pon_eleccion(i, f);
 		else if (campo.tipo == TipoCampo::fila_botones)
 			pon_fila_botones(i, f);
 		else if (campo.tipo == TipoCampo::linea)
@@ -239,20 +255,24 @@ void construye_objetos(Contexto &c)
 	Constructor(c).construye();
 }
 
+void escribe_valor(const Contexto &c, size_t i, void *v)
+{
+	const Campo &campo = c.campos[i];
+	if (campo.tipo == TipoCampo::fichero)
+		ustrzcpy(static_cast<char *>(v), campo.bytes, c.textos[i].data());
+	else if (campo.tipo == TipoCampo::real)
+		*static_cast<float *>(v) = valor_de_texto(c.textos[i].data(), campo.limites);
+	else if (campo.tipo == TipoCampo::casilla)
+		*static_cast<int *>(v) = (c.objetos[c.objeto_de_campo[i]].flags & D_SELECTED) ? 1 : 0;
+	else if (campo.tipo == TipoCampo::eleccion)
+		*static_cast<int *>(v) = c.objetos[c.objeto_de_campo[i]].d1;
+}
+
 void copia_a_variables(const Contexto &c)
 {
-	for (size_t i = 0; i < c.campos.size(); i++) {
-		void *v = c.enlaces[i].variable;
-		if (!v)
-			continue;
-		const Campo &campo = c.campos[i];
-		if (campo.tipo == TipoCampo::fichero)
-			ustrzcpy(static_cast<char *>(v), campo.bytes, c.textos[i].data());
-		else if (campo.tipo == TipoCampo::real)
-			*static_cast<float *>(v) = valor_de_texto(c.textos[i].data(), campo.limites);
-		else if (campo.tipo == TipoCampo::casilla)
-			*static_cast<int *>(v) = (c.objetos[c.objeto_de_campo[i]].flags & D_SELECTED) ? 1 : 0;
-	}
+	for (size_t i = 0; i < c.campos.size(); i++)
+		if (c.enlaces[i].variable)
+			escribe_valor(c, i, c.enlaces[i].variable);
 }
 
 } // namespace adime

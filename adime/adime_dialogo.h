@@ -52,6 +52,7 @@ struct Contexto {
 	Disposicion disposicion;
 	std::vector<std::vector<char>> textos; // edit buffers, one per field (empty if none)
 	std::vector<int> objeto_de_campo;      // each field's main object, or -1
+	std::vector<int> objeto_de_etiqueta;   // each field's label object, or -1
 	std::vector<Accion> acciones;
 	std::vector<DIALOG> objetos; // ends with the null object
 	int foco = -1;               // first object that takes the focus
@@ -75,6 +76,9 @@ void dispone_campos(Contexto &c, const char *titulo, int x, int y, int ancho_cam
 
 // Builds the Allegro objects, loading the edit buffers from the variables.
 void construye_objetos(Contexto &c);
+
+// The value field i holds now, written to v as its variable would take it.
+void escribe_valor(const Contexto &c, size_t i, void *v);
 
 // Copies the edited values back into the caller's variables.
 void copia_a_variables(const Contexto &c);

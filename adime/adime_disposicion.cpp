@@ -73,6 +73,15 @@ private:
 		return minimo;
 	}
 
+	// A choice shows its longest name whole, between its arrows.
+	int ancho_eleccion(const Campo &c) const
+	{
+		int ancho = 0;
+		for (const auto &n : c.nombres)
+			ancho = std::max(ancho, mide(texto_de_eleccion(n)));
+		return ancho + 2 * RELLENO_ELECCION;
+	}
+
 	// The field width, unless the widest label needs more for every button.
 	int ancho_fila_botones(const Campo &c) const
 	{
@@ -88,6 +97,8 @@ private:
 			return ancho_fila_botones(c);
 		case TipoCampo::casilla:
 			return LADO_CASILLA;
+		case TipoCampo::eleccion:
+			return std::max(p_.ancho_campo, ancho_eleccion(c));
 		case TipoCampo::fichero:
 			return std::max(p_.ancho_campo,
 			                ANCHO_MINIMO_EDICION + SEPARACION_BOTONES + ANCHO_EXAMINAR);
@@ -267,6 +278,11 @@ std::string sin_ampersand(const std::string &texto)
 		r += texto[i];
 	}
 	return r;
+}
+
+std::string texto_de_eleccion(const std::string &nombre)
+{
+	return "< " + nombre + " >";
 }
 
 } // namespace adime

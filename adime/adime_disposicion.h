@@ -38,6 +38,7 @@ constexpr int ANCHO_MINIMO_EDICION = 16;
 // characters of the built-in font (or the width asked, when that is less).
 constexpr int ANCHO_USABLE_CAMPO = 48;
 constexpr int RELLENO_BOTON = 8;
+constexpr int RELLENO_ELECCION = 2; // between a %choice's frame and its name
 constexpr int ANCHO_MINIMO_OK = 64;
 constexpr int SEPARACION_OK = 6;
 
@@ -81,6 +82,9 @@ Disposicion dispone(const std::vector<Campo> &campos, const Peticion &p);
 // longest head of whole UTF-8 characters that fits with "..." after it.
 std::string recorta_linea(const std::string &linea, int ancho,
                           const std::function<int(const std::string &)> &mide);
+
+// A %choice's name as its box shows it, between the arrows that change it.
+std::string texto_de_eleccion(const std::string &nombre);
 
 // A button text as shown: "&&" is one ampersand, a lone '&' is not drawn.
 std::string sin_ampersand(const std::string &texto);

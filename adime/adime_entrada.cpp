@@ -47,6 +47,7 @@ void lee_enlaces(adime::Contexto &c, va_list &args)
 			c.enlaces[i].variable = va_arg(args, float *);
 			break;
 		case adime::TipoCampo::casilla:
+		case adime::TipoCampo::eleccion:
 			c.enlaces[i].variable = va_arg(args, int *);
 			break;
 		default:

@@ -17,6 +17,7 @@ struct NombreCampo {
 const NombreCampo CAMPOS[] = {
     {"buttonrow", TipoCampo::fila_botones}, {"filename", TipoCampo::fichero}, {"float", TipoCampo::real},
     {"bool", TipoCampo::casilla},           {"nothing", TipoCampo::nada},     {"line", TipoCampo::linea},
+    {"choice", TipoCampo::eleccion},
 };
 
 // The largest buffer a %filename may declare; guards against a mistyped size.
@@ -86,6 +87,18 @@ bool lee_fichero(Campo &c, std::string &error)
 	return true;
 }
 
+// A %choice needs a name for every place.
+bool lee_nombres(Campo &c, std::string &error)
+{
+	for (const auto &nombre : c.args)
+		if (nombre.empty()) {
+			error = "%choice con un nombre vacio";
+			return false;
+		}
+	c.nombres = c.args;
+	return true;
+}
+
 // Reads the arguments that the field's type gives a meaning to.
 bool lee_argumentos(Campo &c, std::string &error)
 {
@@ -103,6 +116,8 @@ bool lee_argumentos(Campo &c, std::string &error)
 		return lee_limite(c.args[0], c.limites.con_min, c.limites.min, error) &&
 		       lee_limite(c.args.size() > 1 ? c.args[1] : "", c.limites.con_max, c.limites.max,
 		                  error);
+	case TipoCampo::eleccion:
+		return lee_nombres(c, error);
 	default:
 		return true;
 	}

@@ -7,6 +7,8 @@
 //   %filename[bytes,ext,title] an edit box for a file name with a "..." button
 //   %float[min,max]            an edit box for a number (empty bound: none)
 //   %bool[]                    a check box
+//   %choice[name,name,...]     one of the names, shown by name: Left and Right
+//                              (Space and a click too) go through them
 //   %nothing[]                 its label shown as a left-aligned text block
 //   %line[]                    a horizontal rule across the dialog
 //
@@ -21,7 +23,7 @@
 
 namespace adime {
 
-enum class TipoCampo { fila_botones, fichero, real, casilla, nada, linea };
+enum class TipoCampo { fila_botones, fichero, real, casilla, eleccion, nada, linea };
 
 struct BotonFila {
 	std::string texto; // as written, with its '&'
@@ -31,11 +33,12 @@ struct BotonFila {
 struct Campo {
 	TipoCampo tipo = TipoCampo::nada;
 	std::string etiqueta;
-	std::vector<std::string> args;  // the raw bracket arguments
-	std::vector<BotonFila> botones; // %buttonrow
-	int bytes = 0;                  // %filename: size of the bound buffer
-	std::string extension, titulo;  // %filename: selector filter and caption
-	Limites limites;                // %float
+	std::vector<std::string> args;    // the raw bracket arguments
+	std::vector<BotonFila> botones;   // %buttonrow
+	int bytes = 0;                    // %filename: size of the bound buffer
+	std::string extension, titulo;    // %filename: selector filter and caption
+	Limites limites;                  // %float
+	std::vector<std::string> nombres; // %choice, in order
 };
 
 // Whether the field binds one of the caller's variables (or a callback); such

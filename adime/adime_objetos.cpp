@@ -3,6 +3,7 @@
 #include "adime_objetos.h"
 
 #include <string>
+#include <vector>
 
 #include "adime_disposicion.h"
 #include "adime_formato.h"
@@ -50,8 +51,12 @@ void dibuja_texto(const DIALOG *d)
 		return;
 	BITMAP *b = gui_get_screen();
 	auto mide = [](const std::string &s) { return text_length(font, s.c_str()); };
+	// A text changed while the dialog runs is drawn over the old one.
+	rectfill(b, d->x, d->y, d->x + d->w - 1, d->y + d->h - 1, d->bg);
 	int y = d->y;
 	for (const auto &entera : lineas_de(*texto)) {
+		if (y + ALTO_TEXTO > d->y + d->h)
+			break;
 		std::string linea = recorta_linea(entera, d->w, mide);
 		if (d->d1)
 			textout_right_ex(b, font, linea.c_str(), d->x + d->w, y, d->fg, d->bg);
@@ -123,7 +128,72 @@ void dibuja_casilla(const DIALOG *d)
 	rect(b, d->x - HUECO_FOCO, d->y - HUECO_FOCO, x2 + HUECO_FOCO, y2 + HUECO_FOCO, anillo);
 }
 
+const std::vector<std::string> &nombres_de(const DIALOG *d)
+{
+	return *static_cast<const std::vector<std::string> *>(d->dp);
+}
+
+void dibuja_eleccion(const DIALOG *d)
+{
+	BITMAP *b = gui_get_screen();
+	Colores col = colores_de_dialogo();
+	int x2 = d->x + d->w - 1, y2 = d->y + d->h - 1;
+	bool foco = d->flags & D_GOTFOCUS;
+	rectfill(b, d->x, d->y, x2, y2, foco ? col.barra : d->bg);
+	rect(b, d->x, d->y, x2, y2, d->fg);
+	const auto &nombres = nombres_de(d);
+	std::string texto = nombres.empty() ? "" : texto_de_eleccion(nombres[static_cast<size_t>(d->d1)]);
+	textout_ex(b, font, texto.c_str(), d->x + RELLENO_ELECCION, d->y + (d->h - ALTO_TEXTO) / 2,
+	           foco ? col.texto_barra : d->fg, foco ? col.barra : d->bg);
+}
+
+// The name `paso` places on, going round.
+int cambia_eleccion(DIALOG *d, int paso)
+{
+	int n = static_cast<int>(nombres_de(d).size());
+	if (n > 0)
+		d->d1 = ((d->d1 + paso) % n + n) % n;
+	object_message(d, MSG_DRAW, 0);
+	return D_O_K;
+}
+
+int tecla_de_eleccion(DIALOG *d, int c)
+{
+	switch (c >> 8) {
+	case KEY_RIGHT:
+	case KEY_SPACE:
+		return cambia_eleccion(d, 1) | D_USED_CHAR;
+	case KEY_LEFT:
+		return cambia_eleccion(d, -1) | D_USED_CHAR;
+	default:
+		return D_O_K;
+	}
+}
+
 } // namespace
+
+int eleccion_proc(int msg, DIALOG *d, int c)
+{
+	switch (msg) {
+	case MSG_DRAW:
+		dibuja_eleccion(d);
+		return D_O_K;
+	case MSG_WANTFOCUS:
+		return D_WANTFOCUS;
+	case MSG_GOTFOCUS:
+	case MSG_LOSTFOCUS:
+		return D_REDRAWME;
+	case MSG_CHAR:
+		return tecla_de_eleccion(d, c);
+	case MSG_CLICK:
+		cambia_eleccion(d, 1);
+		while (gui_mouse_b())
+			rest(1);
+		return D_O_K;
+	default:
+		return D_O_K;
+	}
+}
 
 Colores colores_de_dialogo()
 {

@@ -35,6 +35,12 @@ constexpr int TEXTO_SELECCIONADO = D_USER;
 // just outside, drawn in fg, or in d2 (the dialog's background) to erase it.
 int casilla_proc(int msg, DIALOG *d, int c);
 
+// A %choice: d1 the place of the name shown, dp its names (a const
+// std::vector<std::string> *).  Framed like an edit box, the name in the
+// selection's colours while it has the focus; Right, Space and a click show
+// the next name, Left the one before, going round.
+int eleccion_proc(int msg, DIALOG *d, int c);
+
 // Pixels between an edit box's frame and its text area.
 constexpr int HUECO_EDICION = 2;
 // Pixels between a check box and its focus ring.

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "analisis.h"
 #include "reemplazo.h"
@@ -134,6 +136,26 @@ int lee_espectro_memoria_con_forma(const char *datos, size_t n, const FormaLectu
 // returns converted as a load converts them, NUL bytes shown as '?'.  The
 // lines given, or -1 when the file cannot be opened or read.
 int primeras_lineas(const char *ruta, char *texto, size_t tam, int max_lineas);
+
+// One field of a row as a reading takes it: the number it reads (written
+// plainly, marks undone), or the field's own text when it reads none.
+struct CeldaVista {
+	std::string texto;
+	bool numero = false;
+};
+
+// The first rows of a file as a reading splits them.
+struct VistaTabla {
+	std::vector<std::string> nombres;           // the header's last line split, or none
+	std::vector<std::vector<CeldaVista>> filas; // the first rows, field by field
+};
+
+// The lines of texto (a file's first lines, as primeras_lineas gives them)
+// split into columns by `forma` as the table's reader splits them: the
+// header lines it skips (the last one naming the columns) and up to
+// max_filas rows, blank lines and comments left out.  A list is split at
+// white space.
+VistaTabla vista_de_tabla(const char *texto, const FormaLectura &forma, int max_filas);
 
 // Frees the samples and leaves *l empty.
 void libera_lectura(Lectura *l);

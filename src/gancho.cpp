@@ -15,3 +15,26 @@ void suspende_navegacion()
 {
 	adime_callback = nullptr;
 }
+
+namespace {
+void (*gancho_propio)(DIALOG *d) = nullptr;
+}
+
+void (*pon_gancho_propio(void (*gancho)(DIALOG *d)))(DIALOG *d)
+{
+	void (*antes)(DIALOG * d) = adime_callback;
+	gancho_propio = gancho;
+	adime_callback = gancho;
+	return antes;
+}
+
+void devuelve_gancho(void (*gancho)(DIALOG *d))
+{
+	gancho_propio = nullptr;
+	adime_callback = gancho;
+}
+
+bool sirve_navegacion(void (*gancho)(DIALOG *d))
+{
+	return gancho != nullptr && gancho != gancho_propio;
+}

@@ -13,3 +13,12 @@
 
 void activa_navegacion(void (*gancho)(DIALOG *d));
 void suspende_navegacion();
+
+// A dialog's own idle hook, which serves no navigation (the import view's
+// preview): its dialog keeps the keyboard as one with no hook does.  Gives
+// back the hook it replaced, for devuelve_gancho once the dialog closed.
+void (*pon_gancho_propio(void (*gancho)(DIALOG *d)))(DIALOG *d);
+void devuelve_gancho(void (*gancho)(DIALOG *d));
+
+// Whether a dialog opened with this idle hook leaves navigation its keys.
+bool sirve_navegacion(void (*gancho)(DIALOG *d));

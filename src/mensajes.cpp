@@ -204,8 +204,82 @@ Pregunta pregunta_de_reemplazo(const std::string &nombre, bool ajeno, const char
 	return {"El fichero " + nombre + estado, std::string("¿Reemplazarlo con ") + que + "?"};
 }
 
+namespace {
+
+// Columns and characters of a cell the preview shows at most.
+constexpr size_t COLUMNAS_VISTA = 16;
+constexpr size_t ANCHO_CELDA = 24;
+constexpr size_t HUECO_CELDAS = 2;
+
+size_t caracteres(const std::string &s)
+{
+	return inicios_de_caracter(s).size() - 1;
+}
+
+std::string celda(const std::string &s, size_t ancho)
+{
+	std::string r = s.substr(0, inicio_de_corte(s, ANCHO_CELDA));
+	return r + std::string(ancho - std::min(ancho, caracteres(r)), ' ');
+}
+
+std::vector<std::string> cabezas_de(const VistaTabla &v, const FormaLectura &f, size_t n)
+{
+	std::vector<std::string> cabezas;
+	for (size_t j = 0; j < n; j++) {
+		std::string c = con_formato(IMPORTA_COLUMNA, static_cast<int>(j) + 1);
+		if (j < v.nombres.size() && !v.nombres[j].empty())
+			c += " " + v.nombres[j];
+		if (!f.lista && static_cast<int>(j) == f.columna_x)
+			c += IMPORTA_MARCA_X;
+		if (!f.lista && static_cast<int>(j) == f.columna_y)
+			c += IMPORTA_MARCA_Y;
+		cabezas.push_back(c);
+	}
+	return cabezas;
+}
+
+// Every row's cells as shown, the heads first.
+std::vector<std::vector<std::string>> celdas_de(const VistaTabla &v, const FormaLectura &f)
+{
+	size_t n = v.nombres.size();
+	if (!f.lista)
+		n = std::max({n, static_cast<size_t>(std::max(f.columna_x, f.columna_y) + 1)});
+	for (const auto &fila : v.filas)
+		n = std::max(n, fila.size());
+	n = std::min(n, COLUMNAS_VISTA);
+	std::vector<std::vector<std::string>> celdas{cabezas_de(v, f, n)};
+	for (const auto &fila : v.filas) {
+		celdas.emplace_back();
+		for (size_t j = 0; j < fila.size() && j < n; j++)
+			celdas.back().push_back(fila[j].texto + (fila[j].numero ? "" : IMPORTA_NO_NUMERO));
+	}
+	return celdas;
+}
+
+} // namespace
+
+std::string texto_vista_previa(const VistaTabla &v, const FormaLectura &forma)
+{
+	std::vector<std::vector<std::string>> celdas = celdas_de(v, forma);
+	std::vector<size_t> anchos(celdas[0].size(), 0);
+	for (const auto &fila : celdas)
+		for (size_t j = 0; j < fila.size(); j++)
+			anchos[j] =
+			    std::max(anchos[j], std::min(caracteres(fila[j]), ANCHO_CELDA) + HUECO_CELDAS);
+	std::string t = std::string(forma.lista ? IMPORTA_VISTA_LISTA : IMPORTA_VISTA_TABLA) + "\n";
+	for (size_t k = 0; k < 1 + FILAS_VISTA_PREVIA; k++) {
+		std::string linea = " "; // never empty: a blank line keeps its place
+		if (k < celdas.size())
+			for (size_t j = 0; j < celdas[k].size(); j++)
+				linea += celda(celdas[k][j], anchos[j]);
+		t += linea + "\n";
+	}
+	return t;
+}
+
 std::string formato_importa(const std::string &ruta, const char *lineas,
-                            const std::vector<FormaLectura> &formas, const std::string &motivo)
+                            const std::vector<FormaLectura> &formas, const std::string &motivo,
+                            const std::string &vista)
 {
 	size_t barra = ruta.rfind('/');
 	std::string nombre = ruta.substr(barra == std::string::npos ? 0 : barra + 1);
@@ -225,7 +299,8 @@ std::string formato_importa(const std::string &ruta, const char *lineas,
 			     (k == 0 ? IMPORTA_ELEGIDA : "") + "\n";
 		t += "%nothing[]" + con_formato(IMPORTA_CAMPO_LECTURA, formas.size());
 	}
-	return t + IMPORTA_CAMPOS;
+	t += IMPORTA_CAMPOS;
+	return vista.empty() ? t : t + "%line[]" + con_por_ciento(vista) + "%nothing[]";
 }
 
 std::string titulo_de_ventana(const std::string &ruta)

@@ -51,5 +51,15 @@ std::string titulo_de_ventana(const std::string &ruta);
 // when there is none, why the file did not read (`motivo`, when not empty)
 // or a line saying it is read by its own format (an instrument's), then the
 // fields of a reading.
+// `vista`, when not empty, shows under the fields (see texto_vista_previa).
 std::string formato_importa(const std::string &ruta, const char *lineas,
-                            const std::vector<FormaLectura> &formas, const std::string &motivo = "");
+                            const std::vector<FormaLectura> &formas, const std::string &motivo = "",
+                            const std::string &vista = "");
+
+// Rows of a table the import view's preview shows.
+constexpr int FILAS_VISTA_PREVIA = 4;
+// The import view's preview of the rows v that `forma` reads: a heading, the
+// columns' heads (number, header's name, x and intensity marked), then the
+// rows in aligned columns; always 2 + FILAS_VISTA_PREVIA lines, so that its
+// room in the view stays the same whatever the fields say.
+std::string texto_vista_previa(const VistaTabla &v, const FormaLectura &forma);

@@ -13,6 +13,7 @@
 
 #include "adime.h"
 #include "cola.h"
+#include "gancho.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ void dialogo_abierto(int abierto)
 		return;
 	}
 	antes_del_dialogo.push_back(al_dialogo.load());
-	bool suyo = adime_callback == nullptr;
+	bool suyo = !sirve_navegacion(adime_callback);
 	al_dialogo = suyo;
 	if (suyo)
 		deja_al_dialogo_lo_suyo();

@@ -105,7 +105,8 @@ constexpr const char *CALIBRACION_MISMO_CANAL = "Dos picos en el mismo canal: la
 constexpr const char *CALIBRACION_SIN_PENDIENTE = "La recta sale sin pendiente: la calibración no cambia";
 
 // The import view (key I, or by itself for a file that reads two ways): the
-// file's first lines, the readings found, one number a choice.
+// file's first lines, the readings found, the choices by name, and the first
+// rows split into columns as the fields read them.
 constexpr Dialogo DIALOGO_IMPORTA = {"Cómo se lee el fichero", nullptr, 20, 10, 60};
 constexpr const char *IMPORTA_PRIMERAS = "Primeras líneas de %s:";
 constexpr const char *IMPORTA_MANERAS = "Se puede leer de %zu maneras:";
@@ -116,14 +117,22 @@ constexpr const char *IMPORTA_POR_SU_FORMATO =
 constexpr const char *IMPORTA_SIN_LEER = "Con los campos de abajo se lee como tabla o lista.";
 constexpr const char *IMPORTA_ELEGIDA = "  (elegida)";
 constexpr const char *IMPORTA_CAMPO_LECTURA = "Manera (1: la de los campos de abajo)=%%float[1,%zu]";
-constexpr const char *IMPORTA_CAMPOS =
-    "Leer como lista de números, sin columnas %bool[]"
-    "Líneas de cabecera que se saltan=%float[0,]"
-    "Separador (1 punto y coma, 2 tabulador, 3 coma, 4 espacios)=%float[1,4]"
-    "Marca decimal (1 punto, 2 coma)=%float[1,2]"
-    "Marca de miles (0 ninguna, 1 punto, 2 coma, 3 espacio)=%float[0,3]"
-    "Columna de x (0: ninguna, una fila un canal)=%float[0,]"
-    "Columna de intensidad=%float[1,]";
+constexpr const char *IMPORTA_CAMPOS = "Se lee como=%choice[tabla de columnas,lista de números]"
+                                       "Líneas de cabecera que se saltan=%float[0,]"
+                                       "Separador=%choice[punto y coma,tabulador,coma,espacios]"
+                                       "Marca decimal=%choice[punto,coma]"
+                                       "Marca de miles=%choice[ninguna,punto,coma,espacio]"
+                                       "Columna de x (0: ninguna, una fila un canal)=%float[0,]"
+                                       "Columna de intensidad=%float[1,]";
+// The preview under the fields: its heading, each column's head ("[n]", the
+// header's name, the mark of x or intensity), a field read as no number.
+constexpr const char *IMPORTA_VISTA_TABLA = "Columnas como se leen (?: no se lee como número):";
+constexpr const char *IMPORTA_VISTA_LISTA =
+    "Números como se leen, fila tras fila (?: no se lee como número):";
+constexpr const char *IMPORTA_COLUMNA = "[%d]";
+constexpr const char *IMPORTA_MARCA_X = " (x)";
+constexpr const char *IMPORTA_MARCA_Y = " (intensidad)";
+constexpr const char *IMPORTA_NO_NUMERO = "?";
 
 // The header line of the table of measured peaks (tab-separated).
 constexpr const char *CABECERA_PICOS =

@@ -179,3 +179,36 @@ TEST(Importa, UnTextoRellenoDeNulosAbreLaVista)
 	s.tecla("Escape");
 	EXPECT_EQ(s.sal(), 0);
 }
+
+// The separator chosen by its name: the preview under the fields splits the
+// rows the new way before Enter, and Esc then leaves the spectrum as it was.
+TEST(Importa, ElSeparadorPorSuNombreCambiaLasColumnasDeLaVistaAntesDeEnter)
+{
+	constexpr int CAMPOS_ANTES_DEL_SEPARADOR = 2; // list or table, header
+	constexpr int NOMBRES_DE_SEPARADOR = 4;
+	Sesion s;
+	std::string tabla = "nm,cuentas,sigma\n";
+	for (int f = 1; f <= FILAS; f++)
+		tabla += std::to_string(400 + f) + ".5," + std::to_string(10 * f) + "," +
+		         std::to_string(1000 + f) + "\n";
+	arnes::escribe_fichero(s.ruta("tres.csv"), tabla);
+	s.carga("tres.csv");
+	ASSERT_TRUE(s.espera_texto(PWX - MARGEN_CAMPO_FIN, Y_INFO_1, "cn.fin=40  "));
+	s.abre_dialogo("i", DIALOGO_IMPORTA.titulo);
+	EXPECT_TRUE(s.espera_en_pantalla("< coma >"));
+	EXPECT_TRUE(s.espera_en_pantalla("[1] nm (x)  [2] cuentas (intensidad)  [3] sigma"));
+	EXPECT_TRUE(s.espera_en_pantalla("401.5       10"));
+	for (int i = 0; i < CAMPOS_ANTES_DEL_SEPARADOR; i++)
+		s.tecla("Tab");
+	bool puesto = false; // Right goes through the names until "punto y coma"
+	for (int i = 0; i < NOMBRES_DE_SEPARADOR && !puesto; i++) {
+		s.tecla("Right");
+		puesto = s.espera_en_pantalla("< punto y coma >", 3);
+	}
+	ASSERT_TRUE(puesto);
+	EXPECT_TRUE(s.espera_en_pantalla("[1] nm,cuentas,sigma (x)  [2] (intensidad)"));
+	EXPECT_TRUE(s.espera_en_pantalla("401.5,10,1001?")); // one field, no number
+	s.tecla("Escape");
+	EXPECT_TRUE(s.espera_texto(X_CAMPO_TERCERO, Y_INFO_1, "In.cur=200.0   ")) << in_cur(s);
+	EXPECT_EQ(s.sal(), 0);
+}

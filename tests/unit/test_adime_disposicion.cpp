@@ -204,7 +204,10 @@ TEST(AdimeDisposicion, LaVistaDeImportacionCabeEn640x480ConCamposUsables)
 	std::string lineas;
 	for (int i = 0; i < 12; i++)
 		lineas += std::string(100, static_cast<char>('a' + i)) + "\n";
-	std::string formato = formato_importa("/datos/ancho.txt", lineas.c_str(), {});
+	FormaLectura forma;
+	std::string vista =
+	    texto_vista_previa(vista_de_tabla(lineas.c_str(), forma, FILAS_VISTA_PREVIA), forma);
+	std::string formato = formato_importa("/datos/ancho.txt", lineas.c_str(), {}, "", vista);
 	Disposicion d = dispone(formato.c_str(), DIALOGO_IMPORTA.titulo, DIALOGO_IMPORTA.x, DIALOGO_IMPORTA.y,
 	                        DIALOGO_IMPORTA.ancho_campo, true, 640, 480);
 	Rect pantalla{0, 0, 640, 480};
