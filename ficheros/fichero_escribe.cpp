@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "formatos.h"
 #include "lector.h"
 #include "reemplazo.h"
 
@@ -45,31 +46,36 @@ std::string linea_de_titulo(const char *titulo)
 
 // "%s\n", "%i  %f  %f \n" and "%f\n" a sample, except that a number "%f"
 // would lose is written with the digits that keep it.
-bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
+bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, const Calibracion &cal)
 {
 	char a[TAM_NUMERO], b[TAM_NUMERO];
-	formatea_termino(a, a_l);
-	formatea_termino(b, b_l);
+	formatea_termino(a, cal.al);
+	formatea_termino(b, cal.bl);
 	std::fprintf(f, "%s\n%i  %s  %s \n", linea_de_titulo(titulo).c_str(), n, a, b);
 	for (int i = 1; i <= n; i++) {
 		int largo = formatea_sin_perdida(a, v[i]);
 		a[largo] = '\n';
 		std::fwrite(a, 1, largo + 1, f);
 	}
-	return std::fflush(f) == 0 && !std::ferror(f);
+	return escribe_curva(f, cal) && std::fflush(f) == 0 && !std::ferror(f);
 }
 
 // Writes everything and closes f in every case.
-bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
+bool escribe_y_cierra(FILE *f, const char *titulo, const float *v, int n, const Calibracion &cal)
 {
 	std::setvbuf(f, nullptr, _IOFBF, TAM_SALIDA);
-	bool bien = escribe_texto(f, titulo, v, n, a_l, b_l);
+	bool bien = escribe_texto(f, titulo, v, n, cal);
 	return std::fclose(f) == 0 && bien;
 }
 
 } // namespace
 
 int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, double a_l, double b_l)
+{
+	return escribe_espectro(ruta, titulo, v, n, Calibracion(a_l, b_l));
+}
+
+int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, const Calibracion &cal)
 {
 	bool bien = reemplaza_fichero(ruta, "", [&](const std::string &, int fd) {
 		int copia = dup(fd);
@@ -79,7 +85,7 @@ int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n
 				close(copia);
 			return false;
 		}
-		return escribe_y_cierra(f, titulo, v, n, a_l, b_l);
+		return escribe_y_cierra(f, titulo, v, n, cal);
 	});
 	return bien ? FICHERO_BIEN : FICHERO_NO_SE_GUARDA;
 }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <new>
 #include <sys/stat.h>
 
@@ -61,6 +62,13 @@ void pon_titulo(Lectura &l, const char *ini, const char *fin);
 // first sample being its channel `primero`: Orquilo's channel c is the file's
 // primero + c − 1.  A slope of 0 (or not finite) leaves it uncalibrated.
 void calibracion_lineal(Lectura &l, double a, double b, double primero);
+
+// A curved calibration in the own format (curva_propia.cpp): written after
+// the samples (nothing for a line; false when f cannot tell its place), and
+// read back from the end of the file f is over into l.cal when it holds one
+// that fits n samples.
+bool escribe_curva(FILE *f, const Calibracion &cal);
+void lee_curva(const Fuente &f, int n, Lectura &l);
 
 // The readers of each foreign format, from a line source over the whole file.
 int lee_spe(Lineas &s, size_t cota, Lectura *l);

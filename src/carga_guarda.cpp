@@ -145,8 +145,9 @@ void guarda_datos(const char *nombre)
 	}
 	if (!puede_reemplazar(nombre))
 		return;
-	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
-	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
+	int error = vista_neta
+	                ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, calibracion())
+	                : escribe_espectro(nombre, comment, Li, nptL, calibracion());
 	if (error != 0) {
 		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
 		return;
