@@ -27,7 +27,7 @@ std::string lo_ini_esperado(int c1, float l1, int c2, float l2)
 	return t;
 }
 
-class Calibracion : public EjemploCargado {
+class CalibracionE2E : public EjemploCargado {
 protected:
 	// Taps a key n times (one navigation step each).
 	void pulsa(const std::string &tecla, int n)
@@ -61,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(Calibracion, DosLineasDanLaLineaDeLongitudesYLasMarcas)
+TEST_F(CalibracionE2E, DosLineasDanLaLineaDeLongitudesYLasMarcas)
 {
 	calibra("585.249", "1406.482/2");
 	std::string esperado = lo_ini_esperado(C1, 585.249f, C2, 703.241f);
@@ -81,7 +81,7 @@ TEST_F(Calibracion, DosLineasDanLaLineaDeLongitudesYLasMarcas)
 	EXPECT_LE(menores, 16);
 }
 
-TEST_F(Calibracion, EscEnElSegundoDialogoConservaLaCalibracion)
+TEST_F(CalibracionE2E, EscEnElSegundoDialogoConservaLaCalibracion)
 {
 	s.abre_dialogo("c", DIALOGO_CALIBRA_1.titulo);
 	s.escribe("500");
@@ -96,7 +96,7 @@ TEST_F(Calibracion, EscEnElSegundoDialogoConservaLaCalibracion)
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 7), "       ");
 }
 
-TEST_F(Calibracion, LaCalibracionGuardadaVuelveAlCargar)
+TEST_F(CalibracionE2E, LaCalibracionGuardadaVuelveAlCargar)
 {
 	calibra("585.249", "703.241");
 	std::string esperado = lo_ini_esperado(C1, 585.249f, C2, 703.241f);
