@@ -152,15 +152,16 @@ constexpr int MAX_MUESTRAS_DESPLEGADAS = 1 << 24;
 int formato_instrumento(const char *ini, const char *fin, const char *p, size_t n);
 
 // An energy calibration coef[0] + coef[1]·ch + coef[2]·ch² + … (n terms)
-// over the file's channels primero … primero + canales − 1: its linear part,
-// with a note when the higher terms move some channel by more than a tenth
-// of a channel.
+// over the file's channels primero … primero + canales − 1, every term kept
+// (up to GRADO_MAXIMO); its linear part, with a note, when it turns back over
+// those channels or a term is not a finite number.
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
 
-// The x of n samples as their calibration, when they lie on a line over the
-// samples' order (their 0-based indices k, or 0, 1, … when k is null) to a
-// tenth of a step and `holgura` more (what x was rounded to); else desvio_x
-// says how far they miss, in steps.
+// The x of n samples as their calibration: a line when they lie on one over
+// the samples' order (their 0-based indices k, or 0, 1, … when k is null) to
+// a tenth of a step and `holgura` more (what x was rounded to); else, with
+// one x per sample (k null) that never turns back, that x as a table; else
+// desvio_x says how far they miss their line, in steps.
 void calibra_x(Lectura &l, const double *x, size_t n, const double *k = nullptr, double holgura = 0);
 
 // A decimal number at p (sign, digits, point, exponent) as the nearest
