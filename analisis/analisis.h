@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 // A stop (a peak) is the top of a line that stands clear of counting noise.
@@ -76,15 +77,61 @@ int pico_siguiente(const float *Li, int n, int desde, int sentido, const FondoRe
 int pico_hasta(const float *Li, int n, int desde, int sentido, long long hasta,
                const FondoRestado *fondo = nullptr);
 
-// A straight-line calibration, the one form the program keeps one in: the
-// wavelength of channel c is (c + bl) * al; al == 0 is uncalibrated.  Kept
-// in double: a line fitted through many lines loses nothing to rounding.
+// A calibration: the wavelength of every channel, fractional ones included,
+// in one of three forms.  al, bl always hold a straight line: the calibration
+// itself (recta), or a curve's best straight line over its channels, which
+// is what the own format's header and the two-point calibration know;
+// al == 0 is uncalibrated.  Kept in double: a line fitted through many lines
+// loses nothing to rounding.
+// - recta: channel c at (c + bl) * al;
+// - polinomio: at the sum of coef[k] * u^k, k = 0..grado, u = signo * c +
+//   origen (the file's own channel, so that its coefficients stay as written,
+//   and a turned spectrum keeps them);
+// - tabla: (*x)[c - 1] at channel c, strictly monotonic, shared by every copy;
+//   between samples the cubic through the four nearest (a cubic x exactly),
+//   past the ends the straight line through the last two.
+enum class FormaCalibracion { recta, polinomio, tabla };
+constexpr int GRADO_MAXIMO = 5;
+
 struct Calibracion {
+	Calibracion() = default;
+	Calibracion(double a, double b) : al(a), bl(b) {} // a straight line
 	double al = 0, bl = 0;
+	FormaCalibracion forma = FormaCalibracion::recta;
+	int grado = 0;
+	double coef[GRADO_MAXIMO + 1] = {};
+	double signo = 1, origen = 0;
+	std::shared_ptr<const std::vector<double>> x;
 };
 
 // The wavelength of channel c under cal.
 double longitud_en(const Calibracion &cal, double canal);
+
+// The local dispersion, wavelength per channel, at channel c (al for a line).
+double dispersion_en(const Calibracion &cal, double canal);
+
+// The channel whose wavelength is `longitud`: for a line longitud / al - bl;
+// for a curve found between the channels that bracket it.
+double canal_de(const Calibracion &cal, double longitud);
+
+// A polynomial calibration from the file's terms coef[0..n-1] in its channel
+// primero + c - 1, over `canales` channels, with its best line.  *giro: 0,
+// or the first channel where it turns back (it is then no calibration), or
+// -1 for terms that are not finite or too many.  Terms past the last
+// non-zero one are left out; fewer than three make it a line.
+Calibracion calibracion_polinomica(const double *coef, int n, double primero, int canales, int *giro);
+
+// A table calibration over x.size() channels, with its best line; *giro as
+// above (a repeated x is a turn too).
+Calibracion calibracion_de_tabla(std::vector<double> x, int *giro);
+
+// The first channel of 1..canales where cal turns back or stands still (a
+// polynomial's dispersion too), 0 when it never does.
+int giro_de(const Calibracion &cal, int canales);
+
+// The curve of cal carried over to the spectrum turned end for end over n
+// channels (channel c becomes n + 1 - c); al and bl are left to the caller.
+void espeja_curva(Calibracion &cal, int n);
 
 // Brings a background F[1..m] onto the n channels of a spectrum: slot c of
 // the result (slot 0 unused) is the background at channel c.  When both are

@@ -78,11 +78,6 @@ bool recta_minimos_cuadrados(const double *x, const double *v, size_t n, double 
 	return std::isfinite(*a) && std::isfinite(*b);
 }
 
-double longitud_en(const Calibracion &cal, double canal)
-{
-	return (canal + cal.bl) * cal.al;
-}
-
 double residuo(const Calibracion &cal, const PuntoCalibracion &p)
 {
 	return p.longitud - longitud_en(cal, p.canal);

@@ -1,8 +1,9 @@
 // A background spectrum brought onto the channels of the spectrum it is
-// compared with.  Both calibrations are straight lines, so a background
-// channel's interval lands on an interval of the spectrum's channel axis, and
-// one walk through the background, with its target channels advancing with
-// it, shares every count out by overlap.  Start at proyecta_fondo.
+// compared with.  A background channel's interval lands on an interval of
+// the spectrum's channel axis (through a straight map when both calibrations
+// are lines, else through each edge's wavelength), and one walk through the
+// background, with its target channels advancing with it, shares every count
+// out by overlap.  Start at proyecta_fondo.
 #include "analisis.h"
 
 #include <algorithm>
@@ -58,11 +59,17 @@ std::vector<float> proyecta_fondo(const float *F, int m, const Calibracion &cal_
 	bool por_longitud = cal_fondo.al != 0 && cal_espectro.al != 0;
 	Recta por_canal = invertido ? Recta{-1, static_cast<double>(n) + 1} : Recta{1, 0};
 	Recta r = por_longitud ? recta_entre(cal_fondo, cal_espectro) : por_canal;
+	bool rectas =
+	    cal_fondo.forma == FormaCalibracion::recta && cal_espectro.forma == FormaCalibracion::recta;
+	auto borde = [&](double e) {
+		return por_longitud && !rectas ? canal_de(cal_espectro, longitud_en(cal_fondo, e))
+		                               : r.pendiente * e + r.origen;
+	};
 	for (int k = 1; k <= m; k++) {
 		if (!std::isfinite(F[k]))
 			continue;
-		double a = r.pendiente * (k - MEDIO_CANAL) + r.origen;
-		double b = r.pendiente * (k + MEDIO_CANAL) + r.origen;
+		double a = borde(k - MEDIO_CANAL);
+		double b = borde(k + MEDIO_CANAL);
 		reparte(static_cast<double>(F[k]), std::min(a, b), std::max(a, b), n, suma);
 	}
 	return std::vector<float>(suma.begin(), suma.end());

@@ -51,8 +51,7 @@ float longitud_de_onda(double c)
 
 bool fija_calibracion(const Calibracion &cal)
 {
-	al = cal.al;
-	bl = cal.bl;
+	sesion.espectro.cal = cal;
 	if (al < 0 && nptL > 0)
 		return espeja();
 	return reproyecta_fondo();
@@ -82,6 +81,7 @@ bool espeja()
 	bool simple = es_simple(al) && es_simple(bl);
 	al = -al;
 	bl = bl_espejado(bl, nptL, simple);
+	espeja_curva(sesion.espectro.cal, nptL);
 	ch_i = 1;
 	ch_f = nptL;
 	ch_c = nptL - ch_c + 1;

@@ -25,9 +25,9 @@ struct PicoConocido {
 struct Sesion {
 	// Spectrum: Li[1..nptL]; slot 0 is never used.  nptL == 0: nothing
 	// loaded.  maxL is the largest finite sample, 0 when none is above 0.
-	// Calibration: wavelength of channel c is (c + bl) * al; al == 0 is
-	// uncalibrated.  Never below 0 once set: a falling one turns the
-	// spectrum.  The live time is 0 when the file gives none.
+	// Calibration: a line, wavelength of channel c at (c + bl) * al, or a
+	// curve whose best line al, bl hold; al == 0 is uncalibrated.  Never below 0 once set: a falling one
+	// turns the spectrum.  The live time is 0 when the file gives none.
 	Espectro espectro;
 	// Whether the channels stand turned end for end from the file's order: a
 	// background that lines up by channel number turns with them.

@@ -67,7 +67,7 @@ struct Espectro {
 	int nptL = 0;
 	float maxL = 0;                // largest finite sample, never below 0
 	char comment[TAM_NOMBRE] = ""; // the quoted title line, or the placeholder "\"...\""
-	Calibracion cal;               // as the program keeps it: channel c at (c + cal.bl) · cal.al
+	Calibracion cal;               // a line (channel c at (c + cal.bl) · cal.al) or a curve
 	double tiempo_vivo = 0; // the counting's live time in seconds, from an instrument's file; 0: unknown
 };
 
@@ -166,14 +166,18 @@ void libera_espectro(Espectro *e);
 // A calibration held in single precision is written as it always was; one
 // that a float cannot hold, with the digits that read it back whole.
 int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL, double al, double bl);
+// The same under any calibration: the header holds its best line, and a
+// curve is kept whole after the samples, where only this reader looks.
+int escribe_espectro(const char *ruta, const char *comment, const float *Li, int nptL,
+                     const Calibracion &cal);
 
 // Writes Li[1..nptL] as a comma-separated table for other programs, through
 // the same safe replacement: the line `cabecera`, then a row a channel, x
-// the channel number when al is 0, else its wavelength (c + bl) * al with 17
+// the channel number when uncalibrated, else its wavelength under cal (a curve too) with 17
 // significant digits, and the sample with the digits that read back whole.
 // Read back, it gives the same samples and, calibrated, the same
 // wavelengths.  0 on success, else FICHERO_NO_SE_GUARDA.
-int exporta_tabla(const char *ruta, const char *cabecera, const float *Li, int nptL, double al, double bl);
+int exporta_tabla(const char *ruta, const char *cabecera, const float *Li, int nptL, const Calibracion &cal);
 
 // What the user should know about a load that succeeded (a line that stopped
 // it, an x that could not calibrate, the reader's note), naming the file;

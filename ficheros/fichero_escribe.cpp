@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "formatos.h"
 #include "lector.h"
 #include "reemplazo.h"
 
@@ -46,32 +47,32 @@ std::string linea_de_titulo(const char *titulo)
 }
 
 // "%s\n", "%i  %f  %f \n" and "%f\n" a sample, except that a number "%f"
-// would lose is written with the digits that keep it.
-bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, double a_l, double b_l)
+// would lose is written with the digits that keep it; a curve after them.
+bool escribe_texto(FILE *f, const char *titulo, const float *v, int n, const Calibracion &cal)
 {
 	char a[TAM_NUMERO], b[TAM_NUMERO];
-	formatea_termino(a, a_l);
-	formatea_termino(b, b_l);
+	formatea_termino(a, cal.al);
+	formatea_termino(b, cal.bl);
 	std::fprintf(f, "%s\n%i  %s  %s \n", linea_de_titulo(titulo).c_str(), n, a, b);
 	for (int i = 1; i <= n; i++) {
 		int largo = formatea_sin_perdida(a, v[i]);
 		a[largo] = '\n';
 		std::fwrite(a, 1, largo + 1, f);
 	}
-	return std::fflush(f) == 0 && !std::ferror(f);
+	return escribe_curva(f, cal) && std::fflush(f) == 0 && !std::ferror(f);
 }
 
 // The header row, then "x,y" a channel: x the channel, or its wavelength
-// with the 17 digits that give the double back; y with the digits that give
-// the float back.
-bool escribe_tabla_xy(FILE *f, const char *cabecera, const float *v, int n, double a_l, double b_l)
+// under the calibration (curve or line) with the 17 digits that give the
+// double back; y with the digits that give the float back.
+bool escribe_tabla_xy(FILE *f, const char *cabecera, const float *v, int n, const Calibracion &cal)
 {
 	constexpr const char *DOBLE_ENTERO = "%.17g";
 	char x[TAM_NUMERO], y[TAM_NUMERO];
 	std::fprintf(f, "%s\n", cabecera);
 	for (int i = 1; i <= n; i++) {
-		if (a_l != 0)
-			std::snprintf(x, sizeof x, DOBLE_ENTERO, (i + b_l) * a_l);
+		if (cal.al != 0)
+			std::snprintf(x, sizeof x, DOBLE_ENTERO, longitud_en(cal, i));
 		else
 			std::snprintf(x, sizeof x, "%d", i);
 		formatea_sin_perdida(y, v[i]);
@@ -103,12 +104,15 @@ int reemplaza_por_flujo(const char *ruta, const char *sufijo, const std::functio
 
 int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, double a_l, double b_l)
 {
-	return reemplaza_por_flujo(ruta, "",
-	                           [&](FILE *f) { return escribe_texto(f, titulo, v, n, a_l, b_l); });
+	return escribe_espectro(ruta, titulo, v, n, Calibracion(a_l, b_l));
 }
 
-int exporta_tabla(const char *ruta, const char *cabecera, const float *v, int n, double a_l, double b_l)
+int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n, const Calibracion &cal)
 {
-	return reemplaza_por_flujo(ruta, ".csv",
-	                           [&](FILE *f) { return escribe_tabla_xy(f, cabecera, v, n, a_l, b_l); });
+	return reemplaza_por_flujo(ruta, "", [&](FILE *f) { return escribe_texto(f, titulo, v, n, cal); });
+}
+
+int exporta_tabla(const char *ruta, const char *cabecera, const float *v, int n, const Calibracion &cal)
+{
+	return reemplaza_por_flujo(ruta, ".csv", [&](FILE *f) { return escribe_tabla_xy(f, cabecera, v, n, cal); });
 }

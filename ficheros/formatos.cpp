@@ -677,12 +677,23 @@ int lee_descriptor(int fd, const struct stat &st_leido, size_t tam_bloque, const
 
 namespace {
 
+// A table of x is one per sample: a reading that kept fewer samples than x
+// (a row with no intensity) keeps the table's best line instead.
+void ajusta_tabla(Lectura *l)
+{
+	if (l->cal.forma == FormaCalibracion::tabla && l->cal.x->size() != static_cast<size_t>(l->nptL)) {
+		l->cal.forma = FormaCalibracion::recta;
+		l->cal.x.reset();
+	}
+}
+
 // Counts the samples that are ±inf: a value such as 1e300 overflows a float
 // and would be drawn off the scale with no word.
 int cuenta_infinitas(int r, Lectura *l)
 {
 	if (r != FICHERO_BIEN)
 		return r;
+	ajusta_tabla(l);
 	int cuantas = 0;
 	for (int c = 1; c <= l->nptL; c++)
 		cuantas += std::isinf(l->Li[c]);

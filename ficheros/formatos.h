@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <new>
 #include <sys/stat.h>
 
@@ -61,6 +62,13 @@ void pon_titulo(Lectura &l, const char *ini, const char *fin);
 // first sample being its channel `primero`: Orquilo's channel c is the file's
 // primero + c − 1.  A slope of 0 (or not finite) leaves it uncalibrated.
 void calibracion_lineal(Lectura &l, double a, double b, double primero);
+
+// A curved calibration in the own format (curva_propia.cpp): written after
+// the samples (nothing for a line; false when f cannot tell its place), and
+// read back from the end of the file f is over into l.cal when it holds one
+// that fits n samples.
+bool escribe_curva(FILE *f, const Calibracion &cal);
+void lee_curva(const Fuente &f, int n, Lectura &l);
 
 // The readers of each foreign format, from a line source over the whole file.
 int lee_spe(Lineas &s, size_t cota, Lectura *l);
@@ -144,15 +152,16 @@ constexpr int MAX_MUESTRAS_DESPLEGADAS = 1 << 24;
 int formato_instrumento(const char *ini, const char *fin, const char *p, size_t n);
 
 // An energy calibration coef[0] + coef[1]·ch + coef[2]·ch² + … (n terms)
-// over the file's channels primero … primero + canales − 1: its linear part,
-// with a note when the higher terms move some channel by more than a tenth
-// of a channel.
+// over the file's channels primero … primero + canales − 1, every term kept
+// (up to GRADO_MAXIMO); its linear part, with a note, when it turns back over
+// those channels or a term is not a finite number.
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales);
 
-// The x of n samples as their calibration, when they lie on a line over the
-// samples' order (their 0-based indices k, or 0, 1, … when k is null) to a
-// tenth of a step and `holgura` more (what x was rounded to); else desvio_x
-// says how far they miss, in steps.
+// The x of n samples as their calibration: a line when they lie on one over
+// the samples' order (their 0-based indices k, or 0, 1, … when k is null) to
+// a tenth of a step and `holgura` more (what x was rounded to); else, with
+// one x per sample (k null) that never turns back, that x as a table; else
+// desvio_x says how far they miss their line, in steps.
 void calibra_x(Lectura &l, const double *x, size_t n, const double *k = nullptr, double holgura = 0);
 
 // A decimal number at p (sign, digits, point, exponent) as the nearest

@@ -2,6 +2,7 @@
 // ASCII .Spe (blocks under "$NAME:" lines) and Amptek .mca (sections under
 // "<<NAME>>" lines).  Counts, calibration and title; nothing in a header
 // sizes an allocation past what the file can hold.  Start at lee_spe.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +16,8 @@
 
 namespace {
 
-constexpr int MAX_COEFICIENTES = 8;           // $MCA_CAL terms read; real files carry 2 or 3
-constexpr size_t MAX_PARES = 4096;            // <<CALIBRATION>> pairs used; real files carry a few
-constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the nonlinear terms may shift, at most
+constexpr int MAX_COEFICIENTES = 8; // $MCA_CAL terms read; real files carry 2 or 3
+constexpr size_t MAX_PARES = 4096;  // <<CALIBRATION>> pairs used; real files carry a few
 constexpr char MARCA_BLOQUE = '$';
 constexpr const char *SEPARADOR_CLAVE = " - ";
 
@@ -150,39 +150,25 @@ void lee_ener_data(Lineas &s, Spe &e)
 		}
 }
 
-// Whether the terms beyond the linear one shift no loaded channel by more
-// than a tenth of a channel.
-bool casi_lineal(const Spe &e, int n)
-{
-	for (int i = 0; i < n; i++) {
-		double ch = e.primero + i, resto = 0;
-		for (int k = e.n_cal - 1; k >= 2; k--)
-			resto = (resto + e.cal[k]) * ch;
-		resto *= ch;
-		if (!(std::fabs(resto) <= DESPLAZAMIENTO_MAXIMO * std::fabs(double(e.cal[1]))))
-			return false;
-	}
-	return true;
-}
-
-// $ENER_FIT, else $MCA_CAL when nearly linear, else the least-squares line
-// through $ENER_DATA's points; a $MCA_CAL left out says so.
+// $MCA_CAL when it bends (every term kept: $ENER_FIT is only its straight
+// part), else $ENER_FIT, else a straight $MCA_CAL, else the least-squares
+// line through $ENER_DATA's points.
 void calibra_spe(const Spe &e, int n, Lectura &l)
 {
 	double a, b;
-	bool curva = e.n_cal >= 2 && e.cal[1] != 0 && !casi_lineal(e, n);
-	if (e.hay_fit && e.fit[1] != 0)
+	bool mca = e.n_cal >= 2 && e.cal[1] != 0;
+	bool curva =
+	    mca && std::any_of(e.cal + 2, e.cal + std::max(e.n_cal, 2), [](float t) { return t != 0; });
+	if (curva || (mca && !(e.hay_fit && e.fit[1] != 0))) {
+		double terminos[MAX_COEFICIENTES];
+		std::copy(e.cal, e.cal + e.n_cal, terminos);
+		calibra_polinomio(l, terminos, e.n_cal, e.primero, n);
+	} else if (e.hay_fit && e.fit[1] != 0) {
 		calibracion_lineal(l, e.fit[0], e.fit[1], e.primero);
-	else if (e.n_cal >= 2 && e.cal[1] != 0 && !curva)
-		calibracion_lineal(l, e.cal[0], e.cal[1], e.primero);
-	else if (recta_minimos_cuadrados(e.canales.data(), e.energias.data(), int(e.canales.size()), &a, &b))
+	} else if (recta_minimos_cuadrados(e.canales.data(), e.energias.data(), int(e.canales.size()), &a,
+	                                   &b)) {
 		calibracion_lineal(l, a, b, e.primero);
-	else if (curva && !l.nota[0])
-		std::snprintf(
-		    l.nota, sizeof l.nota,
-		    "$MCA_CAL tiene términos no lineales que mueven algún canal más de %.1f canales: "
-		    "se carga sin calibrar",
-		    DESPLAZAMIENTO_MAXIMO);
+	}
 }
 
 enum SeccionMca { MCA_CABECERA, MCA_CALIBRACION, MCA_DATOS, MCA_OTRA };

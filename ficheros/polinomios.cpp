@@ -11,21 +11,11 @@
 
 namespace {
 
-constexpr double DESPLAZAMIENTO_MAXIMO = 0.1; // channels the higher terms may shift unnoticed
-constexpr double FALLO_MAXIMO_X = 0.1;        // steps an x may miss its line and still calibrate
+constexpr double FALLO_MAXIMO_X = 0.1; // steps an x may miss its line and still calibrate
 constexpr double DIEZ = 10;
 constexpr double MAX_EXPONENTE = 400; // past any double's range
 constexpr double SEGUNDOS_SEMANA = 604800, SEGUNDOS_DIA = 86400, SEGUNDOS_HORA = 3600, SEGUNDOS_MINUTO = 60;
 constexpr double SIN_ESCALA = -1; // years and months: no fixed number of seconds
-
-// How far, in channels, the terms past the linear one move the channel ch.
-double desplazamiento(const double *coef, int n, double ch)
-{
-	double resto = 0;
-	for (int k = n - 1; k >= 2; k--)
-		resto = (resto + coef[k]) * ch;
-	return std::fabs(resto * ch / coef[1]);
-}
 
 // Digits from p: their value into *v (times 10 for each), how many.
 size_t cifras(const char *p, const char *fin, double *v, int *cuantas)
@@ -124,29 +114,48 @@ double fallo_por_filas(const double *x, size_t n, double a, double b)
 
 } // namespace
 
+// A curve that turns back, or terms that cannot be used, leave the linear
+// part, as a file without the higher terms would have been read.
 void calibra_polinomio(Lectura &l, const double *coef, int n, double primero, int canales)
 {
 	if (n < 2 || !(coef[1] != 0) || !std::isfinite(coef[0]) || !std::isfinite(coef[1]))
 		return;
-	double mayor = 0;
-	for (int i = 0; i < canales; i++)
-		mayor = std::fmax(mayor, desplazamiento(coef, n, primero + i));
+	int giro = 0;
+	Calibracion curva = calibracion_polinomica(coef, n, primero, canales, &giro);
+	if (giro == 0) {
+		l.cal = curva;
+		return;
+	}
 	calibracion_lineal(l, coef[0], coef[1], primero);
-	if (!(mayor <= DESPLAZAMIENTO_MAXIMO) && !l.nota[0])
-		std::snprintf(l.nota, sizeof l.nota,
-		              "su calibración de energía tiene términos no lineales que mueven algún canal "
-		              "%.3g canales: se toma su parte lineal",
-		              mayor);
+	if (l.nota[0] || canales < 2)
+		return;
+	if (giro > 0)
+		std::snprintf(
+		    l.nota, sizeof l.nota,
+		    "su calibración de energía vuelve atrás en el canal %d: se toma su parte lineal", giro);
+	else
+		std::snprintf(
+		    l.nota, sizeof l.nota,
+		    "su calibración de energía tiene términos que no son números finitos o más de %d: "
+		    "se toma su parte lineal",
+		    GRADO_MAXIMO + 1);
 }
 
+// An x that misses its line but never turns back is the table it is.
 void calibra_x(Lectura &l, const double *x, size_t n, const double *k, double holgura)
 {
 	double a, b;
 	if (!recta_minimos_cuadrados(k, x, n, &a, &b))
 		return;
 	double fallo = k ? fallo_en(x, n, k, a, b) : fallo_por_filas(x, n, a, b);
-	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_MAXIMO_X * std::fabs(b) + holgura)
+	if (b != 0 && std::isfinite(fallo) && fallo <= FALLO_MAXIMO_X * std::fabs(b) + holgura) {
 		calibracion_lineal(l, a, b, 0);
+		return;
+	}
+	int giro = -1;
+	Calibracion tabla = k ? Calibracion() : calibracion_de_tabla(std::vector<double>(x, x + n), &giro);
+	if (giro == 0)
+		l.cal = tabla;
 	else
 		l.desvio_x = b != 0 ? fallo / std::fabs(b) : HUGE_VAL;
 }

@@ -141,8 +141,12 @@ void lee_calibrado(Fuente &f, Muestras &m, Lectura &l, size_t cota)
 	if (!lee_cabecera(f, &cuenta, &l.cal.al, &l.cal.bl))
 		return;
 	int limite = cuenta > 0 && cuenta < SIN_LIMITE ? cuenta : SIN_LIMITE;
-	if (reserva_inicial(f, m, cuenta > 0 ? size_t(limite) : CAPACIDAD_INICIAL, cota))
-		anota_parada(lee_muestras(f, m, limite), f, l);
+	if (!reserva_inicial(f, m, cuenta > 0 ? size_t(limite) : CAPACIDAD_INICIAL, cota))
+		return;
+	Parada p = lee_muestras(f, m, limite);
+	anota_parada(p, f, l);
+	if (p == LIMITE && cuenta > 0 && !f.error)
+		lee_curva(f, m.n, l);
 }
 
 // Every number of the file; lines of text before the first (a heading,

@@ -135,7 +135,7 @@ void exporta_tabla_xy(const char *nombre)
 		return;
 	std::string cabecera = std::string(al != 0 ? TABLA_X_LONGITUD : TABLA_X_CANAL) + "," +
 	                       (vista_neta ? TABLA_Y_NETA : TABLA_Y);
-	int error = exporta_tabla(nombre, cabecera.c_str(), muestras_vistas(), nptL, al, bl);
+	int error = exporta_tabla(nombre, cabecera.c_str(), muestras_vistas(), nptL, calibracion());
 	if (error != 0) {
 		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
 		return;
@@ -168,8 +168,9 @@ void guarda_datos(const char *nombre)
 	}
 	if (!puede_reemplazar(nombre))
 		return;
-	int error = vista_neta ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, al, bl)
-	                       : escribe_espectro(nombre, comment, Li, nptL, al, bl);
+	int error = vista_neta
+	                ? escribe_espectro(nombre, titulo_neto().c_str(), Neto.data(), nptL, calibracion())
+	                : escribe_espectro(nombre, comment, Li, nptL, calibracion());
 	if (error != 0) {
 		avisa(mensaje_error_fichero(error, nombre), nullptr, nombre);
 		return;

@@ -51,18 +51,19 @@ std::string fila_de(const MedidaPico &m, const PicoConocido *k, const Calibracio
 	PuntoCalibracion punto{posicion(m), k ? static_cast<double>(k->longitud) : 0};
 	double fwhm = fwhm_de(m);
 	double area = ajuste ? m.area : m.neto;
-	const std::string columnas[] = {numero(posicion(m)),
-	                                numero(m.error_centroide, ajuste),
-	                                numero(longitud_en(cal, posicion(m)), calibrado),
-	                                numero(fwhm, ajuste),
-	                                numero(fwhm * std::fabs(cal.al), ajuste && calibrado),
-	                                numero(area),
-	                                numero(m.error_area, ajuste),
-	                                numero(m.fondo),
-	                                numero(m.chi2_gl, ajuste),
-	                                numero(punto.longitud, k),
-	                                numero(residuo(cal, punto), k && calibrado),
-	                                m.grupo ? std::to_string(primeras.at(m.grupo) + 1) : ""};
+	const std::string columnas[] = {
+	    numero(posicion(m)),
+	    numero(m.error_centroide, ajuste),
+	    numero(longitud_en(cal, posicion(m)), calibrado),
+	    numero(fwhm, ajuste),
+	    numero(fwhm * std::fabs(dispersion_en(cal, posicion(m))), ajuste && calibrado),
+	    numero(area),
+	    numero(m.error_area, ajuste),
+	    numero(m.fondo),
+	    numero(m.chi2_gl, ajuste),
+	    numero(punto.longitud, k),
+	    numero(residuo(cal, punto), k && calibrado),
+	    m.grupo ? std::to_string(primeras.at(m.grupo) + 1) : ""};
 	std::string fila = columnas[0];
 	for (size_t i = 1; i < std::size(columnas); i++)
 		fila += "\t" + columnas[i];
@@ -83,7 +84,7 @@ std::string filas_de_multiplete(const MedidaMultiplete &m, const std::vector<siz
 		      l.centroide, l.error_centroide, l.area, l.error_area);
 		if (cal.al != 0)
 			anade(&t, MULTIPLETE_FILA_LO, longitud_en(cal, l.centroide),
-			      l.error_centroide * std::fabs(cal.al));
+			      l.error_centroide * std::fabs(dispersion_en(cal, l.centroide)));
 		t += "\n";
 	}
 	return t + MULTIPLETE_MARCA + "\n";
@@ -122,11 +123,11 @@ std::string informe_pico(const MedidaPico &m, const Calibracion &cal)
 	anade(&t, PICO_CENTROIDE, m.centroide, m.error_centroide);
 	if (cal.al != 0)
 		anade(&t, PICO_CENTROIDE_LO, longitud_en(cal, m.centroide),
-		      m.error_centroide * std::fabs(cal.al));
+		      m.error_centroide * std::fabs(dispersion_en(cal, m.centroide)));
 	t += "\n";
 	anade(&t, PICO_FWHM, fwhm_de(m));
 	if (cal.al != 0)
-		anade(&t, PICO_FWHM_LO, fwhm_de(m) * std::fabs(cal.al));
+		anade(&t, PICO_FWHM_LO, fwhm_de(m) * std::fabs(dispersion_en(cal, m.centroide)));
 	t += "\n";
 	anade(&t, PICO_AREA, m.area, m.error_area);
 	t += "\n";
@@ -182,7 +183,7 @@ std::string informe_medida(const MedidaMultiplete &m, const std::vector<size_t> 
 	double fwhm = FWHM_POR_SIGMA * m.sigma;
 	anade(&t, PICO_FWHM, fwhm);
 	if (cal.al != 0)
-		anade(&t, PICO_FWHM_LO, fwhm * std::fabs(cal.al));
+		anade(&t, PICO_FWHM_LO, fwhm * std::fabs(dispersion_en(cal, m.lineas[m.cercana].centroide)));
 	t += "\n";
 	anade(&t, MULTIPLETE_FONDO, m.lineas[0].fondo, m.cuadratico ? MULTIPLETE_CUADRATICO : "");
 	t += "\n";

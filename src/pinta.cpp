@@ -335,7 +335,7 @@ void dibuja_muestras(BITMAP *bmp, const Escalas &e, bool resumidas)
 // Column, inside the graph area, of the tick for wavelength t.
 int columna_de_longitud(double t, float escala_x)
 {
-	double canal = t / al - bl - ch_i;
+	double canal = canal_de(sesion.espectro.cal, t) - ch_i;
 	return trunca(canal * escala_x);
 }
 

@@ -50,12 +50,24 @@ def calibracion(a, b, primero=0):
 
 
 def calibracion_x(xs):
-    """A table's x as calibration when its line over the row index misses no
-    row by more than a tenth of a step; None when it does (uncalibrated)."""
+    """A table's x as calibration: its line over the row index, which is the
+    calibration when it misses no row by more than a tenth of a step and the
+    best line of the table the x is kept as otherwise; None when the x turns
+    back (uncalibrated)."""
     xs = [float(x) for x in xs]
     a, b = recta(list(range(len(xs))), xs)
     fallo = max(abs(x - (a + b * i)) for i, x in enumerate(xs))
-    return calibracion(a, b) if fallo <= 0.1 * abs(b) else None
+    pasos = [y - x for x, y in zip(xs, xs[1:])]
+    monotona = all(p > 0 for p in pasos) or all(p < 0 for p in pasos)
+    return calibracion(a, b) if fallo <= 0.1 * abs(b) or monotona else None
+
+
+def calibracion_polinomio(coef, canales, primero=0):
+    """The best line, over the channels, of a polynomial in the file's channel."""
+    cs = [primero + i for i in range(canales)]
+    vs = [sum(c * ch ** k for k, c in enumerate(coef)) for ch in cs]
+    a, b = recta(cs, vs)
+    return calibracion(a, b, primero)
 
 
 CASOS = []
@@ -215,7 +227,8 @@ caso("x-lineal-en-doble.txt", "".join("%s %d\n" % (x, i % 7) for i, x in enumera
      formato="COLUMNAS", muestras=[str(i % 7) for i in range(2000)], cal=calibracion_x(xs))
 nl = ["%.6f" % (400 + i + 0.01 * i * i) for i in range(100)]
 caso("x-no-lineal.csv", "nm,I\n" + "".join("%s,%d\n" % (x, i) for i, x in enumerate(nl)),
-     formato="COLUMNAS", muestras=[str(i) for i in range(100)], cal=None, aviso="no es lineal")
+     formato="COLUMNAS", muestras=[str(i) for i in range(100)], cal=calibracion_x(nl))
+
 
 # ---- .Spe and .mca -------------------------------------------------------
 def spe(cabecera, datos, despues=""):
@@ -240,7 +253,8 @@ caso("spe-ener-data.spe",
      formato="SPE", muestras=filas("1", "2", "3", "4"), cal=calibracion(a, b, 5))
 caso("spe-mca-cal-cuadratico.spe",
      spe("$SPEC_ID:\ncurva\n", "5 9\n1\n2\n3\n4\n5\n", "$MCA_CAL:\n3\n10 0.5 1E-3 keV\n"),
-     formato="SPE", muestras=filas("1", "2", "3", "4", "5"), cal=None, aviso="$MCA_CAL")
+     formato="SPE", muestras=filas("1", "2", "3", "4", "5"),
+     cal=calibracion_polinomio([10, 0.5, 1e-3], 5, 5))
 caso("mca-minusculas.mca", "<<pmca spectrum>>\ndescription - Algas\n<<calibration>>\n"
      "label - keV\n0 10\n10 20\n<<data>>\n1\n2\n<<end>>\n", formato="MCA",
      muestras=filas("1", "2"), titulo='"Algas"', cal=calibracion(10, 1))
@@ -337,8 +351,7 @@ def casos_de_tablas():
          cal=calibracion_x(baja), ambigua=False)
     curva = ["%.3f" % (400 + i + 0.01 * i * i) for i in range(30)]
     caso("tabla-sin-cabecera-x-curva.txt", tabla(curva, [str(i % 9) for i in range(30)]),
-         formato="COLUMNAS", muestras=[str(i % 9) for i in range(30)], cal=None,
-         aviso="no es lineal")
+         formato="COLUMNAS", muestras=[str(i % 9) for i in range(30)], cal=calibracion_x(curva))
     caso("xy-sin-orden.txt", "3.5 10\n1.5 20\n2.5 30\n9.5 40\n", formato="PROPIO",
          muestras=filas("3.5", "10", "1.5", "20", "2.5", "30", "9.5", "40"),
          aviso="cada fila tiene 2 números", ambigua=True)
@@ -563,7 +576,7 @@ def casos_de_instrumentos():
     caso("n42-en-una-linea.n42", n42(ecal % "0 1", [espectro("4 5 6")]).replace("\n", ""),
          formato="N42", muestras=filas("4", "5", "6"), cal=calibracion(0, 1))
     caso("n42-cuadratico.n42", n42(ecal % "0 1 0.001", [espectro("0 99 1", ceros=True)]),
-         formato="N42", muestras=["0"] * 99 + ["1"], cal=calibracion(0, 1), aviso="términos no lineales")
+         formato="N42", muestras=["0"] * 99 + ["1"], cal=calibracion_polinomio([0, 1, 0.001], 100))
 
     def iec(cuentas, canales, coef="%15.8E%15.8E%15.8E%15.8E" % (1.0, 0.5, 0.0, 0.0)):
         lineas = ["A004LAB    HPGE   0   0     0", "A004%12.2f%12.2f%6d" % (100.25, 110.0, canales),

@@ -193,13 +193,13 @@ TEST(Mensajes, UnaRutaLargaSeAcortaEnMedioYElMotivoSeVeEntero)
 	const std::string ruta = carpeta + "/fondo-de-0003.csv";
 	ASSERT_EQ(ruta.size(), 96u);
 	std::filesystem::create_directories(s.ruta(carpeta));
-	arnes::escribe_fichero(s.ruta(ruta), "nm,I\n400,5\n401,7\n403,9\n404,6\n"); // x not linear
+	arnes::escribe_fichero(s.ruta(ruta), "nm,I\n400,5\n401,7\n403,9\n402,6\n"); // x turns back
 	s.carga(ruta);
-	ASSERT_TRUE(s.espera_en_pantalla("La x de medidas-de"));
+	ASSERT_TRUE(s.espera_en_pantalla("de medidas-de"));
 	arnes::Imagen img = s.captura();
 	EXPECT_TRUE(busca_texto(img, "...").has_value());
-	EXPECT_TRUE(busca_texto(img, "fondo-de-0003.csv no es lineal").has_value());
-	EXPECT_TRUE(busca_texto(img, "se carga sin calibrar").has_value());
+	EXPECT_TRUE(busca_texto(img, "fondo-de-0003.csv se repite").has_value());
+	EXPECT_TRUE(busca_texto(img, "se carga lo anterior").has_value());
 	s.tecla("Return");
 	EXPECT_EQ(s.sal(), 0);
 }

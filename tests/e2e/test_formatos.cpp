@@ -49,7 +49,9 @@ TEST_F(SpeCargado, SeVeConSuTituloYSuCalibracionEnKeV)
 	// Channel 1 is the file's channel 0: -0.035087 keV.
 	EXPECT_EQ(s.lee(X_CAMPO_INICIO, Y_INFO_2, 15), "lo.ini=-0.04   ");
 	char fin[32];
-	std::snprintf(fin, sizeof fin, "lo.fin=%-8.2f", -0.035087 + 0.182804 * 16383);
+	// Every term of its $MCA_CAL, the quadratic one moving the last channel by a channel.
+	double u = 16383;
+	std::snprintf(fin, sizeof fin, "lo.fin=%-8.2f", -0.035087 + 0.1828039 * u - 6.86613e-10 * u * u);
 	EXPECT_EQ(s.lee(PWX - MARGEN_CAMPO_FIN, Y_INFO_2, 15), fin);
 	arnes::Imagen img = s.captura();
 	int marcas = 0;

@@ -38,7 +38,7 @@ void exporta_y_lee(const std::string &ruta, const char *cabecera, const std::vec
                    double bl, Leido *leido)
 {
 	int n = int(v.size()) - 1;
-	ASSERT_EQ(exporta_tabla(ruta.c_str(), cabecera, v.data(), n, al, bl), FICHERO_BIEN);
+	ASSERT_EQ(exporta_tabla(ruta.c_str(), cabecera, v.data(), n, {al, bl}), FICHERO_BIEN);
 	ASSERT_EQ(lee_espectro(ruta.c_str(), &leido->l), FICHERO_BIEN);
 	ASSERT_EQ(leido->l.nptL, n);
 	for (int i = 1; i <= n; i++)
@@ -74,9 +74,9 @@ TEST(ExportaTabla, CabeceraYFilasComoLasLeeUnaHojaDeCalculo)
 	CarpetaTemporal dir;
 	std::vector<float> v = {0, 12.5f, 0.1f, -3};
 	std::string ruta = dir / "t.csv";
-	ASSERT_EQ(exporta_tabla(ruta.c_str(), "canal,intensidad_neta", v.data(), 3, 0, 0), FICHERO_BIEN);
+	ASSERT_EQ(exporta_tabla(ruta.c_str(), "canal,intensidad_neta", v.data(), 3, {0, 0}), FICHERO_BIEN);
 	EXPECT_EQ(contenido(ruta), "canal,intensidad_neta\n1,12.500000\n2,0.100000\n3,-3.000000\n");
-	ASSERT_EQ(exporta_tabla(ruta.c_str(), "longitud_de_onda,intensidad", v.data(), 3, 0.5, 900),
+	ASSERT_EQ(exporta_tabla(ruta.c_str(), "longitud_de_onda,intensidad", v.data(), 3, {0.5, 900}),
 	          FICHERO_BIEN);
 	EXPECT_EQ(contenido(ruta),
 	          "longitud_de_onda,intensidad\n450.5,12.500000\n451,0.100000\n451.5,-3.000000\n");
@@ -93,12 +93,12 @@ TEST(ExportaTabla, UnaCarpetaQueNoExisteNoTocaNadaYDiceQueNo)
 {
 	CarpetaTemporal dir;
 	std::vector<float> v = {0, 1, 2};
-	EXPECT_EQ(exporta_tabla((dir / "no-hay/t.csv").c_str(), "canal,intensidad", v.data(), 2, 0, 0),
+	EXPECT_EQ(exporta_tabla((dir / "no-hay/t.csv").c_str(), "canal,intensidad", v.data(), 2, {0, 0}),
 	          FICHERO_NO_SE_GUARDA);
 	escribe_bytes(dir / "viejo.csv", "viejo\n");
 	ASSERT_EQ(chmod(dir.ruta().c_str(), 0500), 0);
 	if (geteuid() != 0) {
-		EXPECT_EQ(exporta_tabla((dir / "viejo.csv").c_str(), "canal,intensidad", v.data(), 2, 0, 0),
+		EXPECT_EQ(exporta_tabla((dir / "viejo.csv").c_str(), "canal,intensidad", v.data(), 2, {0, 0}),
 		          FICHERO_NO_SE_GUARDA);
 	}
 	EXPECT_EQ(contenido(dir / "viejo.csv"), "viejo\n");

@@ -34,7 +34,7 @@ int canal_del_maximo(const Lectura &l, int desde = 1, int hasta = 0)
 
 double energia(const Lectura &l, int c)
 {
-	return (c + static_cast<double>(l.cal.bl)) * l.cal.al;
+	return longitud_en(l.cal, c);
 }
 
 // A file read from disk in one block, in tiny blocks and from memory: all
@@ -105,8 +105,12 @@ TEST(FormatoSpe, CeramicaHPGeCalibradaEnElPotasio40)
 {
 	Leido spe = real("hpge-pottery.Spe");
 	ASSERT_EQ(spe.error, FICHERO_BIEN);
-	EXPECT_EQ(spe.l.cal.al, 0.182804f);
-	EXPECT_NEAR(spe.l.cal.bl, -0.035087 / 0.182804 - 1, 1e-5);
+	for (int c : {1, 8192, 16384}) { // its $MCA_CAL, every term, at the file's channel c - 1
+		double ch = c - 1;
+		EXPECT_NEAR(longitud_en(spe.l.cal, c),
+		            double(-3.5087e-2f) + double(1.828039e-1f) * ch + double(-6.86613e-10f) * ch * ch,
+		            1e-9);
+	}
 	int pico = canal_del_maximo(spe.l, 7980, 8010);
 	EXPECT_EQ(pico, 7994);
 	EXPECT_NEAR(energia(spe.l, pico), 1461.1, 0.1);
@@ -144,17 +148,21 @@ std::string spe(const std::string &bloques_antes, const std::string &datos, cons
 
 } // namespace
 
-TEST(FormatoSpe, MCACalSoloSiLoNoLinealNoMueveNingunCanal)
+TEST(FormatoSpe, MCACalGuardaTodosSusTerminos)
 {
 	const std::string datos = "5 9\r\n1\r\n2\r\n3\r\n4\r\n5\r\n";
-	// 1e-4 · 9² = 0.0081 keV, under a tenth of the 0.5 keV channel
-	Leido casi(spe("", datos, "$MCA_CAL:\r\n3\r\n10 0.5 1E-4 keV\r\n"));
-	ASSERT_EQ(casi.error, FICHERO_BIEN);
-	EXPECT_EQ(casi.l.cal.al, 0.5f);
-	EXPECT_FLOAT_EQ(casi.l.cal.bl, 10 / 0.5 + 5 - 1);
-	// 1e-3 · 9² = 0.081 keV: 0.16 of a channel
-	Leido curva(spe("", datos, "$MCA_CAL:\r\n3\r\n10 0.5 1E-3 keV\r\n"));
-	EXPECT_EQ(curva.l.cal.al, 0);
+	for (double t2 : {1e-4, 1e-3}) {
+		char cal[64];
+		std::snprintf(cal, sizeof cal, "$MCA_CAL:\r\n3\r\n10 0.5 %g keV\r\n", t2);
+		Leido curva(spe("$ENER_FIT:\r\n10 0.5\r\n", datos, cal)); // its straight part
+		ASSERT_EQ(curva.error, FICHERO_BIEN);
+		for (int c = 1; c <= 5; c++) { // our channel 1 is the file's 5
+			double ch = 4 + c;
+			EXPECT_NEAR(longitud_en(curva.l.cal, c), 10 + 0.5 * ch + double(float(t2)) * ch * ch,
+			            1e-12);
+		}
+		EXPECT_EQ(curva.l.nota[0], '\0') << curva.l.nota;
+	}
 	// $ENER_FIT wins over $MCA_CAL, and the first channel counts.
 	Leido fit(spe("$ENER_FIT:\r\n2 0.25\r\n", datos, "$MCA_CAL:\r\n2\r\n10 0.5\r\n"));
 	EXPECT_EQ(fit.l.cal.al, 0.25f);
@@ -333,20 +341,15 @@ TEST(FormatoColumnas, DosColumnasSeparadasPorBlancos)
 	EXPECT_NEAR(r.l.cal.al, 0.1, 1e-6);
 }
 
-TEST(FormatoColumnas, XNoLinealCargaSinCalibrarYLoDice)
+TEST(FormatoColumnas, XQueVuelveAtrasSeLeeHastaDondeVuelveYLoDice)
 {
-	std::string texto = "nm,I\n";
-	for (int i = 0; i < 100; i++)
-		texto += std::to_string(400 + i + 0.01 * i * i) + "," + std::to_string(i) + "\n";
-	Leido r(texto, "rejilla.csv");
+	Leido r("nm,I\n400,1\n401,2\n403,3\n402.5,4\n404,5\n", "rejilla.csv");
 	ASSERT_EQ(r.error, FICHERO_BIEN);
-	EXPECT_EQ(r.l.nptL, 100);
-	EXPECT_EQ(r.l.cal.al, 0);
-	// 0.01·i² against its best line misses by about 12 hundredths of a 1.99 step... many steps
-	EXPECT_GT(r.l.desvio_x, 0.1);
+	ASSERT_EQ(r.l.nptL, 3);
+	EXPECT_EQ(longitud_en(r.l.cal, 3), 403); // the rows before it, a curve kept whole
 	const char *m = mensaje_aviso(r.l, "rejilla.csv");
 	ASSERT_NE(m, nullptr);
-	EXPECT_NE(std::string(m).find("rejilla.csv no es lineal"), std::string::npos) << m;
+	EXPECT_NE(std::string(m).find("vuelve atrás"), std::string::npos) << m;
 	Leido casi("0,1\n1.01,2\n2,3\n3,4\n"); // misses by a fraction of a tenth: calibrates
 	EXPECT_NE(casi.l.cal.al, 0);
 }
