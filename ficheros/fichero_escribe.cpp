@@ -114,5 +114,6 @@ int escribe_espectro(const char *ruta, const char *titulo, const float *v, int n
 
 int exporta_tabla(const char *ruta, const char *cabecera, const float *v, int n, const Calibracion &cal)
 {
-	return reemplaza_por_flujo(ruta, ".csv", [&](FILE *f) { return escribe_tabla_xy(f, cabecera, v, n, cal); });
+	return reemplaza_por_flujo(ruta, ".csv",
+	                           [&](FILE *f) { return escribe_tabla_xy(f, cabecera, v, n, cal); });
 }

@@ -92,7 +92,7 @@ constexpr FilaTecla TECLAS[] = {
     {KEY_P, Ambito::menu, sigue<comando_pico>, "P: medir el pico.", true},
     {KEY_F, Ambito::menu, sigue<comando_fondo>, "F: espectro de fondo.", false},
     {KEY_R, Ambito::menu, sigue<comando_neto>, "R: restar el fondo o volver a verlo debajo.", true},
-    {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", true},
+    {KEY_I, Ambito::menu, sigue<comando_importa>, "I: ver y cambiar cómo se lee el fichero.", false},
     {TECLA_AVISO, Ambito::menu, sigue<muestra_estado_entero>, "N: el aviso de la línea de estado, entero.",
      true},
 };

@@ -183,8 +183,8 @@ TEST_F(EjemploCargado, ElFicheroGuardadoUltimoSeReemplazaSinPreguntar)
 }
 
 // A 96-character path on a 1280-pixel desktop, in a notice that it makes far
-// wider than the window: the notice keeps its start and its end, and the
-// path loses its middle.
+// wider than the window, shown whole from the status line: the box keeps
+// the notice's start and its end, and the path loses its middle.
 TEST(Mensajes, UnaRutaLargaSeAcortaEnMedioYElMotivoSeVeEntero)
 {
 	Sesion s(1280, 1024);
@@ -195,7 +195,9 @@ TEST(Mensajes, UnaRutaLargaSeAcortaEnMedioYElMotivoSeVeEntero)
 	std::filesystem::create_directories(s.ruta(carpeta));
 	arnes::escribe_fichero(s.ruta(ruta), "nm,I\n400,5\n401,7\n403,9\n402,6\n"); // x turns back
 	s.carga(ruta);
-	ASSERT_TRUE(s.espera_en_pantalla("de medidas-de"));
+	ASSERT_TRUE(s.espera_en_pantalla("(N: entero)")); // on the status line, cut
+	s.tecla("n");
+	ASSERT_TRUE(s.espera_en_pantalla("se carga lo anterior")); // whole, in its box
 	arnes::Imagen img = s.captura();
 	EXPECT_TRUE(busca_texto(img, "...").has_value());
 	EXPECT_TRUE(busca_texto(img, "fondo-de-0003.csv se repite").has_value());
