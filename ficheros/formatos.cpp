@@ -25,6 +25,9 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "lector.h"
 
@@ -687,6 +690,33 @@ void ajusta_tabla(Lectura *l)
 	}
 }
 
+// How many of the n floats at v are ±inf, by their bits: a pass over 10^7
+// samples is a tenth of their load unless it runs four to a step.
+int infinitas_en(const float *v, int n)
+{
+	constexpr uint32_t SIN_SIGNO = 0x7FFFFFFF, INFINITO = 0x7F800000;
+	int i = 0, cuantas = 0;
+#ifdef __SSE2__
+	constexpr int POR_PASO = 4;
+	const __m128i sin_signo = _mm_set1_epi32(int(SIN_SIGNO)), infinito = _mm_set1_epi32(int(INFINITO));
+	__m128i suma = _mm_setzero_si128(); // -1 a lane for each one found
+	for (; i + POR_PASO <= n; i += POR_PASO) {
+		__m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(v + i));
+		suma = _mm_add_epi32(suma, _mm_cmpeq_epi32(_mm_and_si128(b, sin_signo), infinito));
+	}
+	alignas(16) int32_t carriles[POR_PASO];
+	_mm_store_si128(reinterpret_cast<__m128i *>(carriles), suma);
+	for (int32_t c : carriles)
+		cuantas -= c;
+#endif
+	for (; i < n; i++) {
+		uint32_t b;
+		std::memcpy(&b, v + i, sizeof b);
+		cuantas += (b & SIN_SIGNO) == INFINITO;
+	}
+	return cuantas;
+}
+
 // Counts the samples that are ±inf: a value such as 1e300 overflows a float
 // and would be drawn off the scale with no word.
 int cuenta_infinitas(int r, Lectura *l)
@@ -694,9 +724,7 @@ int cuenta_infinitas(int r, Lectura *l)
 	if (r != FICHERO_BIEN)
 		return r;
 	ajusta_tabla(l);
-	int cuantas = 0;
-	for (int c = 1; c <= l->nptL; c++)
-		cuantas += std::isinf(l->Li[c]);
+	int cuantas = infinitas_en(l->Li + 1, l->nptL);
 	l->infinitas = cuantas;
 	for (int c = 1; cuantas > 0 && c <= l->nptL && !l->primera_infinita; c++)
 		if (std::isinf(l->Li[c]))
