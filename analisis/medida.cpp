@@ -1811,6 +1811,8 @@ bool grupo_de_paradas(const Suave &s, int c, long long parada, double fwhm, Grup
 	for (int k = 0; k < a->forma.lineas; k++)
 		a->p[a->forma.mu(k)] = g->mu[k];
 	*r = region_del_grupo(s, *a);
+	if (r->desde < 1 || r->hasta > s.n)
+		return false; // a group cut by the spectrum's end is measured as its line alone
 	linea_de_bordes(s.Li, *r, 0, &a->p[P_A], &a->p[P_B]);
 	areas_de_inicio(s.Li, *g, 0, a);
 	return sigue_grupo(s, a, r);
