@@ -58,7 +58,8 @@ bool reproyecta_fondo()
 	if (fondo.nptL == 0 || nptL == 0)
 		return true;
 	try {
-		fondo_canal = proyecta_fondo(fondo.Li, fondo.nptL, fondo.cal, nptL, sesion.espectro.cal, espejado);
+		fondo_canal =
+		    proyecta_fondo(fondo.Li, fondo.nptL, fondo.cal, nptL, sesion.espectro.cal, espejado);
 		rehace_neto();
 		return true;
 	} catch (const std::bad_alloc &) {
