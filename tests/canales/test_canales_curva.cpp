@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::string LAMPARA = ORQ_DATOS_PRUEBA "/real/lamps/NeRed0.86-high.spec";
+const std::string LAMPARA = ORQ_DATOS_PRUEBA "/real/lamps/NeRed0.86-high.csv";
 
 std::vector<double> x_del_fichero()
 {

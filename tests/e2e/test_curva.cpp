@@ -15,7 +15,7 @@
 
 namespace {
 
-const std::string LAMPARA = "real/lamps/NeBlue0.86-high.spec";
+const std::string LAMPARA = "real/lamps/NeBlue0.86-high.csv";
 
 // "lo.xxx=" and the row's x as the info line prints it (single precision).
 std::string campo(const char *nombre, double x)

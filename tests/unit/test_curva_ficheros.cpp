@@ -19,8 +19,8 @@
 
 namespace {
 
-const char *const LAMPARAS[] = {"ArRed0.86-high.spec", "KrRed0.86-high.spec", "NeBlue0.86-high.spec",
-                                "NeRed0.86-high.spec"};
+const char *const LAMPARAS[] = {"ArRed0.86-high.csv", "KrRed0.86-high.csv", "NeBlue0.86-high.csv",
+                                "NeRed0.86-high.csv"};
 
 std::string ruta_lampara(const char *nombre)
 {
